@@ -1,0 +1,76 @@
+#include "app/Forms.h"
+
+#include "app/Login.h"
+#include "app/Main.h"
+#include "layout/DhpzPrn.h"
+#include "layout/ZzzpPrn.h"
+#include "store/Dm.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QFontDatabase>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+TFrm_main* Frm_main = nullptr;
+TAboutBox* AboutBox = nullptr;
+TFrm_zz_print* Frm_zz_print = nullptr;
+TD_M* D_M = nullptr;
+TFrm_pz_print* Frm_pz_print = nullptr;
+TFrm_login* Frm_login = nullptr;
+
+namespace Zt_typro
+{
+
+void PrepareApplication()
+{
+    static bool prepared = false;
+    if (prepared)
+        return;
+    prepared = true;
+
+    QCoreApplication::setApplicationName(QStringLiteral("Quillmate"));
+    // "宋体" is the face the forms are designed in. Map it to an installed Song-style CJK face;
+    // otherwise Qt silently picks a sans face with Japanese glyph forms and text boxes shift.
+    QFont::insertSubstitutions(QStringLiteral("宋体"),
+                               {QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC")});
+
+    auto* translator = new QTranslator(qApp);
+    if (translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
+}
+
+void CreateForms()
+{
+    Frm_main = new TFrm_main;
+    AboutBox = new TAboutBox(Frm_main);
+    Frm_zz_print = new TFrm_zz_print;
+    Frm_zz_print->setObjectName(QStringLiteral("Frm_zz_print"));
+    D_M = new TD_M;
+    Frm_pz_print = new TFrm_pz_print;
+    Frm_pz_print->setObjectName(QStringLiteral("Frm_pz_print"));
+    Frm_login = new TFrm_login;
+    Frm_login->setObjectName(QStringLiteral("Frm_login"));
+}
+
+void DestroyForms()
+{
+    delete Frm_login;
+    Frm_login = nullptr;
+    delete Frm_pz_print;
+    Frm_pz_print = nullptr;
+    delete D_M;
+    D_M = nullptr;
+    delete Frm_zz_print;
+    Frm_zz_print = nullptr;
+    delete AboutBox;
+    AboutBox = nullptr;
+    delete Frm_main;
+    Frm_main = nullptr;
+}
+
+} // namespace Zt_typro

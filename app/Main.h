@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QDialog>
+#include <QMainWindow>
+
+class QAction;
+class QMenu;
+class QPushButton;
+class ChequePanel;
+class VoucherPanel;
+class ChequeDesigner;
+class VoucherDesigner;
+class SearchPanel;
+class ResultPanel;
+class OrgPanel;
+class PasswordPanel;
+
+/// The main window. It has no screen of its own: its menu brings up the working panels, which
+/// are children of its client area, overlap, and keep their content and place while hidden.
+class TFrm_main : public QMainWindow
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TFrm_main)
+public:
+    explicit TFrm_main(QWidget* parent = nullptr);
+
+    QWidget* clientArea() const { return m_client; }
+
+    // Menu
+    QMenu* mnufile;
+    QAction* mnuzh;
+    QMenu* print_set;
+    QAction* zz_prn_set;
+    QAction* xx_prn_set;
+    QAction* dhpz_prn_set;
+    QAction* jzd_prn_set;
+    QAction* pass_set;
+    QAction* mnuquit;
+    QMenu* mnuzp;
+    QAction* mnuzpbj;
+    QAction* mnupzbj;
+    QMenu* mnu_pjcx;
+    QAction* zpcx;
+    QMenu* mnuhelp;
+    QAction* help;
+    QAction* mnugy;
+
+    // Working panels, in stacking order (a later one lies above an earlier one)
+    ChequePanel* Panel_zp;
+    ChequeDesigner* P_zzzp_set;
+    VoucherDesigner* Panel_pz_set;
+    VoucherPanel* P_pz;
+    OrgPanel* Panel_dwset;
+    SearchPanel* Panel_zpcx;
+    ResultPanel* Panel_zpcxjg;
+    PasswordPanel* Panel_pass;
+
+    /// The form code the cheque designer works on ("zz" or "xj"); empty until chosen.
+    QString chequeFormCode;
+    /// The form code the voucher designer works on ("dhpz" or "jzd"); empty until chosen.
+    QString voucherFormCode;
+
+    // Menu handlers
+    void mnuzhClick();
+    void zz_prn_setClick();
+    void xx_prn_setClick();
+    void dhpz_prn_setClick();
+    void jzd_prn_setClick();
+    void pass_setClick();
+    void mnuquitClick();
+    void mnuzpbjClick();
+    void mnupzbjClick();
+    void zpcxClick();
+    void helpClick();
+    void mnugyClick();
+
+    /// Prepares the close of the main window: closes the register search result.
+    void FormCloseQuery();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenu();
+    void buildPanels();
+    void openChequeDesigner(const QString& code, QAction* chosen, QAction* other);
+    void openVoucherDesigner(const QString& code, QAction* chosen, QAction* other);
+
+    QWidget* m_client;
+};
+
+/// The about box: program icon, version line and an OK button.
+class TAboutBox : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TAboutBox(QWidget* parent = nullptr);
+    QPushButton* OKButton;
+    void OKButtonClick();
+};

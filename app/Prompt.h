@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QFont>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+class QWidget;
+class QPrinter;
+class QPagedPaintDevice;
+
+namespace Zt_typro
+{
+
+/// Every modal exchange with the operator goes through this one interface: questions, messages,
+/// the font dialog, the print preview and printing. The program uses the Qt dialogs
+/// (QtPrompter); tests install a scripted one that answers from a queue and records each question.
+class Prompter
+{
+public:
+    virtual ~Prompter() = default;
+
+    /// A Yes/No question; true only for Yes.
+    virtual bool confirm(QWidget* owner, const QString& caption, const QString& text) = 0;
+    /// A message with a single OK button and no icon.
+    virtual void inform(QWidget* owner, const QString& caption, const QString& text) = 0;
+    /// An error message with a single OK button.
+    virtual void error(QWidget* owner, const QString& caption, const QString& text) = 0;
+    /// The font dialog; no value when the operator cancels.
+    virtual std::optional<QFont> chooseFont(QWidget* owner, const QFont& initial) = 0;
+    /// Shows the print preview of a page drawn by paint, and returns when it is closed.
+    /// The operator may print from the preview.
+    virtual void preview(QWidget* owner, const QString& title, const std::function<void(QPrinter*)>& paint) = 0;
+    /// Prints a page drawn by paint on the default printer without a dialog.
+    /// Returns false with a message in *error when no printer can take it.
+    virtual bool print(QWidget* owner, const std::function<void(QPrinter*)>& paint, QString* error) = 0;
+    /// A file name to open or save; empty when cancelled.
+    virtual QString fileName(QWidget* owner, const QString& caption, const QString& proposed, const QString& filter,
+                             bool forSaving) = 0;
+};
+
+/// The prompter in use (the Qt dialogs unless a test installed another).
+Prompter& prompter();
+
+/// Installs p as the prompter (not owned); nullptr returns to the Qt dialogs.
+void setPrompter(Prompter* p);
+
+/// The Qt implementation: real message boxes, font dialog, preview and printer.
+class QtPrompter : public Prompter
+{
+public:
+    bool confirm(QWidget* owner, const QString& caption, const QString& text) override;
+    void inform(QWidget* owner, const QString& caption, const QString& text) override;
+    void error(QWidget* owner, const QString& caption, const QString& text) override;
+    std::optional<QFont> chooseFont(QWidget* owner, const QFont& initial) override;
+    void preview(QWidget* owner, const QString& title, const std::function<void(QPrinter*)>& paint) override;
+    bool print(QWidget* owner, const std::function<void(QPrinter*)>& paint, QString* error) override;
+    QString fileName(QWidget* owner, const QString& caption, const QString& proposed, const QString& filter,
+                     bool forSaving) override;
+};
+
+} // namespace Zt_typro

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "app/WorkingPanel.h"
+
+/// Panel_pz_set: the "凭证(进帐单)打印设置" working panel of the main window.
+class VoucherDesigner : public Zt_typro::WorkingPanel
+{
+    Q_OBJECT
+public:
+    explicit VoucherDesigner(QWidget* parent);
+};

@@ -1,0 +1,51 @@
+#include "store/Catalogue.h"
+
+#include <array>
+
+namespace Zt_typro
+{
+namespace
+{
+// Payee lists come most used first; payees used equally often keep the order they were added.
+const std::array<Statement, 19> kCatalogue = {{
+    {Stmt::S1, "S1", "select skrmc from skr order by cs desc, rowid", {}},
+    {Stmt::S2, "S2", "select skrmc from skr order by cs desc, rowid", {}},
+    {Stmt::S3, "S3", "select skrmc, zh, khh, cs from skr order by cs desc, rowid", {}},
+    {Stmt::S4, "S4", "select skrmc, zh, khh, cs from skr order by cs desc, rowid", {}},
+    {Stmt::S5, "S5", "select skrmc, zh, khh, cs from skr where skrmc = ? order by rowid", {QString()}},
+    {Stmt::S6, "S6", "select skrmc, zh, khh, cs from skr where skrmc = ? order by rowid", {QString()}},
+    {Stmt::S7, "S7", "insert into skr (skrmc) values (?)", {QStringLiteral("skr.skrmc")}},
+    {Stmt::S8, "S8", "update skr set cs = cs + 1 where skrmc = ?", {QString()}},
+    {Stmt::S9, "S9", "select skrmc, zh, khh, cs from skr where skrmc = ? order by rowid", {QString()}},
+    {Stmt::S10, "S10", "insert into skr (skrmc, zh, khh) values (?, ?, ?)",
+     {QStringLiteral("skr.skrmc"), QStringLiteral("skr.zh"), QStringLiteral("skr.khh")}},
+    {Stmt::S11, "S11", "update skr set zh = ?, khh = ? where skrmc = ?",
+     {QStringLiteral("skr.zh"), QStringLiteral("skr.khh"), QString()}},
+    {Stmt::Z1, "Z1", "insert into zp (ph, skr, je, yt, nian, yue, ri, fjxx, rq, hkfs) values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+     {QStringLiteral("zp.ph"), QStringLiteral("zp.skr"), QStringLiteral("zp.je"), QStringLiteral("zp.yt"),
+      QStringLiteral("zp.nian"), QStringLiteral("zp.yue"), QStringLiteral("zp.ri"), QStringLiteral("zp.fjxx"),
+      QStringLiteral("zp.rq"), QStringLiteral("zp.hkfs")}},
+    {Stmt::Z2, "Z2", "select ph, rq, skr, je, yt, hkfs from zp where ph = ? order by rowid", {QString()}},
+    {Stmt::Z3, "Z3", "select ph, rq, skr, je, yt, hkfs from zp where rq between ? and ? order by rowid",
+     {QString(), QString()}},
+    {Stmt::Z4, "Z4", "select ph, rq, skr, je, yt, hkfs from zp where skr = ? order by rowid", {QString()}},
+    {Stmt::P1, "P1", "select kjmc, kjx, kjy, win, kjyy, dy from prn where win = ? order by rowid", {QString()}},
+    {Stmt::P2, "P2", "select rowid as row_id, kjmc, kjx, kjy, win, kjyy, dy from prn where win = ? order by kjx",
+     {QString()}},
+    {Stmt::P3, "P3", "update prn set kjx = ?, kjy = ? where kjmc = ? and win = ?",
+     {QStringLiteral("prn.kjx"), QStringLiteral("prn.kjy"), QString(), QString()}},
+    {Stmt::R1, "R1", "update prn set dy = ? where rowid = ?", {QStringLiteral("prn.dy"), QString()}},
+}};
+} // namespace
+
+const Statement& CatalogueStatement(Stmt id)
+{
+    return kCatalogue[static_cast<std::size_t>(id)];
+}
+
+QString StatementName(Stmt id)
+{
+    return QString::fromLatin1(CatalogueStatement(id).name);
+}
+
+} // namespace Zt_typro

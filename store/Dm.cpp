@@ -1,0 +1,393 @@
+#include "store/Dm.h"
+
+#include "app/Error.h"
+#include "store/Schema.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QUuid>
+
+Q_LOGGING_CATEGORY(lcDm, "quillmate.store")
+
+using Zt_typro::AppError;
+
+namespace
+{
+const QString kDatabaseFile = QStringLiteral("pjzp.pdp");
+const QString kDriver = QStringLiteral("QSQLITE");
+// A second program working on the same file waits this long for it before reporting.
+const QString kConnectOptions = QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000");
+
+QVariant bindable(const QVariant& value)
+{
+    if (value.metaType().id() == QMetaType::QDate)
+        return value.toDate().isValid() ? QVariant(value.toDate().toString(Qt::ISODate)) : QVariant();
+    return value;
+}
+} // namespace
+
+namespace Zt_typro
+{
+
+// ---------------------------------------------------------------------------------------------
+DmQueryModel::DmQueryModel(DmQuery* query)
+    : QAbstractTableModel(query), m_query(query)
+{
+}
+
+int DmQueryModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() || !m_query->isOpen() ? 0 : m_query->recordCount();
+}
+
+int DmQueryModel::columnCount(const QModelIndex& parent) const
+{
+    if (parent.isValid() || !m_query->isOpen() || m_query->recordCount() == 0)
+        return parent.isValid() ? 0 : m_columns;
+    return m_query->record(0).count();
+}
+
+QVariant DmQueryModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole) || index.row() >= rowCount())
+        return {};
+    const QSqlRecord& rec = m_query->record(index.row());
+    if (index.column() >= rec.count())
+        return {};
+    return rec.value(index.column());
+}
+
+QVariant DmQueryModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section < m_names.size())
+        return m_names.at(section);
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+void DmQueryModel::reset(const std::function<void()>& change)
+{
+    beginResetModel();
+    change();
+    endResetModel();
+}
+
+// ---------------------------------------------------------------------------------------------
+DmQuery::DmQuery(TD_M* dm, const char* name)
+    : QObject(dm), m_dm(dm), m_model(this)
+{
+    setObjectName(QString::fromLatin1(name));
+}
+
+void DmQuery::setStatement(Stmt id, const QVariantList& values)
+{
+    close();
+    m_stmt = id;
+    m_values = values;
+    m_hasStatement = true;
+}
+
+void DmQuery::open()
+{
+    run(true);
+}
+
+void DmQuery::execute()
+{
+    run(false);
+}
+
+void DmQuery::close()
+{
+    if (!m_open && m_rows.isEmpty())
+        return;
+    m_model.reset([this] {
+        m_rows.clear();
+        m_pos = 0;
+        m_open = false;
+    });
+}
+
+namespace
+{
+// Checks, binds and runs one catalogue statement; returns the rows of a select.
+QList<QSqlRecord> runStatement(TD_M* dm, const QString& queryName, Stmt id, const QVariantList& values, bool select,
+                               QSqlRecord* shape)
+{
+    const Statement& st = CatalogueStatement(id);
+    if (values.size() != st.columns.size())
+        throw AppError(QStringLiteral("语句 %1 需要 %2 个值，给出了 %3 个 (%4)。")
+                           .arg(StatementName(id))
+                           .arg(st.columns.size())
+                           .arg(values.size())
+                           .arg(queryName));
+    // Every value must fit its column before anything is sent.
+    for (int i = 0; i < values.size(); ++i) {
+        const QString problem = CheckColumnValue(st.columns.at(i), bindable(values.at(i)));
+        if (!problem.isEmpty())
+            throw AppError(problem);
+    }
+    dm->ensureConnected();
+
+    QSqlQuery q(QSqlDatabase::database(dm->connectionName(), false));
+    q.setForwardOnly(true);
+    if (!q.prepare(QString::fromLatin1(st.sql)))
+        throw AppError(dm->failureText(StatementName(id), q.lastError().text()));
+    for (const QVariant& v : values)
+        q.addBindValue(bindable(v));
+    if (!q.exec())
+        throw AppError(dm->failureText(StatementName(id), q.lastError().text()));
+    QList<QSqlRecord> rows;
+    if (!select)
+        return rows;
+    while (q.next())
+        rows.append(q.record());
+    if (q.lastError().isValid())
+        throw AppError(dm->failureText(StatementName(id), q.lastError().text()));
+    if (shape)
+        *shape = q.record();
+    return rows;
+}
+} // namespace
+
+void DmQuery::run(bool select)
+{
+    if (!m_hasStatement)
+        throw AppError(QStringLiteral("查询 %1 没有语句。").arg(objectName()));
+    close();
+    QSqlRecord shape;
+    QList<QSqlRecord> rows = runStatement(m_dm, objectName(), m_stmt, m_values, select, &shape);
+    if (!select)
+        return;
+    m_model.reset([&] {
+        m_rows = std::move(rows);
+        m_pos = 0;
+        m_open = true;
+        m_model.m_names.clear();
+        for (int i = 0; i < shape.count(); ++i)
+            m_model.m_names.append(shape.fieldName(i));
+        m_model.m_columns = shape.count();
+    });
+}
+
+const QSqlRecord& DmQuery::current() const
+{
+    if (!m_open)
+        throw AppError(QStringLiteral("查询 %1 没有打开。").arg(objectName()));
+    if (eof())
+        throw AppError(QStringLiteral("查询 %1 没有当前记录。").arg(objectName()));
+    return m_rows.at(m_pos);
+}
+
+QVariant DmQuery::field(const QString& column) const
+{
+    const QSqlRecord& rec = current();
+    const int i = rec.indexOf(column);
+    if (i < 0)
+        throw AppError(QStringLiteral("查询 %1 的结果中没有字段 \"%2\"。").arg(objectName(), column));
+    return rec.value(i);
+}
+
+QString DmQuery::fieldText(const QString& column) const
+{
+    const QVariant v = field(column);
+    return v.isNull() ? QString() : v.toString();
+}
+
+int DmQuery::fieldInt(const QString& column) const
+{
+    const QVariant v = field(column);
+    return v.isNull() ? 0 : v.toInt();
+}
+
+bool DmQuery::fieldBool(const QString& column) const
+{
+    const QVariant v = field(column);
+    return !v.isNull() && v.toInt() != 0;
+}
+
+void DmQuery::postPrintFlag(bool print)
+{
+    const qlonglong rowId = field(QStringLiteral("row_id")).toLongLong();
+    runStatement(m_dm, objectName(), Stmt::R1, {print ? 1 : 0, rowId}, false, nullptr);
+    // The result row shows the value now stored.
+    m_rows[m_pos].setValue(QStringLiteral("dy"), print ? 1 : 0);
+    const int column = m_rows[m_pos].indexOf(QStringLiteral("dy"));
+    emit m_model.dataChanged(m_model.index(int(m_pos), column), m_model.index(int(m_pos), column));
+}
+
+} // namespace Zt_typro
+
+// ---------------------------------------------------------------------------------------------
+TD_M::TD_M(QObject* parent)
+    : QObject(parent),
+      m_connectionName(QStringLiteral("quillmate-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
+{
+    setObjectName(QStringLiteral("D_M"));
+    using Zt_typro::DmQuery;
+    ADOQ_skr_zpbj = new DmQuery(this, "ADOQ_skr_zpbj");
+    ADOQ_skr_zpcx = new DmQuery(this, "ADOQ_skr_zpcx");
+    ADOQ_skr_pzbj = new DmQuery(this, "ADOQ_skr_pzbj");
+    ADOQ_skr = new DmQuery(this, "ADOQ_skr");
+    ADOQ_skrxx = new DmQuery(this, "ADOQ_skrxx");
+    ADOQ_skr_up = new DmQuery(this, "ADOQ_skr_up");
+    ADOQ_zp_up = new DmQuery(this, "ADOQ_zp_up");
+    ADOQ_zpcx = new DmQuery(this, "ADOQ_zpcx");
+    ADOQ_zb = new DmQuery(this, "ADOQ_zb");
+    ADOQ_zb_pz = new DmQuery(this, "ADOQ_zb_pz");
+    ADOQ_zb_up = new DmQuery(this, "ADOQ_zb_up");
+    ADOQ_zpdyxz = new DmQuery(this, "ADOQ_zpdyxz");
+    ADOQ_pzdyxz = new DmQuery(this, "ADOQ_pzdyxz");
+}
+
+TD_M::~TD_M()
+{
+    for (auto* q : findChildren<Zt_typro::DmQuery*>())
+        q->close();
+    if (QSqlDatabase::contains(m_connectionName)) {
+        {
+            QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(m_connectionName);
+    }
+}
+
+QString TD_M::databasePath() const
+{
+    return m_connected ? m_path : QDir::current().absoluteFilePath(kDatabaseFile);
+}
+
+QString TD_M::failureText(const QString& what, const QString& driverText) const
+{
+    return QStringLiteral("数据库操作失败 (%1): %2\n数据库文件: %3")
+        .arg(what, driverText.trimmed(), QDir::toNativeSeparators(databasePath()));
+}
+
+void TD_M::ensureConnected()
+{
+    if (m_connected)
+        return;
+    const QString path = QDir::current().absoluteFilePath(kDatabaseFile);
+    if (!QFileInfo::exists(path))
+        createDatabaseFile(path);
+    checkDatabaseFile(path);
+
+    QSqlDatabase db = QSqlDatabase::contains(m_connectionName) ? QSqlDatabase::database(m_connectionName, false)
+                                                               : QSqlDatabase::addDatabase(kDriver, m_connectionName);
+    db.setDatabaseName(path);
+    db.setConnectOptions(kConnectOptions);
+    if (!db.open())
+        throw AppError(QStringLiteral("无法打开数据库文件 %1: %2")
+                           .arg(QDir::toNativeSeparators(path), db.lastError().text()));
+
+    // A file of another kind, or a database of another program, is reported and left alone.
+    QSqlQuery q(db);
+    QStringList tables;
+    if (q.exec(QStringLiteral("select name from sqlite_master where type = 'table'"))) {
+        while (q.next())
+            tables << q.value(0).toString();
+    }
+    const bool readable = !q.lastError().isValid();
+    q.finish();
+    if (!readable || !tables.contains(QStringLiteral("skr")) || !tables.contains(QStringLiteral("zp")) ||
+        !tables.contains(QStringLiteral("prn"))) {
+        const QString why = readable ? QStringLiteral("缺少数据表 skr、zp 或 prn") : q.lastError().text();
+        db.close();
+        throw AppError(QStringLiteral("数据库文件 %1 不是本程序可以读取的数据库 (%2)。该文件没有被改动。")
+                           .arg(QDir::toNativeSeparators(path), why));
+    }
+    m_path = path;
+    m_connected = true;
+    qCDebug(lcDm) << "database opened:" << path;
+}
+
+void TD_M::checkDatabaseFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw AppError(QStringLiteral("无法读取数据库文件 %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+    const QByteArray header = file.read(16);
+    if (header != QByteArray("SQLite format 3\0", 16))
+        throw AppError(QStringLiteral("数据库文件 %1 不是本程序可以读取的数据库 (文件格式不符)。该文件没有被改动。")
+                           .arg(QDir::toNativeSeparators(path)));
+}
+
+void TD_M::createDatabaseFile(const QString& path)
+{
+    // Built beside the target under a temporary name, then renamed into place: a crash while
+    // building leaves no half-made database under the real name.
+    const QString temp = path + QStringLiteral(".new-") + QUuid::createUuid().toString(QUuid::Id128);
+    const QString name = m_connectionName + QStringLiteral("-create");
+    QString error;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(kDriver, name);
+        db.setDatabaseName(temp);
+        if (!db.open()) {
+            error = db.lastError().text();
+        } else {
+            QSqlQuery q(db);
+            bool ok = db.transaction();
+            for (const QString& sql : Zt_typro::SchemaStatements()) {
+                if (ok && !q.exec(sql))
+                    ok = false;
+            }
+            if (ok)
+                ok = q.prepare(QStringLiteral("insert into prn (kjmc, kjx, kjy, win, kjyy, dy) values (?, ?, ?, ?, ?, ?)"));
+            for (const Zt_typro::LayoutRow& row : Zt_typro::InitialLayoutRows()) {
+                if (!ok)
+                    break;
+                q.addBindValue(QString::fromUtf8(row.kjmc));
+                q.addBindValue(row.kjx);
+                q.addBindValue(row.kjy);
+                q.addBindValue(QString::fromUtf8(row.win));
+                q.addBindValue(QString::fromUtf8(row.kjyy));
+                q.addBindValue(row.dy ? 1 : 0);
+                ok = q.exec();
+            }
+            if (!ok)
+                error = q.lastError().isValid() ? q.lastError().text() : db.lastError().text();
+            q.finish();
+            if (ok && !db.commit())
+                error = db.lastError().text();
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (error.isEmpty() && !QFile::rename(temp, path) && !QFileInfo::exists(path))
+        error = QStringLiteral("无法改名为 %1").arg(kDatabaseFile);
+    QFile::remove(temp);
+    QFile::remove(temp + QStringLiteral("-journal"));
+    if (!error.isEmpty())
+        throw AppError(QStringLiteral("无法创建数据库文件 %1: %2").arg(QDir::toNativeSeparators(path), error));
+}
+
+void TD_M::beginTransaction()
+{
+    ensureConnected();
+    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    if (!db.transaction())
+        throw AppError(failureText(QStringLiteral("开始事务"), db.lastError().text()));
+}
+
+void TD_M::commitTransaction()
+{
+    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    if (!db.commit()) {
+        const QString text = db.lastError().text();
+        db.rollback();
+        throw AppError(failureText(QStringLiteral("提交事务"), text));
+    }
+}
+
+void TD_M::rollbackTransaction()
+{
+    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    db.rollback();
+}

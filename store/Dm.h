@@ -1,0 +1,167 @@
+#pragma once
+
+#include "store/Catalogue.h"
+
+#include <QAbstractTableModel>
+#include <QList>
+#include <QObject>
+#include <QSqlRecord>
+#include <QStringList>
+#include <QVariant>
+
+#include <functional>
+
+class TD_M;
+
+namespace Zt_typro
+{
+
+class DmQuery;
+
+/// A read-only table view of an open query's rows, for the grids. A closed query shows no rows.
+class DmQueryModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    explicit DmQueryModel(DmQuery* query);
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    friend class DmQuery;
+    void reset(const std::function<void()>& change);
+    DmQuery* m_query;
+    QStringList m_names;
+    int m_columns = 0;
+};
+
+/// One named query of the data module. Set a statement of the catalogue with its values, then
+/// open it (a select: every row is read, so the count is exact at once) or execute it (an
+/// insert or update). Values are bound as parameters; text values written to a column are
+/// checked against the column's limits first, and nothing is sent when one does not fit.
+class DmQuery : public QObject
+{
+    Q_OBJECT
+public:
+    DmQuery(TD_M* dm, const char* name);
+
+    /// Closes the query and sets its statement and the values for its parameters, in order.
+    /// A QDate value is bound as its ISO text (2005-03-07).
+    void setStatement(Stmt id, const QVariantList& values = {});
+    Stmt statement() const { return m_stmt; }
+
+    /// Runs the select; positions on the first row. Throws AppError on a database error.
+    void open();
+    /// Runs the insert or update. Throws AppError on a database error or a value that does not fit.
+    void execute();
+    /// Releases the result.
+    void close();
+
+    bool isOpen() const { return m_open; }
+    int recordCount() const { return int(m_rows.size()); }
+    bool eof() const { return m_pos >= m_rows.size(); }
+    void first() { m_pos = 0; }
+    void next() { ++m_pos; }
+    int recNo() const { return int(m_pos); }
+    void setRecNo(int row) { m_pos = row; }
+
+    /// A field of the current row by column name: a null text reads as "", a null integer as 0.
+    /// Throws AppError for a column the result does not have or when there is no current row.
+    QVariant field(const QString& column) const;
+    QString fieldText(const QString& column) const;
+    int fieldInt(const QString& column) const;
+    bool fieldBool(const QString& column) const;
+
+    /// The record of a row of the result.
+    const QSqlRecord& record(int row) const { return m_rows.at(row); }
+
+    /// Writes the print flag of the current row of an open P2 result back to its prn row (R1).
+    void postPrintFlag(bool print);
+
+    /// The result as a table model for a grid.
+    DmQueryModel* model() { return &m_model; }
+
+private:
+    void run(bool select);
+    const QSqlRecord& current() const;
+
+    TD_M* m_dm;
+    Stmt m_stmt = Stmt::S1;
+    bool m_hasStatement = false;
+    QVariantList m_values;
+    QList<QSqlRecord> m_rows;
+    qsizetype m_pos = 0;
+    bool m_open = false;
+    DmQueryModel m_model;
+};
+
+} // namespace Zt_typro
+
+/// The data module: one connection to the database file "pjzp.pdp" in the current working
+/// directory, opened by the first query that runs, and the thirteen named queries.
+class TD_M : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TD_M)
+public:
+    explicit TD_M(QObject* parent = nullptr);
+    ~TD_M() override;
+
+    Zt_typro::DmQuery* ADOQ_skr_zpbj;
+    Zt_typro::DmQuery* ADOQ_skr_zpcx;
+    Zt_typro::DmQuery* ADOQ_skr_pzbj;
+    Zt_typro::DmQuery* ADOQ_skr;
+    Zt_typro::DmQuery* ADOQ_skrxx;
+    Zt_typro::DmQuery* ADOQ_skr_up;
+    Zt_typro::DmQuery* ADOQ_zp_up;
+    Zt_typro::DmQuery* ADOQ_zpcx;
+    Zt_typro::DmQuery* ADOQ_zb;
+    Zt_typro::DmQuery* ADOQ_zb_pz;
+    Zt_typro::DmQuery* ADOQ_zb_up;
+    Zt_typro::DmQuery* ADOQ_zpdyxz;
+    Zt_typro::DmQuery* ADOQ_pzdyxz;
+
+    /// The database file this module works on (absolute).
+    QString databasePath() const;
+    /// True once the connection has been opened.
+    bool isConnected() const { return m_connected; }
+    /// The name of the Qt SQL connection.
+    QString connectionName() const { return m_connectionName; }
+
+    /// Opens the connection when it is not open yet: creates a missing database file with its
+    /// schema and initial layout rows (atomically), and refuses a file that is not a database of
+    /// this program. Throws AppError naming the file on any failure; the connection then stays
+    /// closed and the next query tries again.
+    void ensureConnected();
+
+    /// Runs body as one transaction: everything it wrote is stored, or, when it throws,
+    /// nothing is (the error goes on to the caller).
+    template <typename F>
+    void transaction(F&& body)
+    {
+        beginTransaction();
+        try {
+            body();
+        } catch (...) {
+            rollbackTransaction();
+            throw;
+        }
+        commitTransaction();
+    }
+
+    /// The message for a database failure: what failed, the driver's text and the file.
+    QString failureText(const QString& what, const QString& driverText) const;
+
+private:
+    void beginTransaction();
+    void commitTransaction();
+    void rollbackTransaction();
+    void createDatabaseFile(const QString& path);
+    void checkDatabaseFile(const QString& path);
+
+    QString m_connectionName;
+    QString m_path;
+    bool m_connected = false;
+};

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "app/WorkingPanel.h"
+
+/// Panel_dwset: the "单位帐号设置" working panel of the main window.
+class OrgPanel : public Zt_typro::WorkingPanel
+{
+    Q_OBJECT
+public:
+    explicit OrgPanel(QWidget* parent);
+};

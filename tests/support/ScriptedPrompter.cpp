@@ -1,0 +1,75 @@
+#include "tests/support/ScriptedPrompter.h"
+
+namespace Zt_typro
+{
+
+ScriptedPrompter::ScriptedPrompter()
+{
+    setPrompter(this);
+}
+
+ScriptedPrompter::~ScriptedPrompter()
+{
+    setPrompter(nullptr);
+}
+
+QList<ScriptedPrompter::Question> ScriptedPrompter::ofKind(const QString& kind) const
+{
+    QList<Question> out;
+    for (const Question& q : questions)
+        if (q.kind == kind)
+            out.append(q);
+    return out;
+}
+
+bool ScriptedPrompter::confirm(QWidget*, const QString& caption, const QString& text)
+{
+    questions.append({QStringLiteral("confirm"), caption, text});
+    return confirmAnswers.isEmpty() ? false : confirmAnswers.dequeue();
+}
+
+void ScriptedPrompter::inform(QWidget*, const QString& caption, const QString& text)
+{
+    questions.append({QStringLiteral("inform"), caption, text});
+}
+
+void ScriptedPrompter::error(QWidget*, const QString& caption, const QString& text)
+{
+    questions.append({QStringLiteral("error"), caption, text});
+}
+
+std::optional<QFont> ScriptedPrompter::chooseFont(QWidget*, const QFont& initial)
+{
+    questions.append({QStringLiteral("font"), QString(), initial.family()});
+    return fontAnswers.isEmpty() ? std::nullopt : fontAnswers.dequeue();
+}
+
+void ScriptedPrompter::preview(QWidget*, const QString& title, const std::function<void(QPrinter*)>& paint)
+{
+    questions.append({QStringLiteral("preview"), title, QString()});
+    ++previews;
+    if (onPage)
+        onPage(paint);
+}
+
+bool ScriptedPrompter::print(QWidget*, const std::function<void(QPrinter*)>& paint, QString* error)
+{
+    questions.append({QStringLiteral("print"), QString(), QString()});
+    if (!printerAvailable) {
+        if (error)
+            *error = QStringLiteral("没有可用的打印机: 请先在系统中安装并设置默认打印机。");
+        return false;
+    }
+    ++prints;
+    if (onPage)
+        onPage(paint);
+    return true;
+}
+
+QString ScriptedPrompter::fileName(QWidget*, const QString& caption, const QString& proposed, const QString&, bool)
+{
+    questions.append({QStringLiteral("file"), caption, proposed});
+    return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
+}
+
+} // namespace Zt_typro

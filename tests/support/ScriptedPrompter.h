@@ -1,0 +1,55 @@
+#pragma once
+
+#include "app/Prompt.h"
+
+#include <QList>
+#include <QQueue>
+#include <QString>
+
+class QPrinter;
+
+namespace Zt_typro
+{
+
+/// A prompter for tests: answers come from queues, and every question is recorded.
+/// Installed for its lifetime; the previous prompter (the Qt dialogs) comes back afterwards.
+class ScriptedPrompter : public Prompter
+{
+public:
+    struct Question
+    {
+        QString kind;    // "confirm", "inform", "error", "font", "preview", "print", "file"
+        QString caption;
+        QString text;
+    };
+
+    ScriptedPrompter();
+    ~ScriptedPrompter() override;
+
+    QQueue<bool> confirmAnswers;              // an empty queue answers No
+    QQueue<std::optional<QFont>> fontAnswers; // an empty queue answers Cancel
+    QQueue<QString> fileAnswers;              // an empty queue answers Cancel
+    bool printerAvailable = true;
+    /// Called with the page of each preview or print, e.g. to render it to a PDF.
+    std::function<void(const std::function<void(QPrinter*)>&)> onPage;
+
+    QList<Question> questions;
+    int previews = 0;
+    int prints = 0;
+
+    /// The questions of one kind.
+    QList<Question> ofKind(const QString& kind) const;
+    /// The last question recorded; an empty one when none was asked.
+    Question last() const { return questions.isEmpty() ? Question{} : questions.last(); }
+
+    bool confirm(QWidget* owner, const QString& caption, const QString& text) override;
+    void inform(QWidget* owner, const QString& caption, const QString& text) override;
+    void error(QWidget* owner, const QString& caption, const QString& text) override;
+    std::optional<QFont> chooseFont(QWidget* owner, const QFont& initial) override;
+    void preview(QWidget* owner, const QString& title, const std::function<void(QPrinter*)>& paint) override;
+    bool print(QWidget* owner, const std::function<void(QPrinter*)>& paint, QString* error) override;
+    QString fileName(QWidget* owner, const QString& caption, const QString& proposed, const QString& filter,
+                     bool forSaving) override;
+};
+
+} // namespace Zt_typro
