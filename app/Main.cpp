@@ -153,23 +153,21 @@ void TFrm_main::buildPanels()
 
 void TFrm_main::mnuzhClick()
 {
-    Panel_dwset->show();
+    Panel_dwset->open();
 }
 
 void TFrm_main::openChequeDesigner(const QString& code, QAction* chosen, QAction* other)
 {
     chequeFormCode = code;
-    P_zzzp_set->setTitle(chosen->text());
     other->setEnabled(false);
-    P_zzzp_set->show();
+    P_zzzp_set->open(code, chosen->text());
 }
 
 void TFrm_main::openVoucherDesigner(const QString& code, QAction* chosen, QAction* other)
 {
     voucherFormCode = code;
-    Panel_pz_set->setTitle(chosen->text());
     other->setEnabled(false);
-    Panel_pz_set->show();
+    Panel_pz_set->open(code, chosen->text());
 }
 
 void TFrm_main::zz_prn_setClick()
@@ -194,7 +192,7 @@ void TFrm_main::jzd_prn_setClick()
 
 void TFrm_main::pass_setClick()
 {
-    Panel_pass->show();
+    Panel_pass->open();
 }
 
 void TFrm_main::mnuquitClick()
@@ -205,17 +203,17 @@ void TFrm_main::mnuquitClick()
 
 void TFrm_main::mnuzpbjClick()
 {
-    Panel_zp->show();
+    Panel_zp->open();
 }
 
 void TFrm_main::mnupzbjClick()
 {
-    P_pz->show();
+    P_pz->open();
 }
 
 void TFrm_main::zpcxClick()
 {
-    Panel_zpcx->show();
+    Panel_zpcx->open();
 }
 
 void TFrm_main::helpClick()

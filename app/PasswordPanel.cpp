@@ -9,3 +9,8 @@ PasswordPanel::PasswordPanel(QWidget* parent)
     : WorkingPanel(parent, kChrome, QRect(224, 80, 289, 201))
 {
 }
+
+void PasswordPanel::open()
+{
+    show();
+}

@@ -8,4 +8,7 @@ class PasswordPanel : public Zt_typro::WorkingPanel
     Q_OBJECT
 public:
     explicit PasswordPanel(QWidget* parent);
+
+    /// pass_setClick: empties the three fields and shows the panel.
+    void open();
 };

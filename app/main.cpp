@@ -1,5 +1,6 @@
 #include "app/Error.h"
 #include "app/Forms.h"
+#include "app/Login.h"
 #include "app/Main.h"
 
 #include <QApplication>
@@ -12,8 +13,8 @@ int main(int argc, char* argv[])
     try {
         Zt_typro::PrepareApplication();
         Zt_typro::CreateForms();
-        Frm_main->show();
-        result = app.exec();
+        if (Frm_login->runGate())
+            result = app.exec();
     } catch (const Zt_typro::AppError& e) {
         QMessageBox::critical(nullptr, QStringLiteral("Quillmate"), e.message());
         result = 1;

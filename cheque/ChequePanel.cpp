@@ -18,3 +18,8 @@ ChequePanel::ChequePanel(QWidget* parent)
     GroupBox_zplx->setObjectName(QStringLiteral("GroupBox_zplx"));
     GroupBox_zplx->setGeometry(8, 20, 225, 70);
 }
+
+void ChequePanel::open()
+{
+    show();
+}

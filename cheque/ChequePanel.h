@@ -12,6 +12,9 @@ class ChequePanel : public Zt_typro::WorkingPanel
 public:
     explicit ChequePanel(QWidget* parent);
 
+    /// mnuzpbjClick: prepares the screen for a new cheque and shows it.
+    void open();
+
     Zt_typro::WorkingPanel* Panel_cg;
     Zt_typro::WorkingPanel* Panel_zplx;
     QGroupBox* GroupBox_zplx;

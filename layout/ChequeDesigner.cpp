@@ -9,3 +9,9 @@ ChequeDesigner::ChequeDesigner(QWidget* parent)
     : WorkingPanel(parent, kChrome, QRect(176, 80, 689, 428))
 {
 }
+
+void ChequeDesigner::open(const QString&, const QString& heading)
+{
+    setTitle(heading);
+    show();
+}

@@ -8,4 +8,7 @@ class ChequeDesigner : public Zt_typro::WorkingPanel
     Q_OBJECT
 public:
     explicit ChequeDesigner(QWidget* parent);
+
+    /// Shows the designer for a form code ("zz" or "xj") under the given heading.
+    void open(const QString& formCode, const QString& heading);
 };

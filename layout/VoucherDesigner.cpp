@@ -9,3 +9,9 @@ VoucherDesigner::VoucherDesigner(QWidget* parent)
     : WorkingPanel(parent, kChrome, QRect(176, 80, 689, 425))
 {
 }
+
+void VoucherDesigner::open(const QString&, const QString& heading)
+{
+    setTitle(heading);
+    show();
+}

@@ -8,4 +8,7 @@ class VoucherDesigner : public Zt_typro::WorkingPanel
     Q_OBJECT
 public:
     explicit VoucherDesigner(QWidget* parent);
+
+    /// Shows the designer for a form code ("dhpz" or "jzd") under the given heading.
+    void open(const QString& formCode, const QString& heading);
 };

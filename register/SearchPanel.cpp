@@ -9,3 +9,8 @@ SearchPanel::SearchPanel(QWidget* parent)
     : WorkingPanel(parent, kChrome, QRect(224, 80, 457, 225))
 {
 }
+
+void SearchPanel::open()
+{
+    show();
+}

@@ -8,4 +8,7 @@ class SearchPanel : public Zt_typro::WorkingPanel
     Q_OBJECT
 public:
     explicit SearchPanel(QWidget* parent);
+
+    /// zpcxClick: resets the search fields, loads the payee list and shows the panel.
+    void open();
 };

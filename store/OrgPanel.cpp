@@ -9,3 +9,8 @@ OrgPanel::OrgPanel(QWidget* parent)
     : WorkingPanel(parent, kChrome, QRect(224, 80, 417, 225))
 {
 }
+
+void OrgPanel::open()
+{
+    show();
+}

@@ -8,4 +8,7 @@ class OrgPanel : public Zt_typro::WorkingPanel
     Q_OBJECT
 public:
     explicit OrgPanel(QWidget* parent);
+
+    /// mnuzhClick: fills the fields from the settings and shows the panel.
+    void open();
 };

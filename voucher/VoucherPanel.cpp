@@ -16,3 +16,8 @@ VoucherPanel::VoucherPanel(QWidget* parent)
     GroupBox_pzlx->setObjectName(QStringLiteral("GroupBox_pzlx"));
     GroupBox_pzlx->setGeometry(8, 20, 225, 78);
 }
+
+void VoucherPanel::open()
+{
+    show();
+}

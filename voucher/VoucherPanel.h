@@ -11,6 +11,9 @@ class VoucherPanel : public Zt_typro::WorkingPanel
 public:
     explicit VoucherPanel(QWidget* parent);
 
+    /// mnupzbjClick: prepares the screen for a new voucher and shows it.
+    void open();
+
     Zt_typro::WorkingPanel* Panel_pzlx;
     QGroupBox* GroupBox_pzlx;
 };
