@@ -1,0 +1,372 @@
+// The data module against real database files: creation, initial layout rows, refusal of
+// foreign files, bound values, column limits, date ranges and transactions.
+#include "app/Error.h"
+#include "store/Dm.h"
+#include "store/Schema.h"
+#include "tests/support/TestEnv.h"
+
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTest>
+
+using namespace Zt_typro;
+
+namespace
+{
+int countRows(TD_M& dm, const QString& sql)
+{
+    dm.ensureConnected();
+    QSqlQuery q(QSqlDatabase::database(dm.connectionName()));
+    if (!q.exec(sql) || !q.next())
+        return -1;
+    return q.value(0).toInt();
+}
+
+QVariantList cheque(const QString& ph, const QString& payee, const QDate& date)
+{
+    return {ph, payee, QStringLiteral("100.00"), QStringLiteral("货款"), QString::number(date.year()),
+            QString::number(date.month()), QString::number(date.day()), QString(), date, QStringLiteral("转帐")};
+}
+} // namespace
+
+class TestDatabase : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_work = std::make_unique<TempWorkDir>();
+        m_dm = std::make_unique<TD_M>();
+    }
+    void cleanup()
+    {
+        m_dm.reset();
+        m_work.reset();
+    }
+
+    void connection_isOpenedByFirstQueryOnly()
+    {
+        QVERIFY(!m_dm->isConnected());
+        QVERIFY(!QFile::exists(QStringLiteral("pjzp.pdp")));
+        m_dm->ADOQ_skr_zpbj->setStatement(Stmt::S1);
+        QVERIFY(!m_dm->isConnected());
+        m_dm->ADOQ_skr_zpbj->open();
+        QVERIFY(m_dm->isConnected());
+        QCOMPARE(m_dm->ADOQ_skr_zpbj->recordCount(), 0);
+        QVERIFY(QFile::exists(m_work->filePath(QStringLiteral("pjzp.pdp"))));
+        // Nothing but the database is left in the folder: it was built aside and renamed.
+        QCOMPARE(QDir(m_work->path()).entryList(QDir::Files), QStringList{QStringLiteral("pjzp.pdp")});
+    }
+
+    void newDatabase_holdsTheInitialLayoutRows()
+    {
+        m_dm->ensureConnected();
+        QCOMPARE(countRows(*m_dm, QStringLiteral("select count(*) from prn")), 116);
+        QCOMPARE(countRows(*m_dm, QStringLiteral("select count(*) from prn where win = 'zz'")), 33);
+        QCOMPARE(countRows(*m_dm, QStringLiteral("select count(*) from prn where win = 'xj'")), 33);
+        QCOMPARE(countRows(*m_dm, QStringLiteral("select count(*) from prn where win = 'dhpz'")), 25);
+        QCOMPARE(countRows(*m_dm, QStringLiteral("select count(*) from prn where win = 'jzd'")), 25);
+        QCOMPARE(countRows(*m_dm, QStringLiteral("select count(*) from skr")), 0);
+        QCOMPARE(countRows(*m_dm, QStringLiteral("select count(*) from zp")), 0);
+        // Each (form code, field) once.
+        QCOMPARE(countRows(*m_dm, QStringLiteral("select count(*) from (select distinct win, kjmc from prn)")), 116);
+
+        // Only these fields start unprinted.
+        QSqlQuery q(QSqlDatabase::database(m_dm->connectionName()));
+        QVERIFY(q.exec(QStringLiteral("select win || ':' || kjmc from prn where dy = 0 order by rowid")));
+        QStringList off;
+        while (q.next())
+            off << q.value(0).toString();
+        QCOMPARE(off, (QStringList{QStringLiteral("zz:P_zz_fjxx3"), QStringLiteral("xj:P_zz_fjxx3"),
+                                   QStringLiteral("xj:P_zz_fjxx2"), QStringLiteral("xj:P_zz_fjxx1"),
+                                   QStringLiteral("xj:P_zz_fkhmc")}));
+    }
+
+    void newDatabase_rowsFieldByField_data()
+    {
+        QTest::addColumn<int>("position"); // 1-based storage order
+        QTest::addColumn<QString>("kjmc");
+        QTest::addColumn<int>("kjx");
+        QTest::addColumn<int>("kjy");
+        QTest::addColumn<QString>("win");
+        QTest::addColumn<QString>("kjyy");
+        QTest::addColumn<bool>("dy");
+        QTest::newRow("first row") << 1 << "P_zz_qian" << 635 << 103 << "zz" << "千" << true;
+        QTest::newRow("zz fen") << 28 << "P_zz_fen" << 715 << 103 << "zz" << "分" << true;
+        QTest::newRow("last zz") << 33 << "P_zz_bai" << 651 << 103 << "zz" << "百" << true;
+        QTest::newRow("first xj") << 34 << "P_zz_fjxx3" << 63 << 65 << "xj" << "附加信息三" << false;
+        QTest::newRow("xj misspelt label") << 63 << "P_zz_fjxx1" << 64 << 28 << "xj" << "队加信息一" << false;
+        QTest::newRow("last xj") << 66 << "P_zz_fkhmc" << 617 << 21 << "xj" << "付款行名称" << false;
+        QTest::newRow("first dhpz") << 67 << "P_pz_nian" << 266 << 21 << "dhpz" << "年" << true;
+        QTest::newRow("dhpz capitals") << 76 << "P_pz_dx" << 83 << 133 << "dhpz" << "大写金额" << true;
+        QTest::newRow("first jzd") << 92 << "P_pz_qian" << 505 << 135 << "jzd" << "千" << true;
+        QTest::newRow("last row") << 116 << "P_pz_fen" << 585 << 135 << "jzd" << "分" << true;
+    }
+
+    void newDatabase_rowsFieldByField()
+    {
+        QFETCH(int, position);
+        m_dm->ensureConnected();
+        QSqlQuery q(QSqlDatabase::database(m_dm->connectionName()));
+        QVERIFY(q.exec(QStringLiteral("select kjmc, kjx, kjy, win, kjyy, dy, typeof(kjx) from prn order by rowid "
+                                      "limit 1 offset %1")
+                           .arg(position - 1)));
+        QVERIFY(q.next());
+        QTEST(q.value(0).toString(), "kjmc");
+        QTEST(q.value(1).toInt(), "kjx");
+        QTEST(q.value(2).toInt(), "kjy");
+        QTEST(q.value(3).toString(), "win");
+        QTEST(q.value(4).toString(), "kjyy");
+        QTEST(q.value(5).toInt() != 0, "dy");
+        QCOMPARE(q.value(6).toString(), QStringLiteral("integer"));
+    }
+
+    void foreignFile_isReportedAndLeftAlone_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("sqlite");
+        QTest::newRow("old database of another format") << QByteArray("Standard Jet DB\0\0\0\0garbage", 26) << false;
+        QTest::newRow("text file") << QByteArray("just some text\n") << false;
+        QTest::newRow("empty file") << QByteArray() << false;
+        QTest::newRow("database of another program") << QByteArray() << true;
+    }
+
+    void foreignFile_isReportedAndLeftAlone()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, sqlite);
+        const QString path = m_work->filePath(QStringLiteral("pjzp.pdp"));
+        if (sqlite) {
+            {
+                QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+                db.setDatabaseName(path);
+                QVERIFY(db.open());
+                QSqlQuery q(db);
+                QVERIFY(q.exec(QStringLiteral("create table customers (name text)")));
+                db.close();
+            }
+            QSqlDatabase::removeDatabase(QStringLiteral("other"));
+        } else {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(content);
+        }
+        QFile before(path);
+        QVERIFY(before.open(QIODevice::ReadOnly));
+        const QByteArray original = before.readAll();
+        before.close();
+
+        m_dm->ADOQ_skr_zpbj->setStatement(Stmt::S1);
+        try {
+            m_dm->ADOQ_skr_zpbj->open();
+            QFAIL("a foreign file was opened");
+        } catch (const AppError& e) {
+            QVERIFY2(e.message().contains(QDir::toNativeSeparators(path)), qPrintable(e.message()));
+            QVERIFY2(e.message().contains(QStringLiteral("不是本程序可以读取的数据库")), qPrintable(e.message()));
+        }
+        QVERIFY(!m_dm->isConnected());
+        QFile after(path);
+        QVERIFY(after.open(QIODevice::ReadOnly));
+        QCOMPARE(after.readAll(), original);
+    }
+
+    void failedOpen_isTriedAgainByTheNextQuery()
+    {
+        // A folder where the database should be: the first query fails and reports it.
+        QVERIFY(QDir(m_work->path()).mkdir(QStringLiteral("pjzp.pdp")));
+        m_dm->ADOQ_skr_zpbj->setStatement(Stmt::S1);
+        QVERIFY_THROWS_EXCEPTION(AppError, m_dm->ADOQ_skr_zpbj->open());
+        QVERIFY(!m_dm->isConnected());
+        QVERIFY(QDir(m_work->path()).rmdir(QStringLiteral("pjzp.pdp")));
+        m_dm->ADOQ_skr_zpbj->open();
+        QVERIFY(m_dm->isConnected());
+    }
+
+    void quoteInAName_roundTripsThroughInsertAndLookup()
+    {
+        const QString name = QStringLiteral("O'Brien \"咨询\" 有限公司' or '1'='1");
+        m_dm->ADOQ_skr->setStatement(Stmt::S6, {name});
+        m_dm->ADOQ_skr->open();
+        QCOMPARE(m_dm->ADOQ_skr->recordCount(), 0);
+
+        m_dm->ADOQ_skr_up->setStatement(Stmt::S7, {name});
+        m_dm->ADOQ_skr_up->execute();
+        m_dm->ADOQ_skr->setStatement(Stmt::S6, {name});
+        m_dm->ADOQ_skr->open();
+        QCOMPARE(m_dm->ADOQ_skr->recordCount(), 1);
+        QCOMPARE(m_dm->ADOQ_skr->fieldText(QStringLiteral("skrmc")), name);
+        QCOMPARE(m_dm->ADOQ_skr->fieldInt(QStringLiteral("cs")), 0); // the column default
+        QCOMPARE(m_dm->ADOQ_skr->fieldText(QStringLiteral("zh")), QString()); // null reads as empty
+
+        m_dm->ADOQ_skr_up->setStatement(Stmt::S8, {name});
+        m_dm->ADOQ_skr_up->execute();
+        m_dm->ADOQ_skr->open();
+        QCOMPARE(m_dm->ADOQ_skr->fieldInt(QStringLiteral("cs")), 1);
+        // The quote did not turn into a condition matching every row.
+        QCOMPARE(countRows(*m_dm, QStringLiteral("select count(*) from skr")), 1);
+    }
+
+    void payeeList_isMostUsedFirst()
+    {
+        for (const char* n : {"甲", "乙", "丙"}) {
+            m_dm->ADOQ_skr_up->setStatement(Stmt::S7, {QString::fromUtf8(n)});
+            m_dm->ADOQ_skr_up->execute();
+        }
+        for (int i = 0; i < 2; ++i) {
+            m_dm->ADOQ_skr_up->setStatement(Stmt::S8, {QStringLiteral("丙")});
+            m_dm->ADOQ_skr_up->execute();
+        }
+        m_dm->ADOQ_skr_up->setStatement(Stmt::S8, {QStringLiteral("乙")});
+        m_dm->ADOQ_skr_up->execute();
+        m_dm->ADOQ_skr_zpbj->setStatement(Stmt::S1);
+        m_dm->ADOQ_skr_zpbj->open();
+        QStringList names;
+        for (m_dm->ADOQ_skr_zpbj->first(); !m_dm->ADOQ_skr_zpbj->eof(); m_dm->ADOQ_skr_zpbj->next())
+            names << m_dm->ADOQ_skr_zpbj->fieldText(QStringLiteral("skrmc"));
+        QCOMPARE(names, (QStringList{QStringLiteral("丙"), QStringLiteral("乙"), QStringLiteral("甲")}));
+    }
+
+    void overLongValue_isRefusedBeforeAnythingIsWritten_data()
+    {
+        QTest::addColumn<int>("column"); // index of the value in Z1
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("cheque number of 21") << 0 << QString(21, QLatin1Char('7'))
+                                             << QStringLiteral("票号最多只能有20个字符（现有21个），未保存。");
+        QTest::newRow("payee of 129") << 1 << QString(129, QChar(0x7532))
+                                      << QStringLiteral("收款人最多只能有128个字符（现有129个），未保存。");
+        QTest::newRow("purpose of 51") << 3 << QString(51, QLatin1Char('x'))
+                                       << QStringLiteral("用途最多只能有50个字符（现有51个），未保存。");
+        QTest::newRow("note of 91") << 7 << QString(91, QLatin1Char('n'))
+                                    << QStringLiteral("附加信息最多只能有90个字符（现有91个），未保存。");
+    }
+
+    void overLongValue_isRefusedBeforeAnythingIsWritten()
+    {
+        QFETCH(int, column);
+        QFETCH(QString, value);
+        QFETCH(QString, message);
+        QVariantList values = cheque(QStringLiteral("1"), QStringLiteral("甲"), QDate(2005, 3, 7));
+        values[column] = value;
+        m_dm->ADOQ_zp_up->setStatement(Stmt::Z1, values);
+        try {
+            m_dm->ADOQ_zp_up->execute();
+            QFAIL("an over-long value was stored");
+        } catch (const AppError& e) {
+            QCOMPARE(e.message(), message);
+        }
+        QCOMPARE(countRows(*m_dm, QStringLiteral("select count(*) from zp")), 0);
+    }
+
+    void columnLimits_countCharactersNotUnits()
+    {
+        // Twenty characters, some outside the Basic Multilingual Plane: they fit.
+        const QString ph = QString::fromUtf8("𠀀𠀁") + QString(18, QLatin1Char('9'));
+        m_dm->ADOQ_zp_up->setStatement(Stmt::Z1, cheque(ph, QStringLiteral("甲"), QDate(2005, 3, 7)));
+        m_dm->ADOQ_zp_up->execute();
+        m_dm->ADOQ_zpcx->setStatement(Stmt::Z2, {ph});
+        m_dm->ADOQ_zpcx->open();
+        QCOMPARE(m_dm->ADOQ_zpcx->recordCount(), 1);
+        QCOMPARE(m_dm->ADOQ_zpcx->fieldText(QStringLiteral("ph")), ph);
+    }
+
+    void nullChequeNumber_isRefused()
+    {
+        QVariantList values = cheque(QString(), QStringLiteral("甲"), QDate(2005, 3, 7));
+        values[0] = QVariant(QMetaType(QMetaType::QString));
+        m_dm->ADOQ_zp_up->setStatement(Stmt::Z1, values);
+        QVERIFY_THROWS_EXCEPTION(AppError, m_dm->ADOQ_zp_up->execute());
+        QCOMPARE(countRows(*m_dm, QStringLiteral("select count(*) from zp")), 0);
+    }
+
+    void layoutPosition_outside16Bits_isRefused()
+    {
+        m_dm->ADOQ_zb_up->setStatement(Stmt::P3, {40000, 10, QStringLiteral("P_zz_fen"), QStringLiteral("zz")});
+        QVERIFY_THROWS_EXCEPTION(AppError, m_dm->ADOQ_zb_up->execute());
+        m_dm->ADOQ_zb_up->setStatement(Stmt::P3, {-32768, 32767, QStringLiteral("P_zz_fen"), QStringLiteral("zz")});
+        m_dm->ADOQ_zb_up->execute();
+        QCOMPARE(countRows(*m_dm, QStringLiteral("select kjx from prn where kjmc = 'P_zz_fen' and win = 'zz'")),
+                 -32768);
+    }
+
+    void dateRange_includesBothEndDays()
+    {
+        int n = 0;
+        for (int day = 6; day <= 11; ++day) {
+            m_dm->ADOQ_zp_up->setStatement(Stmt::Z1, cheque(QString::number(++n), QStringLiteral("甲"),
+                                                             QDate(2005, 3, day)));
+            m_dm->ADOQ_zp_up->execute();
+        }
+        QCOMPARE(countRows(*m_dm, QStringLiteral("select count(*) from zp where rq = '2005-03-07'")), 1);
+        m_dm->ADOQ_zpcx->setStatement(Stmt::Z3, {QDate(2005, 3, 7), QDate(2005, 3, 10)});
+        m_dm->ADOQ_zpcx->open();
+        QStringList found;
+        for (m_dm->ADOQ_zpcx->first(); !m_dm->ADOQ_zpcx->eof(); m_dm->ADOQ_zpcx->next())
+            found << m_dm->ADOQ_zpcx->fieldText(QStringLiteral("rq"));
+        QCOMPARE(found, (QStringList{QStringLiteral("2005-03-07"), QStringLiteral("2005-03-08"),
+                                     QStringLiteral("2005-03-09"), QStringLiteral("2005-03-10")}));
+        // The grid model shows the same rows.
+        QCOMPARE(m_dm->ADOQ_zpcx->model()->rowCount(), 4);
+        m_dm->ADOQ_zpcx->close();
+        QCOMPARE(m_dm->ADOQ_zpcx->model()->rowCount(), 0);
+    }
+
+    void transaction_storesAllOrNothing()
+    {
+        try {
+            m_dm->transaction([&] {
+                m_dm->ADOQ_zp_up->setStatement(Stmt::Z1, cheque(QStringLiteral("1"), QStringLiteral("甲"),
+                                                                 QDate(2005, 3, 7)));
+                m_dm->ADOQ_zp_up->execute();
+                m_dm->ADOQ_skr_up->setStatement(Stmt::S7, {QString(51, QLatin1Char('x'))}); // refused
+                m_dm->ADOQ_skr_up->execute();
+            });
+            QFAIL("the transaction did not fail");
+        } catch (const AppError&) {
+        }
+        QCOMPARE(countRows(*m_dm, QStringLiteral("select count(*) from zp")), 0);
+
+        m_dm->transaction([&] {
+            m_dm->ADOQ_zp_up->execute();
+            m_dm->ADOQ_skr_up->setStatement(Stmt::S7, {QStringLiteral("甲")});
+            m_dm->ADOQ_skr_up->execute();
+        });
+        QCOMPARE(countRows(*m_dm, QStringLiteral("select count(*) from zp")), 1);
+        QCOMPARE(countRows(*m_dm, QStringLiteral("select count(*) from skr")), 1);
+    }
+
+    void printFlag_isWrittenToItsRow()
+    {
+        m_dm->ADOQ_zpdyxz->setStatement(Stmt::P2, {QStringLiteral("zz")});
+        m_dm->ADOQ_zpdyxz->open();
+        QCOMPARE(m_dm->ADOQ_zpdyxz->recordCount(), 33);
+        // Sorted by x: the stub note fields lie furthest left.
+        QCOMPARE(m_dm->ADOQ_zpdyxz->fieldInt(QStringLiteral("kjx")), 45);
+        m_dm->ADOQ_zpdyxz->setRecNo(32);
+        QCOMPARE(m_dm->ADOQ_zpdyxz->fieldText(QStringLiteral("kjmc")), QStringLiteral("P_zz_fen"));
+        m_dm->ADOQ_zpdyxz->postPrintFlag(false);
+        QCOMPARE(m_dm->ADOQ_zpdyxz->fieldBool(QStringLiteral("dy")), false);
+        QCOMPARE(countRows(*m_dm, QStringLiteral("select dy from prn where kjmc = 'P_zz_fen' and win = 'zz'")), 0);
+        QCOMPARE(countRows(*m_dm, QStringLiteral("select dy from prn where kjmc = 'P_zz_fen' and win = 'xj'")), 1);
+    }
+
+    void unknownColumn_isAnError()
+    {
+        m_dm->ADOQ_zb->setStatement(Stmt::P1, {QStringLiteral("zz")});
+        m_dm->ADOQ_zb->open();
+        QVERIFY_THROWS_EXCEPTION(AppError, m_dm->ADOQ_zb->fieldText(QStringLiteral("nosuch")));
+        m_dm->ADOQ_zb->setStatement(Stmt::P1, {QStringLiteral("none")});
+        m_dm->ADOQ_zb->open();
+        QCOMPARE(m_dm->ADOQ_zb->recordCount(), 0);
+        QVERIFY(m_dm->ADOQ_zb->eof());
+    }
+
+private:
+    std::unique_ptr<TempWorkDir> m_work;
+    std::unique_ptr<TD_M> m_dm;
+};
+
+QTEST_MAIN(TestDatabase)
+#include "tst_database.moc"
