@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+
+class TFrm_zz_print;
+class TFrm_pz_print;
+
+namespace Zt_typro
+{
+
+class DmQuery;
+class ReportBand;
+
+/// The field key of a layout row: its kjmc from the 6th character on ("P_zz_fen" -> "fen").
+/// The prefix is dropped by position, whatever its characters are.
+QString RowFieldKey(const QString& kjmc);
+
+/// The placement rule on one band: closes query, sets it to the layout rows of the form code
+/// (P1), opens it and, for every label of the band in control order, scans every row: a row
+/// whose field key equals the label's sets the label's left and top to its kjx and kjy (empty
+/// reads as 0), and blanks the caption when its dy is not true (empty counts as not printed).
+/// When two rows match, the later sets the position and either blanks. A label without a row
+/// keeps its position and caption. The query is left open.
+void ApplyLayoutToBand(ReportBand& band, DmQuery& query, const QString& code);
+
+/// The placement rule for the cheque print form, with D_M->ADOQ_zb ("zz", "xj").
+void ApplyLayoutToLabels(TFrm_zz_print* form, const QString& code);
+/// The placement rule for the voucher print form, with D_M->ADOQ_zb_pz ("dhpz", "jzd").
+void ApplyLayoutToLabels(TFrm_pz_print* form, const QString& code);
+
+/// Applies the layout of code to the cheque print form, prints its page on the default printer
+/// without a dialog and closes ADOQ_zb. Throws AppError when no printer can take it.
+void PrintChequeSample(TFrm_zz_print* form, const QString& code);
+/// Applies the layout of code to the cheque print form, shows the preview (returns when it is
+/// closed) and closes ADOQ_zb.
+void PreviewChequeLayout(TFrm_zz_print* form, const QString& code);
+/// The same for the voucher print form with ADOQ_zb_pz.
+void PrintVoucherSample(TFrm_pz_print* form, const QString& code);
+void PreviewVoucherLayout(TFrm_pz_print* form, const QString& code);
+
+/// Closes D_M->ADOQ_zpdyxz, sets it to the option list of code (P2: the rows sorted by kjx)
+/// and opens it, for the designer's print-content list.
+void OpenChequePrintOptions(const QString& code);
+/// The same with D_M->ADOQ_pzdyxz.
+void OpenVoucherPrintOptions(const QString& code);
+
+} // namespace Zt_typro
