@@ -25,8 +25,12 @@ const QString kDriver = QStringLiteral("QSQLITE");
 // A second program working on the same file waits this long for it before reporting.
 const QString kConnectOptions = QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000");
 
+// What a value is bound as. A text is stored as the text, an empty one as "" rather than NULL,
+// just as a quoted literal would be.
 QVariant bindable(const QVariant& value)
 {
+    if (value.metaType().id() == QMetaType::QString && value.toString().isNull())
+        return QVariant(QStringLiteral(""));
     if (value.metaType().id() == QMetaType::QDate)
         return value.toDate().isValid() ? QVariant(value.toDate().toString(Qt::ISODate)) : QVariant();
     return value;

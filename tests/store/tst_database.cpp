@@ -260,6 +260,13 @@ private slots:
         QCOMPARE(countRows(*m_dm, QStringLiteral("select count(*) from zp")), 0);
     }
 
+    void emptyText_isStoredAsEmptyNotNull()
+    {
+        m_dm->ADOQ_zp_up->setStatement(Stmt::Z1, cheque(QStringLiteral("1"), QString(), QDate(2005, 3, 7)));
+        m_dm->ADOQ_zp_up->execute();
+        QCOMPARE(countRows(*m_dm, QStringLiteral("select count(*) from zp where skr = '' and fjxx = ''")), 1);
+    }
+
     void columnLimits_countCharactersNotUnits()
     {
         // Twenty characters, some outside the Basic Multilingual Plane: they fit.
@@ -275,7 +282,7 @@ private slots:
     void nullChequeNumber_isRefused()
     {
         QVariantList values = cheque(QString(), QStringLiteral("甲"), QDate(2005, 3, 7));
-        values[0] = QVariant(QMetaType(QMetaType::QString));
+        values[0] = QVariant();
         m_dm->ADOQ_zp_up->setStatement(Stmt::Z1, values);
         QVERIFY_THROWS_EXCEPTION(AppError, m_dm->ADOQ_zp_up->execute());
         QCOMPARE(countRows(*m_dm, QStringLiteral("select count(*) from zp")), 0);
