@@ -1,0 +1,193 @@
+#include "store/Settings.h"
+
+#include "app/Error.h"
+#include "store/IniFile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QVariant>
+
+namespace Zt_typro
+{
+namespace
+{
+const QString kOrganisation = QStringLiteral("Bexholt");
+const QString kOrgApp = QStringLiteral("qc");
+const QString kPassApp = QStringLiteral("pass");
+const QString kPayerFile = QStringLiteral("fkrxx.ine");
+const QString kPayerSection = QStringLiteral("fkr");
+
+QString& payerFolderOverride()
+{
+    static QString folder;
+    return folder;
+}
+
+/// Opens the store of one application with none of QSettings' fallbacks (organisation-wide or
+/// system-wide values), so that only the one key is read and written.
+class Store
+{
+public:
+    explicit Store(const QString& application)
+        : m_settings(QSettings::NativeFormat, QSettings::UserScope, kOrganisation, application)
+    {
+        m_settings.setFallbacksEnabled(false);
+    }
+
+    QString location() const { return QDir::toNativeSeparators(m_settings.fileName()); }
+
+    /// Creates the key when it is missing. The Windows registry creates it when QSettings opens
+    /// it for writing; a settings file is created empty here.
+    void ensureKey()
+    {
+#ifndef Q_OS_WIN
+        const QString path = m_settings.fileName();
+        if (QFileInfo::exists(path))
+            return;
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Append))
+            file.close();
+#endif
+    }
+
+    QString read(const QString& name)
+    {
+        ensureKey();
+        const QVariant value = m_settings.value(name);
+        if (m_settings.status() != QSettings::NoError)
+            throw AppError(QStringLiteral("无法读取设置 %1。").arg(location()));
+        if (!value.isValid())
+            return QString();
+        if (value.typeId() != QMetaType::QString)
+            throw AppError(QStringLiteral("设置 %1 中的值 \"%2\" 不是文本。").arg(location(), name));
+        return value.toString();
+    }
+
+    void write(const QString& name, const QString& value) { m_settings.setValue(name, value); }
+
+    void commit()
+    {
+        m_settings.sync();
+        if (m_settings.status() != QSettings::NoError)
+            throw AppError(QStringLiteral("设置没有保存: 无法写入 %1。").arg(location()));
+    }
+
+private:
+    QSettings m_settings;
+};
+
+QString readValue(const QString& application, const QString& name)
+{
+    Store store(application);
+    return store.read(name);
+}
+
+QString readPayer(const QString& key)
+{
+    return ReadIniString(PayerFilePath(), kPayerSection, key);
+}
+
+bool isBlank(QChar c)
+{
+    return c.isSpace() || c.category() == QChar::Other_Control;
+}
+} // namespace
+
+QString ReadOrgName()
+{
+    return readValue(kOrgApp, QStringLiteral("qc"));
+}
+
+QString ReadOrgAccount()
+{
+    return readValue(kOrgApp, QStringLiteral("zh"));
+}
+
+QString ReadOrgBank()
+{
+    return readValue(kOrgApp, QStringLiteral("khh"));
+}
+
+QString ReadPassword()
+{
+    return readValue(kPassApp, QStringLiteral("pass"));
+}
+
+QString ReadPayerName()
+{
+    return readPayer(QStringLiteral("qc"));
+}
+
+QString ReadPayerAccount()
+{
+    return readPayer(QStringLiteral("zh"));
+}
+
+QString ReadPayerBank()
+{
+    return readPayer(QStringLiteral("khh"));
+}
+
+void WriteOrgDetails(const QString& name, const QString& account, const QString& bank)
+{
+    Store store(kOrgApp);
+    store.write(QStringLiteral("qc"), name);
+    store.write(QStringLiteral("zh"), account);
+    store.write(QStringLiteral("khh"), bank);
+    store.commit();
+}
+
+void WritePassword(const QString& stored)
+{
+    Store store(kPassApp);
+    store.write(QStringLiteral("pass"), stored);
+    store.commit();
+}
+
+void EnsurePasswordKey()
+{
+    Store(kPassApp).ensureKey();
+}
+
+QString OrgSettingsLocation()
+{
+    return Store(kOrgApp).location();
+}
+
+QString PasswordSettingsLocation()
+{
+    return Store(kPassApp).location();
+}
+
+QString PayerFileFolder()
+{
+    const QString& folder = payerFolderOverride();
+    return folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder;
+}
+
+QString PayerFilePath()
+{
+    return QDir(PayerFileFolder()).filePath(kPayerFile);
+}
+
+void SetPayerFileFolder(const QString& folder)
+{
+    payerFolderOverride() = folder;
+}
+
+QString TrimText(const QString& text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isBlank(text.at(begin)))
+        ++begin;
+    while (end > begin && isBlank(text.at(end - 1)))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+} // namespace Zt_typro
