@@ -1,16 +1,118 @@
 #include "app/Login.h"
 
 #include "app/Forms.h"
+#include "app/Guard.h"
 #include "app/Main.h"
+#include "app/Named.h"
+#include "app/PasswordEcho.h"
+#include "app/PasswordHash.h"
+#include "app/Prompt.h"
+#include "app/WorkingPanel.h"
+#include "store/Settings.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+
+using Zt_typro::guarded;
+using Zt_typro::named;
 
 TFrm_login::TFrm_login(QWidget* parent)
-    : QDialog(parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint)
 {
     setWindowTitle(QStringLiteral("登录"));
+    QFont font(QStringLiteral("宋体"));
+    font.setPixelSize(13);
+    setFont(font);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Zt_typro::PanelBackground());
+    setPalette(pal);
+    setFixedSize(224, 154);
+    move(300, 208);
+
+    GroupBox1 = named<QGroupBox>(this, "GroupBox1", QStringLiteral("请输入密码"));
+    QFont groupFont(QStringLiteral("宋体"));
+    groupFont.setPixelSize(15);
+    GroupBox1->setFont(groupFont);
+    GroupBox1->setGeometry(16, 12, 192, 81);
+
+    Edit_pass = named<QLineEdit>(GroupBox1, "Edit_pass");
+    Edit_pass->setFont(font);
+    Edit_pass->setGeometry(16, 36, 160, 21);
+    Zt_typro::ShowAsStars(Edit_pass);
+
+    Button_yes = named<QPushButton>(this, "Button_yes", QStringLiteral("登 录"));
+    Button_yes->setGeometry(32, 112, 75, 25);
+    Button_yes->setDefault(true);
+    Button_cancel = named<QPushButton>(this, "Button_cancel", QStringLiteral("取 消"));
+    Button_cancel->setGeometry(120, 112, 75, 25);
+    setTabOrder(Edit_pass, Button_yes);
+    setTabOrder(Button_yes, Button_cancel);
+
+    connect(Button_yes, &QPushButton::clicked, this, [this] { guarded([this] { Button_yesClick(); }); });
+    connect(Button_cancel, &QPushButton::clicked, this, [this] { guarded([this] { Button_cancelClick(); }); });
 }
 
 bool TFrm_login::runGate()
 {
+    m_loggedIn = false;
+    exec();
+    return m_loggedIn;
+}
+
+void TFrm_login::FormActivate()
+{
+    Zt_typro::EnsurePasswordKey();
+    Edit_pass->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void TFrm_login::FormClose()
+{
+    m_loggedIn = false;
+}
+
+void TFrm_login::Button_yesClick()
+{
+    const QString entry = Zt_typro::TrimText(Edit_pass->text());
+    const QString stored = Zt_typro::ReadPassword();
+    if (!Zt_typro::PasswordMatches(entry, stored)) {
+        Zt_typro::prompter().inform(this, QStringLiteral("提示"), QStringLiteral("密码错误!"));
+        return;
+    }
+    m_loggedIn = true;
     Frm_main->show();
-    return true;
+    accept(); // hides the dialog and ends its modal loop
+}
+
+void TFrm_login::Button_cancelClick()
+{
+    m_loggedIn = false;
+    reject();
+}
+
+bool TFrm_login::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        guarded([this] { FormActivate(); });
+    return QDialog::event(event);
+}
+
+void TFrm_login::closeEvent(QCloseEvent* event)
+{
+    guarded([this] { FormClose(); });
+    QDialog::closeEvent(event); // ends the modal loop: the application is to end
+}
+
+void TFrm_login::keyPressEvent(QKeyEvent* event)
+{
+    // Esc is bound to no button here; it neither cancels nor closes the dialog.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }

@@ -2,7 +2,13 @@
 
 #include <QDialog>
 
-/// The login gate shown before the main window.
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+
+/// Frm_login: the login gate shown before the main window. The operator types the password
+/// kept in the per-user settings; the right one shows the main window, cancelling or closing
+/// the dialog ends the application.
 class TFrm_login : public QDialog
 {
     Q_OBJECT
@@ -10,6 +16,32 @@ public:
     explicit TFrm_login(QWidget* parent = nullptr);
 
     /// Start-up's login step: shows the dialog modally. Returns true when the operator logged
-    /// in (the main window is then visible), false when the application is to end.
+    /// in (the main window is then visible and the dialog hidden), false when the operator
+    /// cancelled or closed the dialog and the application is to end.
     bool runGate();
+
+    QGroupBox* GroupBox1;
+    QLineEdit* Edit_pass;
+    QPushButton* Button_yes;
+    QPushButton* Button_cancel;
+
+    /// The dialog became the active window: makes sure the password key exists and puts the
+    /// focus into the password field.
+    void FormActivate();
+    /// The close box or the system menu closed the dialog: the application is to end.
+    void FormClose();
+    /// "登 录" or Enter: compares the trimmed entry with the stored password. The right one
+    /// shows the main window and hides the dialog; a wrong one is answered with "密码错误!" and
+    /// stays in the field.
+    void Button_yesClick();
+    /// "取 消": the application is to end.
+    void Button_cancelClick();
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    bool m_loggedIn = false;
 };

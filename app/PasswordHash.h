@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace Zt_typro
+{
+
+/// Rounds of PBKDF2 used for a new password.
+inline constexpr int kPasswordRounds = 310000;
+
+/// PBKDF2 with HMAC-SHA256: a key of length bytes derived from password and salt in rounds
+/// iterations. rounds and length must be positive.
+QByteArray Pbkdf2HmacSha256(const QByteArray& password, const QByteArray& salt, int rounds, int length);
+
+/// The stored form of a password: "pbkdf2-sha256$<rounds>$<salt, base64>$<hash, base64>", with
+/// a fresh 16-byte salt from the system's random source and a 32-byte hash of the UTF-8 text.
+QString PasswordHash(const QString& password, int rounds = kPasswordRounds);
+
+/// True when stored is a well-formed PasswordHash() text.
+bool IsPasswordHash(const QString& stored);
+
+/// Whether entry is the password that stored holds. A PasswordHash() text is checked by
+/// deriving the hash again; any other stored text is the password itself in plain text and must
+/// equal entry exactly (letter case and every character count). The comparison takes the same
+/// time wherever the texts first differ.
+bool PasswordMatches(const QString& entry, const QString& stored);
+
+} // namespace Zt_typro
