@@ -1,0 +1,377 @@
+#include "app/Forms.h"
+#include "app/Login.h"
+#include "app/Main.h"
+#include "app/PasswordHash.h"
+#include "store/Settings.h"
+#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/TestEnv.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+using namespace Zt_typro;
+
+namespace
+{
+/// Points the per-user settings at a fresh empty folder for one test case.
+class SettingsSandbox
+{
+public:
+    SettingsSandbox()
+    {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
+    }
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+    bool valid() const { return m_dir.isValid(); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+/// Runs step once the event loop of a modal dialog is running.
+void whenModal(QObject* context, std::function<void()> step)
+{
+    QTimer::singleShot(0, context, std::move(step));
+}
+
+/// What the real message box showed before it was answered.
+struct SeenBox
+{
+    bool seen = false;
+    QString caption;
+    QString text;
+    int buttons = 0;
+    QMessageBox::Icon icon = QMessageBox::Information;
+    QWidget* owner = nullptr;
+};
+
+/// Waits (up to a few seconds) for a message box to become the active modal widget, records it
+/// and presses its only button.
+void answerNextMessageBox(QObject* context, SeenBox* seen)
+{
+    auto* poll = new QTimer(context);
+    auto* clock = new QElapsedTimer;
+    clock->start();
+    QObject::connect(poll, &QTimer::timeout, context, [poll, clock, seen] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) {
+            if (clock->elapsed() > 5000) {
+                poll->deleteLater();
+                delete clock;
+            }
+            return;
+        }
+        seen->seen = true;
+        seen->caption = box->windowTitle();
+        seen->text = box->text();
+        seen->buttons = int(box->buttons().size());
+        seen->icon = box->icon();
+        seen->owner = box->parentWidget();
+        poll->stop();
+        poll->deleteLater();
+        delete clock;
+        box->buttons().constFirst()->click();
+    });
+    poll->start(10);
+}
+} // namespace
+
+class TestLogin : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void dialogHasItsComponents();
+    void activationCreatesTheKeyAndFocusesTheField();
+    void login_data();
+    void login();
+    void refusalKeepsTheTextAndAllowsAnotherTry();
+    void unreadablePasswordIsReportedAndTheDialogStays();
+
+    void gateOpensOnTheRightPasswordTypedWithEnter();
+    void gateEndsOnCancelOrClose_data();
+    void gateEndsOnCancelOrClose();
+    void escapeNeitherCancelsNorCloses();
+    void gateAnswersTheRealMessageBox();
+
+private:
+    std::unique_ptr<SettingsSandbox> m_sandbox;
+    std::unique_ptr<FormsFixture> m_forms;
+};
+
+void TestLogin::init()
+{
+    m_sandbox = std::make_unique<SettingsSandbox>();
+    QVERIFY(m_sandbox->valid());
+    m_forms = std::make_unique<FormsFixture>();
+    QVERIFY(Frm_login);
+    QVERIFY(Frm_main);
+}
+
+void TestLogin::cleanup()
+{
+    m_forms.reset();
+    m_sandbox.reset();
+}
+
+void TestLogin::dialogHasItsComponents()
+{
+    QCOMPARE(Frm_login->objectName(), QStringLiteral("Frm_login"));
+    QCOMPARE(Frm_login->windowTitle(), QStringLiteral("登录"));
+    QVERIFY(Frm_login->isHidden());
+    QCOMPARE(Frm_login->size(), QSize(224, 154));
+    QCOMPARE(Frm_login->minimumSize(), Frm_login->maximumSize());
+    QVERIFY(!(Frm_login->windowFlags() & Qt::WindowMinMaxButtonsHint));
+    QVERIFY(Frm_login->windowFlags() & Qt::WindowCloseButtonHint);
+
+    auto* group = Frm_login->findChild<QGroupBox*>(QStringLiteral("GroupBox1"));
+    QVERIFY(group);
+    QCOMPARE(group->title(), QStringLiteral("请输入密码"));
+    QCOMPARE(group->font().pixelSize(), 15);
+    auto* edit = Frm_login->findChild<QLineEdit*>(QStringLiteral("Edit_pass"));
+    QCOMPARE(edit, Frm_login->Edit_pass);
+    QCOMPARE(edit->parentWidget(), group);
+    QCOMPARE(edit->echoMode(), QLineEdit::Password);
+    edit->setText(QStringLiteral("abc 密码"));
+    QCOMPARE(edit->displayText(), QStringLiteral("******"));
+
+    auto* yes = Frm_login->findChild<QPushButton*>(QStringLiteral("Button_yes"));
+    auto* cancel = Frm_login->findChild<QPushButton*>(QStringLiteral("Button_cancel"));
+    QVERIFY(yes && cancel);
+    QCOMPARE(yes->text(), QStringLiteral("登 录"));
+    QVERIFY(yes->isDefault());
+    QCOMPARE(cancel->text(), QStringLiteral("取 消"));
+    QVERIFY(!cancel->isDefault());
+}
+
+void TestLogin::activationCreatesTheKeyAndFocusesTheField()
+{
+    const QString passFile = m_sandbox->path(QStringLiteral("Bexholt/pass.conf"));
+    QVERIFY(!QFile::exists(passFile));
+    Frm_login->show();
+    QVERIFY(QTest::qWaitForWindowActive(Frm_login));
+    QTRY_VERIFY(Frm_login->Edit_pass->hasFocus());
+    QVERIFY(QFile::exists(passFile));
+
+    // Each activation puts the focus back into the field.
+    Frm_login->Button_cancel->setFocus();
+    QVERIFY(!Frm_login->Edit_pass->hasFocus());
+    Frm_main->show();
+    QVERIFY(QTest::qWaitForWindowActive(Frm_main));
+    Frm_login->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(Frm_login));
+    QTRY_VERIFY(Frm_login->Edit_pass->hasFocus());
+    Frm_login->hide();
+}
+
+void TestLogin::login_data()
+{
+    QTest::addColumn<bool>("storeIt");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<bool>("in");
+
+    QTest::newRow("first run, empty") << false << QString() << QString() << true;
+    QTest::newRow("first run, blanks") << false << QString() << QStringLiteral("   \t") << true;
+    QTest::newRow("first run, anything else") << false << QString() << QStringLiteral("x") << false;
+    QTest::newRow("stored empty, empty") << true << QString() << QString() << true;
+
+    QTest::newRow("plain, right") << true << QStringLiteral("secret") << QStringLiteral("secret") << true;
+    QTest::newRow("plain, blanks around") << true << QStringLiteral("secret") << QStringLiteral("  secret\t ") << true;
+    QTest::newRow("plain, other case") << true << QStringLiteral("secret") << QStringLiteral("SECRET") << false;
+    QTest::newRow("plain, shorter") << true << QStringLiteral("secret") << QStringLiteral("secre") << false;
+    QTest::newRow("plain, empty") << true << QStringLiteral("secret") << QString() << false;
+    QTest::newRow("plain, blank inside") << true << QStringLiteral("se cret") << QStringLiteral(" se cret ") << true;
+    QTest::newRow("plain, stored with a blank can't be matched")
+        << true << QStringLiteral(" secret") << QStringLiteral(" secret") << false;
+    QTest::newRow("plain Chinese") << true << QStringLiteral("密码") << QStringLiteral("\u3000密码") << true;
+
+    const QString hash = PasswordHash(QStringLiteral("Secret密码"), 1000);
+    QTest::newRow("hash, right") << true << hash << QStringLiteral("Secret密码") << true;
+    QTest::newRow("hash, blanks around") << true << hash << QStringLiteral(" Secret密码 ") << true;
+    QTest::newRow("hash, other case") << true << hash << QStringLiteral("secret密码") << false;
+    QTest::newRow("hash, the stored text itself") << true << hash << hash << false;
+}
+
+void TestLogin::login()
+{
+    QFETCH(bool, storeIt);
+    QFETCH(QString, stored);
+    QFETCH(QString, entry);
+    QFETCH(bool, in);
+
+    if (storeIt)
+        WritePassword(stored);
+    ScriptedPrompter prompter;
+    Frm_login->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Frm_login));
+    QVERIFY(!Frm_main->isVisible());
+    Frm_login->Edit_pass->setText(entry);
+    QTest::mouseClick(Frm_login->Button_yes, Qt::LeftButton);
+
+    QCOMPARE(Frm_main->isVisible(), in);
+    QCOMPARE(Frm_login->isVisible(), !in);
+    if (in) {
+        QVERIFY(prompter.questions.isEmpty());
+    } else {
+        QCOMPARE(prompter.questions.size(), 1);
+        QCOMPARE(prompter.last().kind, QStringLiteral("inform"));
+        QCOMPARE(prompter.last().caption, QStringLiteral("提示"));
+        QCOMPARE(prompter.last().text, QStringLiteral("密码错误!"));
+        QCOMPARE(Frm_login->Edit_pass->text(), entry);
+    }
+    // The login never changes what is stored.
+    if (storeIt)
+        QCOMPARE(ReadPassword(), stored);
+    Frm_login->hide();
+}
+
+void TestLogin::refusalKeepsTheTextAndAllowsAnotherTry()
+{
+    WritePassword(QStringLiteral("secret"));
+    ScriptedPrompter prompter;
+    Frm_login->show();
+    QVERIFY(QTest::qWaitForWindowActive(Frm_login));
+    QTRY_VERIFY(Frm_login->Edit_pass->hasFocus());
+
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        QTest::keyClicks(Frm_login->Edit_pass, QStringLiteral("x"));
+        QTest::keyClick(Frm_login->Edit_pass, Qt::Key_Return);
+        QCOMPARE(prompter.questions.size(), attempt);
+        QCOMPARE(prompter.last().text, QStringLiteral("密码错误!"));
+        QCOMPARE(Frm_login->Edit_pass->text(), QString(attempt, u'x'));
+        QVERIFY(Frm_login->isVisible());
+        QVERIFY(!Frm_main->isVisible());
+    }
+    Frm_login->Edit_pass->clear();
+    QTest::keyClicks(Frm_login->Edit_pass, QStringLiteral("secret"));
+    QTest::keyClick(Frm_login->Edit_pass, Qt::Key_Return);
+    QCOMPARE(prompter.questions.size(), 3);
+    QVERIFY(Frm_main->isVisible());
+    QVERIFY(Frm_login->isHidden());
+}
+
+void TestLogin::unreadablePasswordIsReportedAndTheDialogStays()
+{
+    // A settings "file" that cannot be read is an error, never an empty password.
+    const QString passFile = m_sandbox->path(QStringLiteral("Bexholt/pass.conf"));
+    QVERIFY(QDir().mkpath(passFile));
+    ScriptedPrompter prompter;
+    Frm_login->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Frm_login));
+    Frm_login->Edit_pass->clear();
+    QTest::mouseClick(Frm_login->Button_yes, Qt::LeftButton);
+
+    QCOMPARE(prompter.questions.size(), 1);
+    QCOMPARE(prompter.last().kind, QStringLiteral("error"));
+    QCOMPARE(prompter.last().text, QStringLiteral("无法读取设置 %1。").arg(passFile));
+    QVERIFY(Frm_login->isVisible());
+    QVERIFY(!Frm_main->isVisible());
+    Frm_login->hide();
+}
+
+void TestLogin::gateOpensOnTheRightPasswordTypedWithEnter()
+{
+    WritePassword(PasswordHash(QStringLiteral("Open 42"), 1000));
+    ScriptedPrompter prompter;
+    bool focused = false;
+    whenModal(Frm_login, [&] {
+        QVERIFY(QTest::qWaitForWindowActive(Frm_login));
+        QTRY_VERIFY(Frm_login->Edit_pass->hasFocus());
+        focused = true;
+        QTest::keyClicks(Frm_login->Edit_pass, QStringLiteral(" Open 42 "));
+        QTest::keyClick(Frm_login->Edit_pass, Qt::Key_Enter, Qt::KeypadModifier);
+    });
+    QVERIFY(Frm_login->runGate());
+    QVERIFY(focused);
+    QVERIFY(Frm_main->isVisible());
+    QVERIFY(Frm_login->isHidden());
+    QVERIFY(prompter.questions.isEmpty());
+}
+
+void TestLogin::gateEndsOnCancelOrClose_data()
+{
+    QTest::addColumn<bool>("viaCloseBox");
+    QTest::newRow("取 消") << false;
+    QTest::newRow("close box") << true;
+}
+
+void TestLogin::gateEndsOnCancelOrClose()
+{
+    QFETCH(bool, viaCloseBox);
+    ScriptedPrompter prompter;
+    whenModal(Frm_login, [&] {
+        // Even with the right (empty) password typed, leaving ends the program.
+        Frm_login->Edit_pass->clear();
+        if (viaCloseBox)
+            Frm_login->close();
+        else
+            QTest::mouseClick(Frm_login->Button_cancel, Qt::LeftButton);
+    });
+    QVERIFY(!Frm_login->runGate());
+    QVERIFY(!Frm_main->isVisible());
+    QVERIFY(Frm_login->isHidden());
+    QVERIFY(prompter.questions.isEmpty());
+}
+
+void TestLogin::escapeNeitherCancelsNorCloses()
+{
+    bool stillThere = false;
+    whenModal(Frm_login, [&] {
+        QVERIFY(QTest::qWaitForWindowActive(Frm_login));
+        QTest::keyClick(Frm_login->Edit_pass, Qt::Key_Escape);
+        QTest::keyClick(Frm_login, Qt::Key_Escape);
+        stillThere = Frm_login->isVisible() && QApplication::activeModalWidget() == Frm_login;
+        Frm_login->Button_cancel->click();
+    });
+    QVERIFY(!Frm_login->runGate());
+    QVERIFY(stillThere);
+}
+
+void TestLogin::gateAnswersTheRealMessageBox()
+{
+    // No scripted prompter here: the program's own message box is shown and answered.
+    WritePassword(QStringLiteral("secret"));
+    SeenBox seen;
+    QString textAfter;
+    bool stillThere = false;
+    whenModal(Frm_login, [&] {
+        QVERIFY(QTest::qWaitForWindowActive(Frm_login));
+        QTest::keyClicks(Frm_login->Edit_pass, QStringLiteral("Secret"));
+        answerNextMessageBox(Frm_login, &seen);
+        QTest::mouseClick(Frm_login->Button_yes, Qt::LeftButton); // returns once the box is answered
+        textAfter = Frm_login->Edit_pass->text();
+        stillThere = Frm_login->isVisible() && !Frm_main->isVisible();
+        QTest::mouseClick(Frm_login->Button_cancel, Qt::LeftButton);
+    });
+    QVERIFY(!Frm_login->runGate());
+    QVERIFY(seen.seen);
+    QCOMPARE(seen.caption, QStringLiteral("提示"));
+    QCOMPARE(seen.text, QStringLiteral("密码错误!"));
+    QCOMPARE(seen.buttons, 1);
+    QCOMPARE(seen.icon, QMessageBox::NoIcon);
+    QCOMPARE(seen.owner, static_cast<QWidget*>(Frm_login));
+    QCOMPARE(textAfter, QStringLiteral("Secret"));
+    QVERIFY(stillThere);
+    QVERIFY(!Frm_main->isVisible());
+}
+
+QTEST_MAIN(TestLogin)
+#include "tst_login.moc"
