@@ -65,14 +65,18 @@ QString ZeroAmountCapitals()
 
 AmountEdit ApplyAmountKeyRules(const QString& before, const QString& after, int cursor)
 {
-    // The edit left a head and a tail of the text alone and put in what lies between them.
+    // The edit left a head and a tail of the text alone and put in what lies between them. What was
+    // put in ends at the cursor, so the tail is matched first and no further left than the cursor:
+    // pasting "12.5" in front of "12.5" puts in the first point, not the second.
     const qsizetype shorter = std::min(before.size(), after.size());
-    qsizetype head = 0;
-    while (head < shorter && before.at(head) == after.at(head))
-        ++head;
+    const qsizetype afterCursor = after.size() - std::clamp<qsizetype>(cursor, 0, after.size());
     qsizetype tail = 0;
-    while (tail < shorter - head && before.at(before.size() - 1 - tail) == after.at(after.size() - 1 - tail))
+    while (tail < std::min(shorter, afterCursor)
+           && before.at(before.size() - 1 - tail) == after.at(after.size() - 1 - tail))
         ++tail;
+    qsizetype head = 0;
+    while (head < shorter - tail && before.at(head) == after.at(head))
+        ++head;
     const qsizetype insertedEnd = after.size() - tail;
     const bool untouchedHasPoint =
         after.left(head).contains(kPoint) || after.mid(insertedEnd).contains(kPoint);
