@@ -33,7 +33,8 @@ struct AmountEdit
 };
 
 /// The amount field's key rules applied to one edit (typing, a paste, a deletion, an undo), given
-/// the field text before and after it and the cursor after it. The part that the edit put in is
+/// the field text before and after it and the cursor after it; what the edit put in is taken to
+/// end at the cursor. The part that the edit put in is
 /// filtered: characters other than digits and the point are dropped, and so is a point when the
 /// text already has one (the point left untouched by the edit wins; else the first point put in).
 /// The edit is refused as a whole when the filtered text would have more than 12 digits before the
