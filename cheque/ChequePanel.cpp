@@ -1,25 +1,438 @@
 #include "cheque/ChequePanel.h"
 
+#include "app/Clock.h"
+#include "app/Guard.h"
+#include "app/Prompt.h"
+#include "cheque/PrintCheque.h"
+#include "numerals/AmountField.h"
+#include "numerals/Dates.h"
+#include "store/Dm.h"
+#include "store/Settings.h"
+#include "app/Forms.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QComboBox>
+#include <QEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QTextBlock>
+#include <QTextLayout>
+
+using Zt_typro::guarded;
 
 namespace
 {
 const Zt_typro::PanelChrome kChrome{"Panel_zp", "Image_zpedit", "Label1", "BitBtn_zp_close", "支票正联"};
 const Zt_typro::PanelChrome kStub{"Panel_cg", "Image_cg", "Label4", "BitBtn_cg_close", "支票存根"};
 const Zt_typro::PanelChrome kType{"Panel_zplx", "Image_zplx", nullptr, "BitBtn_lx_yc", "支票类型"};
+const int kMemoMaxLength = 100;
+
+template <typename T>
+T* make(QWidget* parent, const char* name, const QRect& geometry)
+{
+    T* w = new T(parent);
+    w->setObjectName(QString::fromLatin1(name));
+    w->setGeometry(geometry);
+    return w;
+}
+
+QLabel* caption(QWidget* parent, const char* text, int x, int y, int w = 0)
+{
+    auto* l = new QLabel(QString::fromUtf8(text), parent);
+    l->move(x, y);
+    if (w > 0)
+        l->resize(w, l->sizeHint().height());
+    else
+        l->adjustSize();
+    return l;
+}
+
+// A TPanel-like read-only text box.
+QLabel* textPanel(QWidget* parent, const char* name, const QRect& geometry, Qt::Alignment align = Qt::AlignLeft)
+{
+    auto* p = make<QLabel>(parent, name, geometry);
+    p->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    p->setAlignment(align | Qt::AlignVCenter);
+    p->setAutoFillBackground(true);
+    QPalette pal = p->palette();
+    pal.setColor(QPalette::Window, QColor(255, 255, 240));
+    p->setPalette(pal);
+    p->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return p;
+}
+
+bool isEnter(QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
 } // namespace
 
 ChequePanel::ChequePanel(QWidget* parent)
     : WorkingPanel(parent, kChrome, QRect(232, 80, 641, 355))
 {
+    buildFace();
+    buildStub();
+    buildTypeChoice();
+}
+
+void ChequePanel::buildFace()
+{
+    GroupBox3 = make<QGroupBox>(this, "GroupBox3", QRect(8, 22, 625, 290));
+
+    caption(GroupBox3, "出票日期(大写)", 12, 24);
+    Panel_nian = textPanel(GroupBox3, "Panel_nian", QRect(112, 20, 84, 22), Qt::AlignHCenter);
+    caption(GroupBox3, "年", 200, 24);
+    Panel_yue = textPanel(GroupBox3, "Panel_yue", QRect(218, 20, 60, 22), Qt::AlignHCenter);
+    caption(GroupBox3, "月", 282, 24);
+    Panel_ri = textPanel(GroupBox3, "Panel_ri", QRect(300, 20, 60, 22), Qt::AlignHCenter);
+    caption(GroupBox3, "日", 364, 24);
+
+    caption(GroupBox3, "票  号:", 12, 56);
+    E_ph = make<QLineEdit>(GroupBox3, "E_ph", QRect(72, 52, 180, 22));
+    E_ph->setMaxLength(20);
+
+    caption(GroupBox3, "付款行名称:", 390, 56);
+    Panel_fkhmc = textPanel(GroupBox3, "Panel_fkhmc", QRect(466, 52, 150, 22));
+    caption(GroupBox3, "出票人帐号:", 390, 86);
+    Panel_cprzh = textPanel(GroupBox3, "Panel_cprzh", QRect(466, 82, 150, 22));
+
+    caption(GroupBox3, "收款人:", 12, 86);
+    CB_skr = make<QComboBox>(GroupBox3, "CB_skr", QRect(72, 82, 300, 22));
+    CB_skr->setEditable(true);
+    CB_skr->setInsertPolicy(QComboBox::NoInsert);
+    CB_skr->setMaxVisibleItems(16);
+
+    caption(GroupBox3, "金  额:", 12, 116);
+    Edit_je = make<QLineEdit>(GroupBox3, "Edit_je", QRect(72, 112, 150, 22));
+    Zt_typro::AttachAmountKeyRules(Edit_je);
+
+    Panel_je = make<QFrame>(GroupBox3, "Panel_je", QRect(12, 144, 262, 58));
+    static_cast<QFrame*>(Panel_je)->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    caption(Panel_je, "人民币", 4, 12);
+    caption(Panel_je, "(大写)", 4, 30);
+    Panel_daxie = textPanel(Panel_je, "Panel_daxie", QRect(50, 4, 208, 50));
+    Panel_daxie->setWordWrap(true);
+    QFont capitals(QStringLiteral("宋体"));
+    capitals.setPointSize(10);
+    Panel_daxie->setFont(capitals);
+    Panel_daxie->setContextMenuPolicy(Qt::CustomContextMenu);
+    PopupMenu_font = new QMenu(this);
+    PopupMenu_font->setObjectName(QStringLiteral("PopupMenu_font"));
+    popup_fontname = PopupMenu_font->addAction(QStringLiteral("字体"));
+    popup_fontname->setObjectName(QStringLiteral("popup_fontname"));
+    connect(Panel_daxie, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { PopupMenu_font->popup(Panel_daxie->mapToGlobal(pos)); });
+
+    // The digit boxes with their unit headings, right to left from 分.
+    const int boxW = 22;
+    Panel_dw = make<QFrame>(GroupBox3, "Panel_dw", QRect(284, 144, 15 * boxW + 2, 20));
+    Panel_jine = make<QFrame>(GroupBox3, "Panel_jine", QRect(284, 166, 15 * boxW + 2, 36));
+    static_cast<QFrame*>(Panel_jine)->setFrameStyle(QFrame::Box | QFrame::Plain);
+    const char* units[15] = {"分", "角", "元", "十", "百", "千", "万", "十", "百", "千", "亿", "十", "百", "千", "万"};
+    for (int k = 0; k < 15; ++k) {
+        const int x = 1 + (14 - k) * boxW;
+        auto* unit = new QLabel(QString::fromUtf8(units[k]), Panel_dw);
+        unit->setAlignment(Qt::AlignCenter);
+        unit->setGeometry(x, 1, boxW, 18);
+        const QByteArray name = "Panel" + QByteArray::number(k + 1);
+        auto* box = make<QLabel>(Panel_jine, name.constData(), QRect(x, 1, boxW, 34));
+        box->setAlignment(Qt::AlignCenter);
+        QFont f = box->font();
+        f.setPixelSize(16);
+        f.setBold(true);
+        box->setFont(f);
+        m_boxes.append(box);
+    }
+
+    caption(GroupBox3, "用  途:", 12, 218);
+    Edit_yt = make<QLineEdit>(GroupBox3, "Edit_yt", QRect(72, 214, 400, 22));
+
+    Button_setcg = make<QPushButton>(this, "Button_setcg", QRect(420, 320, 96, 26));
+    Button_setcg->setText(QStringLiteral("编辑存根"));
+    Button_pjdy = make<QPushButton>(this, "Button_pjdy", QRect(528, 320, 96, 26));
+    Button_pjdy->setText(QStringLiteral("票据打印"));
+
+    E_ph->installEventFilter(this);
+    CB_skr->installEventFilter(this);
+    Edit_je->installEventFilter(this);
+    connect(CB_skr, &QComboBox::editTextChanged, this, [this] { guarded([this] { CB_skrChange(); }); });
+    connect(Edit_yt, &QLineEdit::textChanged, this, [this] { guarded([this] { Edit_ytChange(); }); });
+    connect(Button_setcg, &QPushButton::clicked, this, [this] { guarded([this] { Button_setcgClick(); }); });
+    connect(Button_pjdy, &QPushButton::clicked, this, [this] { guarded([this] { Button_pjdyClick(); }); });
+
+    setTabOrder(E_ph, CB_skr);
+    setTabOrder(CB_skr, Edit_je);
+    setTabOrder(Edit_je, Edit_yt);
+    setTabOrder(Edit_yt, Button_setcg);
+    setTabOrder(Button_setcg, Button_pjdy);
+}
+
+void ChequePanel::buildStub()
+{
     Panel_cg = new Zt_typro::WorkingPanel(this, kStub, QRect(168, 88, 241, 225));
+    auto* vertical = new QLabel(QStringLiteral("附\n加\n信\n息"), Panel_cg);
+    vertical->setGeometry(6, 22, 16, 72);
+    Memo_xinxi = make<QPlainTextEdit>(Panel_cg, "Memo_xinxi", QRect(24, 22, 209, 72));
+    Memo_xinxi->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Memo_xinxi->setTabChangesFocus(true);
+    connect(Memo_xinxi, &QPlainTextEdit::textChanged, this, [this] {
+        // The note holds at most 100 characters, however they arrive.
+        const QString text = Memo_xinxi->toPlainText();
+        if (text.size() <= kMemoMaxLength)
+            return;
+        QSignalBlocker block(Memo_xinxi);
+        QTextCursor cursor = Memo_xinxi->textCursor();
+        const int pos = std::min<int>(cursor.position(), kMemoMaxLength);
+        Memo_xinxi->setPlainText(text.left(kMemoMaxLength));
+        cursor = Memo_xinxi->textCursor();
+        cursor.setPosition(pos);
+        Memo_xinxi->setTextCursor(cursor);
+    });
+
+    caption(Panel_cg, "日  期: ", 8, 104);
+    CB_nian = make<QComboBox>(Panel_cg, "CB_nian", QRect(58, 100, 58, 22));
+    CB_nian->setEditable(true);
+    caption(Panel_cg, "年", 118, 104);
+    CB_yue = make<QComboBox>(Panel_cg, "CB_yue", QRect(134, 100, 40, 22));
+    CB_yue->setEditable(true);
+    for (int m = 1; m <= 12; ++m)
+        CB_yue->addItem(QString::number(m));
+    caption(Panel_cg, "月", 176, 104);
+    CB_ri = make<QComboBox>(Panel_cg, "CB_ri", QRect(190, 100, 40, 22));
+    CB_ri->setEditable(true);
+    for (QComboBox* box : {CB_nian, CB_yue, CB_ri})
+        box->setInsertPolicy(QComboBox::NoInsert);
+    caption(Panel_cg, "日", 232, 104);
+
+    caption(Panel_cg, "收款人:", 8, 134);
+    E_shoukuanren = make<QLineEdit>(Panel_cg, "E_shoukuanren", QRect(58, 130, 175, 22));
+    caption(Panel_cg, "金  额:", 8, 164);
+    PE_jine = textPanel(Panel_cg, "PE_jine", QRect(58, 160, 175, 22));
+    caption(Panel_cg, "用  途:", 8, 194);
+    E_yongtu = make<QLineEdit>(Panel_cg, "E_yongtu", QRect(58, 190, 175, 22));
+
+    connect(CB_nian, &QComboBox::editTextChanged, this, [this] { guarded([this] { CB_nianChange(); }); });
+    connect(CB_yue, &QComboBox::editTextChanged, this, [this] { guarded([this] { CB_yueChange(); }); });
+    connect(CB_ri, &QComboBox::editTextChanged, this, [this] { guarded([this] { CB_riChange(); }); });
+}
+
+void ChequePanel::buildTypeChoice()
+{
     Panel_zplx = new Zt_typro::WorkingPanel(this, kType, QRect(168, 160, 241, 97));
-    GroupBox_zplx = new QGroupBox(QStringLiteral("支票类型"), Panel_zplx);
-    GroupBox_zplx->setObjectName(QStringLiteral("GroupBox_zplx"));
-    GroupBox_zplx->setGeometry(8, 20, 225, 70);
+    GroupBox_zplx = make<QGroupBox>(Panel_zplx, "GroupBox_zplx", QRect(8, 18, 225, 40));
+    GroupBox_zplx->setTitle(QStringLiteral("支票类型"));
+    RadioButton_zz = make<QRadioButton>(GroupBox_zplx, "RadioButton_zz", QRect(30, 16, 70, 20));
+    RadioButton_zz->setText(QStringLiteral("转帐"));
+    RadioButton_zz->setChecked(true);
+    RadioButton_xj = make<QRadioButton>(GroupBox_zplx, "RadioButton_xj", QRect(130, 16, 70, 20));
+    RadioButton_xj->setText(QStringLiteral("现金"));
+    Button_qd = make<QPushButton>(Panel_zplx, "Button_qd", QRect(36, 64, 75, 25));
+    Button_qd->setText(QStringLiteral("确 定"));
+    Button_qx = make<QPushButton>(Panel_zplx, "Button_qx", QRect(130, 64, 75, 25));
+    Button_qx->setText(QStringLiteral("取 消"));
+    connect(Button_qd, &QPushButton::clicked, this, [this] { guarded([this] { Button_qdClick(); }); });
+    connect(Button_qx, &QPushButton::clicked, this, [this] { guarded([this] { Button_qxClick(); }); });
+}
+
+QLabel* ChequePanel::digitBox(int place) const
+{
+    return m_boxes.value(place - 1);
+}
+
+QStringList ChequePanel::memoDisplayLines() const
+{
+    // Laid out here with the memo's font and text width, so the lines are the same whether or not
+    // the stub has been shown yet.
+    const QTextDocument* doc = Memo_xinxi->document();
+    int width = Memo_xinxi->viewport()->width();
+    if (!Memo_xinxi->isVisible())
+        width = Memo_xinxi->contentsRect().width();
+    const qreal lineWidth = std::max<qreal>(1, width - 2 * doc->documentMargin());
+    QStringList lines;
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        const QString text = block.text();
+        QTextLayout layout(text, Memo_xinxi->font());
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(lineWidth);
+            lines << text.mid(line.textStart(), line.textLength());
+        }
+        layout.endLayout();
+        if (text.isEmpty() && layout.lineCount() == 0)
+            lines << QString();
+    }
+    if (lines.size() == 1 && lines.first().isEmpty())
+        lines.clear();
+    return lines;
+}
+
+bool ChequePanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Edit_je && event->type() == QEvent::FocusOut) {
+        guarded([this] { Edit_jeExit(); });
+        return false;
+    }
+    if (!isEnter(event))
+        return WorkingPanel::eventFilter(watched, event);
+    if (watched == E_ph) { // E_phKeyPress
+        CB_skr->setFocus();
+        return true;
+    }
+    if (watched == CB_skr) { // CB_skrKeyPress
+        guarded([this] { CB_skrChange(); });
+        Edit_je->setFocus();
+        return true;
+    }
+    if (watched == Edit_je) { // Edit_jeKeyPress: the amount as typed goes to the stub first
+        PE_jine->setText(Edit_je->text());
+        Edit_yt->setFocus();
+        return true;
+    }
+    return WorkingPanel::eventFilter(watched, event);
 }
 
 void ChequePanel::open()
 {
+    // 1.
+    Edit_je->clear();
     show();
+    Panel_cg->hide();
+    Panel_zplx->hide();
+
+    // 2. Emptying a list keeps the text in the box; no change handler runs for code changes.
+    const auto clearList = [](QComboBox* box) {
+        const QSignalBlocker block(box);
+        const QString text = box->currentText();
+        box->clear();
+        box->setEditText(text);
+    };
+    clearList(CB_nian);
+    clearList(CB_ri);
+    clearList(CB_skr);
+
+    // 3.
+    Panel_fkhmc->setText(Zt_typro::ReadOrgBank());
+    Panel_cprzh->setText(Zt_typro::ReadOrgAccount());
+
+    // 4. - 6.
+    const QString today = Zt_typro::DateText(Zt_typro::Today());
+    const QString year = Zt_typro::DatePartYear(today);
+    const QString month = Zt_typro::DatePartMonth(today);
+    const QString day = Zt_typro::DatePartDay(today);
+    {
+        const QSignalBlocker b1(CB_nian), b2(CB_yue), b3(CB_ri);
+        const int y = year.toInt();
+        for (int i = y - 1; i <= y + 5; ++i)
+            CB_nian->addItem(QString::number(i));
+        CB_nian->setEditText(year);
+        CB_yue->setEditText(month);
+        const int n = Zt_typro::DaysInMonth(year, month);
+        for (int d = 1; d <= n; ++d)
+            CB_ri->addItem(QString::number(d));
+        CB_ri->setEditText(day);
+    }
+
+    // 7.
+    Panel_nian->setText(Zt_typro::YearToCapitals(CB_nian->currentText()));
+    Panel_yue->setText(Zt_typro::MonthToCapitals(CB_yue->currentText()));
+    Panel_ri->setText(Zt_typro::DayToCapitals(CB_ri->currentText()));
+
+    // 8. Payees, most used first.
+    Zt_typro::DmQuery* q = D_M->ADOQ_skr_zpbj;
+    q->setStatement(Zt_typro::Stmt::S1);
+    q->open();
+    QStringList names;
+    for (q->first(); !q->eof(); q->next())
+        names << q->fieldText(QStringLiteral("skrmc"));
+    q->close();
+    const QSignalBlocker block(CB_skr);
+    const QString text = CB_skr->currentText();
+    CB_skr->addItems(names);
+    CB_skr->setEditText(text);
+}
+
+void ChequePanel::CB_skrChange()
+{
+    E_shoukuanren->setText(CB_skr->currentText());
+}
+
+void ChequePanel::Edit_jeExit()
+{
+    Zt_typro::LeaveAmountField(Edit_je, Panel_jine, Panel_daxie,
+                               [this](const QString& completed) { PE_jine->setText(completed); });
+}
+
+void ChequePanel::Edit_ytChange()
+{
+    E_yongtu->setText(Edit_yt->text());
+}
+
+void ChequePanel::Button_setcgClick()
+{
+    Panel_cg->show();
+}
+
+void ChequePanel::fillDayList()
+{
+    const QSignalBlocker block(CB_ri);
+    const QString text = CB_ri->currentText();
+    CB_ri->clear();
+    CB_ri->setEditText(text);
+    const int n = Zt_typro::DaysInMonth(CB_nian->currentText(), CB_yue->currentText());
+    for (int d = 1; d <= n; ++d)
+        CB_ri->addItem(QString::number(d));
+    CB_ri->setEditText(text);
+}
+
+void ChequePanel::CB_nianChange()
+{
+    fillDayList();
+    Panel_nian->setText(Zt_typro::YearToCapitals(CB_nian->currentText()));
+}
+
+void ChequePanel::CB_yueChange()
+{
+    fillDayList();
+    Panel_yue->setText(Zt_typro::MonthToCapitals(CB_yue->currentText()));
+}
+
+void ChequePanel::CB_riChange()
+{
+    Panel_ri->setText(Zt_typro::DayToCapitals(CB_ri->currentText()));
+}
+
+void ChequePanel::Button_pjdyClick()
+{
+    if (Edit_yt->text().isEmpty() || E_ph->text().isEmpty() || CB_skr->currentText().isEmpty() ||
+        Edit_je->text().isEmpty()) {
+        Zt_typro::prompter().inform(this, QStringLiteral("提示"), QStringLiteral("票号、收款人、金额、用途不能为空!"));
+        return;
+    }
+    Panel_zplx->show();
+}
+
+void ChequePanel::Button_qdClick()
+{
+    Panel_zplx->hide();
+    const QString code = RadioButton_xj->isChecked() ? QStringLiteral("xj") : QStringLiteral("zz");
+    Zt_typro::PrintCheque(code);
+    Zt_typro::ResetChequeCapitalsFont();
+}
+
+void ChequePanel::Button_qxClick()
+{
+    Panel_zplx->hide();
 }
