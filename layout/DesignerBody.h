@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QList>
+#include <QPoint>
+#include <QSize>
+#include <QString>
+
+class QGroupBox;
+class QHeaderView;
+class QPushButton;
+class QScrollArea;
+class QStyledItemDelegate;
+class QTableView;
+class QWidget;
+
+namespace Zt_typro
+{
+
+class DesignerCanvas;
+class DesignerFieldPanel;
+class DesignerPrintOptions;
+
+/// One field panel of a designer: component name, caption and size in pixels.
+struct DesignerFieldSpec
+{
+    const char* name;
+    const char* caption;
+    int width;
+    int height;
+};
+
+/// The component names of one layout designer (the cheque and the voucher designer differ only
+/// in these, in their field panels and in the size of their canvas).
+struct DesignerNames
+{
+    const char* scrollBox;  // viewport of the canvas
+    const char* canvas;     // the canvas
+    QSize canvasSize;
+    const char* band;       // the rubber band shape
+    const char* preview;    // "打印预览"
+    const char* save;       // "保存设置"
+    const char* sample;     // "打印样张"
+    const char* groupBox;   // "打印内容选项"
+    const char* header;     // column heads of the print-content list
+    const char* grid;       // the print-content list
+    const char* dataSource; // its model over the option-list query
+    const char* text;       // the kjyy column
+    const char* check;      // the dy check box column
+};
+
+/// The components below the title strip of a layout designer, built by BuildDesignerBody.
+struct DesignerBody
+{
+    QScrollArea* scrollBox = nullptr;
+    DesignerCanvas* canvas = nullptr;
+    QPushButton* preview = nullptr;
+    QPushButton* save = nullptr;
+    QPushButton* sample = nullptr;
+    QGroupBox* groupBox = nullptr;
+    QHeaderView* header = nullptr;
+    QTableView* grid = nullptr;
+    DesignerPrintOptions* dataSource = nullptr;
+    QStyledItemDelegate* text = nullptr;
+    QStyledItemDelegate* check = nullptr;
+    QList<DesignerFieldPanel*> fields; // in control order
+};
+
+/// Builds the scroll box with the canvas and its field panels (in the given order, each at its
+/// design position, or stacked down the left side when there is none), the three buttons and
+/// the print-content list (bound to its query later, with DesignerPrintOptions::setQuery), as
+/// children of designer.
+DesignerBody BuildDesignerBody(QWidget* designer, const DesignerNames& names, const QList<DesignerFieldSpec>& fields,
+                               const QList<QPoint>& designPositions);
+
+} // namespace Zt_typro

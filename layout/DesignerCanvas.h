@@ -1,0 +1,119 @@
+#pragma once
+
+#include <QFrame>
+#include <QLabel>
+#include <QList>
+#include <QPoint>
+#include <QPointer>
+#include <QWidget>
+
+namespace Zt_typro
+{
+
+class DesignerCanvas;
+
+/// A field panel of the layout designer: a small white box with its caption centred, one per
+/// field. Its position on the canvas is the field's layout position. It is selected exactly when
+/// its caption is pure blue; there is no other record of the selection.
+class DesignerFieldPanel : public QLabel
+{
+    Q_OBJECT
+public:
+    DesignerFieldPanel(DesignerCanvas* canvas, const char* name, const QString& caption, QSize size);
+
+    /// True when the caption colour is pure blue.
+    bool isSelected() const;
+    /// Paints the caption blue (selected) or black.
+    void setSelected(bool selected);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    DesignerCanvas* m_canvas;
+};
+
+/// The rubber band: a rectangle with a one-pixel black outline and a white fill, drawn beneath
+/// the field panels. It never takes the pointer, so presses on it reach the canvas.
+class DesignerBandShape : public QWidget
+{
+    Q_OBJECT
+public:
+    DesignerBandShape(QWidget* canvas, const char* name);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+/// The designer canvas: a white surface that holds the field panels and the rubber band, and
+/// moves the panels with the pointer (press, move, release; no drag and drop) or the arrow keys.
+///
+/// Pressing a field panel with the left button adds it to the selection and starts a drag: every
+/// selected panel then moves by the pointer's distance, so the grabbed spot stays under the
+/// pointer; a release of any button ends the drag. Pressing the left button on the empty canvas
+/// clears the selection and starts a rubber band, which selects each panel that lies wholly
+/// inside it and never deselects one while it moves; any release hides it. The arrow keys move
+/// the selected panels by one layout unit, with Shift by ten. No move carries a panel beyond the
+/// 16-bit range of the layout columns; the group keeps its arrangement.
+class DesignerCanvas : public QFrame
+{
+    Q_OBJECT
+public:
+    DesignerCanvas(QWidget* parent, const char* name, QSize size, const char* bandName);
+
+    /// Adds a field panel at the end of the control order; the canvas owns it.
+    DesignerFieldPanel* addFieldPanel(const char* name, const QString& caption, QSize size);
+    /// The field panels in control order.
+    const QList<DesignerFieldPanel*>& fieldPanels() const { return m_panels; }
+    /// The field panel with the given component name; nullptr when there is none.
+    DesignerFieldPanel* fieldPanel(const QString& name) const;
+    /// The rubber band.
+    DesignerBandShape* band() const { return m_band; }
+
+    /// Whether a field panel is being dragged.
+    bool isDragging() const { return m_dragging; }
+    /// The pointer position inside the pressed field panel when the drag began.
+    QPoint grabPoint() const { return m_grab; }
+    /// The pointer position on the canvas where the rubber band began.
+    QPoint bandOrigin() const { return m_bandOrigin; }
+
+    /// Grabbing a field panel: a left press selects panel and starts the drag; other buttons
+    /// do nothing. at is the pointer in the panel's own coordinates.
+    void fieldPanelMouseDown(DesignerFieldPanel* panel, Qt::MouseButton button, QPoint at);
+    /// Dragging: while a drag runs, moves every selected panel by the distance between the
+    /// pointer and the grabbed spot of the pressed panel. globalAt is the pointer on the screen,
+    /// so the move is right whichever widget the platform reports it to.
+    void fieldPanelMouseMove(QPoint globalAt);
+    /// Releasing: any button ends the drag; the selection stays.
+    void fieldPanelMouseUp();
+
+    /// Rubber band start: a left press on the empty canvas (at in canvas coordinates).
+    void canvasMouseDown(Qt::MouseButton button, QPoint at);
+    /// Rubber band move, only while the left button is held. During a field panel drag the move
+    /// drags the panels instead.
+    void canvasMouseMove(Qt::MouseButtons buttons, QPoint at);
+    /// Rubber band end: any button hides the band (and ends a field panel drag).
+    void canvasMouseUp();
+
+    /// Moves every selected field panel by wanted, as far as the 16-bit range allows.
+    void moveSelection(QPoint wanted);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QList<DesignerFieldPanel*> m_panels;
+    DesignerBandShape* m_band;
+    bool m_dragging = false;
+    QPoint m_grab;
+    QPointer<DesignerFieldPanel> m_pressed;
+    bool m_banding = false;
+    QPoint m_bandOrigin;
+};
+
+} // namespace Zt_typro

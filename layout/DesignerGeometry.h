@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QList>
+#include <QPoint>
+#include <QRect>
+#include <Qt>
+
+namespace Zt_typro
+{
+
+/// The smallest and largest position a layout row can hold: kjx and kjy are 16-bit columns.
+inline constexpr int LayoutCoordinateMin = -32768;
+inline constexpr int LayoutCoordinateMax = 32767;
+
+/// A designer position in pixels as a layout coordinate. One canvas pixel is one layout unit
+/// (25.4/96 mm), with no offset and no scale, so this only keeps the value within the 16-bit
+/// range of the columns: below -32768 gives -32768, above 32767 gives 32767.
+constexpr int ClampLayoutCoordinate(int pixels)
+{
+    return pixels < LayoutCoordinateMin ? LayoutCoordinateMin
+                                        : (pixels > LayoutCoordinateMax ? LayoutCoordinateMax : pixels);
+}
+
+/// A designer position (a field panel's top-left corner in canvas pixels) as a layout position,
+/// each axis clamped by ClampLayoutCoordinate.
+QPoint ClampLayoutPosition(QPoint pixels);
+
+/// How far a group of field panels at positions may move by wanted without any of them leaving
+/// the 16-bit range: wanted itself when every panel stays within it, otherwise, per axis, the
+/// longest move in the same direction that keeps all of them inside (0 when one already lies on
+/// the limit). Panels that already lie outside the range may move back towards it but not
+/// further out. An empty group may move by wanted.
+QPoint ClampGroupMove(const QList<QPoint>& positions, QPoint wanted);
+
+/// The rubber band spanned by its origin and the pointer, in any direction: left and top are
+/// the smaller coordinates, width and height the distances (0 when the pointer is on the origin).
+/// The band's right edge is left + width, its bottom edge top + height.
+QRect BandRectangle(QPoint origin, QPoint pointer);
+
+/// Whether a field panel (left, top, width, height in canvas pixels) lies wholly inside the band:
+/// its left edge >= the band's left edge, top >= band top, right edge (left + width) <= band's
+/// right edge, and bottom edge (top + height) strictly above the band's bottom edge. A panel whose
+/// bottom edge lies exactly on the band's bottom edge is therefore not inside.
+bool LiesInsideBand(const QRect& panel, const QRect& band);
+
+/// The move that an arrow key asks of the selected field panels: one layout unit in the arrow's
+/// direction, ten with Shift held. Any other key asks for no move (a null point).
+QPoint ArrowKeyMove(int key, Qt::KeyboardModifiers modifiers);
+
+} // namespace Zt_typro
