@@ -175,13 +175,18 @@ void PaintReport(const Report& report, QPainter& painter)
 
 bool PaintReportOnPrinter(const Report& report, QPrinter* printer)
 {
+    // Full page, so that the painter's origin is the sheet's top-left edge and no printer margin
+    // moves the labels; set after the page layout, which carries its own mode.
+    QPageLayout layout(reportPageSize(report), QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter);
+    layout.setMode(QPageLayout::FullPageMode);
+    if (!printer->setPageLayout(layout)) {
+        printer->setPageSize(layout.pageSize());
+        printer->setPageOrientation(QPageLayout::Portrait);
+    }
     printer->setFullPage(true);
-    printer->setPageLayout(QPageLayout(reportPageSize(report), QPageLayout::Portrait, QMarginsF(),
-                                       QPageLayout::Millimeter));
     QPainter painter;
     if (!painter.begin(printer))
         return false;
-    // Full page: the painter's origin is the sheet's top-left edge.
     PaintReport(report, painter);
     return painter.end();
 }
