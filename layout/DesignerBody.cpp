@@ -108,6 +108,8 @@ DesignerBody BuildDesignerBody(QWidget* designer, const DesignerNames& names, co
     body.scrollBox = namedChild<QScrollArea>(designer, names.scrollBox);
     body.scrollBox->setGeometry(16, 48, 505, 337);
     body.scrollBox->setWidgetResizable(false);
+    // The canvas is as high as the viewport: it scrolls sideways only.
+    body.scrollBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     body.canvas = new DesignerCanvas(nullptr, names.canvas, names.canvasSize, names.band);
     body.scrollBox->setWidget(body.canvas);
 

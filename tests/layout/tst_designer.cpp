@@ -28,6 +28,7 @@
 #include <QSqlQuery>
 #include <QTableView>
 #include <QTest>
+#include <QWindow>
 
 #include <memory>
 
@@ -222,6 +223,7 @@ private slots:
 
     void drag_singlePanelKeepsGrabbedSpotUnderPointer_data();
     void drag_singlePanelKeepsGrabbedSpotUnderPointer();
+    void drag_throughTheWindowSystem();
     void drag_groupMovesTogether_data();
     void drag_groupMovesTogether();
     void drag_stopsAtTheColumnRange();
@@ -498,6 +500,45 @@ void TestDesigner::drag_singlePanelKeepsGrabbedSpotUnderPointer()
     QCOMPARE(panel->pos() + grab, to);
     // Nothing is stored before a save.
     QCOMPARE(stored(code, name), before.value(name));
+}
+
+void TestDesigner::drag_throughTheWindowSystem()
+{
+    // Events given to the window, as the platform delivers them: the press picks the panel under
+    // the pointer, and the moves and the release go to that panel while the button is held.
+    DesignerCanvas* canvas = openSide(kZz);
+    QVERIFY(canvas);
+    DesignerFieldPanel* panel = canvas->fieldPanel(QStringLiteral("P_zz_nian"));
+    DesignerFieldPanel* other = canvas->fieldPanel(QStringLiteral("P_zz_yue"));
+    for (DesignerFieldPanel* p : canvas->fieldPanels())
+        p->move(600, 250);
+    panel->move(50, 60);
+    other->move(300, 60);
+    QWindow* window = Frm_main->windowHandle();
+    QVERIFY(window);
+    const QPoint grab(6, 7);
+    const QPoint press = panel->mapTo(Frm_main, grab);
+    QCOMPARE(Frm_main->childAt(press), panel);
+
+    QTest::mousePress(window, Qt::LeftButton, {}, press);
+    QTest::mouseMove(window, press + QPoint(20, 10));
+    // Across another panel and out of the designer: still the pressed panel's drag.
+    QTest::mouseMove(window, press + QPoint(250, 3));
+    QTest::mouseMove(window, press + QPoint(120, 90));
+    QTest::mouseRelease(window, Qt::LeftButton, {}, press + QPoint(120, 90));
+    QCOMPARE(panel->pos(), QPoint(170, 150));
+    QCOMPARE(other->pos(), QPoint(300, 60));
+    QVERIFY(panel->isSelected());
+    QVERIFY(!other->isSelected());
+    QVERIFY(!canvas->isDragging());
+
+    // A band drawn through the window selects the other panel too.
+    const QPoint from = canvas->mapTo(Frm_main, QPoint(290, 50));
+    QCOMPARE(Frm_main->childAt(from), canvas);
+    QTest::mousePress(window, Qt::LeftButton, {}, from);
+    QTest::mouseMove(window, from + QPoint(30, 30));
+    QTest::mouseRelease(window, Qt::LeftButton, {}, from + QPoint(30, 30));
+    QCOMPARE(selectedNames(canvas), QStringList{QStringLiteral("P_zz_yue")});
 }
 
 void TestDesigner::drag_groupMovesTogether_data()
