@@ -39,11 +39,13 @@ public:
 
     QString location() const { return QDir::toNativeSeparators(m_settings.fileName()); }
 
-    /// Creates the key when it is missing. The Windows registry creates it when QSettings opens
-    /// it for writing; a settings file is created empty here.
+    /// Creates the key when it is missing. In the Windows registry QSettings creates the key
+    /// of a user-scope store the first time it looks into it; a settings file is made empty here.
     void ensureKey()
     {
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+        (void)m_settings.childKeys();
+#else
         const QString path = m_settings.fileName();
         if (QFileInfo::exists(path))
             return;
