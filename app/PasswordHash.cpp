@@ -99,7 +99,8 @@ QString PasswordHash(const QString& password, int rounds)
     QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(salt.data()), kSaltBytes / 4);
     const QByteArray hash = Pbkdf2HmacSha256(password.toUtf8(), salt, rounds, kHashBytes);
     return QStringLiteral("%1$%2$%3$%4")
-        .arg(kScheme, QString::number(rounds), QString::fromLatin1(salt.toBase64()), QString::fromLatin1(hash.toBase64()));
+        .arg(kScheme, QString::number(rounds), QString::fromLatin1(salt.toBase64()),
+             QString::fromLatin1(hash.toBase64()));
 }
 
 bool IsPasswordHash(const QString& stored)
@@ -112,7 +113,8 @@ bool PasswordMatches(const QString& entry, const QString& stored)
 {
     ParsedHash parsed;
     if (parse(stored, &parsed)) {
-        const QByteArray derived = Pbkdf2HmacSha256(entry.toUtf8(), parsed.salt, parsed.rounds, int(parsed.hash.size()));
+        const QByteArray derived =
+            Pbkdf2HmacSha256(entry.toUtf8(), parsed.salt, parsed.rounds, int(parsed.hash.size()));
         return constantTimeEqual(derived, parsed.hash);
     }
     return constantTimeEqual(utf16Bytes(entry), utf16Bytes(stored));

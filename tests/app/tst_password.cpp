@@ -43,7 +43,8 @@ private:
 
 QVariant storedPassword()
 {
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Bexholt"), QStringLiteral("pass"));
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Bexholt"),
+                       QStringLiteral("pass"));
     return settings.value(QStringLiteral("pass"));
 }
 
@@ -143,9 +144,10 @@ void TestPassword::pbkdf2MatchesPublishedVectors_data()
     QTest::addColumn<int>("rounds");
     QTest::addColumn<QByteArray>("derived");
     // RFC 7914, section 11: PBKDF2-HMAC-SHA256 test vectors, 64 bytes (two blocks).
-    QTest::newRow("passwd/salt/1") << QByteArray("passwd") << QByteArray("salt") << 1
-                                   << QByteArray::fromHex("55ac046e56e3089fec1691c22544b605f94185216dde0465e68b9d57c20dacbc"
-                                                          "49ca9cccf179b645991664b39d77ef317c71b845b1e30bd509112041d3a19783");
+    QTest::newRow("passwd/salt/1")
+        << QByteArray("passwd") << QByteArray("salt") << 1
+        << QByteArray::fromHex("55ac046e56e3089fec1691c22544b605f94185216dde0465e68b9d57c20dacbc"
+                               "49ca9cccf179b645991664b39d77ef317c71b845b1e30bd509112041d3a19783");
     QTest::newRow("Password/NaCl/80000")
         << QByteArray("Password") << QByteArray("NaCl") << 80000
         << QByteArray::fromHex("4ddcd8f60b98be21830cee5ef22701f9641a4418d04c0414aeff08876b34ab56"

@@ -323,7 +323,8 @@ void TestSettings::payerFileIsFoundBesideTheProgramFromAnotherFolder()
     const QString program = QDir(m_program->path()).filePath(QStringLiteral("probe"));
     QVERIFY(QFile::copy(QStringLiteral(QUILLMATE_PAYER_PROBE), program));
     QVERIFY(writeFile(QDir(m_program->path()).filePath(QStringLiteral("fkrxx.ine")),
-                      "[fkr]\r\nqc=\xc4\xb3\xc4\xb3\xd3\xd0\xcf\xde\xb9\xab\xcb\xbe\r\nzh=62220001\r\nkhh=\xd6\xd0\xb9\xfa\r\n"));
+                      "[fkr]\r\nqc=\xc4\xb3\xc4\xb3\xd3\xd0\xcf\xde\xb9\xab\xcb\xbe\r\n"
+                      "zh=62220001\r\nkhh=\xd6\xd0\xb9\xfa\r\n"));
 
     // Started from another folder that holds a different payer file.
     QTemporaryDir elsewhere;
