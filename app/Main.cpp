@@ -159,15 +159,16 @@ void TFrm_main::mnuzhClick()
 void TFrm_main::openChequeDesigner(const QString& code, QAction* chosen, QAction* other)
 {
     chequeFormCode = code;
-    other->setEnabled(false);
     P_zzzp_set->open(code, chosen->text());
+    // Only once the designer is open: a failed load leaves both commands available.
+    other->setEnabled(false);
 }
 
 void TFrm_main::openVoucherDesigner(const QString& code, QAction* chosen, QAction* other)
 {
     voucherFormCode = code;
-    other->setEnabled(false);
     Panel_pz_set->open(code, chosen->text());
+    other->setEnabled(false);
 }
 
 void TFrm_main::zz_prn_setClick()
