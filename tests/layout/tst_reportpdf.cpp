@@ -176,7 +176,8 @@ void TestReportPdf::pageIsTheReportsPage()
     const QList<PdfPage> pages = ReadPdfWords(path);
     QCOMPARE(pages.size(), 1);
     // The PDF's page box is kept in whole points (0.35 mm), so it is the page to within half a point.
-    QVERIFY2(qAbs(pages.first().sizeMm.width() - widthMm) < 0.18, qPrintable(QString::number(pages.first().sizeMm.width())));
+    QVERIFY2(qAbs(pages.first().sizeMm.width() - widthMm) < 0.18,
+             qPrintable(QString::number(pages.first().sizeMm.width())));
     QVERIFY2(qAbs(pages.first().sizeMm.height() - heightMm) < 0.18,
              qPrintable(QString::number(pages.first().sizeMm.height())));
 }
