@@ -6,10 +6,12 @@
 #include "app/PasswordPanel.h"
 #include "app/WorkingPanel.h"
 #include "cheque/ChequePanel.h"
+#include "layout/CalibrationPanel.h"
 #include "layout/ChequeDesigner.h"
 #include "layout/VoucherDesigner.h"
 #include "register/ResultPanel.h"
 #include "register/SearchPanel.h"
+#include "store/Backup.h"
 #include "store/Dm.h"
 #include "store/OrgPanel.h"
 #include "voucher/VoucherPanel.h"
@@ -87,9 +89,14 @@ void TFrm_main::buildMenu()
     addSeparator(print_set, "N12");
     dhpz_prn_set = addItem(print_set, "dhpz_prn_set", "电汇凭证打印设置");
     jzd_prn_set = addItem(print_set, "jzd_prn_set", "进 帐 单打印设置");
+    addSeparator(print_set, "N13");
+    dyj_jz = addItem(print_set, "dyj_jz", "打印机校准");
     addSeparator(mnufile, "N10");
     pass_set = addItem(mnufile, "pass_set", "密码设置");
     addSeparator(mnufile, "N3");
+    mnubf = addItem(mnufile, "mnubf", "备份数据");
+    mnuhf = addItem(mnufile, "mnuhf", "恢复数据");
+    addSeparator(mnufile, "N17");
     mnuquit = addItem(mnufile, "mnuquit", "退出");
     bar->addMenu(mnufile);
 
@@ -119,6 +126,9 @@ void TFrm_main::buildMenu()
     bind(jzd_prn_set, &TFrm_main::jzd_prn_setClick);
     bind(pass_set, &TFrm_main::pass_setClick);
     bind(mnuquit, &TFrm_main::mnuquitClick);
+    bind(dyj_jz, &TFrm_main::dyj_jzClick);
+    bind(mnubf, &TFrm_main::mnubfClick);
+    bind(mnuhf, &TFrm_main::mnuhfClick);
     bind(mnuzpbj, &TFrm_main::mnuzpbjClick);
     bind(mnupzbj, &TFrm_main::mnupzbjClick);
     bind(zpcx, &TFrm_main::zpcxClick);
@@ -137,6 +147,7 @@ void TFrm_main::buildPanels()
     Panel_zpcx = new SearchPanel(m_client);
     Panel_zpcxjg = new ResultPanel(m_client);
     Panel_pass = new PasswordPanel(m_client);
+    Panel_dyjjz = new CalibrationPanel(m_client);
 
     // Closing a designer makes both commands of its pair available again.
     connect(P_zzzp_set, &Zt_typro::WorkingPanel::closed, this, [this] {
@@ -194,6 +205,21 @@ void TFrm_main::jzd_prn_setClick()
 void TFrm_main::pass_setClick()
 {
     Panel_pass->open();
+}
+
+void TFrm_main::dyj_jzClick()
+{
+    Panel_dyjjz->open();
+}
+
+void TFrm_main::mnubfClick()
+{
+    Zt_typro::BackupDatabaseInteractive(this);
+}
+
+void TFrm_main::mnuhfClick()
+{
+    Zt_typro::RestoreDatabaseInteractive(this);
 }
 
 void TFrm_main::mnuquitClick()

@@ -14,6 +14,7 @@ class SearchPanel;
 class ResultPanel;
 class OrgPanel;
 class PasswordPanel;
+class CalibrationPanel;
 
 /// The main window. It has no screen of its own: its menu brings up the working panels, which
 /// are children of its client area, overlap, and keep their content and place while hidden.
@@ -34,6 +35,9 @@ public:
     QAction* xx_prn_set;
     QAction* dhpz_prn_set;
     QAction* jzd_prn_set;
+    QAction* dyj_jz;
+    QAction* mnubf;
+    QAction* mnuhf;
     QAction* pass_set;
     QAction* mnuquit;
     QMenu* mnuzp;
@@ -54,6 +58,7 @@ public:
     SearchPanel* Panel_zpcx;
     ResultPanel* Panel_zpcxjg;
     PasswordPanel* Panel_pass;
+    CalibrationPanel* Panel_dyjjz;
 
     /// The form code the cheque designer works on ("zz" or "xj"); empty until chosen.
     QString chequeFormCode;
@@ -68,6 +73,9 @@ public:
     void jzd_prn_setClick();
     void pass_setClick();
     void mnuquitClick();
+    void dyj_jzClick();
+    void mnubfClick();
+    void mnuhfClick();
     void mnuzpbjClick();
     void mnupzbjClick();
     void zpcxClick();

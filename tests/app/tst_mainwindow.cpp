@@ -86,14 +86,16 @@ private slots:
         for (QAction* a : bar->actions())
             top << a->text();
         QCOMPARE(top, (QStringList{"系统设置", "票据编辑", "票据查询", "帮助 "}));
-        QCOMPARE(captions(Frm_main->mnufile), (QStringList{"单位帐号设置", "-", "打印设置", "-", "密码设置", "-", "退出"}));
+        QCOMPARE(captions(Frm_main->mnufile), (QStringList{"单位帐号设置", "-", "打印设置", "-", "密码设置", "-", "备份数据",
+                                                          "恢复数据", "-", "退出"}));
         QCOMPARE(captions(Frm_main->print_set),
-                 (QStringList{"转帐支票打印设置", "现金支票打印设置", "-", "电汇凭证打印设置", "进 帐 单打印设置"}));
+                 (QStringList{"转帐支票打印设置", "现金支票打印设置", "-", "电汇凭证打印设置", "进 帐 单打印设置", "-",
+                              "打印机校准"}));
         QCOMPARE(captions(Frm_main->mnuzp), (QStringList{"支票编辑", "-", "凭证编辑"}));
         QCOMPARE(captions(Frm_main->mnu_pjcx), (QStringList{"票据查询"}));
         QCOMPARE(captions(Frm_main->mnuhelp), (QStringList{"帮助", "-", "关于"}));
         for (const char* name : {"mnuzh", "zz_prn_set", "xx_prn_set", "dhpz_prn_set", "jzd_prn_set", "pass_set",
-                                 "mnuquit", "mnuzpbj", "mnupzbj", "zpcx", "help", "mnugy"}) {
+                                 "mnuquit", "mnuzpbj", "mnupzbj", "zpcx", "help", "mnugy", "dyj_jz", "mnubf", "mnuhf"}) {
             QAction* a = action(name);
             QVERIFY2(a && a->isEnabled(), name);
             QVERIFY2(a->shortcut().isEmpty() && !a->text().contains(QLatin1Char('&')), name);
@@ -143,7 +145,7 @@ private slots:
             if (auto* p = qobject_cast<WorkingPanel*>(child))
                 order << p->objectName();
         QCOMPARE(order, (QStringList{"Panel_zp", "P_zzzp_set", "Panel_pz_set", "P_pz", "Panel_dwset", "Panel_zpcx",
-                                     "Panel_zpcxjg", "Panel_pass"}));
+                                     "Panel_zpcxjg", "Panel_pass", "Panel_dyjjz"}));
         // Open them all: where two overlap, the later one is the one under the pointer.
         trigger("mnuzpbj");
         trigger("pass_set");
@@ -160,7 +162,7 @@ private slots:
         const QList<QPair<const char*, const char*>> pairs = {
             {"mnuzpbj", "Panel_zp"},      {"mnuzh", "Panel_dwset"},       {"mnupzbj", "P_pz"},
             {"zpcx", "Panel_zpcx"},       {"pass_set", "Panel_pass"},     {"zz_prn_set", "P_zzzp_set"},
-            {"dhpz_prn_set", "Panel_pz_set"},
+            {"dhpz_prn_set", "Panel_pz_set"}, {"dyj_jz", "Panel_dyjjz"},
         };
         for (const auto& [item, name] : pairs) {
             trigger(item);
