@@ -1,23 +1,389 @@
 #include "voucher/VoucherPanel.h"
 
+#include "app/Clock.h"
+#include "app/Forms.h"
+#include "app/Guard.h"
+#include "app/Main.h"
+#include "app/Prompt.h"
+#include "cheque/ChequePanel.h"
+#include "numerals/AmountField.h"
+#include "numerals/Dates.h"
+#include "store/Dm.h"
+#include "store/Settings.h"
+#include "voucher/CapitalsFont.h"
+#include "voucher/PrintVoucher.h"
+
+#include <QComboBox>
+#include <QEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSignalBlocker>
+
+using Zt_typro::guarded;
 
 namespace
 {
 const Zt_typro::PanelChrome kChrome{"P_pz", "Image_pzedit", "Label38", "BitB_pz_close", "凭证编辑"};
 const Zt_typro::PanelChrome kType{"Panel_pzlx", "Image_palx", nullptr, "BitBtn_pzlx_close", "凭证类型"};
+
+template <typename T>
+T* make(QWidget* parent, const char* name, const QRect& geometry)
+{
+    T* w = new T(parent);
+    w->setObjectName(QString::fromLatin1(name));
+    w->setGeometry(geometry);
+    return w;
+}
+
+QLabel* caption(QWidget* parent, const char* name, const char* text, int x, int y)
+{
+    auto* l = new QLabel(QString::fromUtf8(text), parent);
+    if (name)
+        l->setObjectName(QString::fromLatin1(name));
+    l->move(x, y);
+    l->adjustSize();
+    return l;
+}
+
+// A TPanel-like read-only text box.
+QLabel* textPanel(QWidget* parent, const char* name, const QRect& geometry, const QColor& background)
+{
+    auto* p = make<QLabel>(parent, name, geometry);
+    p->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    p->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    p->setAutoFillBackground(true);
+    QPalette pal = p->palette();
+    pal.setColor(QPalette::Window, background);
+    p->setPalette(pal);
+    p->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return p;
+}
+
+QComboBox* editableCombo(QWidget* parent, const char* name, const QRect& geometry)
+{
+    auto* box = make<QComboBox>(parent, name, geometry);
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    return box;
+}
+
+// Empties a combo box's item list; the text in its box stays.
+void clearList(QComboBox* box)
+{
+    const QSignalBlocker block(box);
+    const QString text = box->currentText();
+    box->clear();
+    box->setEditText(text);
+}
+
+// Adds items to a combo box; the text in its box stays.
+void addItemsKeepingText(QComboBox* box, const QStringList& items)
+{
+    const QSignalBlocker block(box);
+    const QString text = box->currentText();
+    box->addItems(items);
+    box->setEditText(text);
+}
+
+// Runs handler on each change of an editable combo box's text made by the operator, typed or
+// picked from the list; texts set from code do not run it.
+template <typename Handler>
+void onUserChange(QComboBox* box, VoucherPanel* panel, Handler handler)
+{
+    QObject::connect(box->lineEdit(), &QLineEdit::textEdited, panel, [panel, handler] {
+        guarded([panel, handler] { (panel->*handler)(); });
+    });
+    QObject::connect(box, &QComboBox::activated, panel, [panel, handler] {
+        guarded([panel, handler] { (panel->*handler)(); });
+    });
+}
+
+bool isEnter(QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
 } // namespace
 
 VoucherPanel::VoucherPanel(QWidget* parent)
     : WorkingPanel(parent, kChrome, QRect(224, 80, 521, 441))
 {
+    FontDialog_daxie = new Zt_typro::CapitalsFontDialog(this);
+    buildDateAndAmount();
+    buildPayer();
+    buildPayee();
+
+    Button_pz_dy = make<QPushButton>(this, "Button_pz_dy", QRect(416, 406, 96, 26));
+    Button_pz_dy->setText(QStringLiteral("票据打印"));
+    connect(Button_pz_dy, &QPushButton::clicked, this, [this] { guarded([this] { Button_pz_dyClick(); }); });
+
+    setTabOrder(ComboBox_nian, ComboBox_yue);
+    setTabOrder(ComboBox_yue, ComboBox_ri);
+    setTabOrder(ComboBox_ri, Edit_jine);
+    setTabOrder(Edit_jine, ComboBox_skrmc);
+    setTabOrder(ComboBox_skrmc, E_skrzh);
+    setTabOrder(E_skrzh, E_skrkhh);
+    setTabOrder(E_skrkhh, Button_pz_dy);
+
+    buildTypeChoice();
+}
+
+void VoucherPanel::buildDateAndAmount()
+{
+    GroupBox2 = make<QGroupBox>(this, "GroupBox2", QRect(8, 22, 505, 176));
+    GroupBox2->setTitle(QStringLiteral("日期、金额"));
+
+    caption(GroupBox2, "Label29", "汇款日期：", 12, 26);
+    ComboBox_nian = editableCombo(GroupBox2, "ComboBox_nian", QRect(84, 22, 64, 22));
+    caption(GroupBox2, nullptr, "年", 152, 26);
+    ComboBox_yue = editableCombo(GroupBox2, "ComboBox_yue", QRect(170, 22, 44, 22));
+    for (int m = 1; m <= 12; ++m)
+        ComboBox_yue->addItem(QString::number(m));
+    ComboBox_yue->setEditText(QString());
+    caption(GroupBox2, nullptr, "月", 218, 26);
+    ComboBox_ri = editableCombo(GroupBox2, "ComboBox_ri", QRect(236, 22, 44, 22));
+    caption(GroupBox2, nullptr, "日", 284, 26);
+
+    caption(GroupBox2, "Label30", "金    额：", 12, 58);
+    Edit_jine = make<QLineEdit>(GroupBox2, "Edit_jine", QRect(84, 54, 150, 22));
+    Zt_typro::AttachAmountKeyRules(Edit_jine);
+
+    caption(GroupBox2, "Label31", "大写金额：", 12, 90);
+    P_daxie = textPanel(GroupBox2, "P_daxie", QRect(84, 86, 410, 24), Qt::white);
+    P_daxie->setFont(Zt_typro::CapitalsBaseFont(P_daxie->font()));
+    Zt_typro::PaintCapitalsBlue(P_daxie);
+    P_daxie->setContextMenuPolicy(Qt::CustomContextMenu);
+    // The one pop-up menu "字体" is shared with the cheque screen's capitals.
+    connect(P_daxie, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        Frm_main->Panel_zp->PopupMenu_font->popup(P_daxie->mapToGlobal(pos));
+    });
+
+    // The digit boxes with their unit headings, right to left from 分.
+    const int boxW = 22;
+    Panel_pzdw = make<QFrame>(GroupBox2, "Panel_pzdw", QRect(84, 118, 15 * boxW + 2, 20));
+    P_jine = make<QFrame>(GroupBox2, "P_jine", QRect(84, 138, 15 * boxW + 2, 32));
+    static_cast<QFrame*>(P_jine)->setFrameStyle(QFrame::Box | QFrame::Plain);
+    const char* units[15] = {"分", "角", "元", "十", "百", "千", "万", "十", "百", "千", "亿", "十", "百", "千", "万"};
+    for (int k = 0; k < 15; ++k) {
+        const int x = 1 + (14 - k) * boxW;
+        auto* unit = new QLabel(QString::fromUtf8(units[k]), Panel_pzdw);
+        unit->setAlignment(Qt::AlignCenter);
+        unit->setGeometry(x, 1, boxW, 18);
+        const QByteArray name = "Panel" + QByteArray::number(k + 1).rightJustified(3, '0');
+        auto* box = make<QLabel>(P_jine, name.constData(), QRect(x, 1, boxW, 30));
+        box->setAlignment(Qt::AlignCenter);
+        QFont f = box->font();
+        f.setPixelSize(16);
+        f.setBold(true);
+        box->setFont(f);
+        m_boxes.append(box);
+    }
+
+    Edit_jine->installEventFilter(this);
+    onUserChange(ComboBox_nian, this, &VoucherPanel::ComboBox_nianChange);
+    onUserChange(ComboBox_yue, this, &VoucherPanel::ComboBox_yueChange);
+}
+
+void VoucherPanel::buildPayer()
+{
+    GroupBox4 = make<QGroupBox>(this, "GroupBox4", QRect(8, 204, 505, 96));
+    GroupBox4->setTitle(QStringLiteral("汇款人"));
+    const QColor background(255, 255, 240);
+    caption(GroupBox4, nullptr, "单位全称：", 12, 24);
+    P_cpr = textPanel(GroupBox4, "P_cpr", QRect(84, 20, 410, 22), background);
+    caption(GroupBox4, nullptr, "帐    号：", 12, 48);
+    P_cprzh = textPanel(GroupBox4, "P_cprzh", QRect(84, 44, 410, 22), background);
+    caption(GroupBox4, nullptr, "汇 出 行：", 12, 72);
+    P_cprkhh = textPanel(GroupBox4, "P_cprkhh", QRect(84, 68, 410, 22), background);
+}
+
+void VoucherPanel::buildPayee()
+{
+    GroupBox5 = make<QGroupBox>(this, "GroupBox5", QRect(8, 304, 505, 96));
+    GroupBox5->setTitle(QStringLiteral("收款人"));
+    caption(GroupBox5, nullptr, "单位全称：", 12, 24);
+    ComboBox_skrmc = editableCombo(GroupBox5, "ComboBox_skrmc", QRect(84, 20, 410, 22));
+    ComboBox_skrmc->setMaxVisibleItems(16);
+    caption(GroupBox5, nullptr, "帐    号：", 12, 48);
+    E_skrzh = make<QLineEdit>(GroupBox5, "E_skrzh", QRect(84, 44, 410, 22));
+    caption(GroupBox5, nullptr, "汇 入 行：", 12, 72);
+    E_skrkhh = make<QLineEdit>(GroupBox5, "E_skrkhh", QRect(84, 68, 410, 22));
+    onUserChange(ComboBox_skrmc, this, &VoucherPanel::ComboBox_skrmcChange);
+}
+
+void VoucherPanel::buildTypeChoice()
+{
     Panel_pzlx = new Zt_typro::WorkingPanel(this, kType, QRect(144, 192, 241, 105));
-    GroupBox_pzlx = new QGroupBox(QStringLiteral("凭证类型"), Panel_pzlx);
-    GroupBox_pzlx->setObjectName(QStringLiteral("GroupBox_pzlx"));
-    GroupBox_pzlx->setGeometry(8, 20, 225, 78);
+    GroupBox6 = make<QGroupBox>(Panel_pzlx, "GroupBox6", QRect(8, 20, 225, 44));
+    GroupBox6->setTitle(QStringLiteral("凭证类型"));
+    RadioButton_dhpz = make<QRadioButton>(GroupBox6, "RadioButton_dhpz", QRect(24, 18, 90, 20));
+    RadioButton_dhpz->setText(QStringLiteral("电汇凭证"));
+    RadioButton_dhpz->setChecked(true);
+    RadioButton_jzd = make<QRadioButton>(GroupBox6, "RadioButton_jzd", QRect(130, 18, 80, 20));
+    RadioButton_jzd->setText(QStringLiteral("进帐单"));
+    Button_pzlx_qd = make<QPushButton>(Panel_pzlx, "Button_pzlx_qd", QRect(36, 72, 75, 25));
+    Button_pzlx_qd->setText(QStringLiteral("确定"));
+    Button_pzlx_qx = make<QPushButton>(Panel_pzlx, "Button_pzlx_qx", QRect(130, 72, 75, 25));
+    Button_pzlx_qx->setText(QStringLiteral("取消"));
+    connect(Button_pzlx_qd, &QPushButton::clicked, this, [this] { guarded([this] { Button_pzlx_qdClick(); }); });
+    connect(Button_pzlx_qx, &QPushButton::clicked, this, [this] { guarded([this] { Button_pzlx_qxClick(); }); });
+}
+
+QLabel* VoucherPanel::digitBox(int place) const
+{
+    return m_boxes.value(place - 1);
+}
+
+bool VoucherPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Edit_jine && event->type() == QEvent::FocusOut) {
+        guarded([this] { Edit_jineExit(); });
+        return false;
+    }
+    if (watched == Edit_jine && isEnter(event)) { // Edit_jineKeyPress
+        // After a prefill from a cheque the payee box is disabled: the payee's account is next.
+        if (ComboBox_skrmc->isEnabled())
+            ComboBox_skrmc->setFocus();
+        else
+            E_skrzh->setFocus();
+        return true;
+    }
+    return WorkingPanel::eventFilter(watched, event);
+}
+
+void VoucherPanel::fillYearList(const QString& yearText)
+{
+    clearList(ComboBox_nian);
+    const int y = yearText.toInt();
+    QStringList years;
+    for (int i = y - 1; i <= y + 5; ++i)
+        years << QString::number(i);
+    addItemsKeepingText(ComboBox_nian, years);
+}
+
+void VoucherPanel::fillDayList(const QString& yearText, const QString& monthText)
+{
+    const int n = Zt_typro::DaysInMonth(yearText, monthText);
+    clearList(ComboBox_ri);
+    QStringList days;
+    for (int d = 1; d <= n; ++d)
+        days << QString::number(d);
+    addItemsKeepingText(ComboBox_ri, days);
 }
 
 void VoucherPanel::open()
 {
+    // 1. - 2.
+    ComboBox_skrmc->setEnabled(true);
+    Edit_jine->setText(QString());
+
+    // 3. The lists are emptied; the texts in the boxes stay.
+    clearList(ComboBox_nian);
+    clearList(ComboBox_ri);
+    clearList(ComboBox_skrmc);
+
+    // 4. The paying organisation's own details.
+    P_cpr->setText(Zt_typro::ReadOrgName());
+    P_cprzh->setText(Zt_typro::ReadOrgAccount());
+    P_cprkhh->setText(Zt_typro::ReadOrgBank());
+
+    // 5. - 7. Today's date; setting texts from code runs no change handler.
+    const QString today = Zt_typro::DateText(Zt_typro::Today());
+    const QString year = Zt_typro::DatePartYear(today);
+    const QString month = Zt_typro::DatePartMonth(today);
+    fillYearList(year);
+    ComboBox_nian->setEditText(year);
+    ComboBox_yue->setEditText(month);
+    fillDayList(year, month);
+    ComboBox_ri->setEditText(Zt_typro::DatePartDay(today));
+
+    // 8. Payees, most used first.
+    Zt_typro::DmQuery* q = D_M->ADOQ_skr_pzbj;
+    q->setStatement(Zt_typro::Stmt::S3);
+    q->open();
+    QStringList names;
+    for (q->first(); !q->eof(); q->next())
+        names << q->fieldText(QStringLiteral("skrmc"));
+    addItemsKeepingText(ComboBox_skrmc, names);
+
+    // 9.
     show();
+    q->close();
+}
+
+void VoucherPanel::Edit_jineExit()
+{
+    Zt_typro::LeaveAmountField(Edit_jine, P_jine, P_daxie);
+}
+
+void VoucherPanel::ComboBox_nianChange()
+{
+    refreshDayList();
+}
+
+void VoucherPanel::ComboBox_yueChange()
+{
+    refreshDayList();
+}
+
+void VoucherPanel::refreshDayList()
+{
+    // While the operator retypes the year its box may hold no year for a moment: the day list
+    // then stays as it is until the box holds one again.
+    const QString year = ComboBox_nian->currentText().left(4);
+    static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
+    if (!digits.match(year).hasMatch())
+        return;
+    fillDayList(ComboBox_nian->currentText(), ComboBox_yue->currentText());
+}
+
+void VoucherPanel::ComboBox_skrmcChange()
+{
+    const QString name = ComboBox_skrmc->currentText().trimmed();
+    Zt_typro::DmQuery* q = D_M->ADOQ_skr;
+    q->setStatement(Zt_typro::Stmt::S4);
+    q->open();
+    for (q->first(); !q->eof(); q->next()) {
+        if (q->fieldText(QStringLiteral("skrmc")) == name) {
+            E_skrzh->setText(q->fieldText(QStringLiteral("zh")));
+            E_skrkhh->setText(q->fieldText(QStringLiteral("khh")));
+            break;
+        }
+    }
+    q->close();
+}
+
+void VoucherPanel::Button_pz_dyClick()
+{
+    if (Edit_jine->text().isEmpty()) {
+        Zt_typro::prompter().inform(this, QStringLiteral("提示"), QStringLiteral("金额不能为空!"));
+        return;
+    }
+    Panel_pzlx->show();
+}
+
+void VoucherPanel::Button_pzlx_qdClick()
+{
+    Panel_pzlx->hide();
+    const QString code = RadioButton_jzd->isChecked() ? QStringLiteral("jzd") : QStringLiteral("dhpz");
+    Zt_typro::PrintVoucher(code);
+    Zt_typro::ResetVoucherCapitalsFont();
+}
+
+void VoucherPanel::Button_pzlx_qxClick()
+{
+    Panel_pzlx->hide();
+}
+
+void VoucherPanel::popup_fontnameClick()
+{
+    Zt_typro::ChooseCapitalsFont(*FontDialog_daxie, this);
 }

@@ -1,0 +1,67 @@
+#include "voucher/CapitalsFont.h"
+
+#include "app/Forms.h"
+#include "app/Main.h"
+#include "app/Prompt.h"
+#include "cheque/ChequePanel.h"
+#include "layout/DhpzPrn.h"
+#include "layout/Report.h"
+#include "layout/ZzzpPrn.h"
+#include "voucher/VoucherPanel.h"
+
+#include <QLabel>
+
+namespace Zt_typro
+{
+
+CapitalsFontDialog::CapitalsFontDialog(QObject* parent)
+    : QObject(parent), m_font(CapitalsBaseFont(QFont()))
+{
+    setObjectName(QStringLiteral("FontDialog_daxie"));
+}
+
+bool CapitalsFontDialog::execute(QWidget* owner)
+{
+    const std::optional<QFont> chosen = prompter().chooseFont(owner, m_font);
+    if (!chosen)
+        return false;
+    m_font = *chosen;
+    return true;
+}
+
+QFont CapitalsBaseFont(QFont font)
+{
+    font.setFamily(QStringLiteral("宋体"));
+    font.setPointSize(10);
+    return font;
+}
+
+void PaintCapitalsBlue(QWidget* panel)
+{
+    QPalette pal = panel->palette();
+    pal.setColor(QPalette::WindowText, Qt::blue);
+    pal.setColor(QPalette::Text, Qt::blue);
+    panel->setPalette(pal);
+}
+
+void ApplyCapitalsFont(const QFont& font)
+{
+    QLabel* cheque = Frm_main->Panel_zp->Panel_daxie;
+    cheque->setFont(font);
+    PaintCapitalsBlue(cheque);
+    Frm_zz_print->QRL_dx->setFont(font);
+    QLabel* voucher = Frm_main->P_pz->P_daxie;
+    voucher->setFont(font);
+    PaintCapitalsBlue(voucher);
+    Frm_pz_print->QRL_dx->setFont(font);
+}
+
+void ChooseCapitalsFont(CapitalsFontDialog& dialog, QWidget* owner)
+{
+    dialog.setFont(CapitalsBaseFont(dialog.font()));
+    // The answer is not examined: after Cancel the dialog still holds the "宋体" 10 font set above.
+    dialog.execute(owner);
+    ApplyCapitalsFont(dialog.font());
+}
+
+} // namespace Zt_typro
