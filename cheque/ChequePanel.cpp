@@ -9,6 +9,9 @@
 #include "store/Dm.h"
 #include "store/Settings.h"
 #include "app/Forms.h"
+#include "app/Main.h"
+#include "voucher/VoucherAfterCheque.h"
+#include "voucher/VoucherPanel.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QComboBox>
@@ -132,6 +135,9 @@ void ChequePanel::buildFace()
     popup_fontname->setObjectName(QStringLiteral("popup_fontname"));
     connect(Panel_daxie, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { PopupMenu_font->popup(Panel_daxie->mapToGlobal(pos)); });
+    // The font choice is the voucher screen's, which shares this menu and the font.
+    connect(popup_fontname, &QAction::triggered, this,
+            [] { guarded([] { Frm_main->P_pz->popup_fontnameClick(); }); });
 
     // The digit boxes with their unit headings, right to left from 分.
     const int boxW = 22;
@@ -296,8 +302,9 @@ bool ChequePanel::eventFilter(QObject* watched, QEvent* event)
         Edit_je->setFocus();
         return true;
     }
-    if (watched == Edit_je) { // Edit_jeKeyPress: the amount as typed goes to the stub first
+    if (watched == Edit_je) { // Edit_jeKeyPress: the amount as typed goes to the stub and the voucher first
         PE_jine->setText(Edit_je->text());
+        Zt_typro::CopyAmountToVoucher(Edit_je->text());
         Edit_yt->setFocus();
         return true;
     }
@@ -367,12 +374,16 @@ void ChequePanel::open()
 void ChequePanel::CB_skrChange()
 {
     E_shoukuanren->setText(CB_skr->currentText());
+    Zt_typro::CopyPayeeToVoucher(CB_skr->currentText());
 }
 
 void ChequePanel::Edit_jeExit()
 {
     Zt_typro::LeaveAmountField(Edit_je, Panel_jine, Panel_daxie,
-                               [this](const QString& completed) { PE_jine->setText(completed); });
+                               [this](const QString& completed) {
+                                   PE_jine->setText(completed);
+                                   Zt_typro::CopyAmountToVoucher(completed);
+                               });
 }
 
 void ChequePanel::Edit_ytChange()
@@ -427,8 +438,12 @@ void ChequePanel::Button_pjdyClick()
 void ChequePanel::Button_qdClick()
 {
     Panel_zplx->hide();
+    // The payee's stored account and bank are looked up for the voucher before the job counts or
+    // adds the payee; the voucher is offered whatever was answered to the print confirmation.
+    Zt_typro::FillVoucherPayeeDetails(CB_skr->currentText());
     const QString code = RadioButton_xj->isChecked() ? QStringLiteral("xj") : QStringLiteral("zz");
     Zt_typro::PrintCheque(code);
+    Zt_typro::OfferVoucherAfterCheque();
     Zt_typro::ResetChequeCapitalsFont();
 }
 
