@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlField>
@@ -53,19 +54,24 @@ int DmQueryModel::rowCount(const QModelIndex& parent) const
 
 int DmQueryModel::columnCount(const QModelIndex& parent) const
 {
-    if (parent.isValid() || !m_query->isOpen() || m_query->recordCount() == 0)
-        return parent.isValid() ? 0 : m_columns;
-    return m_query->record(0).count();
+    return parent.isValid() ? 0 : m_columns;
 }
 
 QVariant DmQueryModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole) || index.row() >= rowCount())
         return {};
-    const QSqlRecord& rec = m_query->record(index.row());
-    if (index.column() >= rec.count())
+    // A grid asks while it paints: a page that cannot be read shows empty cells, never an error
+    // thrown into the event loop.
+    try {
+        const QSqlRecord rec = m_query->record(index.row());
+        if (index.column() >= rec.count())
+            return {};
+        return rec.value(index.column());
+    } catch (const AppError& e) {
+        qCWarning(lcDm) << "row" << index.row() << "of" << m_query->objectName() << "not read:" << e.message();
         return {};
-    return rec.value(index.column());
+    }
 }
 
 QVariant DmQueryModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -109,10 +115,12 @@ void DmQuery::execute()
 
 void DmQuery::close()
 {
-    if (!m_open && m_rows.isEmpty())
+    if (!m_open && m_rows.isEmpty() && m_keys.isEmpty())
         return;
     m_model.reset([this] {
         m_rows.clear();
+        m_keys.clear();
+        m_pages.clear();
         m_pos = 0;
         m_open = false;
     });
@@ -120,9 +128,26 @@ void DmQuery::close()
 
 namespace
 {
-// Checks, binds and runs one catalogue statement; returns the rows of a select.
-QList<QSqlRecord> runStatement(TD_M* dm, const QString& queryName, Stmt id, const QVariantList& values, bool select,
-                               QSqlRecord* shape)
+// Pages kept by a paged query; reading one more drops them all (a grid only ever shows a few).
+constexpr qsizetype kMaxPages = 64;
+
+// Prepares, binds and runs a statement text on the data module's connection.
+QSqlQuery execText(TD_M* dm, Stmt id, const QString& sql, const QVariantList& values)
+{
+    dm->ensureConnected();
+    QSqlQuery q(QSqlDatabase::database(dm->connectionName(), false));
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        throw AppError(dm->failureText(StatementName(id), q.lastError().text()));
+    for (const QVariant& v : values)
+        q.addBindValue(bindable(v));
+    if (!q.exec())
+        throw AppError(dm->failureText(StatementName(id), q.lastError().text()));
+    return q;
+}
+
+// Checks the values for one catalogue statement: their number, and that each fits its column.
+void checkValues(const QString& queryName, Stmt id, const QVariantList& values)
 {
     const Statement& st = CatalogueStatement(id);
     if (values.size() != st.columns.size())
@@ -137,16 +162,15 @@ QList<QSqlRecord> runStatement(TD_M* dm, const QString& queryName, Stmt id, cons
         if (!problem.isEmpty())
             throw AppError(problem);
     }
-    dm->ensureConnected();
+}
 
-    QSqlQuery q(QSqlDatabase::database(dm->connectionName(), false));
-    q.setForwardOnly(true);
-    if (!q.prepare(QString::fromLatin1(st.sql)))
-        throw AppError(dm->failureText(StatementName(id), q.lastError().text()));
-    for (const QVariant& v : values)
-        q.addBindValue(bindable(v));
-    if (!q.exec())
-        throw AppError(dm->failureText(StatementName(id), q.lastError().text()));
+// Checks, binds and runs one catalogue statement; returns the rows of a select.
+QList<QSqlRecord> runStatement(TD_M* dm, const QString& queryName, Stmt id, const QVariantList& values, bool select,
+                               QSqlRecord* shape)
+{
+    checkValues(queryName, id, values);
+    const Statement& st = CatalogueStatement(id);
+    QSqlQuery q = execText(dm, id, QString::fromLatin1(st.sql), values);
     QList<QSqlRecord> rows;
     if (!select)
         return rows;
@@ -158,6 +182,28 @@ QList<QSqlRecord> runStatement(TD_M* dm, const QString& queryName, Stmt id, cons
         *shape = q.record();
     return rows;
 }
+
+// The two statements a paged select is read with, made from its catalogue text
+// "select <columns> from <table> [where ...] [order by ...]": the keys of the result in its
+// order, and the rows of a list of keys (to be closed with the keys' placeholders and ")").
+struct PagedText
+{
+    QString keys;
+    QString rows;
+};
+
+PagedText pagedText(const QString& queryName, Stmt id)
+{
+    static const QRegularExpression shape(QStringLiteral("^select\\s+(.+?)\\s+from\\s+(\\w+)(.*)$"),
+                                          QRegularExpression::CaseInsensitiveOption |
+                                              QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch m = shape.match(QString::fromLatin1(CatalogueStatement(id).sql));
+    if (!m.hasMatch())
+        throw AppError(QStringLiteral("语句 %1 不能分页读取 (%2)。").arg(StatementName(id), queryName));
+    return {QStringLiteral("select rowid from ") + m.captured(2) + m.captured(3),
+            QStringLiteral("select rowid, ") + m.captured(1) + QStringLiteral(" from ") + m.captured(2) +
+                QStringLiteral(" where rowid in (")};
+}
 } // namespace
 
 void DmQuery::run(bool select)
@@ -165,6 +211,10 @@ void DmQuery::run(bool select)
     if (!m_hasStatement)
         throw AppError(QStringLiteral("查询 %1 没有语句。").arg(objectName()));
     close();
+    if (select && m_paged) {
+        openPaged();
+        return;
+    }
     QSqlRecord shape;
     QList<QSqlRecord> rows = runStatement(m_dm, objectName(), m_stmt, m_values, select, &shape);
     if (!select)
@@ -180,13 +230,115 @@ void DmQuery::run(bool select)
     });
 }
 
+// The register grid reads a result that can hold every cheque ever printed. Reading all of it
+// into memory at once makes a search over a large register wait on the whole result and hold
+// it all; a paged query instead reads only the keys (an exact count at once, and the order),
+// then fetches the rows a grid shows, a page at a time. It holds no statement open between
+// reads, so the result it shows is the one of its opening: rows added later do not appear
+// until it is opened again, as with a result read at once.
+void DmQuery::openPaged()
+{
+    checkValues(objectName(), m_stmt, m_values);
+    const PagedText text = pagedText(objectName(), m_stmt);
+    QList<qint64> keys;
+    {
+        QSqlQuery q = execText(m_dm, m_stmt, text.keys, m_values);
+        while (q.next())
+            keys.append(q.value(0).toLongLong());
+        if (q.lastError().isValid())
+            throw AppError(m_dm->failureText(StatementName(m_stmt), q.lastError().text()));
+    }
+    m_pageSql = text.rows;
+    m_keys = std::move(keys);
+    QSqlRecord shape;
+    QList<QSqlRecord> firstPage;
+    try {
+        firstPage = readRows(0, qMin<qsizetype>(kPageRows, m_keys.size()), &shape);
+    } catch (...) {
+        m_keys.clear();
+        throw;
+    }
+    m_model.reset([&] {
+        m_pages.clear();
+        m_pages.insert(0, std::move(firstPage));
+        m_shape = shape;
+        m_pos = 0;
+        m_open = true;
+        m_model.m_names.clear();
+        for (int i = 0; i < shape.count(); ++i)
+            m_model.m_names.append(shape.fieldName(i));
+        m_model.m_columns = shape.count();
+    });
+}
+
+QList<QSqlRecord> DmQuery::readRows(qsizetype first, qsizetype count, QSqlRecord* shape) const
+{
+    QString sql = m_pageSql;
+    QVariantList values;
+    values.reserve(count);
+    for (qsizetype i = 0; i < count; ++i) {
+        sql += i == 0 ? QStringLiteral("?") : QStringLiteral(", ?");
+        values.append(m_keys.at(first + i));
+    }
+    sql += QLatin1Char(')');
+    QSqlQuery q = execText(m_dm, m_stmt, sql, values);
+    QHash<qint64, QSqlRecord> byKey;
+    byKey.reserve(count);
+    while (q.next()) {
+        QSqlRecord r = q.record();
+        const qint64 key = r.value(0).toLongLong();
+        r.remove(0);
+        byKey.insert(key, r);
+    }
+    if (q.lastError().isValid())
+        throw AppError(m_dm->failureText(StatementName(m_stmt), q.lastError().text()));
+    QSqlRecord empty = q.record();
+    empty.remove(0);
+    if (shape)
+        *shape = empty;
+    QList<QSqlRecord> rows;
+    rows.reserve(count);
+    for (qsizetype i = 0; i < count; ++i)
+        rows.append(byKey.value(m_keys.at(first + i), empty));
+    return rows;
+}
+
+void DmQuery::fetchPage(qsizetype page) const
+{
+    const qsizetype first = page * kPageRows;
+    QList<QSqlRecord> rows = readRows(first, qMin<qsizetype>(kPageRows, m_keys.size() - first), nullptr);
+    if (m_pages.size() >= kMaxPages)
+        m_pages.clear();
+    m_pages.insert(page, std::move(rows));
+}
+
+const QSqlRecord& DmQuery::row(qsizetype index) const
+{
+    if (!m_paged)
+        return m_rows.at(index);
+    const qsizetype page = index / kPageRows;
+    auto it = m_pages.constFind(page);
+    if (it == m_pages.cend()) {
+        fetchPage(page);
+        it = m_pages.constFind(page);
+    }
+    return it->at(index % kPageRows);
+}
+
+QSqlRecord DmQuery::record(int index) const
+{
+    if (!m_open || index < 0 || index >= recordCount())
+        throw AppError(QStringLiteral("查询 %1 没有第 %2 条记录。").arg(objectName()).arg(index + 1));
+    return row(index);
+}
+
 const QSqlRecord& DmQuery::current() const
 {
     if (!m_open)
         throw AppError(QStringLiteral("查询 %1 没有打开。").arg(objectName()));
     if (eof())
         throw AppError(QStringLiteral("查询 %1 没有当前记录。").arg(objectName()));
-    return m_rows.at(m_pos);
+    return row(m_pos);
 }
 
 QVariant DmQuery::field(const QString& column) const
@@ -221,8 +373,9 @@ void DmQuery::postPrintFlag(bool print)
     const qlonglong rowId = field(QStringLiteral("row_id")).toLongLong();
     runStatement(m_dm, objectName(), Stmt::R1, {print ? 1 : 0, rowId}, false, nullptr);
     // The result row shows the value now stored.
-    m_rows[m_pos].setValue(QStringLiteral("dy"), print ? 1 : 0);
-    const int column = m_rows[m_pos].indexOf(QStringLiteral("dy"));
+    QSqlRecord& stored = const_cast<QSqlRecord&>(row(m_pos));
+    stored.setValue(QStringLiteral("dy"), print ? 1 : 0);
+    const int column = stored.indexOf(QStringLiteral("dy"));
     emit m_model.dataChanged(m_model.index(int(m_pos), column), m_model.index(int(m_pos), column));
 }
 
@@ -243,6 +396,8 @@ TD_M::TD_M(QObject* parent)
     ADOQ_skr_up = new DmQuery(this, "ADOQ_skr_up");
     ADOQ_zp_up = new DmQuery(this, "ADOQ_zp_up");
     ADOQ_zpcx = new DmQuery(this, "ADOQ_zpcx");
+    // The register grid's source: a search over a large register must answer at once.
+    ADOQ_zpcx->setPaged(true);
     ADOQ_zb = new DmQuery(this, "ADOQ_zb");
     ADOQ_zb_pz = new DmQuery(this, "ADOQ_zb_pz");
     ADOQ_zb_up = new DmQuery(this, "ADOQ_zb_up");

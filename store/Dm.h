@@ -3,6 +3,7 @@
 #include "store/Catalogue.h"
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QSqlRecord>
@@ -38,14 +39,27 @@ private:
 };
 
 /// One named query of the data module. Set a statement of the catalogue with its values, then
-/// open it (a select: every row is read, so the count is exact at once) or execute it (an
-/// insert or update). Values are bound as parameters; text values written to a column are
-/// checked against the column's limits first, and nothing is sent when one does not fit.
+/// open it (a select: the count is exact at once) or execute it (an insert or update). Values
+/// are bound as parameters; text values written to a column are checked against the column's
+/// limits first, and nothing is sent when one does not fit.
+///
+/// A query reads every row of its result when it opens, unless it is paged (setPaged): a paged
+/// query reads only the row keys of its result when it opens and fetches the rows themselves
+/// in pages of kPageRows as they are read, keeping a bounded number of pages.
 class DmQuery : public QObject
 {
     Q_OBJECT
 public:
     DmQuery(TD_M* dm, const char* name);
+
+    /// Rows fetched together by a paged query.
+    static constexpr int kPageRows = 256;
+
+    /// Makes the next open() page its rows (see the class note). The statement must be a
+    /// select from one table ("select <columns> from <table> [where ...] [order by ...]").
+    /// Counts, row order and field values are the same as when every row is read.
+    void setPaged(bool paged) { m_paged = paged; }
+    bool isPaged() const { return m_paged; }
 
     /// Closes the query and sets its statement and the values for its parameters, in order.
     /// A QDate value is bound as its ISO text (2005-03-07).
@@ -60,8 +74,8 @@ public:
     void close();
 
     bool isOpen() const { return m_open; }
-    int recordCount() const { return int(m_rows.size()); }
-    bool eof() const { return m_pos >= m_rows.size(); }
+    int recordCount() const { return int(m_paged ? m_keys.size() : m_rows.size()); }
+    bool eof() const { return m_pos >= recordCount(); }
     void first() { m_pos = 0; }
     void next() { ++m_pos; }
     int recNo() const { return int(m_pos); }
@@ -74,8 +88,9 @@ public:
     int fieldInt(const QString& column) const;
     bool fieldBool(const QString& column) const;
 
-    /// The record of a row of the result.
-    const QSqlRecord& record(int row) const { return m_rows.at(row); }
+    /// The record of a row of the result (0 <= row < recordCount()). Throws AppError when a
+    /// page of a paged query cannot be read.
+    QSqlRecord record(int row) const;
 
     /// Writes the print flag of the current row of an open P2 result back to its prn row (R1).
     void postPrintFlag(bool print);
@@ -85,7 +100,11 @@ public:
 
 private:
     void run(bool select);
+    void openPaged();
     const QSqlRecord& current() const;
+    const QSqlRecord& row(qsizetype index) const;
+    void fetchPage(qsizetype page) const;
+    QList<QSqlRecord> readRows(qsizetype first, qsizetype count, QSqlRecord* shape) const;
 
     TD_M* m_dm;
     Stmt m_stmt = Stmt::S1;
@@ -94,6 +113,12 @@ private:
     QList<QSqlRecord> m_rows;
     qsizetype m_pos = 0;
     bool m_open = false;
+    // Paged reading: the keys (rowid) of the result in its order, and the pages read so far.
+    bool m_paged = false;
+    QList<qint64> m_keys;
+    mutable QHash<qsizetype, QList<QSqlRecord>> m_pages;
+    QSqlRecord m_shape;
+    QString m_pageSql; // the select of a page's rows by key, up to its list of keys
     DmQueryModel m_model;
 };
 
