@@ -70,6 +70,8 @@ QComboBox* editableCombo(QWidget* parent, const char* name, const QRect& geometr
     auto* box = make<QComboBox>(parent, name, geometry);
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
+    // The box holds exactly what the operator typed: no completion from the list.
+    box->setCompleter(nullptr);
     return box;
 }
 
@@ -92,16 +94,18 @@ void addItemsKeepingText(QComboBox* box, const QStringList& items)
 }
 
 // Runs handler on each change of an editable combo box's text made by the operator, typed or
-// picked from the list; texts set from code do not run it.
+// picked from the list (a typed text that matches an item also counts as picked when the box is
+// left); texts set from code do not run it. Nothing runs while the program shuts down (the data
+// module is gone then), when closing the window takes the focus out of a box.
 template <typename Handler>
 void onUserChange(QComboBox* box, VoucherPanel* panel, Handler handler)
 {
-    QObject::connect(box->lineEdit(), &QLineEdit::textEdited, panel, [panel, handler] {
-        guarded([panel, handler] { (panel->*handler)(); });
-    });
-    QObject::connect(box, &QComboBox::activated, panel, [panel, handler] {
-        guarded([panel, handler] { (panel->*handler)(); });
-    });
+    const auto run = [panel, handler] {
+        if (D_M)
+            guarded([panel, handler] { (panel->*handler)(); });
+    };
+    QObject::connect(box->lineEdit(), &QLineEdit::textEdited, panel, run);
+    QObject::connect(box, &QComboBox::activated, panel, run);
 }
 
 bool isEnter(QEvent* event)
