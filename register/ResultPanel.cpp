@@ -1,11 +1,142 @@
 #include "register/ResultPanel.h"
 
+#include "app/Guard.h"
+#include "app/Named.h"
+
+#include <QHeaderView>
+#include <QTableView>
+
+using Zt_typro::guarded;
+using Zt_typro::named;
+
 namespace
 {
 const Zt_typro::PanelChrome kChrome{"Panel_zpcxjg", "Image1", "Label50", "BitBtn_zpcxjg_close", "查询列表"};
+
+// The grid's columns: register field, title, width in pixels (0: the grid's default), and
+// whether the title is centred.
+struct GridColumn
+{
+    const char* field;
+    const char* title;
+    int width;
+    bool centred;
+};
+
+const GridColumn kColumns[] = {
+    {"ph", "票号", 66, true},     {"rq", "日期", 63, true}, {"skr", "收款人", 251, true},
+    {"je", "金额", 87, true},     {"yt", "用途", 381, true}, {"hkfs", "汇款方式", 0, false},
+};
+
+const GridColumn* findColumn(const QString& field)
+{
+    for (const GridColumn& c : kColumns)
+        if (field == QLatin1String(c.field))
+            return &c;
+    return nullptr;
+}
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+RegisterGridSource::RegisterGridSource(QObject* parent)
+    : QIdentityProxyModel(parent)
+{
 }
 
+QString RegisterGridSource::fieldName(int section) const
+{
+    if (!sourceModel() || section < 0 || section >= columnCount())
+        return {};
+    return sourceModel()->headerData(section, Qt::Horizontal, Qt::DisplayRole).toString();
+}
+
+QVariant RegisterGridSource::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Vertical) {
+        // The row indicator carries no numbers.
+        if (role == Qt::DisplayRole)
+            return QString();
+        return QIdentityProxyModel::headerData(section, orientation, role);
+    }
+    const GridColumn* column = findColumn(fieldName(section));
+    if (!column)
+        return QIdentityProxyModel::headerData(section, orientation, role);
+    switch (role) {
+    case Qt::DisplayRole:
+        return QString::fromUtf8(column->title);
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(column->centred ? Qt::Alignment(Qt::AlignCenter)
+                                                   : Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+    default:
+        return QIdentityProxyModel::headerData(section, orientation, role);
+    }
+}
+
+Qt::ItemFlags RegisterGridSource::flags(const QModelIndex& index) const
+{
+    return QIdentityProxyModel::flags(index) & ~(Qt::ItemIsEditable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled);
+}
+
+bool RegisterGridSource::setData(const QModelIndex&, const QVariant&, int)
+{
+    return false;
+}
+
+bool RegisterGridSource::removeRows(int, int, const QModelIndex&)
+{
+    return false;
+}
+
+// ---------------------------------------------------------------------------------------------
 ResultPanel::ResultPanel(QWidget* parent)
     : WorkingPanel(parent, kChrome, QRect(224, 304, 457, 153))
 {
+    DataSource1 = named<RegisterGridSource>(this, "DataSource1");
+
+    DBGrid_cx = named<QTableView>(this, "DBGrid_cx");
+    DBGrid_cx->setGeometry(2, 19, width() - 4, height() - 21);
+    DBGrid_cx->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGrid_cx->setTabKeyNavigation(true);
+    DBGrid_cx->setShowGrid(true);
+    DBGrid_cx->setDragDropMode(QAbstractItemView::NoDragDrop);
+    DBGrid_cx->setWordWrap(false);
+    QHeaderView* titles = DBGrid_cx->horizontalHeader();
+    titles->setSectionResizeMode(QHeaderView::Interactive);
+    titles->setStretchLastSection(false);
+    titles->setSectionsMovable(false);
+    // The row indicator: a narrow column of blank row heads that marks the current row.
+    QHeaderView* indicator = DBGrid_cx->verticalHeader();
+    indicator->setSectionResizeMode(QHeaderView::Fixed);
+    indicator->setDefaultSectionSize(18);
+    indicator->setFixedWidth(12);
+    indicator->setHighlightSections(true);
+    DBGrid_cx->setModel(DataSource1);
+
+    // The columns keep the widths the operator gave them from one search to the next; they take
+    // their first widths when they come into being.
+    connect(titles, &QHeaderView::sectionCountChanged, this, [this](int before, int now) {
+        if (before != now)
+            applyColumnWidths();
+    });
+    connect(this, &WorkingPanel::closed, this, [this] { guarded([this] { BitBtn_zpcxjg_closeClick(); }); });
+}
+
+void ResultPanel::setSource(QAbstractItemModel* result)
+{
+    if (DataSource1->sourceModel() != result)
+        DataSource1->setSourceModel(result);
+}
+
+void ResultPanel::applyColumnWidths()
+{
+    QHeaderView* titles = DBGrid_cx->horizontalHeader();
+    for (int section = 0; section < DataSource1->columnCount(); ++section) {
+        const GridColumn* column = findColumn(DataSource1->fieldName(section));
+        titles->resizeSection(section, column && column->width > 0 ? column->width : titles->defaultSectionSize());
+    }
+}
+
+void ResultPanel::BitBtn_zpcxjg_closeClick()
+{
+    hide();
 }
