@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QSignalBlocker>
 
 namespace Zt_typro
 {
@@ -104,7 +105,12 @@ void clearScreen(ChequePanel& s)
     s.E_shoukuanren->clear();
     s.PE_jine->clear();
     s.E_yongtu->clear();
-    s.CB_skr->setEditText(QString());
+    {
+        // Emptied from code like the other fields: the payee copied to the voucher screen stays
+        // there for the voucher that may follow.
+        const QSignalBlocker block(s.CB_skr);
+        s.CB_skr->setEditText(QString());
+    }
     s.Panel_daxie->clear();
     s.Edit_yt->clear();
     s.E_ph->clear();

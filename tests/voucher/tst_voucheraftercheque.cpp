@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMenu>
 #include <QPlainTextEdit>
 
 using namespace Zt_typro;
