@@ -1,6 +1,7 @@
 #include "layout/Report.h"
 
 #include "app/Error.h"
+#include "app/Guard.h"
 #include "app/Prompt.h"
 
 #include <QDir>
@@ -9,6 +10,7 @@
 #include <QFontMetrics>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPrinter>
 
@@ -145,6 +147,11 @@ void CheckReportFonts(const Report& report)
 
 void PaintReport(const Report& report, QPainter& painter)
 {
+    PaintReport(report, painter, PrinterCalibration());
+}
+
+void PaintReport(const Report& report, QPainter& painter, const PrinterCalibration& calibration)
+{
     const ReportBand* band = report.band();
     if (!band)
         return;
@@ -158,7 +165,7 @@ void PaintReport(const Report& report, QPainter& painter)
         const QString text = label->caption();
         if (text.isEmpty())
             continue; // an empty label prints nothing, its white background included
-        const QPointF mm = report.labelTopLeftMm(*label);
+        const QPointF mm = calibration.apply(report.labelTopLeftMm(*label));
         const QPointF topLeft(mm.x() * pxPerMmX, mm.y() * pxPerMmY);
         // The font is set on the painter, so its point size is resolved at the device's own
         // resolution: 10 pt stays 10 pt on a 1200 dpi printer.
@@ -173,7 +180,33 @@ void PaintReport(const Report& report, QPainter& painter)
     painter.restore();
 }
 
+PrinterCalibration CalibrationForPrinter(const QPrinter& printer)
+{
+    if (printer.outputFormat() != QPrinter::NativeFormat || printer.printerName().isEmpty())
+        return {};
+    // The print preview paints the page through a recording engine first; only the page sent
+    // to the printer from it is calibrated.
+    const QPaintEngine* engine = printer.paintEngine();
+    if (engine && engine->type() == QPaintEngine::Picture)
+        return {};
+    return ReadPrinterCalibration(printer.printerName());
+}
+
 bool PaintReportOnPrinter(const Report& report, QPrinter* printer)
+{
+    // Called from inside the preview's and the printer's own loops: no error may leave it. A
+    // calibration that cannot be read stops the page before anything reaches the printer.
+    PrinterCalibration calibration;
+    try {
+        calibration = CalibrationForPrinter(*printer);
+    } catch (const AppError& e) {
+        ShowHandlerError(e.message());
+        return false;
+    }
+    return PaintReportOnPrinter(report, printer, calibration);
+}
+
+bool PaintReportOnPrinter(const Report& report, QPrinter* printer, const PrinterCalibration& calibration)
 {
     // Full page, so that the painter's origin is the sheet's top-left edge and no printer margin
     // moves the labels; set after the page layout, which carries its own mode.
@@ -187,11 +220,16 @@ bool PaintReportOnPrinter(const Report& report, QPrinter* printer)
     QPainter painter;
     if (!painter.begin(printer))
         return false;
-    PaintReport(report, painter);
+    PaintReport(report, painter, calibration);
     return painter.end();
 }
 
 void RenderReportToPdf(const Report& report, const QString& path)
+{
+    RenderReportToPdf(report, path, PrinterCalibration());
+}
+
+void RenderReportToPdf(const Report& report, const QString& path, const PrinterCalibration& calibration)
 {
     CheckReportFonts(report);
     QPrinter printer(QPrinter::HighResolution);
@@ -199,7 +237,7 @@ void RenderReportToPdf(const Report& report, const QString& path)
     printer.setOutputFileName(path);
     printer.setCreator(QStringLiteral("Quillmate"));
     printer.setDocName(report.title());
-    if (!PaintReportOnPrinter(report, &printer))
+    if (!PaintReportOnPrinter(report, &printer, calibration))
         throw AppError(QStringLiteral("无法写入 PDF 文件 %1。").arg(QDir::toNativeSeparators(path)));
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "layout/Calibration.h"
+
 #include <QFont>
 #include <QList>
 #include <QMarginsF>
@@ -146,16 +148,30 @@ void CheckReportFonts(const Report& report);
 
 /// Sets the printer's page to the report's page (custom size in millimetres, portrait, no
 /// margins, full page) and paints the report on it. Used for the preview, the printer and PDF.
-/// False when the printer could not be opened for painting.
+/// A real printer gets its stored calibration (CalibrationForPrinter); PDF output and the
+/// preview get none. False when the printer could not be opened for painting, or when its stored
+/// calibration cannot be read (the error box says why; nothing is printed). Throws nothing.
 bool PaintReportOnPrinter(const Report& report, QPrinter* printer);
+/// The same with an explicit calibration, whatever the printer.
+bool PaintReportOnPrinter(const Report& report, QPrinter* printer, const PrinterCalibration& calibration);
+
+/// The calibration the renderer applies on printer: the one stored under QPrinter::printerName()
+/// for a real printer; none for PDF output, for the preview's own rendering of the page (its
+/// paint engine records pictures) and for a printer without a name.
+PrinterCalibration CalibrationForPrinter(const QPrinter& printer);
 
 /// Paints the labels with a painter whose origin is the sheet's top-left edge; device pixels
 /// come from the painter device's resolution.
 void PaintReport(const Report& report, QPainter& painter);
+/// The same with a calibration: a label whose text box lies at p (mm from the sheet's top-left
+/// edge, labelTopLeftMm) is painted at calibration.apply(p), in its unchanged font.
+void PaintReport(const Report& report, QPainter& painter, const PrinterCalibration& calibration);
 
 /// Writes the report's one page to a PDF file (a high-resolution PDF printer, the same paint as
 /// the preview). Throws AppError when the fonts are missing or the file cannot be written.
 void RenderReportToPdf(const Report& report, const QString& path);
+/// The same with a calibration, as a printer with that calibration would print the page.
+void RenderReportToPdf(const Report& report, const QString& path, const PrinterCalibration& calibration);
 
 /// Shows the print preview of the report (the operator may print from it); returns when it is
 /// closed. Throws AppError when the fonts are missing.
