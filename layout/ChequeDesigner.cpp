@@ -2,6 +2,7 @@
 
 #include "app/Guard.h"
 #include "app/Forms.h"
+#include "layout/DesignerBackground.h"
 #include "layout/DesignerBody.h"
 #include "layout/DesignerCanvas.h"
 #include "layout/DesignerLayout.h"
@@ -16,6 +17,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSlider>
+#include <QSpinBox>
 #include <QStyledItemDelegate>
 #include <QTableView>
 
@@ -142,9 +145,19 @@ ChequeDesigner::ChequeDesigner(QWidget* parent)
     DBText_zpkjyy = body.text;
     DBCheckBox_zpdy = body.check;
 
+    {
+        const TFrm_zz_print form;
+        m_background = new Zt_typro::DesignerBackground(
+            this, Panel_zz, {"Button_zz_bjt", "Slider_zz_bjt", "Edit_zz_dpi"}, form.QuickRep1->marginsMm(), 16, 394);
+    }
+    Button_zz_bjt = m_background->button();
+    Slider_zz_bjt = m_background->slider();
+    Edit_zz_dpi = m_background->dpiBox();
+
     connect(Button_zz_bc, &QPushButton::clicked, this, [this] { Zt_typro::guarded([this] { Button_zz_bcClick(); }); });
     connect(Button_zz_pre, &QPushButton::clicked, this, [this] { Zt_typro::guarded([this] { Button_zz_preClick(); }); });
     connect(Butto_zz_prnyz, &QPushButton::clicked, this, [this] { Zt_typro::guarded([this] { Butto_zz_prnyzClick(); }); });
+    connect(Button_zz_bjt, &QPushButton::clicked, this, [this] { Zt_typro::guarded([this] { Button_zz_bjtClick(); }); });
     connect(this, &Zt_typro::WorkingPanel::closed, this, [this] { Zt_typro::guarded([this] { BitBtn_zzzp_closeClick(); }); });
 }
 
@@ -158,6 +171,7 @@ void ChequeDesigner::open(const QString& formCode, const QString& heading)
     setTitle(heading);
     show();
     raise();
+    m_background->showFor(formCode);
 }
 
 void ChequeDesigner::Button_zz_bcClick()
@@ -183,4 +197,9 @@ void ChequeDesigner::BitBtn_zzzp_closeClick()
 {
     if (D_M)
         D_M->ADOQ_zpdyxz->close();
+}
+
+void ChequeDesigner::Button_zz_bjtClick()
+{
+    m_background->chooseImage();
 }

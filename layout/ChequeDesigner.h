@@ -9,11 +9,14 @@ class QHeaderView;
 class QLabel;
 class QPushButton;
 class QScrollArea;
+class QSlider;
+class QSpinBox;
 class QStyledItemDelegate;
 class QTableView;
 
 namespace Zt_typro
 {
+class DesignerBackground;
 class DesignerBandShape;
 class DesignerCanvas;
 class DesignerFieldPanel;
@@ -90,6 +93,11 @@ public:
     QPushButton* Button_zz_bc;
     QPushButton* Butto_zz_prnyz;
 
+    // The blank-form background (a scan of the paper form beneath the field panels; never printed)
+    QPushButton* Button_zz_bjt;
+    QSlider* Slider_zz_bjt;
+    QSpinBox* Edit_zz_dpi;
+
     // The print-content list
     QGroupBox* GroupBox10;
     QHeaderView* HeaderControl1;
@@ -107,7 +115,15 @@ public:
     /// After the close button: closes the print-content list's query (the panel is hidden and
     /// the main window enables both menu items of the pair). Nothing is saved.
     void BitBtn_zzzp_closeClick();
+    /// "背景图": loads a scan of the blank form for the current form code (PNG or JPEG, with its
+    /// own resolution or the one typed in Edit_zz_dpi) and remembers it; a missing or unreadable
+    /// file is reported and the designer goes on without it.
+    void Button_zz_bjtClick();
+
+    /// The background controls.
+    Zt_typro::DesignerBackground* background() const { return m_background; }
 
 private:
+    Zt_typro::DesignerBackground* m_background = nullptr;
     QString m_formCode;
 };

@@ -241,4 +241,48 @@ void DesignerCanvas::keyPressEvent(QKeyEvent* event)
     guarded([&] { moveSelection(wanted); });
 }
 
+void DesignerCanvas::setBackground(const QImage& image, double dpi, QPointF origin)
+{
+    m_background = image;
+    m_backgroundDpi = dpi;
+    m_backgroundOrigin = origin;
+    update();
+}
+
+void DesignerCanvas::setBackgroundDpi(double dpi)
+{
+    m_backgroundDpi = dpi;
+    update();
+}
+
+void DesignerCanvas::clearBackground()
+{
+    m_background = QImage();
+    update();
+}
+
+QRectF DesignerCanvas::backgroundRect() const
+{
+    if (m_background.isNull())
+        return {};
+    return BackgroundImageRect(m_background.size(), m_backgroundDpi, m_backgroundOrigin);
+}
+
+void DesignerCanvas::setBackgroundOpacity(double opacity)
+{
+    m_backgroundOpacity = qBound(0.0, opacity, 1.0);
+    update();
+}
+
+void DesignerCanvas::paintEvent(QPaintEvent* event)
+{
+    if (!m_background.isNull()) {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.setOpacity(m_backgroundOpacity);
+        painter.drawImage(backgroundRect(), m_background);
+    }
+    QFrame::paintEvent(event); // the bevel on top
+}
+
 } // namespace Zt_typro

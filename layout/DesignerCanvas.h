@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFrame>
+#include <QImage>
 #include <QLabel>
 #include <QList>
 #include <QPoint>
@@ -100,7 +101,24 @@ public:
     /// Moves every selected field panel by wanted, as far as the 16-bit range allows.
     void moveSelection(QPoint wanted);
 
+    /// The blank-form background: image, a scan of dpi dots per inch, is drawn at true scale
+    /// (96 / dpi canvas pixels per image pixel) with its top-left corner at origin (canvas
+    /// pixels), beneath the rubber band and the field panels. It is only shown, never printed.
+    void setBackground(const QImage& image, double dpi, QPointF origin);
+    /// Shows the background at another resolution.
+    void setBackgroundDpi(double dpi);
+    double backgroundDpi() const { return m_backgroundDpi; }
+    /// Removes the background.
+    void clearBackground();
+    bool hasBackground() const { return !m_background.isNull(); }
+    /// The background's rectangle in canvas pixels; empty without one.
+    QRectF backgroundRect() const;
+    /// 0 (invisible) to 1 (opaque); 0.5 at first.
+    void setBackgroundOpacity(double opacity);
+    double backgroundOpacity() const { return m_backgroundOpacity; }
+
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -114,6 +132,10 @@ private:
     QPointer<DesignerFieldPanel> m_pressed;
     bool m_banding = false;
     QPoint m_bandOrigin;
+    QImage m_background;
+    double m_backgroundDpi = 96.0;
+    QPointF m_backgroundOrigin;
+    double m_backgroundOpacity = 0.5;
 };
 
 } // namespace Zt_typro

@@ -1,6 +1,7 @@
 #include "layout/DesignerGeometry.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace Zt_typro
@@ -77,6 +78,30 @@ QPoint ArrowKeyMove(int key, Qt::KeyboardModifiers modifiers)
     default:
         return {};
     }
+}
+
+double CanvasPixelsPerImagePixel(double dpi)
+{
+    return 96.0 / dpi;
+}
+
+QRectF BackgroundImageRect(QSize imageSize, double dpi, QPointF origin)
+{
+    const double f = CanvasPixelsPerImagePixel(dpi);
+    return {origin, QSizeF(imageSize.width() * f, imageSize.height() * f)};
+}
+
+QPointF SheetOriginOnCanvas(double leftMarginMm, double topMarginMm)
+{
+    constexpr double unitMm = 25.4 / 96.0;
+    return {-leftMarginMm / unitMm, -topMarginMm / unitMm};
+}
+
+double DotsPerInch(int dotsPerMeter)
+{
+    if (dotsPerMeter <= 0)
+        return 0.0;
+    return std::round(dotsPerMeter * 0.0254 * 10.0) / 10.0;
 }
 
 } // namespace Zt_typro

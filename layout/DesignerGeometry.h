@@ -3,6 +3,8 @@
 #include <QList>
 #include <QPoint>
 #include <QRect>
+#include <QRectF>
+#include <QSize>
 #include <Qt>
 
 namespace Zt_typro
@@ -46,5 +48,22 @@ bool LiesInsideBand(const QRect& panel, const QRect& band);
 /// The move that an arrow key asks of the selected field panels: one layout unit in the arrow's
 /// direction, ten with Shift held. Any other key asks for no move (a null point).
 QPoint ArrowKeyMove(int key, Qt::KeyboardModifiers modifiers);
+
+/// Canvas pixels (layout units, 25.4/96 mm) per pixel of an image scanned at dpi dots per inch:
+/// 96 / dpi, so that the image shows at true scale (a 300 dpi scan: 0.32).
+double CanvasPixelsPerImagePixel(double dpi);
+
+/// Where an image of imageSize pixels, scanned at dpi, lies on the designer canvas when its
+/// top-left corner is at origin (canvas pixels): origin and imageSize × 96 / dpi.
+QRectF BackgroundImageRect(QSize imageSize, double dpi, QPointF origin);
+
+/// Where the top-left corner of a scan of the whole sheet lies on the canvas: the canvas's origin
+/// is the band's, which lies at the page's left and top margins from the sheet's edge, so the
+/// scan starts that far up and to the left: (−left margin, −top margin) in layout units.
+QPointF SheetOriginOnCanvas(double leftMarginMm, double topMarginMm);
+
+/// The resolution in dots per inch of an image that stores dotsPerMeter (QImage::dotsPerMeterX),
+/// to one decimal; 0 when it stores none.
+double DotsPerInch(int dotsPerMeter);
 
 } // namespace Zt_typro

@@ -2,6 +2,7 @@
 
 #include "app/Guard.h"
 #include "app/Forms.h"
+#include "layout/DesignerBackground.h"
 #include "layout/DesignerBody.h"
 #include "layout/DesignerCanvas.h"
 #include "layout/DesignerLayout.h"
@@ -16,6 +17,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSlider>
+#include <QSpinBox>
 #include <QStyledItemDelegate>
 #include <QTableView>
 
@@ -126,9 +129,19 @@ VoucherDesigner::VoucherDesigner(QWidget* parent)
     DBText_kjx = body.text;
     DBCheckBox_dy = body.check;
 
+    {
+        const TFrm_pz_print form;
+        m_background = new Zt_typro::DesignerBackground(
+            this, Panel_pz, {"Button_pz_bjt", "Slider_pz_bjt", "Edit_pz_dpi"}, form.QuickRep1->marginsMm(), 16, 394);
+    }
+    Button_pz_bjt = m_background->button();
+    Slider_pz_bjt = m_background->slider();
+    Edit_pz_dpi = m_background->dpiBox();
+
     connect(Button_pz_bc, &QPushButton::clicked, this, [this] { Zt_typro::guarded([this] { Button_pz_bcClick(); }); });
     connect(Button_pz_pre, &QPushButton::clicked, this, [this] { Zt_typro::guarded([this] { Button_pz_preClick(); }); });
     connect(Button_pz_prnyz, &QPushButton::clicked, this, [this] { Zt_typro::guarded([this] { Button_pz_prnyzClick(); }); });
+    connect(Button_pz_bjt, &QPushButton::clicked, this, [this] { Zt_typro::guarded([this] { Button_pz_bjtClick(); }); });
     connect(this, &Zt_typro::WorkingPanel::closed, this, [this] { Zt_typro::guarded([this] { BitBtn_pz_closeClick(); }); });
 }
 
@@ -142,6 +155,7 @@ void VoucherDesigner::open(const QString& formCode, const QString& heading)
     setTitle(heading);
     show();
     raise();
+    m_background->showFor(formCode);
 }
 
 void VoucherDesigner::Button_pz_bcClick()
@@ -167,4 +181,9 @@ void VoucherDesigner::BitBtn_pz_closeClick()
 {
     if (D_M)
         D_M->ADOQ_pzdyxz->close();
+}
+
+void VoucherDesigner::Button_pz_bjtClick()
+{
+    m_background->chooseImage();
 }
