@@ -50,10 +50,11 @@ bool parseDecimal(const QString& text, int maxDecimals, double* out)
     return ok;
 }
 
-QSettings* openStore(QSettings& settings)
+// Only the one store is read and written: none of QSettings' organisation-wide or system-wide
+// fallbacks.
+void withoutFallbacks(QSettings& settings)
 {
     settings.setFallbacksEnabled(false);
-    return &settings;
 }
 
 QString location(const QSettings& settings)
@@ -185,7 +186,7 @@ PrinterCalibration ReadPrinterCalibration(const QString& printerName)
     if (printerName.isEmpty())
         return c;
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, kOrganisation, kApplication);
-    openStore(settings);
+    withoutFallbacks(settings);
     settings.beginGroup(PrinterCalibrationGroup(printerName));
     const auto read = [&](const QString& key, double fallback, int decimals) {
         const QVariant value = settings.value(key);
@@ -218,7 +219,7 @@ void WritePrinterCalibration(const QString& printerName, const PrinterCalibratio
         throw AppError(QStringLiteral("没有选择打印机，校准值无法保存。"));
     CheckCalibrationRange(calibration);
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, kOrganisation, kApplication);
-    openStore(settings);
+    withoutFallbacks(settings);
     settings.beginGroup(PrinterCalibrationGroup(printerName));
     settings.setValue(kOffsetX, FormatCalibrationOffset(calibration.offsetXMm));
     settings.setValue(kOffsetY, FormatCalibrationOffset(calibration.offsetYMm));
@@ -233,7 +234,7 @@ void WritePrinterCalibration(const QString& printerName, const PrinterCalibratio
 DesignerBackgroundSetting ReadDesignerBackground(const QString& formCode)
 {
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, kOrganisation, kApplication);
-    openStore(settings);
+    withoutFallbacks(settings);
     settings.beginGroup(QStringLiteral("backgrounds/") + formCode);
     DesignerBackgroundSetting out;
     out.path = settings.value(QStringLiteral("path")).toString();
@@ -246,7 +247,7 @@ DesignerBackgroundSetting ReadDesignerBackground(const QString& formCode)
 void WriteDesignerBackground(const QString& formCode, const DesignerBackgroundSetting& setting)
 {
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, kOrganisation, kApplication);
-    openStore(settings);
+    withoutFallbacks(settings);
     settings.beginGroup(QStringLiteral("backgrounds/") + formCode);
     if (setting.path.isEmpty()) {
         settings.remove(QString());

@@ -170,7 +170,8 @@ void CalibrationPanel::Button_jzjsClick()
     Label_jzjg->setText(QStringLiteral("算得: 偏移 %1, %2 毫米, 比例 %3, %4。按“确 定”保存。")
                             .arg(Zt_typro::FormatCalibrationOffset(c.offsetXMm),
                                  Zt_typro::FormatCalibrationOffset(c.offsetYMm),
-                                 Zt_typro::FormatCalibrationScale(c.scaleX), Zt_typro::FormatCalibrationScale(c.scaleY)));
+                                 Zt_typro::FormatCalibrationScale(c.scaleX),
+                                 Zt_typro::FormatCalibrationScale(c.scaleY)));
 }
 
 void CalibrationPanel::Button_dyjjz_qdClick()

@@ -157,7 +157,8 @@ ChequeDesigner::ChequeDesigner(QWidget* parent)
     connect(Button_zz_bc, &QPushButton::clicked, this, [this] { Zt_typro::guarded([this] { Button_zz_bcClick(); }); });
     connect(Button_zz_pre, &QPushButton::clicked, this, [this] { Zt_typro::guarded([this] { Button_zz_preClick(); }); });
     connect(Butto_zz_prnyz, &QPushButton::clicked, this, [this] { Zt_typro::guarded([this] { Butto_zz_prnyzClick(); }); });
-    connect(Button_zz_bjt, &QPushButton::clicked, this, [this] { Zt_typro::guarded([this] { Button_zz_bjtClick(); }); });
+    connect(Button_zz_bjt, &QPushButton::clicked, this,
+            [this] { Zt_typro::guarded([this] { Button_zz_bjtClick(); }); });
     connect(this, &Zt_typro::WorkingPanel::closed, this, [this] { Zt_typro::guarded([this] { BitBtn_zzzp_closeClick(); }); });
 }
 

@@ -46,9 +46,10 @@ public:
     /// or unreadable is reported in the error box and the designer goes on without it.
     void showFor(const QString& formCode);
 
-    /// What the "背景图" button does (the designer connects it): asks for an image file; a chosen file is shown and remembered for the
-    /// current form code. Cancelling while an image is shown asks whether to remove it. Throws
-    /// AppError when the file is missing or unreadable (the canvas keeps what it showed).
+    /// What the "背景图" button does (the designer connects it): asks for an image file; a chosen
+    /// file is shown and remembered for the current form code. Cancelling while an image is shown
+    /// asks whether to remove it. Throws AppError when the file is missing or unreadable (the
+    /// canvas keeps what it showed).
     void chooseImage();
 
     /// Shows the image at path with its own resolution (typedDpi 0) or the one given. Throws

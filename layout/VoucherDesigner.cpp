@@ -141,7 +141,8 @@ VoucherDesigner::VoucherDesigner(QWidget* parent)
     connect(Button_pz_bc, &QPushButton::clicked, this, [this] { Zt_typro::guarded([this] { Button_pz_bcClick(); }); });
     connect(Button_pz_pre, &QPushButton::clicked, this, [this] { Zt_typro::guarded([this] { Button_pz_preClick(); }); });
     connect(Button_pz_prnyz, &QPushButton::clicked, this, [this] { Zt_typro::guarded([this] { Button_pz_prnyzClick(); }); });
-    connect(Button_pz_bjt, &QPushButton::clicked, this, [this] { Zt_typro::guarded([this] { Button_pz_bjtClick(); }); });
+    connect(Button_pz_bjt, &QPushButton::clicked, this,
+            [this] { Zt_typro::guarded([this] { Button_pz_bjtClick(); }); });
     connect(this, &Zt_typro::WorkingPanel::closed, this, [this] { Zt_typro::guarded([this] { BitBtn_pz_closeClick(); }); });
 }
 

@@ -252,8 +252,10 @@ void TestCalibrationPanel::printsTheCalibrationPage()
     const QList<PdfPage> pages = ReadPdfWords(path);
     QCOMPARE(pages.size(), 1);
     QVERIFY2(pages.first().contains(QStringLiteral("柜台")), qPrintable(pages.first().dump()));
-    for (int n = 1; n <= 4; ++n)
-        QVERIFY2(pages.first().findStarting(QStringLiteral("%1号").arg(n)).size() == 1, qPrintable(pages.first().dump()));
+    for (int n = 1; n <= 4; ++n) {
+        QVERIFY2(pages.first().findStarting(QStringLiteral("%1号").arg(n)).size() == 1,
+                 qPrintable(pages.first().dump()));
+    }
 
     m_prompter->printerAvailable = false;
     click("Button_jzy");
