@@ -46,10 +46,12 @@ private slots:
         s->Memo_xinxi->setPlainText(note);
         f.confirmJob(QStringLiteral("zz"), true);
 
-        QCOMPARE(f.prompter.ofKind(QStringLiteral("confirm")).size(), 1);
+        // The print confirmation, then the offer of a voucher for the same payment (answered No).
+        QCOMPARE(f.prompter.ofKind(QStringLiteral("confirm")).size(), 2);
         QCOMPARE(f.prompter.ofKind(QStringLiteral("confirm")).first().caption, QStringLiteral("提示"));
         QCOMPARE(f.prompter.ofKind(QStringLiteral("confirm")).first().text,
                  QStringLiteral("请认真核对您各项数据的正确性,是否现在开始打印?"));
+        QCOMPARE(f.prompter.ofKind(QStringLiteral("confirm")).last().text, QStringLiteral("是否打印电汇凭证或进帐单?"));
         QCOMPARE(f.prompter.previews, 1);
 
         const QSqlRecord row = onlyRegisterRow(f);

@@ -60,14 +60,18 @@ private slots:
         QVERIFY(s->Panel_zplx->isVisible());
 
         const QString pdf = forms.workDir().filePath(QStringLiteral("cheque.pdf"));
-        QString confirmText;
+        QStringList questions;
         bool printed = false;
         std::function<void()> answer;
         answer = [&] {
             QWidget* modal = QApplication::activeModalWidget();
             if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-                confirmText = box->windowTitle() + QLatin1Char('|') + box->text();
-                box->button(QMessageBox::Yes)->click();
+                questions << box->windowTitle() + QLatin1Char('|') + box->text();
+                // Yes to printing; No to the voucher offered afterwards, which ends the job.
+                const bool offer = questions.size() > 1;
+                box->button(offer ? QMessageBox::No : QMessageBox::Yes)->click();
+                if (offer)
+                    return;
             } else if (auto* preview = qobject_cast<QPrintPreviewDialog*>(modal)) {
                 // Print from the preview, as the operator does, into a PDF file.
                 preview->printer()->setOutputFormat(QPrinter::PdfFormat);
@@ -75,14 +79,14 @@ private slots:
                 preview->findChild<QPrintPreviewWidget*>()->print();
                 printed = true;
                 preview->close();
-                return;
             }
             QTimer::singleShot(20, Frm_main, answer);
         };
         QTimer::singleShot(0, Frm_main, answer);
         QTest::mouseClick(s->Button_qd, Qt::LeftButton);
 
-        QCOMPARE(confirmText, QStringLiteral("提示|请认真核对您各项数据的正确性,是否现在开始打印?"));
+        QCOMPARE(questions, (QStringList{QStringLiteral("提示|请认真核对您各项数据的正确性,是否现在开始打印?"),
+                                         QStringLiteral("提示|是否打印电汇凭证或进帐单?")}));
         QVERIFY(printed);
         QVERIFY(QApplication::activeModalWidget() == nullptr);
         QVERIFY(s->E_ph->text().isEmpty()); // the screen was cleared after the preview
