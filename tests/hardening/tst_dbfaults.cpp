@@ -1,0 +1,408 @@
+// Faults of the database file and the settings store, with real files and a real second program:
+// the file read-only, locked by a second running program, replaced by garbage while the program
+// runs, the program killed in the middle of a cheque job, and the settings file unwritable.
+#include "app/Clock.h"
+#include "app/Forms.h"
+#include "app/Main.h"
+#include "cheque/ChequePanel.h"
+#include "store/Dm.h"
+#include "store/OrgPanel.h"
+#include "store/Settings.h"
+#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/TestEnv.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRandomGenerator>
+#include <QSettings>
+#include <QThread>
+#include <QElapsedTimer>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTest>
+
+#include <unistd.h>
+
+using namespace Zt_typro;
+
+namespace
+{
+
+const QString kPayee = QStringLiteral("某某贸易有限公司");
+
+// A child program (hardening_helper) in the current folder, waited for up to a marker line.
+class Helper
+{
+public:
+    explicit Helper(const QStringList& args)
+    {
+        m_process.setProgram(QStringLiteral(HARDENING_HELPER));
+        m_process.setArguments(args);
+        m_process.setWorkingDirectory(QDir::currentPath());
+        m_process.start();
+    }
+    ~Helper()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(10000);
+        }
+    }
+    /// Waits for a line of output; true when it came.
+    bool waitFor(const QByteArray& marker, int ms = 60000)
+    {
+        QElapsedTimer t;
+        t.start();
+        while (!m_out.contains(marker + '\n')) {
+            if (t.elapsed() > ms || (m_process.state() == QProcess::NotRunning && !m_process.bytesAvailable()))
+                return false;
+            m_process.waitForReadyRead(200);
+            m_out += m_process.readAllStandardOutput();
+        }
+        return true;
+    }
+    /// SIGKILL, as a crash or a power cut ends a program: no handler, no clean-up.
+    void kill()
+    {
+        m_process.kill();
+        QVERIFY(m_process.waitForFinished(10000));
+    }
+    bool finish()
+    {
+        return m_process.waitForFinished(120000) && m_process.exitStatus() == QProcess::NormalExit &&
+               m_process.exitCode() == 0;
+    }
+    QString errors() { return QString::fromUtf8(m_process.readAllStandardError()); }
+
+private:
+    QProcess m_process;
+    QByteArray m_out;
+};
+
+// A connection of its own to the database file of the current folder, as a restarted program has.
+class Reader
+{
+public:
+    Reader()
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+        db.setDatabaseName(QDir::current().absoluteFilePath(QStringLiteral("pjzp.pdp")));
+        QVERIFY(db.open());
+    }
+    ~Reader() { QSqlDatabase::removeDatabase(m_name); }
+    QVariant value(const QString& sql, const QVariantList& values = {}) const
+    {
+        QSqlQuery q(QSqlDatabase::database(m_name));
+        q.prepare(sql);
+        for (const QVariant& v : values)
+            q.addBindValue(v);
+        return q.exec() && q.next() ? q.value(0) : QVariant();
+    }
+    int registerRows(const QString& payee) const
+    {
+        return value(QStringLiteral("select count(*) from zp where skr = ?"), {payee}).toInt();
+    }
+    /// The payee's count, -1 when the payee is not in the list.
+    int payeeCount(const QString& payee) const
+    {
+        const QVariant v = value(QStringLiteral("select cs from skr where skrmc = ?"), {payee});
+        return v.isValid() ? v.toInt() : -1;
+    }
+
+private:
+    QString m_name = QStringLiteral("reader-%1").arg(QRandomGenerator::global()->generate());
+};
+
+bool printWithHelper(const QString& number)
+{
+    Helper h({QStringLiteral("cheque"), number, kPayee, QStringLiteral("none")});
+    const bool ok = h.waitFor("done") && h.finish();
+    if (!ok)
+        qWarning("helper: %s", qPrintable(h.errors()));
+    return ok;
+}
+
+bool chattr(const QString& flag, const QString& path)
+{
+    return QProcess::execute(QStringLiteral("chattr"), {flag, path}) == 0;
+}
+
+// The program with its cheque screen open on the database of the current folder.
+struct ChequeScreen
+{
+    ChequeScreen()
+    {
+        PrepareApplication();
+        CreateForms();
+        SetToday(QDate(2005, 12, 25));
+        Frm_main->show();
+        Frm_main->findChild<QAction*>(QStringLiteral("mnuzpbj"))->trigger();
+        s = Frm_main->Panel_zp;
+        s->E_ph->setText(QStringLiteral("20000001"));
+        s->CB_skr->setEditText(kPayee);
+        s->Edit_je->setText(QStringLiteral("88.8"));
+        s->Edit_jeExit();
+        s->Edit_yt->setText(QStringLiteral("差旅费"));
+        s->Memo_xinxi->setPlainText(QStringLiteral("附言"));
+    }
+    ~ChequeScreen() { DestroyForms(); }
+
+    void print()
+    {
+        prompter.confirmAnswers.clear();
+        prompter.confirmAnswers.enqueue(true);
+        prompter.confirmAnswers.enqueue(false);
+        s->RadioButton_zz->setChecked(true);
+        s->Button_pjdy->click();
+        s->Button_qd->click();
+    }
+    QString lastError() const
+    {
+        const auto errors = prompter.ofKind(QStringLiteral("error"));
+        return errors.isEmpty() ? QString() : errors.last().text;
+    }
+    /// The screen still holds the cheque as typed.
+    bool keptValues() const
+    {
+        return s->E_ph->text() == QLatin1String("20000001") && s->CB_skr->currentText() == kPayee &&
+               s->Edit_je->text() == QLatin1String("88.80") && s->Edit_yt->text() == QStringLiteral("差旅费") &&
+               s->Memo_xinxi->toPlainText() == QStringLiteral("附言");
+    }
+
+    ScriptedPrompter prompter;
+    ChequePanel* s = nullptr;
+};
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestDbFaults : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_work = std::make_unique<TempWorkDir>();
+        // A database with one cheque in it, printed by a program that has ended.
+        QVERIFY(printWithHelper(QStringLiteral("10000001")));
+        m_db = QDir::current().absoluteFilePath(QStringLiteral("pjzp.pdp"));
+    }
+    void cleanup()
+    {
+        chattr(QStringLiteral("-i"), m_db);
+        QDir(m_db + QStringLiteral("-journal")).removeRecursively();
+        m_work.reset();
+    }
+
+    // Read-only, in two ways that hold for root too (CI runs as root, which ignores permission
+    // bits): the file made immutable (chattr +i: no process may write it), and the folder unable
+    // to take the rollback journal (a folder in its place: what a read-only folder or a full disk
+    // does to the first write of a transaction).
+    void readOnlyFile_messageNothingStoredScreenKept_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("driverText");
+        QTest::newRow("immutable file") << "immutable" << "attempt to write a readonly database";
+        QTest::newRow("no journal can be made") << "journal" << "disk I/O error";
+    }
+    void readOnlyFile_messageNothingStoredScreenKept()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, driverText);
+        if (how == QLatin1String("immutable") && !chattr(QStringLiteral("+i"), m_db))
+            QSKIP("chattr +i is not available on this file system");
+        const QByteArray before = readAll(m_db);
+        {
+            ChequeScreen p; // the program runs with the file open when the journal can no longer be made
+            if (how == QLatin1String("journal"))
+                QVERIFY(QDir().mkdir(m_db + QStringLiteral("-journal")));
+            p.print();
+            QVERIFY2(p.lastError().contains(driverText), qPrintable(p.lastError()));
+            QVERIFY2(p.lastError().contains(QDir::toNativeSeparators(m_db)), qPrintable(p.lastError()));
+            QCOMPARE(p.prompter.previews, 0);
+            QVERIFY(p.keptValues());
+        }
+        QCOMPARE(readAll(m_db), before);
+        cleanup_readOnly();
+        // Once the file can be written again, the same cheque goes through and is stored once.
+        ChequeScreen p;
+        p.print();
+        QCOMPARE(p.lastError(), QString());
+        Reader r;
+        QCOMPARE(r.registerRows(kPayee), 2);
+        QCOMPARE(r.payeeCount(kPayee), 1);
+    }
+
+    // A second running program holds the file locked: the job waits (the busy timeout is five
+    // seconds) and goes on when the lock is released in time; otherwise it reports and stores nothing.
+    void lockedBySecondProgram_waitsThenGoesOn()
+    {
+        ChequeScreen p;
+        Helper lock({QStringLiteral("lock"), QStringLiteral("1500"), QStringLiteral("immediate")});
+        QVERIFY(lock.waitFor("locked"));
+        p.print();
+        QCOMPARE(p.lastError(), QString());
+        QVERIFY(lock.finish());
+        Reader r;
+        QCOMPARE(r.registerRows(kPayee), 2);
+        QCOMPARE(r.payeeCount(kPayee), 1);
+    }
+    void lockedBySecondProgram_reportsAndStoresNothing_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::newRow("writing locked (others still read)") << "immediate";
+        QTest::newRow("reading and writing locked") << "exclusive";
+    }
+    void lockedBySecondProgram_reportsAndStoresNothing()
+    {
+        QFETCH(QString, mode);
+        ChequeScreen p;
+        {
+            Helper lock({QStringLiteral("lock"), QStringLiteral("60000"), mode});
+            QVERIFY(lock.waitFor("locked"));
+            p.print();
+            QCOMPARE(p.prompter.ofKind(QStringLiteral("error")).size(), 1);
+            QVERIFY2(p.lastError().contains(QStringLiteral("database is locked")), qPrintable(p.lastError()));
+            QVERIFY(p.keptValues());
+            QCOMPARE(p.prompter.previews, 0);
+            lock.kill();
+        }
+        Reader r;
+        QCOMPARE(r.registerRows(kPayee), 1);
+        QCOMPARE(r.payeeCount(kPayee), 0);
+        QCOMPARE(r.value(QStringLiteral("pragma integrity_check")).toString(), QStringLiteral("ok"));
+        // The operator presses print again once the other program is gone.
+        p.print();
+        QCOMPARE(p.prompter.ofKind(QStringLiteral("error")).size(), 1);
+        QCOMPARE(r.registerRows(kPayee), 2);
+        QCOMPARE(r.payeeCount(kPayee), 1);
+    }
+
+    // The file overwritten with garbage while the program has it open: the job reports and
+    // leaves the garbage as it is (nothing is written into it, nothing is rebuilt over it).
+    void garbageWhileRunning_reportedFileLeftAlone()
+    {
+        ChequeScreen p;
+        QByteArray garbage(64 * 1024, '\0');
+        QRandomGenerator gen(4711);
+        for (char& c : garbage)
+            c = char(gen.bounded(256));
+        QFile f(m_db);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QCOMPARE(f.write(garbage), garbage.size());
+        f.close();
+
+        p.print();
+        QVERIFY2(p.lastError().contains(QDir::toNativeSeparators(m_db)), qPrintable(p.lastError()));
+        QVERIFY(p.keptValues());
+        QCOMPARE(p.prompter.previews, 0);
+        QCOMPARE(readAll(m_db).left(garbage.size()), garbage);
+        QVERIFY(!QFileInfo::exists(m_db + QStringLiteral("-journal")));
+    }
+
+    // The program killed (SIGKILL) during a cheque job after the confirmation, then started
+    // again: the register row and the payee's count are both there or both absent, and the
+    // file is sound.
+    void killedDuringJob_rowAndCountTogether_data()
+    {
+        QTest::addColumn<QString>("stop");
+        QTest::addColumn<int>("delayMs");
+        QTest::addColumn<int>("expectedRows"); // -1: either, as long as row and count agree
+        QTest::newRow("at the confirmation") << "confirm" << 0 << 1;
+        QTest::newRow("inside the transaction") << "insert" << 0 << 1;
+        QTest::newRow("after the commit") << "commit" << 0 << 2;
+        for (int ms : {0, 2, 5, 10, 20, 40})
+            QTest::addRow("%d ms after the confirmation", ms) << "none" << ms << -1;
+    }
+    void killedDuringJob_rowAndCountTogether()
+    {
+        QFETCH(QString, stop);
+        QFETCH(int, delayMs);
+        QFETCH(int, expectedRows);
+        {
+            Helper h({QStringLiteral("cheque"), QStringLiteral("30000001"), kPayee, stop});
+            const QByteArray marker = stop == QLatin1String("insert")   ? "inserted"
+                                      : stop == QLatin1String("commit") ? "committed"
+                                                                        : "confirmed";
+            QVERIFY2(h.waitFor(marker), qPrintable(h.errors()));
+            if (delayMs > 0)
+                QThread::msleep(delayMs);
+            h.kill();
+        }
+        {
+            Reader r; // the program started again
+            QCOMPARE(r.value(QStringLiteral("pragma integrity_check")).toString(), QStringLiteral("ok"));
+            const int rows = r.registerRows(kPayee);
+            if (expectedRows >= 0)
+                QCOMPARE(rows, expectedRows);
+            QVERIFY(rows == 1 || rows == 2);
+            QCOMPARE(r.payeeCount(kPayee), rows - 1); // one row per use; the first use counts 0
+        }
+        // and the restarted program prints the next cheque normally.
+        QVERIFY(printWithHelper(QStringLiteral("30000002")));
+        Reader r;
+        const int rows = r.registerRows(kPayee);
+        QVERIFY(rows == 2 || rows == 3);
+        QCOMPARE(r.payeeCount(kPayee), rows - 1);
+    }
+
+    // The settings file cannot be written when the organisation details are confirmed: a
+    // message, the panel stays open with what was typed, and the old values stay stored.
+    void settingsUnwritable_messagePanelStaysOpen()
+    {
+        FormsFixture forms;
+        ScriptedPrompter prompter;
+        WriteOrgDetails(QStringLiteral("旧单位"), QStringLiteral("111"), QStringLiteral("旧银行"));
+        const QString file = QDir::fromNativeSeparators(OrgSettingsLocation());
+        QVERIFY(QFileInfo::exists(file));
+        const bool immutable = chattr(QStringLiteral("+i"), file);
+        if (!immutable && ::geteuid() == 0)
+            QSKIP("chattr +i is not available, and root ignores permission bits");
+        if (!immutable)
+            QVERIFY(QFile::setPermissions(file, QFileDevice::ReadOwner));
+        Frm_main->show();
+        Frm_main->findChild<QAction*>(QStringLiteral("mnuzh"))->trigger();
+        OrgPanel* panel = Frm_main->Panel_dwset;
+        panel->Edit_dwqc->setText(QStringLiteral("新单位"));
+        panel->Button_dwset_qd->click();
+        const bool open = panel->isVisible();
+        const QString shown = panel->Edit_dwqc->text();
+        if (immutable)
+            chattr(QStringLiteral("-i"), file);
+        else
+            QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        const auto errors = prompter.ofKind(QStringLiteral("error"));
+        QCOMPARE(errors.size(), 1);
+        QCOMPARE(errors.first().text, QStringLiteral("设置没有保存: 无法写入 %1。").arg(OrgSettingsLocation()));
+        QVERIFY(open);
+        QCOMPARE(shown, QStringLiteral("新单位"));
+        QVERIFY(readAll(file).contains("zh=111"));
+    }
+
+private:
+    void cleanup_readOnly()
+    {
+        chattr(QStringLiteral("-i"), m_db);
+        QDir(m_db + QStringLiteral("-journal")).removeRecursively();
+    }
+
+    std::unique_ptr<TempWorkDir> m_work;
+    QString m_db;
+};
+
+QTEST_MAIN(TestDbFaults)
+#include "tst_dbfaults.moc"
