@@ -15,6 +15,8 @@
 #include <QSqlQuery>
 #include <QUuid>
 
+#include <algorithm>
+
 Q_LOGGING_CATEGORY(lcDm, "quillmate.store")
 
 using Zt_typro::AppError;
@@ -190,6 +192,7 @@ struct PagedText
 {
     QString keys;
     QString rows;
+    bool sortKeys = false; // the result is in key order: the keys are sorted here, not by the database
 };
 
 PagedText pagedText(const QString& queryName, Stmt id)
@@ -200,9 +203,18 @@ PagedText pagedText(const QString& queryName, Stmt id)
     const QRegularExpressionMatch m = shape.match(QString::fromLatin1(CatalogueStatement(id).sql));
     if (!m.hasMatch())
         throw AppError(QStringLiteral("语句 %1 不能分页读取 (%2)。").arg(StatementName(id), queryName));
-    return {QStringLiteral("select rowid from ") + m.captured(2) + m.captured(3),
+    // A result in register order is its keys in ascending order. Sorting the keys here costs a
+    // fraction of what the database takes to sort them when it finds them through an index.
+    static const QRegularExpression byKey(QStringLiteral("\\s+order\\s+by\\s+rowid\\s*$"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    QString rest = m.captured(3);
+    const QRegularExpressionMatch order = byKey.match(rest);
+    if (order.hasMatch())
+        rest.truncate(order.capturedStart());
+    return {QStringLiteral("select rowid from ") + m.captured(2) + rest,
             QStringLiteral("select rowid, ") + m.captured(1) + QStringLiteral(" from ") + m.captured(2) +
-                QStringLiteral(" where rowid in (")};
+                QStringLiteral(" where rowid in ("),
+            order.hasMatch()};
 }
 } // namespace
 
@@ -248,6 +260,8 @@ void DmQuery::openPaged()
         if (q.lastError().isValid())
             throw AppError(m_dm->failureText(StatementName(m_stmt), q.lastError().text()));
     }
+    if (text.sortKeys)
+        std::sort(keys.begin(), keys.end());
     m_pageSql = text.rows;
     m_keys = std::move(keys);
     QSqlRecord shape;
