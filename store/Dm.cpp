@@ -512,7 +512,8 @@ void TD_M::createDatabaseFile(const QString& path)
                     ok = false;
             }
             if (ok)
-                ok = q.prepare(QStringLiteral("insert into prn (kjmc, kjx, kjy, win, kjyy, dy) values (?, ?, ?, ?, ?, ?)"));
+                ok = q.prepare(
+                    QStringLiteral("insert into prn (kjmc, kjx, kjy, win, kjyy, dy) values (?, ?, ?, ?, ?, ?)"));
             for (const Zt_typro::LayoutRow& row : Zt_typro::InitialLayoutRows()) {
                 if (!ok)
                     break;
