@@ -8,6 +8,7 @@
 #include "layout/LayoutRoutines.h"
 #include "layout/Report.h"
 #include "layout/ZzzpPrn.h"
+#include "numerals/AmountCheck.h"
 #include "store/Dm.h"
 #include "store/Schema.h"
 
@@ -138,6 +139,11 @@ void PrintCheque(const QString& formCode)
 
     const ChequeData cheque = readScreen(screen, formCode);
     refuseWhatCannotBeStored(cheque);
+    // A bank refuses a cheque whose capitals and figures disagree: read both back first.
+    QStringList boxes;
+    for (int place = 1; place <= 15; ++place)
+        boxes << screen.digitBox(place)->text();
+    CheckAmountAgreement(screen.Edit_je->text(), screen.Panel_daxie->text(), boxes);
     // The labels are filled first so that a page that could not be printed (no Chinese font)
     // is refused before anything is stored.
     fillLabels(*Frm_zz_print, screen);

@@ -5,6 +5,7 @@
 #include "app/Main.h"
 #include "app/Prompt.h"
 #include "layout/DhpzPrn.h"
+#include "numerals/AmountCheck.h"
 #include "layout/LayoutRoutines.h"
 #include "layout/Report.h"
 #include "store/Dm.h"
@@ -98,6 +99,11 @@ void PrintVoucher(const QString& formCode)
 
     const PayeeData payee = readPayee(screen);
     refuseWhatCannotBeStored(payee);
+    // A bank refuses a voucher whose capitals and figures disagree: read both back first.
+    QStringList boxes;
+    for (int place = 1; place <= 15; ++place)
+        boxes << screen.digitBox(place)->text();
+    CheckAmountAgreement(screen.Edit_jine->text(), screen.P_daxie->text(), boxes);
     // The labels are filled first so that a page that could not be printed (no Chinese font)
     // is refused before anything is stored.
     fillLabels(*Frm_pz_print, screen);

@@ -245,6 +245,42 @@ private slots:
         QCOMPARE(s->Edit_je->text(), QStringLiteral("9.00"));
     }
 
+    void capitalsAndFiguresThatDisagree_areRefusedBeforeStoring_data()
+    {
+        QTest::addColumn<QString>("capitals");
+        QTest::addColumn<int>("place"); // a digit box to alter, 0 for none
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("capitals altered")
+            << QStringLiteral("壹仟贰佰叁拾伍元伍角整") << 0 << QString()
+            << QStringLiteral("大写金额与金额不一致，不能打印: 金额是 1234.50 元，大写金额“壹仟贰佰叁拾伍元伍角整”却是 1235.50 元。");
+        QTest::newRow("a box altered") << QString() << 2 << QStringLiteral("7") << QString();
+        QTest::newRow("an extra digit left of the yen sign") << QString() << 9 << QStringLiteral("1") << QString();
+    }
+
+    void capitalsAndFiguresThatDisagree_areRefusedBeforeStoring()
+    {
+        QFETCH(QString, capitals);
+        QFETCH(int, place);
+        QFETCH(QString, box);
+        QFETCH(QString, message);
+        ChequeFixture f;
+        f.fill(QStringLiteral("31"), QStringLiteral("孙八"), QStringLiteral("1234.5"), QStringLiteral("货款"));
+        if (!capitals.isEmpty())
+            f.screen->Panel_daxie->setText(capitals);
+        if (place > 0)
+            f.screen->digitBox(place)->setText(box);
+        f.confirmJob(QStringLiteral("zz"), true);
+        QCOMPARE(f.prompter.ofKind(QStringLiteral("confirm")).size(), 0);
+        QCOMPARE(f.prompter.previews, 0);
+        QCOMPARE(f.prompter.last().kind, QStringLiteral("error"));
+        if (!message.isEmpty())
+            QCOMPARE(f.prompter.last().text, message);
+        QCOMPARE(f.count(QStringLiteral("select count(*) from zp")), 0);
+        QCOMPARE(f.count(QStringLiteral("select count(*) from skr")), 0);
+        QCOMPARE(f.screen->E_ph->text(), QStringLiteral("31"));
+    }
+
     void yearThatIsNoNumber_isRefusedBeforeStoring()
     {
         ChequeFixture f;

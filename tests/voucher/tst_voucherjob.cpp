@@ -85,6 +85,35 @@ private slots:
         QCOMPARE(Frm_pz_print->QRL_skrmc->caption(), QStringLiteral("某某贸易有限公司 "));
     }
 
+    void capitalsAndFiguresThatDisagree_areRefusedBeforeRecording_data()
+    {
+        QTest::addColumn<QString>("capitals");
+        QTest::addColumn<int>("place"); // a digit box to alter, 0 for none
+        QTest::addColumn<QString>("box");
+        QTest::newRow("capitals altered") << QStringLiteral("壹仟贰佰叁拾伍元伍角整") << 0 << QString();
+        QTest::newRow("a box altered") << QString() << 3 << QStringLiteral("9");
+        QTest::newRow("yen sign removed") << QString() << 5 << QString();
+    }
+
+    void capitalsAndFiguresThatDisagree_areRefusedBeforeRecording()
+    {
+        QFETCH(QString, capitals);
+        QFETCH(int, place);
+        QFETCH(QString, box);
+        VoucherFixture f;
+        fillVoucher(f, QStringLiteral("某某贸易有限公司"), QStringLiteral("6217"), QStringLiteral("建设银行"));
+        if (!capitals.isEmpty())
+            f.screen->P_daxie->setText(capitals);
+        if (place > 0)
+            f.screen->digitBox(place)->setText(box);
+        f.printAs(QStringLiteral("dhpz"), true);
+        QCOMPARE(f.prompter.ofKind(QStringLiteral("confirm")).size(), 0);
+        QCOMPARE(f.prompter.previews, 0);
+        QCOMPARE(f.prompter.last().kind, QStringLiteral("error"));
+        QCOMPARE(f.payees(), QStringList());
+        QCOMPARE(f.screen->Edit_jine->text(), QStringLiteral("1234.50"));
+    }
+
     void answeringNo_recordsPrintsAndClearsNothing()
     {
         VoucherFixture f;
