@@ -112,7 +112,6 @@ CalibrationPanel::CalibrationPanel(QWidget* parent)
 void CalibrationPanel::open()
 {
     show();
-    raise();
     fillPrinters(QPrinterInfo::availablePrinterNames());
 }
 

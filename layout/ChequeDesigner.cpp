@@ -171,7 +171,6 @@ void ChequeDesigner::open(const QString& formCode, const QString& heading)
     Zt_typro::OpenChequePrintOptions(formCode);
     setTitle(heading);
     show();
-    raise();
     m_background->showFor(formCode);
 }
 

@@ -155,7 +155,6 @@ void VoucherDesigner::open(const QString& formCode, const QString& heading)
     Zt_typro::OpenVoucherPrintOptions(formCode);
     setTitle(heading);
     show();
-    raise();
     m_background->showFor(formCode);
 }
 
