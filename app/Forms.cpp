@@ -59,18 +59,20 @@ void CreateForms()
 
 void DestroyForms()
 {
-    delete Frm_login;
-    Frm_login = nullptr;
-    delete Frm_pz_print;
-    Frm_pz_print = nullptr;
-    delete D_M;
-    D_M = nullptr;
-    delete Frm_zz_print;
-    Frm_zz_print = nullptr;
-    delete AboutBox;
-    AboutBox = nullptr;
-    delete Frm_main;
-    Frm_main = nullptr;
+    // Each global is cleared before its form is deleted: a handler that runs while a form is being
+    // destroyed (the amount field losing focus as the main window closes) then finds no form
+    // instead of a half-destroyed one.
+    const auto destroy = [](auto*& form) {
+        auto* dying = form;
+        form = nullptr;
+        delete dying;
+    };
+    destroy(Frm_login);
+    destroy(Frm_pz_print);
+    destroy(D_M);
+    destroy(Frm_zz_print);
+    destroy(AboutBox);
+    destroy(Frm_main);
 }
 
 } // namespace Zt_typro
