@@ -221,6 +221,21 @@ private slots:
             QCOMPARE(printed(field), held);
     }
 
+    // Closing the program while the amount field has the focus: the field's exit handler runs as
+    // the main window goes away and must find no window rather than a half-destroyed one (the
+    // sanitizer build reported the access to the dying main window).
+    void closingWithAmountFocused_leavesNoHandlerOnADyingWindow()
+    {
+        {
+            ChequeFixture f;
+            f.screen->Edit_je->setFocus();
+            TypeText(f.screen->Edit_je, QStringLiteral("12.5"));
+            QVERIFY(f.screen->Edit_je->hasFocus());
+        }
+        QVERIFY(Frm_main == nullptr);
+        QVERIFY(D_M == nullptr);
+    }
+
     void orgPanel_storesTrimmedTextExactly_data()
     {
         QTest::addColumn<QString>("field");
