@@ -1,14 +1,368 @@
 #include "store/Backup.h"
 
+#include "app/Clock.h"
+#include "app/Error.h"
+#include "app/Forms.h"
+#include "app/Prompt.h"
+#include "store/Dm.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTime>
+#include <QUuid>
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+Q_LOGGING_CATEGORY(lcBackup, "quillmate.backup")
+
 namespace Zt_typro
 {
-
-void BackupDatabaseInteractive(QWidget*)
+namespace
 {
+const QString kDriver = QStringLiteral("QSQLITE");
+const QString kFilter = QStringLiteral("数据库文件 (*.pdp);;所有文件 (*)");
+
+QString native(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
 }
 
-void RestoreDatabaseInteractive(QWidget*)
+bool sameFile(const QString& a, const QString& b)
 {
+    const QFileInfo fa(a);
+    const QFileInfo fb(b);
+    if (fa.exists() && fb.exists())
+        return fa.canonicalFilePath() == fb.canonicalFilePath();
+    return QDir::cleanPath(fa.absoluteFilePath()) == QDir::cleanPath(fb.absoluteFilePath());
+}
+
+// Renames from to to, replacing a file already there in one step (rename(2) on POSIX,
+// MoveFileEx with MOVEFILE_REPLACE_EXISTING on Windows): a reader of to sees the old file or
+// the new one, never a part of either.
+bool replaceFile(const QString& from, const QString& to, QString* error)
+{
+    std::error_code ec;
+    std::filesystem::rename(std::filesystem::path(from.toStdU16String()), std::filesystem::path(to.toStdU16String()),
+                            ec);
+    if (ec && error)
+        *error = QString::fromLocal8Bit(ec.message());
+    return !ec;
+}
+
+// A name beside target that no other file has, for building target's new content.
+QString partFileBeside(const QString& target, const char* kind)
+{
+    const QFileInfo info(target);
+    return info.absoluteDir().filePath(QStringLiteral(".") + info.fileName() + QLatin1Char('.') +
+                                       QLatin1String(kind) + QLatin1Char('-') +
+                                       QUuid::createUuid().toString(QUuid::Id128));
+}
+
+// Writes the database of dm into a file that does not exist yet. With noWait, a database
+// that another program holds locked is not waited for: the copy fails at once.
+void vacuumInto(TD_M& dm, const QString& part, bool noWait)
+{
+    QSqlDatabase db = QSqlDatabase::database(dm.connectionName(), false);
+    QSqlQuery q(db);
+    int busyTimeout = -1;
+    if (noWait && q.exec(QStringLiteral("pragma busy_timeout")) && q.next()) {
+        busyTimeout = q.value(0).toInt();
+        q.finish();
+        q.exec(QStringLiteral("pragma busy_timeout = 0"));
+    }
+    // The file name is bound as a value: a quote or a Chinese character in it is just a character.
+    const bool ok = q.prepare(QStringLiteral("vacuum into ?")) && (q.addBindValue(part), q.exec());
+    const QString error = ok ? QString() : q.lastError().text();
+    q.finish();
+    if (busyTimeout >= 0)
+        q.exec(QStringLiteral("pragma busy_timeout = %1").arg(busyTimeout));
+    if (!ok) {
+        QFile::remove(part);
+        throw AppError(QStringLiteral("无法备份数据库 %1: %2").arg(native(dm.databasePath()), error.trimmed()));
+    }
+}
+
+void backupInto(TD_M& dm, const QString& target, bool noWait)
+{
+    dm.ensureConnected();
+    const QString absolute = QFileInfo(target).absoluteFilePath();
+    if (sameFile(absolute, dm.databasePath()))
+        throw AppError(QStringLiteral("不能把数据库备份到它自己 (%1)，请另选一个文件。").arg(native(absolute)));
+    if (!QFileInfo(absolute).absoluteDir().exists())
+        throw AppError(QStringLiteral("无法备份数据库到 %1: 文件夹不存在。").arg(native(absolute)));
+    const QString part = partFileBeside(absolute, "part");
+    vacuumInto(dm, part, noWait);
+    QString error;
+    if (!replaceFile(part, absolute, &error)) {
+        QFile::remove(part);
+        throw AppError(QStringLiteral("无法备份数据库到 %1: %2").arg(native(absolute), error));
+    }
+    qCDebug(lcBackup) << "database backed up to" << absolute;
+}
+
+// The automatic backups in a folder, oldest first (their names sort by date).
+QStringList dailyBackups(const QDir& folder)
+{
+    static const QRegularExpression daily(QStringLiteral("^pjzp-\\d{4}-\\d{2}-\\d{2}\\.pdp$"));
+    QStringList names;
+    for (const QString& name : folder.entryList(QDir::Files, QDir::Name))
+        if (daily.match(name).hasMatch())
+            names << name;
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A connection of its own, read-only, on a file that is not the program's database.
+class ReadOnlyConnection
+{
+public:
+    explicit ReadOnlyConnection(const QString& path)
+        : m_name(QStringLiteral("quillmate-inspect-") + QUuid::createUuid().toString(QUuid::Id128))
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(kDriver, m_name);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        m_open = db.open();
+        if (!m_open)
+            m_error = db.lastError().text();
+    }
+    ~ReadOnlyConnection()
+    {
+        {
+            QSqlDatabase db = QSqlDatabase::database(m_name, false);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    Q_DISABLE_COPY_MOVE(ReadOnlyConnection)
+
+    bool isOpen() const { return m_open; }
+    QString error() const { return m_error; }
+    QSqlDatabase database() const { return QSqlDatabase::database(m_name, false); }
+
+private:
+    QString m_name;
+    bool m_open = false;
+    QString m_error;
+};
+
+// The columns each table of the program's database must have.
+const char* const kTableChecks[] = {
+    "select skrmc, zh, khh, cs from skr limit 0",
+    "select ph, skr, je, yt, nian, yue, ri, fjxx, hkfs, rq from zp limit 0",
+    "select kjmc, kjx, kjy, win, kjyy, dy from prn limit 0",
+};
+
+QString timeStamp(const QDate& day)
+{
+    return day.toString(Qt::ISODate) + QLatin1Char('-') + QTime::currentTime().toString(QStringLiteral("HHmmss"));
+}
+
+// The copy of the database taken before a restore replaces it.
+QString safetyCopyPath(const QString& databasePath)
+{
+    const QDir folder(BackupFolder(databasePath));
+    const QString stem = QStringLiteral("pjzp-恢复前-") + timeStamp(Today());
+    QString path = folder.filePath(stem + QStringLiteral(".pdp"));
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = folder.filePath(stem + QStringLiteral("-%1.pdp").arg(n));
+    return path;
+}
+
+QString withSuffix(const QString& path, const QString& suffix)
+{
+    return QFileInfo(path).suffix().isEmpty() ? path + QLatin1Char('.') + suffix : path;
+}
+} // namespace
+
+QString BackupFolder(const QString& databasePath)
+{
+    return QFileInfo(databasePath).absoluteDir().filePath(QStringLiteral("backup"));
+}
+
+QString ProposedBackupName(const QDate& day)
+{
+    return QStringLiteral("pjzp-备份-") + day.toString(Qt::ISODate) + QStringLiteral(".pdp");
+}
+
+QString DailyBackupName(const QDate& day)
+{
+    return QStringLiteral("pjzp-") + day.toString(Qt::ISODate) + QStringLiteral(".pdp");
+}
+
+void BackupDatabase(TD_M& dm, const QString& target)
+{
+    backupInto(dm, target, false);
+}
+
+bool MakeDailyBackupIfDue(TD_M& dm)
+{
+    dm.ensureConnected();
+    const QString folderPath = BackupFolder(dm.databasePath());
+    QDir folder(folderPath);
+    const QString target = folder.filePath(DailyBackupName(Today()));
+    if (QFileInfo::exists(target))
+        return false;
+    if (!folder.mkpath(QStringLiteral(".")))
+        throw AppError(QStringLiteral("无法建立备份文件夹 %1。").arg(native(folderPath)));
+    // The day's copy is not worth keeping the operator waiting for a lock another program holds.
+    backupInto(dm, target, true);
+    const QStringList kept = dailyBackups(folder);
+    for (qsizetype i = 0; i + kKeptDailyBackups < kept.size(); ++i) {
+        if (!folder.remove(kept.at(i)))
+            qCWarning(lcBackup) << "old backup not removed:" << folder.filePath(kept.at(i));
+    }
+    return true;
+}
+
+BackupInfo InspectBackup(const QString& path)
+{
+    const QString shown = native(QFileInfo(path).absoluteFilePath());
+    const auto refuse = [&](const QString& why) {
+        return AppError(QStringLiteral("文件 %1 不是本程序可以使用的数据库备份 (%2)。").arg(shown, why));
+    };
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        throw AppError(QStringLiteral("无法读取文件 %1: %2").arg(shown, file.errorString()));
+    if (file.read(16) != QByteArray("SQLite format 3\0", 16))
+        throw refuse(QStringLiteral("不是数据库文件"));
+    file.close();
+
+    BackupInfo info;
+    info.written = QFileInfo(path).lastModified();
+    ReadOnlyConnection connection(path);
+    if (!connection.isOpen())
+        throw refuse(connection.error().trimmed());
+    QSqlQuery q(connection.database());
+    // Every page is read: a cut-off or damaged file is found here, not after it has replaced
+    // the database.
+    if (!q.exec(QStringLiteral("pragma quick_check")))
+        throw refuse(QStringLiteral("文件已损坏: ") + q.lastError().text().trimmed());
+    QStringList problems;
+    while (q.next())
+        problems << q.value(0).toString();
+    if (q.lastError().isValid())
+        throw refuse(QStringLiteral("文件已损坏: ") + q.lastError().text().trimmed());
+    if (problems != QStringList{QStringLiteral("ok")})
+        throw refuse(QStringLiteral("文件已损坏: ") + problems.mid(0, 3).join(QStringLiteral("; ")));
+    q.finish();
+    for (const char* check : kTableChecks) {
+        if (!q.exec(QString::fromLatin1(check)))
+            throw refuse(QStringLiteral("缺少数据表 skr、zp 或 prn，或其中的列"));
+        q.finish();
+    }
+    if (!q.exec(QStringLiteral("select count(*) from zp")) || !q.next())
+        throw refuse(QStringLiteral("文件已损坏: ") + q.lastError().text().trimmed());
+    info.cheques = q.value(0).toInt();
+    return info;
+}
+
+QString RestoreDatabase(TD_M& dm, const QString& source)
+{
+    const QString live = dm.databasePath();
+    const QString from = QFileInfo(source).absoluteFilePath();
+    if (sameFile(from, live))
+        throw AppError(QStringLiteral("文件 %1 就是正在使用的数据库，不能用它恢复数据。").arg(native(from)));
+    InspectBackup(from);
+
+    // The database being replaced is kept first. One the program cannot open (damaged, or not
+    // a database) is kept as the file it is.
+    QString safety;
+    if (QFileInfo::exists(live)) {
+        if (!QDir().mkpath(BackupFolder(live)))
+            throw AppError(QStringLiteral("无法建立备份文件夹 %1。").arg(native(BackupFolder(live))));
+        safety = safetyCopyPath(live);
+        bool opened = false;
+        try {
+            dm.ensureConnected();
+            opened = true;
+        } catch (const AppError& e) {
+            qCWarning(lcBackup) << "database kept as a plain file copy:" << e.message();
+        }
+        if (opened)
+            BackupDatabase(dm, safety);
+        else if (!QFile::copy(live, safety))
+            throw AppError(QStringLiteral("无法备份当前的数据库 %1 到 %2。").arg(native(live), native(safety)));
+    }
+
+    // The backup is copied beside the database, and the copy is what is checked and renamed into
+    // place: the database never holds a half-copied file, nor one that changed after its check.
+    const QString part = partFileBeside(live, "restore");
+    if (!QFile::copy(from, part))
+        throw AppError(QStringLiteral("无法复制备份文件 %1 到 %2。").arg(native(from), native(part)));
+    try {
+        InspectBackup(part);
+    } catch (...) {
+        QFile::remove(part);
+        throw;
+    }
+
+    dm.closeConnection();
+    // A journal left beside the old file would be played back into the new one.
+    for (const char* tail : {"-journal", "-wal", "-shm"}) {
+        const QString leftover = live + QLatin1String(tail);
+        if (QFileInfo::exists(leftover) && !QFile::remove(leftover)) {
+            QFile::remove(part);
+            throw AppError(QStringLiteral("无法删除数据库的日志文件 %1，数据没有恢复。").arg(native(leftover)));
+        }
+    }
+    QString error;
+    if (!replaceFile(part, live, &error)) {
+        QFile::remove(part);
+        throw AppError(QStringLiteral("无法用备份替换数据库 %1: %2").arg(native(live), error));
+    }
+    qCDebug(lcBackup) << "database restored from" << from << "; the replaced one kept as" << safety;
+    return safety;
+}
+
+void BackupDatabaseInteractive(QWidget* owner)
+{
+    const QString proposed =
+        QFileInfo(D_M->databasePath()).absoluteDir().filePath(ProposedBackupName(Today()));
+    const QString chosen = prompter().fileName(owner, QStringLiteral("备份数据"), proposed, kFilter, true);
+    if (chosen.isEmpty())
+        return;
+    const QString target = withSuffix(chosen, QStringLiteral("pdp"));
+    BackupDatabase(*D_M, target);
+    prompter().inform(owner, QStringLiteral("提示"), QStringLiteral("数据已备份到 %1。").arg(native(target)));
+}
+
+void RestoreDatabaseInteractive(QWidget* owner)
+{
+    const QString databasePath = D_M->databasePath();
+    const QString folder = QFileInfo::exists(BackupFolder(databasePath))
+                               ? BackupFolder(databasePath)
+                               : QFileInfo(databasePath).absolutePath();
+    const QString chosen = prompter().fileName(owner, QStringLiteral("恢复数据"), folder, kFilter, false);
+    if (chosen.isEmpty())
+        return;
+    BackupInfo info;
+    try {
+        info = InspectBackup(chosen);
+    } catch (const AppError& e) {
+        throw AppError(e.message() + QStringLiteral("\n当前的数据库没有被改动。"));
+    }
+    const QString question =
+        QStringLiteral("确实要用备份 %1 恢复数据吗？\n备份日期: %2\n其中有支票 %3 张。\n"
+                       "当前的数据库将先备份到 backup 文件夹，然后被替换。")
+            .arg(native(QFileInfo(chosen).absoluteFilePath()),
+                 info.written.toString(QStringLiteral("yyyy-MM-dd HH:mm")))
+            .arg(info.cheques);
+    if (!prompter().confirm(owner, QStringLiteral("提示"), question))
+        return;
+    const QString safety = RestoreDatabase(*D_M, chosen);
+    QString done = QStringLiteral("数据已恢复，现有支票 %1 张。").arg(info.cheques);
+    if (!safety.isEmpty())
+        done += QStringLiteral("\n恢复前的数据库已备份为 %1。").arg(native(safety));
+    prompter().inform(owner, QStringLiteral("提示"), done);
 }
 
 } // namespace Zt_typro

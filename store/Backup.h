@@ -1,14 +1,65 @@
 #pragma once
 
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+
 class QWidget;
+class TD_M;
 
 namespace Zt_typro
 {
 
+/// Automatic backups kept in the backup folder; the oldest beyond these are removed.
+constexpr int kKeptDailyBackups = 30;
+
+/// The folder of the automatic backups: "backup" beside the database file (absolute path).
+QString BackupFolder(const QString& databasePath);
+
+/// The name proposed for a backup made on day: "pjzp-备份-2026-12-10.pdp".
+QString ProposedBackupName(const QDate& day);
+
+/// The name of the automatic backup of day in the backup folder: "pjzp-2026-12-10.pdp".
+QString DailyBackupName(const QDate& day);
+
+/// Writes a consistent copy of the database of dm to target while the program runs: SQLite's
+/// "VACUUM INTO" reads the database in one read transaction, so the copy holds every committed
+/// row and nothing of a write still open on another connection. The copy is built beside target
+/// and renamed into place, replacing a file of that name; a failed backup leaves target as it
+/// was. Opens the connection when needed. Throws AppError naming the file on any failure.
+void BackupDatabase(TD_M& dm, const QString& target);
+
+/// The automatic backup: when the backup folder holds no backup of today (Today()), writes one
+/// and removes the oldest automatic backups beyond kKeptDailyBackups. Returns true when a backup
+/// was written now. Throws AppError when it cannot be written; nothing is then remembered, so
+/// the next call tries again. Called by the data module before each write.
+bool MakeDailyBackupIfDue(TD_M& dm);
+
+/// What the check of a backup file found.
+struct BackupInfo
+{
+    QDateTime written; // when the file was last written
+    int cheques = 0;   // rows of the register zp
+};
+
+/// Checks that path is a readable, undamaged database of this program (an SQLite file whose
+/// tables skr, zp and prn have their columns) and counts its cheques. Opens the file read-only
+/// on a connection of its own. Throws AppError with the reason when it is not.
+BackupInfo InspectBackup(const QString& path);
+
+/// Replaces the database of dm by the backup at source: the backup is checked first, the
+/// current database is backed up into the backup folder, every query and the connection are
+/// closed, the backup is copied beside the database and renamed into place; the connection
+/// opens again at the next query. Returns the path of the copy of the replaced database (empty
+/// when there was no database file). Throws AppError when anything fails before the rename;
+/// the database is then unchanged.
+QString RestoreDatabase(TD_M& dm, const QString& source);
+
 /// mnubfClick: writes a consistent copy of the database to a file the operator chooses.
 void BackupDatabaseInteractive(QWidget* owner);
 
-/// mnuhfClick: replaces the database from a backup the operator chooses, after a confirmation.
+/// mnuhfClick: replaces the database from a backup the operator chooses, after a confirmation
+/// that names the backup's date and its number of cheques.
 void RestoreDatabaseInteractive(QWidget* owner);
 
 } // namespace Zt_typro

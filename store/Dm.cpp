@@ -1,6 +1,7 @@
 #include "store/Dm.h"
 
 #include "app/Error.h"
+#include "store/Backup.h"
 #include "store/Schema.h"
 
 #include <QDate>
@@ -227,6 +228,11 @@ void DmQuery::run(bool select)
         openPaged();
         return;
     }
+    if (!select) {
+        // A value that does not fit is refused before the database is touched at all.
+        checkValues(objectName(), m_stmt, m_values);
+        m_dm->beforeWrite();
+    }
     QSqlRecord shape;
     QList<QSqlRecord> rows = runStatement(m_dm, objectName(), m_stmt, m_values, select, &shape);
     if (!select)
@@ -385,6 +391,7 @@ bool DmQuery::fieldBool(const QString& column) const
 void DmQuery::postPrintFlag(bool print)
 {
     const qlonglong rowId = field(QStringLiteral("row_id")).toLongLong();
+    m_dm->beforeWrite();
     runStatement(m_dm, objectName(), Stmt::R1, {print ? 1 : 0, rowId}, false, nullptr);
     // The result row shows the value now stored.
     QSqlRecord& stored = const_cast<QSqlRecord&>(row(m_pos));
@@ -542,17 +549,51 @@ void TD_M::createDatabaseFile(const QString& path)
         throw AppError(QStringLiteral("无法创建数据库文件 %1: %2").arg(QDir::toNativeSeparators(path), error));
 }
 
+void TD_M::closeConnection()
+{
+    for (auto* q : findChildren<Zt_typro::DmQuery*>())
+        q->close();
+    if (QSqlDatabase::contains(m_connectionName)) {
+        {
+            QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(m_connectionName);
+    }
+    m_connected = false;
+    m_inTransaction = false;
+    m_path.clear();
+    qCDebug(lcDm) << "database closed";
+}
+
+void TD_M::beforeWrite()
+{
+    // A copy cannot be taken inside a transaction; the transaction's start has taken it.
+    if (m_inTransaction)
+        return;
+    ensureConnected();
+    // The write itself matters more than the day's copy: a copy that fails is tried again at
+    // the next write, and the write goes on.
+    try {
+        Zt_typro::MakeDailyBackupIfDue(*this);
+    } catch (const AppError& e) {
+        qCWarning(lcDm) << "automatic backup not made:" << e.message();
+    }
+}
+
 void TD_M::beginTransaction()
 {
-    ensureConnected();
+    beforeWrite();
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     if (!db.transaction())
         throw AppError(failureText(QStringLiteral("开始事务"), db.lastError().text()));
+    m_inTransaction = true;
 }
 
 void TD_M::commitTransaction()
 {
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    m_inTransaction = false;
     if (!db.commit()) {
         const QString text = db.lastError().text();
         db.rollback();
@@ -563,5 +604,6 @@ void TD_M::commitTransaction()
 void TD_M::rollbackTransaction()
 {
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    m_inTransaction = false;
     db.rollback();
 }

@@ -80,6 +80,9 @@ public:
     void next() { ++m_pos; }
     int recNo() const { return int(m_pos); }
     void setRecNo(int row) { m_pos = row; }
+    /// The row keys (rowid) of an open paged result, in its order; empty for a query that is
+    /// not paged. What a grid lists can be read again in full by these keys.
+    const QList<qint64>& keys() const { return m_keys; }
 
     /// A field of the current row by column name: a null text reads as "", a null integer as 0.
     /// Throws AppError for a column the result does not have or when there is no current row.
@@ -161,6 +164,14 @@ public:
     /// closed and the next query tries again.
     void ensureConnected();
 
+    /// Closes every query (their grids show no rows) and the connection; the next query opens
+    /// it again. Used to replace the database file while the program runs. Not inside transaction().
+    void closeConnection();
+
+    /// Called before each write (an execute, a row edit, a transaction): makes the day's
+    /// automatic backup of the database when it is due (once a day, at the first write).
+    void beforeWrite();
+
     /// Runs body as one transaction: everything it wrote is stored, or, when it throws,
     /// nothing is (the error goes on to the caller).
     template <typename F>
@@ -189,4 +200,5 @@ private:
     QString m_connectionName;
     QString m_path;
     bool m_connected = false;
+    bool m_inTransaction = false;
 };

@@ -1,0 +1,389 @@
+// Backup and restore of the database while the program runs: the operator's backup through the
+// menu, the automatic backup of each day, and the restore with its checks of the chosen file.
+#include "app/Clock.h"
+#include "app/Error.h"
+#include "app/Forms.h"
+#include "app/Main.h"
+#include "store/Backup.h"
+#include "store/Dm.h"
+#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/TestEnv.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTest>
+#include <QUuid>
+
+using namespace Zt_typro;
+
+namespace
+{
+// A connection of the test's own on a database file; removed when it goes.
+class Connection
+{
+public:
+    explicit Connection(const QString& path)
+        : m_name(QStringLiteral("test-") + QUuid::createUuid().toString(QUuid::Id128))
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+        db.setDatabaseName(path);
+        if (!db.open())
+            qWarning("cannot open %s", qPrintable(path));
+    }
+    ~Connection()
+    {
+        {
+            QSqlDatabase db = QSqlDatabase::database(m_name, false);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    QSqlDatabase db() const { return QSqlDatabase::database(m_name, false); }
+    bool exec(const QString& sql) const
+    {
+        QSqlQuery q(db());
+        const bool ok = q.exec(sql);
+        if (!ok)
+            qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+        return ok;
+    }
+    QVariant value(const QString& sql) const
+    {
+        QSqlQuery q(db());
+        return q.exec(sql) && q.next() ? q.value(0) : QVariant();
+    }
+    QStringList numbers() const
+    {
+        QStringList list;
+        QSqlQuery q(db());
+        q.exec(QStringLiteral("select ph from zp order by rowid"));
+        while (q.next())
+            list << q.value(0).toString();
+        return list;
+    }
+
+private:
+    QString m_name;
+};
+
+// Stores a cheque through the program's own insert.
+void storeCheque(TD_M& dm, const QString& ph, const QString& payee = QStringLiteral("甲公司"))
+{
+    dm.ADOQ_zp_up->setStatement(Stmt::Z1, {ph, payee, QStringLiteral("1200.50"), QStringLiteral("货款"),
+                                           QStringLiteral("2026"), QStringLiteral("12"), QStringLiteral("10"),
+                                           QStringLiteral("附言"), QDate(2026, 12, 10), QStringLiteral("转帐")});
+    dm.ADOQ_zp_up->execute();
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QStringList dailyBackupFiles(const QString& databasePath)
+{
+    return QDir(BackupFolder(databasePath))
+        .entryList({QStringLiteral("pjzp-\?\?\?\?-\?\?-\?\?.pdp")}, QDir::Files, QDir::Name);
+}
+
+void trigger(const char* name)
+{
+    QAction* item = Frm_main->findChild<QAction*>(QString::fromLatin1(name));
+    QVERIFY2(item && item->isEnabled(), name);
+    item->trigger();
+}
+} // namespace
+
+class TestBackup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { SetToday(QDate()); }
+
+    // A backup taken while a second connection has a cheque half stored (its write transaction
+    // open) holds every committed row and nothing of the open write; the database goes on.
+    void backup_whileSecondConnectionWrites_holdsCommittedRows()
+    {
+        TempWorkDir work;
+        SetToday(QDate(2026, 12, 10));
+        TD_M dm;
+        storeCheque(dm, QStringLiteral("10000001"));
+        storeCheque(dm, QStringLiteral("10000002"), QStringLiteral("O'Brien 商行"));
+
+        Connection other(dm.databasePath());
+        QVERIFY(other.exec(QStringLiteral("insert into zp (ph, skr, je) values ('10000003', '乙公司', '5.00')")));
+        QVERIFY(other.db().transaction());
+        QVERIFY(other.exec(QStringLiteral("insert into zp (ph, skr, je) values ('10000004', '丙公司', '6.00')")));
+
+        const QString target = work.filePath(QStringLiteral("备份 'a'.pdp"));
+        BackupDatabase(dm, target);
+        QVERIFY(other.db().commit());
+
+        Connection copy(target);
+        QCOMPARE(copy.value(QStringLiteral("pragma integrity_check")).toString(), QStringLiteral("ok"));
+        QCOMPARE(copy.numbers(), (QStringList{QStringLiteral("10000001"), QStringLiteral("10000002"),
+                                              QStringLiteral("10000003")}));
+        QCOMPARE(copy.value(QStringLiteral("select skr from zp where ph = '10000002'")).toString(),
+                 QStringLiteral("O'Brien 商行"));
+        QCOMPARE(copy.value(QStringLiteral("select count(*) from prn")).toInt(), 116);
+        const BackupInfo info = InspectBackup(target);
+        QCOMPARE(info.cheques, 3);
+        // No part file is left beside the backup.
+        QCOMPARE(QDir(work.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 (QStringList{QStringLiteral("pjzp.pdp"), QStringLiteral("备份 'a'.pdp")}));
+
+        // The program writes on after the backup, and a second backup replaces the first.
+        storeCheque(dm, QStringLiteral("10000005"));
+        BackupDatabase(dm, target);
+        QCOMPARE(InspectBackup(target).cheques, 5);
+    }
+
+    void backup_ontoTheDatabaseItself_refused()
+    {
+        TempWorkDir work;
+        TD_M dm;
+        storeCheque(dm, QStringLiteral("10000001"));
+        const QByteArray before = readAll(dm.databasePath());
+        try {
+            BackupDatabase(dm, work.filePath(QStringLiteral("pjzp.pdp")));
+            QFAIL("a backup onto the database itself was written");
+        } catch (const AppError& e) {
+            QCOMPARE(e.message(), QStringLiteral("不能把数据库备份到它自己 (%1)，请另选一个文件。")
+                                      .arg(QDir::toNativeSeparators(dm.databasePath())));
+        }
+        QCOMPARE(readAll(dm.databasePath()), before);
+    }
+
+    // The first write of each day makes that day's copy, taken before the write; later writes
+    // of the day make none. Of 31 days, the last 30 copies are kept.
+    void dailyBackup_onceADayKeepsThirty()
+    {
+        TempWorkDir work;
+        const QDate first(2026, 11, 10);
+        TD_M dm;
+        QStringList expected;
+        for (int day = 0; day < 31; ++day) {
+            SetToday(first.addDays(day));
+            storeCheque(dm, QStringLiteral("A%1").arg(day));
+            const QString copy = QDir(BackupFolder(dm.databasePath())).filePath(DailyBackupName(Today()));
+            QVERIFY2(QFileInfo::exists(copy), qPrintable(copy));
+            const QByteArray made = readAll(copy);
+            storeCheque(dm, QStringLiteral("B%1").arg(day));
+            QCOMPARE(readAll(copy), made); // the second write of the day leaves the copy alone
+            QCOMPARE(InspectBackup(copy).cheques, 2 * day);
+            expected << QStringLiteral("pjzp-%1.pdp").arg(first.addDays(day).toString(Qt::ISODate));
+        }
+        expected.removeFirst();
+        QCOMPARE(dailyBackupFiles(dm.databasePath()), expected);
+        QCOMPARE(expected.size(), kKeptDailyBackups);
+    }
+
+    // The copy of a day is made at its first write; a day with reads only makes none, and a
+    // transaction (the cheque print job's) makes it before it begins.
+    void dailyBackup_atFirstWriteOnly()
+    {
+        TempWorkDir work;
+        SetToday(QDate(2026, 12, 10));
+        TD_M dm;
+        dm.ADOQ_skr_zpbj->setStatement(Stmt::S1);
+        dm.ADOQ_skr_zpbj->open();
+        dm.ADOQ_skr_zpbj->close();
+        QCOMPARE(dailyBackupFiles(dm.databasePath()), QStringList{});
+        dm.transaction([&] { storeCheque(dm, QStringLiteral("10000001")); });
+        QCOMPARE(dailyBackupFiles(dm.databasePath()), QStringList{QStringLiteral("pjzp-2026-12-10.pdp")});
+        QCOMPARE(InspectBackup(QDir(BackupFolder(dm.databasePath())).filePath(DailyBackupName(Today()))).cheques, 0);
+    }
+
+    // The menu's backup proposes a name with today's date and writes where the operator chose.
+    void backupMenu_writesChosenFile()
+    {
+        FormsFixture forms;
+        ScriptedPrompter prompter;
+        SetToday(QDate(2026, 12, 10));
+        storeCheque(*D_M, QStringLiteral("10000001"));
+        const QString target = forms.workDir().filePath(QStringLiteral("u盘备份"));
+        prompter.fileAnswers.enqueue(target);
+        trigger("mnubf");
+        const auto files = prompter.ofKind(QStringLiteral("file"));
+        QCOMPARE(files.size(), 1);
+        QCOMPARE(files.first().caption, QStringLiteral("备份数据"));
+        QCOMPARE(files.first().text, forms.workDir().filePath(QStringLiteral("pjzp-备份-2026-12-10.pdp")));
+        QCOMPARE(prompter.ofKind(QStringLiteral("error")).size(), 0);
+        QCOMPARE(prompter.last().kind, QStringLiteral("inform"));
+        QCOMPARE(prompter.last().text,
+                 QStringLiteral("数据已备份到 %1。").arg(QDir::toNativeSeparators(target + QStringLiteral(".pdp"))));
+        QCOMPARE(InspectBackup(target + QStringLiteral(".pdp")).cheques, 1);
+
+        // Cancelling the dialog writes nothing.
+        prompter.questions.clear();
+        trigger("mnubf");
+        QCOMPARE(prompter.questions.size(), 1);
+        QCOMPARE(prompter.last().kind, QStringLiteral("file"));
+    }
+
+    // A good backup brings back its rows, after a confirmation that names its date and its
+    // number of cheques; the replaced database is kept in the backup folder, every open result
+    // is closed, and the program goes on working on the restored file.
+    void restore_goodBackup_bringsBackItsRows()
+    {
+        FormsFixture forms;
+        ScriptedPrompter prompter;
+        SetToday(QDate(2026, 12, 10));
+        storeCheque(*D_M, QStringLiteral("10000001"));
+        storeCheque(*D_M, QStringLiteral("10000002"));
+        const QString saved = forms.workDir().filePath(QStringLiteral("saved.pdp"));
+        BackupDatabase(*D_M, saved);
+        const QString written = QFileInfo(saved).lastModified().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+        storeCheque(*D_M, QStringLiteral("10000003"));
+        D_M->ADOQ_zpcx->setStatement(Stmt::Z4, {QStringLiteral("甲公司")});
+        D_M->ADOQ_zpcx->open();
+        QCOMPARE(D_M->ADOQ_zpcx->recordCount(), 3);
+
+        prompter.fileAnswers.enqueue(saved);
+        prompter.confirmAnswers.enqueue(true);
+        trigger("mnuhf");
+        QCOMPARE(prompter.ofKind(QStringLiteral("error")).size(), 0);
+        const auto confirms = prompter.ofKind(QStringLiteral("confirm"));
+        QCOMPARE(confirms.size(), 1);
+        QCOMPARE(confirms.first().caption, QStringLiteral("提示"));
+        QCOMPARE(confirms.first().text, QStringLiteral("确实要用备份 %1 恢复数据吗？\n备份日期: %2\n其中有支票 2 张。\n"
+                                                       "当前的数据库将先备份到 backup 文件夹，然后被替换。")
+                                            .arg(QDir::toNativeSeparators(saved), written));
+        QVERIFY(!D_M->ADOQ_zpcx->isOpen());
+
+        const QStringList safety = QDir(BackupFolder(D_M->databasePath()))
+                                       .entryList({QStringLiteral("pjzp-恢复前-2026-12-10-*.pdp")}, QDir::Files);
+        QCOMPARE(safety.size(), 1);
+        const QString safetyPath = QDir(BackupFolder(D_M->databasePath())).filePath(safety.first());
+        QCOMPARE(prompter.last().kind, QStringLiteral("inform"));
+        QCOMPARE(prompter.last().text, QStringLiteral("数据已恢复，现有支票 2 张。\n恢复前的数据库已备份为 %1。")
+                                           .arg(QDir::toNativeSeparators(safetyPath)));
+        QCOMPARE(InspectBackup(safetyPath).cheques, 3);
+
+        // The connection opens again on the restored file at the next query.
+        D_M->ADOQ_zpcx->open();
+        QCOMPARE(D_M->ADOQ_zpcx->recordCount(), 2);
+        storeCheque(*D_M, QStringLiteral("10000004"));
+        Connection now(D_M->databasePath());
+        QCOMPARE(now.numbers(), (QStringList{QStringLiteral("10000001"), QStringLiteral("10000002"),
+                                             QStringLiteral("10000004")}));
+        QCOMPARE(QDir(forms.workDir().path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 (QStringList{QStringLiteral("pjzp.pdp"), QStringLiteral("saved.pdp")}));
+    }
+
+    void restore_answeredNo_changesNothing()
+    {
+        FormsFixture forms;
+        ScriptedPrompter prompter;
+        storeCheque(*D_M, QStringLiteral("10000001"));
+        const QString saved = forms.workDir().filePath(QStringLiteral("saved.pdp"));
+        BackupDatabase(*D_M, saved);
+        storeCheque(*D_M, QStringLiteral("10000002"));
+        const QByteArray before = readAll(D_M->databasePath());
+        prompter.fileAnswers.enqueue(saved);
+        prompter.confirmAnswers.enqueue(false);
+        trigger("mnuhf");
+        QCOMPARE(prompter.ofKind(QStringLiteral("confirm")).size(), 1);
+        QCOMPARE(prompter.last().kind, QStringLiteral("confirm"));
+        QCOMPARE(readAll(D_M->databasePath()), before);
+        QCOMPARE(QDir(BackupFolder(D_M->databasePath())).entryList({QStringLiteral("pjzp-恢复前-*")}), QStringList{});
+    }
+
+    // A file that is not a sound database of this program is refused with a message that says
+    // why; no question is asked, and the database and the backup folder stay as they were.
+    void restore_badFile_refusedDatabaseUnchanged_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("truncated backup") << "truncated" << "文件已损坏: ";
+        QTest::newRow("another program's SQLite file") << "foreign" << "缺少数据表 skr、zp 或 prn，或其中的列";
+        QTest::newRow("register table without its columns") << "columns" << "缺少数据表 skr、zp 或 prn，或其中的列";
+        QTest::newRow("text file") << "text" << "不是数据库文件";
+        QTest::newRow("empty file") << "empty" << "不是数据库文件";
+    }
+    void restore_badFile_refusedDatabaseUnchanged()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        FormsFixture forms;
+        ScriptedPrompter prompter;
+        const QString bad = forms.workDir().filePath(QStringLiteral("bad.pdp"));
+        for (int i = 0; i < 400; ++i)
+            storeCheque(*D_M, QStringLiteral("1%1").arg(i, 7, 10, QLatin1Char('0')));
+        if (kind == QLatin1String("truncated")) {
+            BackupDatabase(*D_M, bad);
+            QByteArray bytes = readAll(bad);
+            QVERIFY(bytes.size() > 8 * 4096);
+            bytes.truncate(bytes.size() / 2);
+            QVERIFY(writeFile(bad, bytes));
+        } else if (kind == QLatin1String("foreign") || kind == QLatin1String("columns")) {
+            Connection other(bad);
+            QVERIFY(other.exec(QStringLiteral("create table skr (skrmc text, zh text, khh text, cs integer)")));
+            QVERIFY(other.exec(QStringLiteral("create table prn (kjmc text, kjx int, kjy int, win text, kjyy text, "
+                                              "dy int)")));
+            QVERIFY(other.exec(kind == QLatin1String("foreign") ? QStringLiteral("create table notes (body text)")
+                                                                  : QStringLiteral("create table zp (ph text, je text)")));
+        } else if (kind == QLatin1String("text")) {
+            QVERIFY(writeFile(bad, QStringLiteral("票号,金额\r\n10000001,1200.50\r\n").toUtf8()));
+        } else {
+            QVERIFY(writeFile(bad, QByteArray()));
+        }
+        const QByteArray before = readAll(D_M->databasePath());
+        const QStringList backupsBefore = QDir(BackupFolder(D_M->databasePath())).entryList(QDir::Files);
+
+        prompter.fileAnswers.enqueue(bad);
+        prompter.confirmAnswers.enqueue(true);
+        trigger("mnuhf");
+        QCOMPARE(prompter.ofKind(QStringLiteral("confirm")).size(), 0);
+        const auto errors = prompter.ofKind(QStringLiteral("error"));
+        QCOMPARE(errors.size(), 1);
+        const QString start = QStringLiteral("文件 %1 不是本程序可以使用的数据库备份 (%2")
+                                  .arg(QDir::toNativeSeparators(bad), reason);
+        QVERIFY2(errors.first().text.startsWith(start), qPrintable(errors.first().text));
+        QVERIFY2(errors.first().text.endsWith(QStringLiteral("。\n当前的数据库没有被改动。")),
+                 qPrintable(errors.first().text));
+        QCOMPARE(readAll(D_M->databasePath()), before);
+        QCOMPARE(QDir(BackupFolder(D_M->databasePath())).entryList(QDir::Files), backupsBefore);
+        QCOMPARE(Connection(D_M->databasePath()).value(QStringLiteral("select count(*) from zp")).toInt(), 400);
+    }
+
+    // A database the program cannot open any more is replaced all the same; the damaged file
+    // is kept as it was in the backup folder.
+    void restore_overDamagedDatabase_keepsItAsAFile()
+    {
+        FormsFixture forms;
+        ScriptedPrompter prompter;
+        storeCheque(*D_M, QStringLiteral("10000001"));
+        const QString saved = forms.workDir().filePath(QStringLiteral("saved.pdp"));
+        BackupDatabase(*D_M, saved);
+        D_M->closeConnection();
+        const QByteArray garbage(8192, 'x');
+        QVERIFY(writeFile(D_M->databasePath(), garbage));
+
+        prompter.fileAnswers.enqueue(saved);
+        prompter.confirmAnswers.enqueue(true);
+        trigger("mnuhf");
+        QCOMPARE(prompter.ofKind(QStringLiteral("error")).size(), 0);
+        QCOMPARE(InspectBackup(D_M->databasePath()).cheques, 1);
+        const QDir folder(BackupFolder(D_M->databasePath()));
+        const QStringList safety = folder.entryList({QStringLiteral("pjzp-恢复前-*.pdp")}, QDir::Files);
+        QCOMPARE(safety.size(), 1);
+        QCOMPARE(readAll(folder.filePath(safety.first())), garbage);
+    }
+};
+
+QTEST_MAIN(TestBackup)
+#include "tst_backup.moc"
