@@ -1,9 +1,17 @@
 #include "register/ResultPanel.h"
 
+#include "app/Clock.h"
+#include "app/Forms.h"
 #include "app/Guard.h"
 #include "app/Named.h"
+#include "app/Prompt.h"
+#include "register/RegisterExport.h"
+#include "store/Dm.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QPushButton>
 #include <QTableView>
 
 using Zt_typro::guarded;
@@ -94,7 +102,8 @@ ResultPanel::ResultPanel(QWidget* parent)
     DataSource1 = named<RegisterGridSource>(this, "DataSource1");
 
     DBGrid_cx = named<QTableView>(this, "DBGrid_cx");
-    DBGrid_cx->setGeometry(2, 19, width() - 4, height() - 21);
+    // The export button has a strip of its own under the grid.
+    DBGrid_cx->setGeometry(2, 19, width() - 4, height() - 21 - 28);
     DBGrid_cx->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGrid_cx->setTabKeyNavigation(true);
     DBGrid_cx->setShowGrid(true);
@@ -111,6 +120,10 @@ ResultPanel::ResultPanel(QWidget* parent)
     indicator->setFixedWidth(12);
     indicator->setHighlightSections(true);
     DBGrid_cx->setModel(DataSource1);
+
+    Button_zpcx_dc = named<QPushButton>(this, "Button_zpcx_dc", QStringLiteral("导出"));
+    Button_zpcx_dc->setGeometry(width() - 2 - 75, height() - 27, 75, 25);
+    connect(Button_zpcx_dc, &QPushButton::clicked, this, [this] { guarded([this] { Button_zpcx_dcClick(); }); });
 
     // The columns keep the widths the operator gave them from one search to the next; they take
     // their first widths when they come into being.
@@ -139,4 +152,31 @@ void ResultPanel::applyColumnWidths()
 void ResultPanel::BitBtn_zpcxjg_closeClick()
 {
     hide();
+}
+
+void ResultPanel::Button_zpcx_dcClick()
+{
+    Zt_typro::DmQuery* search = D_M->ADOQ_zpcx;
+    Zt_typro::Prompter& ask = Zt_typro::prompter();
+    if (!search->isOpen()) {
+        ask.inform(this, QStringLiteral("提示"), QStringLiteral("没有查询结果可以导出，请先查询。"));
+        return;
+    }
+    if (!search->isPaged())
+        throw Zt_typro::AppError(QStringLiteral("查询 %1 的结果不能导出。").arg(search->objectName()));
+    // The keys are taken before the dialog: the file holds the rows the grid lists now.
+    const QList<qint64> keys = search->keys();
+    const QString proposed = QFileInfo(D_M->databasePath())
+                                 .absoluteDir()
+                                 .filePath(QStringLiteral("支票登记-") + Zt_typro::Today().toString(Qt::ISODate) +
+                                           QStringLiteral(".csv"));
+    QString path = ask.fileName(this, QStringLiteral("导出查询结果"), proposed,
+                                QStringLiteral("CSV 文件 (*.csv);;所有文件 (*)"), true);
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".csv");
+    const qsizetype rows = Zt_typro::ExportRegisterRows(*D_M, keys, path);
+    ask.inform(this, QStringLiteral("提示"),
+               QStringLiteral("已导出 %1 张支票到 %2。").arg(rows).arg(QDir::toNativeSeparators(path)));
 }

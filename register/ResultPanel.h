@@ -4,6 +4,7 @@
 
 #include <QIdentityProxyModel>
 
+class QPushButton;
 class QTableView;
 
 /// DataSource1: what the register grid shows of its query's result. Each register column gets
@@ -33,6 +34,7 @@ public:
 
     QTableView* DBGrid_cx;
     RegisterGridSource* DataSource1;
+    QPushButton* Button_zpcx_dc;
 
     /// Shows the rows of a query's result model in the grid (the grid follows the model as the
     /// query is closed and opened again).
@@ -40,6 +42,11 @@ public:
 
     /// The close button: hides the panel.
     void BitBtn_zpcxjg_closeClick();
+
+    /// "导出": writes every column of the rows the last search found, in the grid's order, to a
+    /// CSV file chosen through a save dialog, and tells how many were written. Without a search
+    /// result it says so and writes nothing.
+    void Button_zpcx_dcClick();
 
 private:
     void applyColumnWidths();

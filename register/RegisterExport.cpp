@@ -1,0 +1,155 @@
+#include "register/RegisterExport.h"
+
+#include "app/Error.h"
+#include "store/Dm.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <iterator>
+
+namespace Zt_typro
+{
+namespace
+{
+// The register's columns in the order they are exported, and whether each is kept as text.
+struct ExportColumn
+{
+    const char* column;
+    const char* title;
+    bool asText;
+};
+
+// The cheque number and the amount are digit strings that must stay as typed: a spreadsheet
+// would drop the trailing zero of 1200.50, the leading zeros of 00012345, and turn a long
+// number into 1.2E+19.
+const ExportColumn kColumns[] = {
+    {"ph", "票号", true},  {"rq", "日期", false}, {"skr", "收款人", false}, {"je", "金额", true},
+    {"yt", "用途", false}, {"hkfs", "汇款方式", false}, {"nian", "年", false}, {"yue", "月", false},
+    {"ri", "日", false},   {"fjxx", "附加信息", false},
+};
+constexpr int kColumnCount = int(std::size(kColumns));
+
+// Rows read by one statement (one parameter per key).
+constexpr qsizetype kKeysPerRead = 500;
+// Bytes gathered before they go to the file.
+constexpr qsizetype kFlushBytes = 1 << 20;
+
+QString rowSelect(qsizetype keys)
+{
+    QString sql = QStringLiteral("select rowid");
+    for (const ExportColumn& c : kColumns)
+        sql += QStringLiteral(", ") + QLatin1String(c.column);
+    sql += QStringLiteral(" from zp where rowid in (");
+    for (qsizetype i = 0; i < keys; ++i)
+        sql += i ? QStringLiteral(", ?") : QStringLiteral("?");
+    return sql + QLatin1Char(')');
+}
+
+void appendRecord(QByteArray& out, const QStringList& values, bool header)
+{
+    for (int i = 0; i < values.size(); ++i) {
+        if (i)
+            out += ',';
+        out += CsvField(values.at(i), !header && kColumns[i].asText);
+    }
+    out += "\r\n";
+}
+} // namespace
+
+QStringList RegisterExportHeader()
+{
+    QStringList titles;
+    for (const ExportColumn& c : kColumns)
+        titles << QString::fromUtf8(c.title);
+    return titles;
+}
+
+QByteArray CsvField(const QString& value, bool asText)
+{
+    QString text = value;
+    // Excel evaluates a field that starts with =, + , - or @ as a formula, also inside quotes;
+    // written as a text formula it shows exactly its text. Excel and LibreOffice Calc both
+    // evaluate ="..." when they open a CSV file and show the text between the quotes.
+    static const QString formulaStarts = QStringLiteral("=+-@");
+    if (!text.isEmpty() && (asText || formulaStarts.contains(text.front())))
+        text = QStringLiteral("=\"") + text.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+    text.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return '"' + text.toUtf8() + '"';
+}
+
+qsizetype ExportRegisterRows(TD_M& dm, const QList<qint64>& keys, const QString& path)
+{
+    const QString shown = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    dm.ensureConnected();
+    QSqlDatabase db = QSqlDatabase::database(dm.connectionName(), false);
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw AppError(QStringLiteral("无法写入文件 %1: %2").arg(shown, file.errorString()));
+    const auto writeOut = [&](QByteArray& bytes) {
+        if (file.write(bytes) != bytes.size())
+            throw AppError(QStringLiteral("无法写入文件 %1: %2").arg(shown, file.errorString()));
+        bytes.clear();
+    };
+
+    QByteArray out("\xEF\xBB\xBF"); // the byte-order mark: Excel then reads the file as UTF-8
+    appendRecord(out, RegisterExportHeader(), true);
+
+    qsizetype written = 0;
+    QSqlQuery fullRead(db);
+    fullRead.setForwardOnly(true);
+    bool fullReadPrepared = false;
+    QHash<qint64, QStringList> rows;
+    for (qsizetype first = 0; first < keys.size(); first += kKeysPerRead) {
+        const qsizetype count = qMin(kKeysPerRead, keys.size() - first);
+        QSqlQuery partRead(db);
+        QSqlQuery* q = &fullRead;
+        if (count == kKeysPerRead) {
+            if (!fullReadPrepared && !fullRead.prepare(rowSelect(count)))
+                throw AppError(dm.failureText(QStringLiteral("导出"), fullRead.lastError().text()));
+            fullReadPrepared = true;
+        } else {
+            q = &partRead;
+            q->setForwardOnly(true);
+            if (!q->prepare(rowSelect(count)))
+                throw AppError(dm.failureText(QStringLiteral("导出"), q->lastError().text()));
+        }
+        for (qsizetype i = 0; i < count; ++i)
+            q->bindValue(int(i), keys.at(first + i));
+        if (!q->exec())
+            throw AppError(dm.failureText(QStringLiteral("导出"), q->lastError().text()));
+        rows.clear();
+        rows.reserve(count);
+        while (q->next()) {
+            QStringList values;
+            values.reserve(kColumnCount);
+            for (int c = 1; c <= kColumnCount; ++c)
+                values << q->value(c).toString();
+            rows.insert(q->value(0).toLongLong(), values);
+        }
+        if (q->lastError().isValid())
+            throw AppError(dm.failureText(QStringLiteral("导出"), q->lastError().text()));
+        q->finish();
+        for (qsizetype i = 0; i < count; ++i) {
+            const auto found = rows.constFind(keys.at(first + i));
+            if (found == rows.cend())
+                continue;
+            appendRecord(out, *found, false);
+            ++written;
+        }
+        if (out.size() >= kFlushBytes)
+            writeOut(out);
+    }
+    writeOut(out);
+    if (!file.commit())
+        throw AppError(QStringLiteral("无法写入文件 %1: %2").arg(shown, file.errorString()));
+    return written;
+}
+
+} // namespace Zt_typro

@@ -1,0 +1,246 @@
+// Export of the register search result to a CSV file for a spreadsheet: the fields of each row
+// read back by a CSV parser, the header, the empty result, and the text-kept amount.
+#include "register/RegisterExport.h"
+#include "store/Dm.h"
+#include "tests/register/RegisterFixture.h"
+
+#include <QFile>
+#include <QPlainTextEdit>
+
+using namespace Zt_typro;
+
+namespace
+{
+const QByteArray kBom("\xEF\xBB\xBF");
+
+// An RFC 4180 reader: comma-separated, fields optionally quoted, a doubled quote inside a quoted
+// field is one quote, line breaks inside quotes belong to the field, records end with CRLF.
+QList<QStringList> parseCsv(const QString& text, QString* problem)
+{
+    QList<QStringList> records;
+    QStringList record;
+    QString field;
+    bool quoted = false;
+    bool wasQuoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (quoted) {
+            if (c == QLatin1Char('"')) {
+                if (i + 1 < text.size() && text.at(i + 1) == QLatin1Char('"')) {
+                    field += c;
+                    ++i;
+                } else {
+                    quoted = false;
+                }
+            } else {
+                field += c;
+            }
+        } else if (c == QLatin1Char('"') && field.isEmpty() && !wasQuoted) {
+            quoted = wasQuoted = true;
+        } else if (c == QLatin1Char(',')) {
+            record << field;
+            field.clear();
+            wasQuoted = false;
+        } else if (c == QLatin1Char('\r') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n')) {
+            record << field;
+            records << record;
+            record.clear();
+            field.clear();
+            wasQuoted = false;
+            ++i;
+        } else {
+            *problem = QStringLiteral("unexpected character %1 at %2").arg(c).arg(i);
+            return {};
+        }
+    }
+    if (quoted || !field.isEmpty() || !record.isEmpty())
+        *problem = QStringLiteral("the file does not end with a complete record");
+    return records;
+}
+
+// What a spreadsheet shows for a field written as a text formula ="...".
+QString shownText(const QString& field)
+{
+    if (field.startsWith(QLatin1String("=\"")) && field.endsWith(QLatin1Char('"')))
+        return field.mid(2, field.size() - 3).replace(QStringLiteral("\"\""), QStringLiteral("\""));
+    return field;
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+const QStringList kHeader{QStringLiteral("票号"), QStringLiteral("日期"),     QStringLiteral("收款人"),
+                          QStringLiteral("金额"), QStringLiteral("用途"),     QStringLiteral("汇款方式"),
+                          QStringLiteral("年"),   QStringLiteral("月"),       QStringLiteral("日"),
+                          QStringLiteral("附加信息")};
+
+const QString kHardPayee = QStringLiteral("北京\"华夏\"贸易, 有限公司");
+const QString kHardNote = QStringLiteral("第一行, 带逗号\n第二行 \"引号\"");
+} // namespace
+
+class TestExport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { SetToday(QDate()); }
+
+    void csvField_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("asText");
+        QTest::addColumn<QByteArray>("field");
+        QTest::newRow("plain Chinese") << QStringLiteral("甲公司") << false << QStringLiteral("\"甲公司\"").toUtf8();
+        QTest::newRow("empty") << QString() << false << QByteArray("\"\"");
+        QTest::newRow("empty kept as text") << QString() << true << QByteArray("\"\"");
+        QTest::newRow("quote doubled") << QStringLiteral("A\"B") << false << QByteArray("\"A\"\"B\"");
+        QTest::newRow("comma inside") << QStringLiteral("a, b") << false << QByteArray("\"a, b\"");
+        QTest::newRow("line break kept") << QStringLiteral("a\nb") << false << QByteArray("\"a\nb\"");
+        QTest::newRow("amount as text") << QStringLiteral("1200.50") << true << QByteArray("\"=\"\"1200.50\"\"\"");
+        QTest::newRow("number with leading zeros") << QStringLiteral("00012345") << true
+                                                   << QByteArray("\"=\"\"00012345\"\"\"");
+        QTest::newRow("text as text with a quote") << QStringLiteral("A\"1") << true
+                                                   << QByteArray("\"=\"\"A\"\"\"\"1\"\"\"");
+        QTest::newRow("starts like a formula") << QStringLiteral("=1+2") << false
+                                               << QByteArray("\"=\"\"=1+2\"\"\"");
+        QTest::newRow("starts with a minus") << QStringLiteral("-见附件") << false
+                                             << QStringLiteral("\"=\"\"-见附件\"\"\"").toUtf8();
+        QTest::newRow("starts with a plus") << QStringLiteral("+86") << false << QByteArray("\"=\"\"+86\"\"\"");
+        QTest::newRow("starts with an at") << QStringLiteral("@x") << false << QByteArray("\"=\"\"@x\"\"\"");
+    }
+    void csvField()
+    {
+        QFETCH(QString, value);
+        QFETCH(bool, asText);
+        QFETCH(QByteArray, field);
+        QCOMPARE(CsvField(value, asText), field);
+    }
+
+    // Every column of every row found, in the grid's order, read back field by field: a quote,
+    // a comma, a line break and a Chinese payee come back as they were typed.
+    void export_rowsFound_everyColumnReadBack()
+    {
+        RegisterFixture f;
+        SetToday(QDate(2026, 12, 8));
+        f.cheque.screen->open();
+        f.cheque.fill(QStringLiteral("00012345"), kHardPayee, QStringLiteral("1200.5"), QStringLiteral("货款"));
+        f.cheque.screen->Memo_xinxi->setPlainText(kHardNote);
+        f.cheque.confirmJob(QStringLiteral("zz"), true);
+        f.print(QDate(2026, 12, 9), QStringLiteral("10000002"), QStringLiteral("乙公司"), QStringLiteral("88"),
+                QStringLiteral("=运费"), QStringLiteral("xj"));
+        f.print(QDate(2026, 12, 10), QStringLiteral("10000003"), kHardPayee, QStringLiteral("7"),
+                QStringLiteral("杂费"));
+        f.openSearch();
+        f.search(2, kHardPayee);
+        QCOMPARE(f.result->DBGrid_cx->model()->rowCount(), 2);
+
+        const QString path = f.cheque.forms.workDir().filePath(QStringLiteral("登记.csv"));
+        f.cheque.prompter.questions.clear();
+        f.cheque.prompter.fileAnswers.enqueue(path);
+        QVERIFY(f.result->Button_zpcx_dc->isVisible());
+        f.result->Button_zpcx_dc->click();
+
+        const auto files = f.cheque.prompter.ofKind(QStringLiteral("file"));
+        QCOMPARE(files.size(), 1);
+        QCOMPARE(files.first().caption, QStringLiteral("导出查询结果"));
+        QCOMPARE(files.first().text, f.cheque.forms.workDir().filePath(QStringLiteral("支票登记-2026-12-10.csv")));
+        QCOMPARE(f.cheque.prompter.ofKind(QStringLiteral("error")).size(), 0);
+        QCOMPARE(f.cheque.prompter.last().kind, QStringLiteral("inform"));
+        QCOMPARE(f.cheque.prompter.last().text,
+                 QStringLiteral("已导出 2 张支票到 %1。").arg(QDir::toNativeSeparators(path)));
+
+        const QByteArray bytes = readAll(path);
+        QVERIFY(bytes.startsWith(kBom));
+        QString problem;
+        const QList<QStringList> records = parseCsv(QString::fromUtf8(bytes.mid(kBom.size())), &problem);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        QCOMPARE(records.size(), 3);
+        QCOMPARE(records.at(0), kHeader);
+        QCOMPARE(records.at(1), (QStringList{QStringLiteral("=\"00012345\""), QStringLiteral("2026-12-08"), kHardPayee,
+                                             QStringLiteral("=\"1200.50\""), QStringLiteral("货款"),
+                                             QStringLiteral("转帐"), QStringLiteral("2026"), QStringLiteral("12"),
+                                             QStringLiteral("8"), kHardNote}));
+        QCOMPARE(records.at(2), (QStringList{QStringLiteral("=\"10000003\""), QStringLiteral("2026-12-10"), kHardPayee,
+                                             QStringLiteral("=\"7.00\""), QStringLiteral("杂费"),
+                                             QStringLiteral("转帐"), QStringLiteral("2026"), QStringLiteral("12"),
+                                             QStringLiteral("10"), QString()}));
+        QCOMPARE(shownText(records.at(1).at(3)), QStringLiteral("1200.50"));
+        QCOMPARE(shownText(records.at(1).at(0)), QStringLiteral("00012345"));
+
+        // A purpose that a spreadsheet would take for a formula shows as its text.
+        f.search(0, QStringLiteral("10000002"));
+        f.cheque.prompter.fileAnswers.enqueue(path);
+        f.result->Button_zpcx_dc->click();
+        const QList<QStringList> second = parseCsv(QString::fromUtf8(readAll(path).mid(kBom.size())), &problem);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        QCOMPARE(second.size(), 2);
+        QCOMPARE(second.at(1).at(4), QStringLiteral("=\"=运费\""));
+        QCOMPARE(second.at(1).at(5), QStringLiteral("现金"));
+    }
+
+    // The file holds the rows the grid lists: a cheque printed after the search is not in it.
+    void export_holdsTheRowsOfTheSearch()
+    {
+        RegisterFixture f;
+        f.print(QDate(2026, 12, 9), QStringLiteral("10000001"), QStringLiteral("甲公司"), QStringLiteral("1"),
+                QStringLiteral("货款"));
+        f.openSearch();
+        f.search(1, QDate(2026, 12, 1), QDate(2026, 12, 31));
+        f.print(QDate(2026, 12, 10), QStringLiteral("10000002"), QStringLiteral("甲公司"), QStringLiteral("2"),
+                QStringLiteral("货款"));
+        const QString path = f.cheque.forms.workDir().filePath(QStringLiteral("结果"));
+        f.cheque.prompter.fileAnswers.enqueue(path);
+        f.result->Button_zpcx_dc->click();
+        QString problem;
+        const QList<QStringList> records =
+            parseCsv(QString::fromUtf8(readAll(path + QStringLiteral(".csv")).mid(kBom.size())), &problem);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        QCOMPARE(records.size(), 2);
+        QCOMPARE(records.at(1).at(0), QStringLiteral("=\"10000001\""));
+    }
+
+    // An empty result exports the header alone.
+    void export_emptyResult_headerOnly()
+    {
+        RegisterFixture f;
+        f.print(QDate(2026, 12, 9), QStringLiteral("10000001"), QStringLiteral("甲公司"), QStringLiteral("1"),
+                QStringLiteral("货款"));
+        f.openSearch();
+        f.search(0, QStringLiteral("99"));
+        QCOMPARE(f.result->DBGrid_cx->model()->rowCount(), 0);
+        const QString path = f.cheque.forms.workDir().filePath(QStringLiteral("空.csv"));
+        f.cheque.prompter.fileAnswers.enqueue(path);
+        f.result->Button_zpcx_dc->click();
+        QCOMPARE(readAll(path), kBom + QStringLiteral("\"票号\",\"日期\",\"收款人\",\"金额\",\"用途\",\"汇款方式\","
+                                                      "\"年\",\"月\",\"日\",\"附加信息\"\r\n")
+                                           .toUtf8());
+        QCOMPARE(f.cheque.prompter.last().text,
+                 QStringLiteral("已导出 0 张支票到 %1。").arg(QDir::toNativeSeparators(path)));
+    }
+
+    // Without a search result nothing is asked and nothing is written; a cancelled dialog
+    // writes nothing and leaves a file already there as it was.
+    void export_withoutResultOrCancelled_writesNothing()
+    {
+        RegisterFixture f;
+        f.cheque.prompter.questions.clear();
+        f.result->Button_zpcx_dc->click();
+        QCOMPARE(f.cheque.prompter.questions.size(), 1);
+        QCOMPARE(f.cheque.prompter.last().kind, QStringLiteral("inform"));
+        QCOMPARE(f.cheque.prompter.last().text, QStringLiteral("没有查询结果可以导出，请先查询。"));
+
+        f.openSearch();
+        f.search(0, QStringLiteral("1"));
+        f.cheque.prompter.questions.clear();
+        f.result->Button_zpcx_dc->click(); // no file answer: the dialog is cancelled
+        QCOMPARE(f.cheque.prompter.questions.size(), 1);
+        QCOMPARE(f.cheque.prompter.last().kind, QStringLiteral("file"));
+        QCOMPARE(QDir(f.cheque.forms.workDir().path()).entryList({QStringLiteral("*.csv")}), QStringList{});
+    }
+};
+
+QTEST_MAIN(TestExport)
+#include "tst_export.moc"
