@@ -334,8 +334,9 @@ private slots:
             QVERIFY(other.exec(QStringLiteral("create table skr (skrmc text, zh text, khh text, cs integer)")));
             QVERIFY(other.exec(QStringLiteral("create table prn (kjmc text, kjx int, kjy int, win text, kjyy text, "
                                               "dy int)")));
-            QVERIFY(other.exec(kind == QLatin1String("foreign") ? QStringLiteral("create table notes (body text)")
-                                                                  : QStringLiteral("create table zp (ph text, je text)")));
+            const bool foreign = kind == QLatin1String("foreign");
+            QVERIFY(other.exec(foreign ? QStringLiteral("create table notes (body text)")
+                                       : QStringLiteral("create table zp (ph text, je text)")));
         } else if (kind == QLatin1String("text")) {
             QVERIFY(writeFile(bad, QStringLiteral("票号,金额\r\n10000001,1200.50\r\n").toUtf8()));
         } else {
