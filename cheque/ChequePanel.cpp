@@ -197,9 +197,11 @@ void ChequePanel::buildStub()
         if (text.size() <= kMemoMaxLength)
             return;
         QSignalBlocker block(Memo_xinxi);
+        // Never cut a character outside the Basic Multilingual Plane in two.
+        const int keep = text.at(kMemoMaxLength - 1).isHighSurrogate() ? kMemoMaxLength - 1 : kMemoMaxLength;
         QTextCursor cursor = Memo_xinxi->textCursor();
-        const int pos = std::min<int>(cursor.position(), kMemoMaxLength);
-        Memo_xinxi->setPlainText(text.left(kMemoMaxLength));
+        const int pos = std::min<int>(cursor.position(), keep);
+        Memo_xinxi->setPlainText(text.left(keep));
         cursor = Memo_xinxi->textCursor();
         cursor.setPosition(pos);
         Memo_xinxi->setTextCursor(cursor);
