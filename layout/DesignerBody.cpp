@@ -115,14 +115,14 @@ DesignerBody BuildDesignerBody(QWidget* designer, const DesignerNames& names, co
 
     int stacked = 4;
     for (qsizetype i = 0; i < fields.size(); ++i) {
-        const DesignerFieldSpec& spec = fields.at(i);
-        DesignerFieldPanel* panel = body.canvas->addFieldPanel(spec.name, QString::fromUtf8(spec.caption),
-                                                               QSize(spec.width, spec.height));
+        const DesignerFieldSpec& def = fields.at(i);
+        DesignerFieldPanel* panel = body.canvas->addFieldPanel(def.name, QString::fromUtf8(def.caption),
+                                                               QSize(def.width, def.height));
         if (i < designPositions.size()) {
             panel->move(designPositions.at(i));
         } else {
             panel->move(4, stacked);
-            stacked += spec.height + 2;
+            stacked += def.height + 2;
         }
         body.fields.append(panel);
     }

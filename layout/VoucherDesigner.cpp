@@ -95,8 +95,8 @@ QList<QPoint> designPositions()
 {
     TFrm_pz_print form;
     QList<QPoint> out;
-    for (const Zt_typro::DesignerFieldSpec& spec : kFields) {
-        const Zt_typro::ReportLabel* label = form.label(QString::fromLatin1(spec.name).mid(5));
+    for (const Zt_typro::DesignerFieldSpec& def : kFields) {
+        const Zt_typro::ReportLabel* label = form.label(QString::fromLatin1(def.name).mid(5));
         out.append(label ? label->position() : QPoint(4, 4 + 19 * int(out.size())));
     }
     return out;

@@ -137,7 +137,7 @@ private slots:
         QFETCH(QString, field);
         QFETCH(QString, input);
         QFETCH(bool, paste);
-        const ChequeField spec = *std::find_if(chequeFields().begin(), chequeFields().end(),
+        const ChequeField def = *std::find_if(chequeFields().begin(), chequeFields().end(),
                                                [&](const ChequeField& f) { return field == QLatin1String(f.name); });
 
         ChequeFixture f;
@@ -175,19 +175,19 @@ private slots:
         // The expected refusals; everything else is stored.
         QString refusal;
         const bool dateField = field.startsWith(QLatin1String("CB_")) && field != QLatin1String("CB_skr");
-        if (held.isEmpty() && spec.required)
+        if (held.isEmpty() && def.required)
             refusal = kRequired;
         else if (dateField)
             refusal = QStringLiteral("出票日期 \"%1\" 不是有效的日期，支票没有保存。请在存根上改正年、月、日。")
                           .arg(QStringLiteral("%1-%2-%3").arg(field == QLatin1String("CB_nian") ? held : QStringLiteral("2005"),
                                                           field == QLatin1String("CB_yue") ? held : QStringLiteral("12"),
                                                           field == QLatin1String("CB_ri") ? held : QStringLiteral("25")));
-        else if (held.size() > spec.limit && !spec.overLimitMessage.isEmpty())
-            refusal = spec.overLimitMessage;
-        else if (*spec.label && held.contains(QStringLiteral("𠀀")))
+        else if (held.size() > def.limit && !def.overLimitMessage.isEmpty())
+            refusal = def.overLimitMessage;
+        else if (*def.label && held.contains(QStringLiteral("𠀀")))
             // No installed Chinese face has this character: printing it would give a box.
             refusal = QStringLiteral("字体“宋体”中没有“𠀀”的字形（%1），打印出来会是方框。请安装中文字体（如 Noto Serif CJK SC）后再打印。")
-                          .arg(QLatin1String(spec.label));
+                          .arg(QLatin1String(def.label));
 
         if (!refusal.isEmpty()) {
             QVERIFY2(!messages.isEmpty(), "refused without a message");
@@ -202,8 +202,8 @@ private slots:
         QVERIFY2(messages.isEmpty(), qPrintable(messages.isEmpty() ? QString() : messages.first().text));
         QCOMPARE(rows, 1);
         QCOMPARE(f.prompter.previews, 1);
-        if (*spec.column) {
-            QSqlQuery q = f.sql(QStringLiteral("select %1 from zp").arg(QLatin1String(spec.column)));
+        if (*def.column) {
+            QSqlQuery q = f.sql(QStringLiteral("select %1 from zp").arg(QLatin1String(def.column)));
             QVERIFY(q.next());
             QCOMPARE(q.value(0).toString(), field == QLatin1String("Edit_je") ? CompleteAmountText(held) : held);
         }
