@@ -25,22 +25,6 @@ using namespace Zt_typro;
 
 namespace
 {
-/// Points the per-user settings at a fresh empty folder for one test case.
-class SettingsSandbox
-{
-public:
-    SettingsSandbox()
-    {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
-    }
-    QString path(const QString& name) const { return m_dir.filePath(name); }
-    bool valid() const { return m_dir.isValid(); }
-
-private:
-    QTemporaryDir m_dir;
-};
-
 QVariant storedPassword()
 {
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Bexholt"),

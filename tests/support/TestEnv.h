@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDir>
+#include <QSettings>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -21,6 +22,22 @@ public:
 private:
     QTemporaryDir m_dir;
     QString m_previous;
+};
+
+/// Points the per-user settings at a fresh empty folder for the lifetime of the object.
+class SettingsSandbox
+{
+public:
+    SettingsSandbox()
+    {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
+    }
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+    bool valid() const { return m_dir.isValid(); }
+
+private:
+    QTemporaryDir m_dir;
 };
 
 /// The long-lived forms for a GUI test, built by the same function start-up uses, in a fresh
