@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QRect>
 #include <QString>
 
 namespace Zt_typro
@@ -13,6 +14,15 @@ T* named(Parent* parent, const char* name, Args&&... args)
     T* object = new T(std::forward<Args>(args)..., parent);
     object->setObjectName(QString::fromLatin1(name));
     return object;
+}
+
+/// Creates a named child widget and places it at geometry within its parent.
+template <typename T, typename Parent>
+T* placed(Parent* parent, const char* name, const QRect& geometry)
+{
+    T* widget = named<T>(parent, name);
+    widget->setGeometry(geometry);
+    return widget;
 }
 
 } // namespace Zt_typro

@@ -2,6 +2,7 @@
 
 #include "app/Clock.h"
 #include "app/Guard.h"
+#include "app/Named.h"
 #include "app/Prompt.h"
 #include "cheque/PrintCheque.h"
 #include "numerals/AmountField.h"
@@ -37,15 +38,6 @@ const Zt_typro::PanelChrome kStub{"Panel_cg", "Image_cg", "Label4", "BitBtn_cg_c
 const Zt_typro::PanelChrome kType{"Panel_zplx", "Image_zplx", nullptr, "BitBtn_lx_yc", "支票类型"};
 const int kMemoMaxLength = 100;
 
-template <typename T>
-T* make(QWidget* parent, const char* name, const QRect& geometry)
-{
-    T* w = new T(parent);
-    w->setObjectName(QString::fromLatin1(name));
-    w->setGeometry(geometry);
-    return w;
-}
-
 QLabel* caption(QWidget* parent, const char* text, int x, int y, int w = 0)
 {
     auto* l = new QLabel(QString::fromUtf8(text), parent);
@@ -60,7 +52,7 @@ QLabel* caption(QWidget* parent, const char* text, int x, int y, int w = 0)
 // A TPanel-like read-only text box.
 QLabel* textPanel(QWidget* parent, const char* name, const QRect& geometry, Qt::Alignment align = Qt::AlignLeft)
 {
-    auto* p = make<QLabel>(parent, name, geometry);
+    auto* p = Zt_typro::placed<QLabel>(parent, name, geometry);
     p->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     p->setAlignment(align | Qt::AlignVCenter);
     p->setAutoFillBackground(true);
@@ -90,7 +82,7 @@ ChequePanel::ChequePanel(QWidget* parent)
 
 void ChequePanel::buildFace()
 {
-    GroupBox3 = make<QGroupBox>(this, "GroupBox3", QRect(8, 22, 625, 290));
+    GroupBox3 = Zt_typro::placed<QGroupBox>(this, "GroupBox3", QRect(8, 22, 625, 290));
 
     caption(GroupBox3, "出票日期(大写)", 12, 24);
     Panel_nian = textPanel(GroupBox3, "Panel_nian", QRect(112, 20, 84, 22), Qt::AlignHCenter);
@@ -101,7 +93,7 @@ void ChequePanel::buildFace()
     caption(GroupBox3, "日", 364, 24);
 
     caption(GroupBox3, "票  号:", 12, 56);
-    E_ph = make<QLineEdit>(GroupBox3, "E_ph", QRect(72, 52, 180, 22));
+    E_ph = Zt_typro::placed<QLineEdit>(GroupBox3, "E_ph", QRect(72, 52, 180, 22));
     E_ph->setMaxLength(20);
 
     caption(GroupBox3, "付款行名称:", 390, 56);
@@ -110,16 +102,16 @@ void ChequePanel::buildFace()
     Panel_cprzh = textPanel(GroupBox3, "Panel_cprzh", QRect(466, 82, 150, 22));
 
     caption(GroupBox3, "收款人:", 12, 86);
-    CB_skr = make<QComboBox>(GroupBox3, "CB_skr", QRect(72, 82, 300, 22));
+    CB_skr = Zt_typro::placed<QComboBox>(GroupBox3, "CB_skr", QRect(72, 82, 300, 22));
     CB_skr->setEditable(true);
     CB_skr->setInsertPolicy(QComboBox::NoInsert);
     CB_skr->setMaxVisibleItems(16);
 
     caption(GroupBox3, "金  额:", 12, 116);
-    Edit_je = make<QLineEdit>(GroupBox3, "Edit_je", QRect(72, 112, 150, 22));
+    Edit_je = Zt_typro::placed<QLineEdit>(GroupBox3, "Edit_je", QRect(72, 112, 150, 22));
     Zt_typro::AttachAmountKeyRules(Edit_je);
 
-    Panel_je = make<QFrame>(GroupBox3, "Panel_je", QRect(12, 144, 262, 58));
+    Panel_je = Zt_typro::placed<QFrame>(GroupBox3, "Panel_je", QRect(12, 144, 262, 58));
     static_cast<QFrame*>(Panel_je)->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     caption(Panel_je, "人民币", 4, 12);
     caption(Panel_je, "(大写)", 4, 30);
@@ -141,8 +133,8 @@ void ChequePanel::buildFace()
 
     // The digit boxes with their unit headings, right to left from 分.
     const int boxW = 22;
-    Panel_dw = make<QFrame>(GroupBox3, "Panel_dw", QRect(284, 144, 15 * boxW + 2, 20));
-    Panel_jine = make<QFrame>(GroupBox3, "Panel_jine", QRect(284, 166, 15 * boxW + 2, 36));
+    Panel_dw = Zt_typro::placed<QFrame>(GroupBox3, "Panel_dw", QRect(284, 144, 15 * boxW + 2, 20));
+    Panel_jine = Zt_typro::placed<QFrame>(GroupBox3, "Panel_jine", QRect(284, 166, 15 * boxW + 2, 36));
     static_cast<QFrame*>(Panel_jine)->setFrameStyle(QFrame::Box | QFrame::Plain);
     const char* units[15] = {"分", "角", "元", "十", "百", "千", "万", "十", "百", "千", "亿", "十", "百", "千", "万"};
     for (int k = 0; k < 15; ++k) {
@@ -151,7 +143,7 @@ void ChequePanel::buildFace()
         unit->setAlignment(Qt::AlignCenter);
         unit->setGeometry(x, 1, boxW, 18);
         const QByteArray name = "Panel" + QByteArray::number(k + 1);
-        auto* box = make<QLabel>(Panel_jine, name.constData(), QRect(x, 1, boxW, 34));
+        auto* box = Zt_typro::placed<QLabel>(Panel_jine, name.constData(), QRect(x, 1, boxW, 34));
         box->setAlignment(Qt::AlignCenter);
         QFont f = box->font();
         f.setPixelSize(16);
@@ -161,11 +153,11 @@ void ChequePanel::buildFace()
     }
 
     caption(GroupBox3, "用  途:", 12, 218);
-    Edit_yt = make<QLineEdit>(GroupBox3, "Edit_yt", QRect(72, 214, 400, 22));
+    Edit_yt = Zt_typro::placed<QLineEdit>(GroupBox3, "Edit_yt", QRect(72, 214, 400, 22));
 
-    Button_setcg = make<QPushButton>(this, "Button_setcg", QRect(420, 320, 96, 26));
+    Button_setcg = Zt_typro::placed<QPushButton>(this, "Button_setcg", QRect(420, 320, 96, 26));
     Button_setcg->setText(QStringLiteral("编辑存根"));
-    Button_pjdy = make<QPushButton>(this, "Button_pjdy", QRect(528, 320, 96, 26));
+    Button_pjdy = Zt_typro::placed<QPushButton>(this, "Button_pjdy", QRect(528, 320, 96, 26));
     Button_pjdy->setText(QStringLiteral("票据打印"));
 
     E_ph->installEventFilter(this);
@@ -188,7 +180,7 @@ void ChequePanel::buildStub()
     Panel_cg = new Zt_typro::WorkingPanel(this, kStub, QRect(168, 88, 241, 225));
     auto* vertical = new QLabel(QStringLiteral("附\n加\n信\n息"), Panel_cg);
     vertical->setGeometry(6, 22, 16, 72);
-    Memo_xinxi = make<QPlainTextEdit>(Panel_cg, "Memo_xinxi", QRect(24, 22, 209, 72));
+    Memo_xinxi = Zt_typro::placed<QPlainTextEdit>(Panel_cg, "Memo_xinxi", QRect(24, 22, 209, 72));
     Memo_xinxi->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Memo_xinxi->setTabChangesFocus(true);
     connect(Memo_xinxi, &QPlainTextEdit::textChanged, this, [this] {
@@ -208,26 +200,26 @@ void ChequePanel::buildStub()
     });
 
     caption(Panel_cg, "日  期: ", 8, 104);
-    CB_nian = make<QComboBox>(Panel_cg, "CB_nian", QRect(58, 100, 58, 22));
+    CB_nian = Zt_typro::placed<QComboBox>(Panel_cg, "CB_nian", QRect(58, 100, 58, 22));
     CB_nian->setEditable(true);
     caption(Panel_cg, "年", 118, 104);
-    CB_yue = make<QComboBox>(Panel_cg, "CB_yue", QRect(134, 100, 40, 22));
+    CB_yue = Zt_typro::placed<QComboBox>(Panel_cg, "CB_yue", QRect(134, 100, 40, 22));
     CB_yue->setEditable(true);
     for (int m = 1; m <= 12; ++m)
         CB_yue->addItem(QString::number(m));
     caption(Panel_cg, "月", 176, 104);
-    CB_ri = make<QComboBox>(Panel_cg, "CB_ri", QRect(190, 100, 40, 22));
+    CB_ri = Zt_typro::placed<QComboBox>(Panel_cg, "CB_ri", QRect(190, 100, 40, 22));
     CB_ri->setEditable(true);
     for (QComboBox* box : {CB_nian, CB_yue, CB_ri})
         box->setInsertPolicy(QComboBox::NoInsert);
     caption(Panel_cg, "日", 232, 104);
 
     caption(Panel_cg, "收款人:", 8, 134);
-    E_shoukuanren = make<QLineEdit>(Panel_cg, "E_shoukuanren", QRect(58, 130, 175, 22));
+    E_shoukuanren = Zt_typro::placed<QLineEdit>(Panel_cg, "E_shoukuanren", QRect(58, 130, 175, 22));
     caption(Panel_cg, "金  额:", 8, 164);
     PE_jine = textPanel(Panel_cg, "PE_jine", QRect(58, 160, 175, 22));
     caption(Panel_cg, "用  途:", 8, 194);
-    E_yongtu = make<QLineEdit>(Panel_cg, "E_yongtu", QRect(58, 190, 175, 22));
+    E_yongtu = Zt_typro::placed<QLineEdit>(Panel_cg, "E_yongtu", QRect(58, 190, 175, 22));
 
     connect(CB_nian, &QComboBox::editTextChanged, this, [this] { guarded([this] { CB_nianChange(); }); });
     connect(CB_yue, &QComboBox::editTextChanged, this, [this] { guarded([this] { CB_yueChange(); }); });
@@ -237,16 +229,16 @@ void ChequePanel::buildStub()
 void ChequePanel::buildTypeChoice()
 {
     Panel_zplx = new Zt_typro::WorkingPanel(this, kType, QRect(168, 160, 241, 97));
-    GroupBox_zplx = make<QGroupBox>(Panel_zplx, "GroupBox_zplx", QRect(8, 18, 225, 40));
+    GroupBox_zplx = Zt_typro::placed<QGroupBox>(Panel_zplx, "GroupBox_zplx", QRect(8, 18, 225, 40));
     GroupBox_zplx->setTitle(QStringLiteral("支票类型"));
-    RadioButton_zz = make<QRadioButton>(GroupBox_zplx, "RadioButton_zz", QRect(30, 16, 70, 20));
+    RadioButton_zz = Zt_typro::placed<QRadioButton>(GroupBox_zplx, "RadioButton_zz", QRect(30, 16, 70, 20));
     RadioButton_zz->setText(QStringLiteral("转帐"));
     RadioButton_zz->setChecked(true);
-    RadioButton_xj = make<QRadioButton>(GroupBox_zplx, "RadioButton_xj", QRect(130, 16, 70, 20));
+    RadioButton_xj = Zt_typro::placed<QRadioButton>(GroupBox_zplx, "RadioButton_xj", QRect(130, 16, 70, 20));
     RadioButton_xj->setText(QStringLiteral("现金"));
-    Button_qd = make<QPushButton>(Panel_zplx, "Button_qd", QRect(36, 64, 75, 25));
+    Button_qd = Zt_typro::placed<QPushButton>(Panel_zplx, "Button_qd", QRect(36, 64, 75, 25));
     Button_qd->setText(QStringLiteral("确 定"));
-    Button_qx = make<QPushButton>(Panel_zplx, "Button_qx", QRect(130, 64, 75, 25));
+    Button_qx = Zt_typro::placed<QPushButton>(Panel_zplx, "Button_qx", QRect(130, 64, 75, 25));
     Button_qx->setText(QStringLiteral("取 消"));
     connect(Button_qd, &QPushButton::clicked, this, [this] { guarded([this] { Button_qdClick(); }); });
     connect(Button_qx, &QPushButton::clicked, this, [this] { guarded([this] { Button_qxClick(); }); });

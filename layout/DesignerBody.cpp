@@ -1,5 +1,7 @@
 #include "layout/DesignerBody.h"
 
+#include "app/Named.h"
+
 #include "layout/DesignerCanvas.h"
 #include "layout/DesignerPrintOptions.h"
 #include "store/Dm.h"
@@ -29,17 +31,9 @@ constexpr int kSpareColumn = 16;
 constexpr int kRowHeight = 24;
 constexpr int kRowsVisible = 12;
 
-template <typename T>
-T* namedChild(QWidget* parent, const char* name)
-{
-    auto* w = new T(parent);
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
-
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, int x)
 {
-    auto* b = namedChild<QPushButton>(parent, name);
+    auto* b = named<QPushButton>(parent, name);
     b->setText(caption);
     b->setGeometry(x, 394, 85, 25);
     return b;
@@ -105,7 +99,7 @@ DesignerBody BuildDesignerBody(QWidget* designer, const DesignerNames& names, co
 {
     DesignerBody body;
 
-    body.scrollBox = namedChild<QScrollArea>(designer, names.scrollBox);
+    body.scrollBox = named<QScrollArea>(designer, names.scrollBox);
     body.scrollBox->setGeometry(16, 48, 505, 337);
     body.scrollBox->setWidgetResizable(false);
     // The canvas is as high as the viewport: it scrolls sideways only.
@@ -131,7 +125,7 @@ DesignerBody BuildDesignerBody(QWidget* designer, const DesignerNames& names, co
     body.save = button(designer, names.save, QStringLiteral("保存设置"), 331);
     body.sample = button(designer, names.sample, QStringLiteral("打印样张"), 426);
 
-    body.groupBox = namedChild<QGroupBox>(designer, names.groupBox);
+    body.groupBox = named<QGroupBox>(designer, names.groupBox);
     body.groupBox->setTitle(QStringLiteral("打印内容选项"));
     body.groupBox->setGeometry(528, 48, 145, 337);
 
@@ -151,7 +145,7 @@ DesignerBody BuildDesignerBody(QWidget* designer, const DesignerNames& names, co
     body.header->setGeometry(8, 20, kTextColumn + kCheckColumn + kSpareColumn, 20);
 
     body.dataSource = new DesignerPrintOptions(body.groupBox, names.dataSource);
-    body.grid = namedChild<QTableView>(body.groupBox, names.grid);
+    body.grid = named<QTableView>(body.groupBox, names.grid);
     body.grid->setModel(body.dataSource);
     body.grid->horizontalHeader()->hide();
     body.grid->verticalHeader()->hide();

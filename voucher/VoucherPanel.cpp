@@ -3,6 +3,7 @@
 #include "app/Clock.h"
 #include "app/Forms.h"
 #include "app/Guard.h"
+#include "app/Named.h"
 #include "app/Main.h"
 #include "app/Prompt.h"
 #include "cheque/ChequePanel.h"
@@ -32,15 +33,6 @@ namespace
 const Zt_typro::PanelChrome kChrome{"P_pz", "Image_pzedit", "Label38", "BitB_pz_close", "凭证编辑"};
 const Zt_typro::PanelChrome kType{"Panel_pzlx", "Image_palx", nullptr, "BitBtn_pzlx_close", "凭证类型"};
 
-template <typename T>
-T* make(QWidget* parent, const char* name, const QRect& geometry)
-{
-    T* w = new T(parent);
-    w->setObjectName(QString::fromLatin1(name));
-    w->setGeometry(geometry);
-    return w;
-}
-
 QLabel* caption(QWidget* parent, const char* name, const char* text, int x, int y)
 {
     auto* l = new QLabel(QString::fromUtf8(text), parent);
@@ -54,7 +46,7 @@ QLabel* caption(QWidget* parent, const char* name, const char* text, int x, int 
 // A TPanel-like read-only text box.
 QLabel* textPanel(QWidget* parent, const char* name, const QRect& geometry, const QColor& background)
 {
-    auto* p = make<QLabel>(parent, name, geometry);
+    auto* p = Zt_typro::placed<QLabel>(parent, name, geometry);
     p->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     p->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     p->setAutoFillBackground(true);
@@ -67,7 +59,7 @@ QLabel* textPanel(QWidget* parent, const char* name, const QRect& geometry, cons
 
 QComboBox* editableCombo(QWidget* parent, const char* name, const QRect& geometry)
 {
-    auto* box = make<QComboBox>(parent, name, geometry);
+    auto* box = Zt_typro::placed<QComboBox>(parent, name, geometry);
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
     // The box holds exactly what the operator typed: no completion from the list.
@@ -125,7 +117,7 @@ VoucherPanel::VoucherPanel(QWidget* parent)
     buildPayer();
     buildPayee();
 
-    Button_pz_dy = make<QPushButton>(this, "Button_pz_dy", QRect(416, 406, 96, 26));
+    Button_pz_dy = Zt_typro::placed<QPushButton>(this, "Button_pz_dy", QRect(416, 406, 96, 26));
     Button_pz_dy->setText(QStringLiteral("票据打印"));
     connect(Button_pz_dy, &QPushButton::clicked, this, [this] { guarded([this] { Button_pz_dyClick(); }); });
 
@@ -142,7 +134,7 @@ VoucherPanel::VoucherPanel(QWidget* parent)
 
 void VoucherPanel::buildDateAndAmount()
 {
-    GroupBox2 = make<QGroupBox>(this, "GroupBox2", QRect(8, 22, 505, 176));
+    GroupBox2 = Zt_typro::placed<QGroupBox>(this, "GroupBox2", QRect(8, 22, 505, 176));
     GroupBox2->setTitle(QStringLiteral("日期、金额"));
 
     caption(GroupBox2, "Label29", "汇款日期：", 12, 26);
@@ -157,7 +149,7 @@ void VoucherPanel::buildDateAndAmount()
     caption(GroupBox2, nullptr, "日", 284, 26);
 
     caption(GroupBox2, "Label30", "金    额：", 12, 58);
-    Edit_jine = make<QLineEdit>(GroupBox2, "Edit_jine", QRect(84, 54, 150, 22));
+    Edit_jine = Zt_typro::placed<QLineEdit>(GroupBox2, "Edit_jine", QRect(84, 54, 150, 22));
     Zt_typro::AttachAmountKeyRules(Edit_jine);
 
     caption(GroupBox2, "Label31", "大写金额：", 12, 90);
@@ -172,8 +164,8 @@ void VoucherPanel::buildDateAndAmount()
 
     // The digit boxes with their unit headings, right to left from 分.
     const int boxW = 22;
-    Panel_pzdw = make<QFrame>(GroupBox2, "Panel_pzdw", QRect(84, 118, 15 * boxW + 2, 20));
-    P_jine = make<QFrame>(GroupBox2, "P_jine", QRect(84, 138, 15 * boxW + 2, 32));
+    Panel_pzdw = Zt_typro::placed<QFrame>(GroupBox2, "Panel_pzdw", QRect(84, 118, 15 * boxW + 2, 20));
+    P_jine = Zt_typro::placed<QFrame>(GroupBox2, "P_jine", QRect(84, 138, 15 * boxW + 2, 32));
     static_cast<QFrame*>(P_jine)->setFrameStyle(QFrame::Box | QFrame::Plain);
     const char* units[15] = {"分", "角", "元", "十", "百", "千", "万", "十", "百", "千", "亿", "十", "百", "千", "万"};
     for (int k = 0; k < 15; ++k) {
@@ -182,7 +174,7 @@ void VoucherPanel::buildDateAndAmount()
         unit->setAlignment(Qt::AlignCenter);
         unit->setGeometry(x, 1, boxW, 18);
         const QByteArray name = "Panel" + QByteArray::number(k + 1).rightJustified(3, '0');
-        auto* box = make<QLabel>(P_jine, name.constData(), QRect(x, 1, boxW, 30));
+        auto* box = Zt_typro::placed<QLabel>(P_jine, name.constData(), QRect(x, 1, boxW, 30));
         box->setAlignment(Qt::AlignCenter);
         QFont f = box->font();
         f.setPixelSize(16);
@@ -198,7 +190,7 @@ void VoucherPanel::buildDateAndAmount()
 
 void VoucherPanel::buildPayer()
 {
-    GroupBox4 = make<QGroupBox>(this, "GroupBox4", QRect(8, 204, 505, 96));
+    GroupBox4 = Zt_typro::placed<QGroupBox>(this, "GroupBox4", QRect(8, 204, 505, 96));
     GroupBox4->setTitle(QStringLiteral("汇款人"));
     const QColor background(255, 255, 240);
     caption(GroupBox4, nullptr, "单位全称：", 12, 24);
@@ -211,31 +203,31 @@ void VoucherPanel::buildPayer()
 
 void VoucherPanel::buildPayee()
 {
-    GroupBox5 = make<QGroupBox>(this, "GroupBox5", QRect(8, 304, 505, 96));
+    GroupBox5 = Zt_typro::placed<QGroupBox>(this, "GroupBox5", QRect(8, 304, 505, 96));
     GroupBox5->setTitle(QStringLiteral("收款人"));
     caption(GroupBox5, nullptr, "单位全称：", 12, 24);
     ComboBox_skrmc = editableCombo(GroupBox5, "ComboBox_skrmc", QRect(84, 20, 410, 22));
     ComboBox_skrmc->setMaxVisibleItems(16);
     caption(GroupBox5, nullptr, "帐    号：", 12, 48);
-    E_skrzh = make<QLineEdit>(GroupBox5, "E_skrzh", QRect(84, 44, 410, 22));
+    E_skrzh = Zt_typro::placed<QLineEdit>(GroupBox5, "E_skrzh", QRect(84, 44, 410, 22));
     caption(GroupBox5, nullptr, "汇 入 行：", 12, 72);
-    E_skrkhh = make<QLineEdit>(GroupBox5, "E_skrkhh", QRect(84, 68, 410, 22));
+    E_skrkhh = Zt_typro::placed<QLineEdit>(GroupBox5, "E_skrkhh", QRect(84, 68, 410, 22));
     onUserChange(ComboBox_skrmc, this, &VoucherPanel::ComboBox_skrmcChange);
 }
 
 void VoucherPanel::buildTypeChoice()
 {
     Panel_pzlx = new Zt_typro::WorkingPanel(this, kType, QRect(144, 192, 241, 105));
-    GroupBox6 = make<QGroupBox>(Panel_pzlx, "GroupBox6", QRect(8, 20, 225, 44));
+    GroupBox6 = Zt_typro::placed<QGroupBox>(Panel_pzlx, "GroupBox6", QRect(8, 20, 225, 44));
     GroupBox6->setTitle(QStringLiteral("凭证类型"));
-    RadioButton_dhpz = make<QRadioButton>(GroupBox6, "RadioButton_dhpz", QRect(24, 18, 90, 20));
+    RadioButton_dhpz = Zt_typro::placed<QRadioButton>(GroupBox6, "RadioButton_dhpz", QRect(24, 18, 90, 20));
     RadioButton_dhpz->setText(QStringLiteral("电汇凭证"));
     RadioButton_dhpz->setChecked(true);
-    RadioButton_jzd = make<QRadioButton>(GroupBox6, "RadioButton_jzd", QRect(130, 18, 80, 20));
+    RadioButton_jzd = Zt_typro::placed<QRadioButton>(GroupBox6, "RadioButton_jzd", QRect(130, 18, 80, 20));
     RadioButton_jzd->setText(QStringLiteral("进帐单"));
-    Button_pzlx_qd = make<QPushButton>(Panel_pzlx, "Button_pzlx_qd", QRect(36, 72, 75, 25));
+    Button_pzlx_qd = Zt_typro::placed<QPushButton>(Panel_pzlx, "Button_pzlx_qd", QRect(36, 72, 75, 25));
     Button_pzlx_qd->setText(QStringLiteral("确定"));
-    Button_pzlx_qx = make<QPushButton>(Panel_pzlx, "Button_pzlx_qx", QRect(130, 72, 75, 25));
+    Button_pzlx_qx = Zt_typro::placed<QPushButton>(Panel_pzlx, "Button_pzlx_qx", QRect(130, 72, 75, 25));
     Button_pzlx_qx->setText(QStringLiteral("取消"));
     connect(Button_pzlx_qd, &QPushButton::clicked, this, [this] { guarded([this] { Button_pzlx_qdClick(); }); });
     connect(Button_pzlx_qx, &QPushButton::clicked, this, [this] { guarded([this] { Button_pzlx_qxClick(); }); });
