@@ -93,6 +93,7 @@ void vacuumInto(TD_M& dm, const QString& part, bool noWait)
 void backupInto(TD_M& dm, const QString& target, bool noWait)
 {
     dm.ensureConnected();
+    dm.checkFileUnchanged();
     const QString absolute = QFileInfo(target).absoluteFilePath();
     if (sameFile(absolute, dm.databasePath()))
         throw AppError(QStringLiteral("不能把数据库备份到它自己 (%1)，请另选一个文件。").arg(native(absolute)));

@@ -18,6 +18,8 @@
 
 #include <algorithm>
 
+#include <sys/stat.h>
+
 Q_LOGGING_CATEGORY(lcDm, "quillmate.store")
 
 using Zt_typro::AppError;
@@ -28,6 +30,17 @@ const QString kDatabaseFile = QStringLiteral("pjzp.pdp");
 const QString kDriver = QStringLiteral("QSQLITE");
 // A second program working on the same file waits this long for it before reporting.
 const QString kConnectOptions = QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000");
+
+// The device and inode of the file a path names; false when nothing is there.
+bool fileIdentity(const QString& path, quint64* device, quint64* inode)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return false;
+    *device = quint64(st.st_dev);
+    *inode = quint64(st.st_ino);
+    return true;
+}
 
 // What a value is bound as. A text is stored as the text, an empty one as "" rather than NULL,
 // just as a quoted literal would be.
@@ -224,6 +237,7 @@ void DmQuery::run(bool select)
     if (!m_hasStatement)
         throw AppError(QStringLiteral("查询 %1 没有语句。").arg(objectName()));
     close();
+    m_dm->checkFileUnchanged();
     if (select && m_paged) {
         openPaged();
         return;
@@ -483,6 +497,10 @@ void TD_M::ensureConnected()
         throw AppError(QStringLiteral("数据库文件 %1 不是本程序可以读取的数据库 (%2)。该文件没有被改动。")
                            .arg(QDir::toNativeSeparators(path), why));
     }
+    if (!fileIdentity(path, &m_fileDevice, &m_fileInode)) {
+        db.close();
+        throw AppError(QStringLiteral("无法读取数据库文件 %1: 文件已不在原处。").arg(QDir::toNativeSeparators(path)));
+    }
     m_path = path;
     m_connected = true;
     qCDebug(lcDm) << "database opened:" << path;
@@ -566,12 +584,49 @@ void TD_M::closeConnection()
     qCDebug(lcDm) << "database closed";
 }
 
+TD_M::FileState TD_M::fileState() const
+{
+    quint64 device = 0;
+    quint64 inode = 0;
+    if (!fileIdentity(m_path, &device, &inode))
+        return FileState::Missing;
+    return device == m_fileDevice && inode == m_fileInode ? FileState::Same : FileState::Replaced;
+}
+
+QString TD_M::fileChangeText(FileState state) const
+{
+    const QString path = QDir::toNativeSeparators(m_path);
+    if (state == FileState::Missing)
+        return QStringLiteral("数据库文件 %1 已不在原处（被移走、改名或删除）。本次操作没有进行，没有保存任何内容。"
+                              "请把数据库文件放回原处后再试。")
+            .arg(path);
+    return QStringLiteral("数据库文件 %1 在程序运行时被另一个文件替换了。本次操作没有进行，没有保存任何内容；"
+                          "再试一次时将使用现在的文件。")
+        .arg(path);
+}
+
+void TD_M::checkFileUnchanged()
+{
+    if (!m_connected)
+        return;
+    const FileState state = fileState();
+    if (state == FileState::Same)
+        return;
+    const QString text = fileChangeText(state);
+    qCWarning(lcDm) << "database file changed under the connection:" << m_path;
+    // Inside a transaction the rollback lets go of a replaced file (see rollbackTransaction).
+    if (state == FileState::Replaced && !m_inTransaction)
+        closeConnection();
+    throw AppError(text);
+}
+
 void TD_M::beforeWrite()
 {
     // A copy cannot be taken inside a transaction; the transaction's start has taken it.
     if (m_inTransaction)
         return;
     ensureConnected();
+    checkFileUnchanged();
     // The write itself matters more than the day's copy: a copy that fails is tried again at
     // the next write, and the write goes on.
     try {
@@ -593,6 +648,12 @@ void TD_M::beginTransaction()
 void TD_M::commitTransaction()
 {
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    // The last moment to find that the file was moved or replaced while the transaction ran.
+    if (const FileState state = fileState(); state != FileState::Same) {
+        const QString text = fileChangeText(state);
+        rollbackTransaction();
+        throw AppError(text);
+    }
     m_inTransaction = false;
     if (!db.commit()) {
         const QString text = db.lastError().text();
@@ -603,7 +664,11 @@ void TD_M::commitTransaction()
 
 void TD_M::rollbackTransaction()
 {
-    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
-    m_inTransaction = false;
-    db.rollback();
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+        m_inTransaction = false;
+        db.rollback();
+    }
+    if (m_connected && fileState() == FileState::Replaced)
+        closeConnection();
 }

@@ -168,6 +168,15 @@ public:
     /// it again. Used to replace the database file while the program runs. Not inside transaction().
     void closeConnection();
 
+    /// Makes sure the file at the database's path is still the file the connection has open.
+    /// Another program may move the file away or put another file in its place (by renaming)
+    /// while this one runs; the open connection would then go on reading the old file (SQLite
+    /// refuses to write it, as a "readonly database", until the program is restarted).
+    /// Throws AppError saying what happened; a replaced file is let go of (the connection
+    /// closes, the next query opens the file now there), a missing one is not replaced by a new
+    /// empty database. Does nothing before the first connection.
+    void checkFileUnchanged();
+
     /// Called before each write (an execute, a row edit, a transaction): makes the day's
     /// automatic backup of the database when it is due (once a day, at the first write).
     void beforeWrite();
@@ -196,8 +205,13 @@ private:
     void rollbackTransaction();
     void createDatabaseFile(const QString& path);
     void checkDatabaseFile(const QString& path);
+    enum class FileState { Same, Missing, Replaced };
+    FileState fileState() const;
+    QString fileChangeText(FileState state) const;
 
     QString m_connectionName;
+    quint64 m_fileDevice = 0;
+    quint64 m_fileInode = 0;
     QString m_path;
     bool m_connected = false;
     bool m_inTransaction = false;

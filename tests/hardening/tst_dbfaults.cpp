@@ -314,6 +314,75 @@ private slots:
         QVERIFY(!QFileInfo::exists(m_db + QStringLiteral("-journal")));
     }
 
+    // The file moved away or replaced by renaming another file over it while the program has it
+    // open (what a file manager, a sync tool or another program's "restore" does). The open
+    // connection still reaches the old file. The job says what happened, writes into neither file
+    // and keeps the screen; a moved file is not replaced by a new empty database; and the next try
+    // works on the file now at the path, without a restart. A second name (a hard link) keeps the
+    // old file readable here.
+    void fileRenamedWhileRunning_reportedNothingWrittenToEither_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("message");
+        const QString moved = QStringLiteral("已不在原处（被移走、改名或删除）");
+        const QString replaced = QStringLiteral("在程序运行时被另一个文件替换了");
+        QTest::newRow("moved away, then moved back") << "moved" << moved;
+        QTest::newRow("replaced by garbage") << "garbage" << replaced;
+        QTest::newRow("replaced by another database") << "database" << replaced;
+    }
+    void fileRenamedWhileRunning_reportedNothingWrittenToEither()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, message);
+        const QString oldName = m_db + QStringLiteral(".old");
+        const QString newFile = m_db + QStringLiteral(".incoming");
+        if (how == QLatin1String("garbage")) {
+            QFile f(newFile);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray(8192, 'x'));
+        } else if (how == QLatin1String("database")) {
+            QVERIFY(QFile::copy(m_db, newFile));
+        }
+        const QByteArray incoming = readAll(newFile);
+
+        ChequeScreen p; // the screen has read the payee list: the connection is open
+        QCOMPARE(::link(QFile::encodeName(m_db).constData(), QFile::encodeName(oldName).constData()), 0);
+        const QByteArray before = readAll(m_db);
+        if (how == QLatin1String("moved"))
+            QVERIFY(QFile::rename(m_db, m_db + QStringLiteral(".moved")));
+        else
+            QCOMPARE(::rename(QFile::encodeName(newFile).constData(), QFile::encodeName(m_db).constData()), 0);
+
+        p.print();
+        QVERIFY2(p.lastError().contains(message), qPrintable(p.lastError()));
+        QVERIFY2(p.lastError().contains(QDir::toNativeSeparators(m_db)), qPrintable(p.lastError()));
+        QVERIFY(p.keptValues());
+        QCOMPARE(p.prompter.previews, 0);
+        QCOMPARE(readAll(oldName), before);
+        if (how == QLatin1String("moved")) {
+            QVERIFY(!QFileInfo::exists(m_db)); // no new empty database in its place
+            QVERIFY(QFile::rename(m_db + QStringLiteral(".moved"), m_db));
+        } else {
+            QCOMPARE(readAll(m_db), incoming);
+        }
+
+        // The operator presses print again: the file now at the path is the one used.
+        const int errors = p.prompter.ofKind(QStringLiteral("error")).size();
+        p.print();
+        QCOMPARE(readAll(oldName) == before, how != QLatin1String("moved"));
+        if (how == QLatin1String("garbage")) {
+            QVERIFY2(p.lastError().contains(QStringLiteral("不是本程序可以读取的数据库")), qPrintable(p.lastError()));
+            QCOMPARE(readAll(m_db), incoming);
+            QVERIFY(p.keptValues());
+            return;
+        }
+        QCOMPARE(p.prompter.ofKind(QStringLiteral("error")).size(), errors);
+        QCOMPARE(p.prompter.previews, 1);
+        Reader r;
+        QCOMPARE(r.registerRows(kPayee), 2);
+        QCOMPARE(r.payeeCount(kPayee), 1);
+    }
+
     // The program killed (SIGKILL) during a cheque job after the confirmation, then started
     // again: the register row and the payee's count are both there or both absent, and the
     // file is sound.
