@@ -9,6 +9,7 @@
 #include "layout/Report.h"
 #include "layout/ZzzpPrn.h"
 #include "numerals/AmountCheck.h"
+#include "numerals/Dates.h"
 #include "store/Dm.h"
 #include "store/Schema.h"
 
@@ -17,7 +18,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QRegularExpression>
 #include <QSignalBlocker>
 
 namespace Zt_typro
@@ -43,9 +43,7 @@ ChequeData readScreen(const ChequePanel& s, const QString& formCode)
     c.ri = s.CB_ri->currentText();
     c.fjxx = s.Memo_xinxi->toPlainText();
     c.hkfs = formCode == QLatin1String("zz") ? QStringLiteral("转帐") : QStringLiteral("现金");
-    static const QRegularExpression number(QStringLiteral("^[0-9]{1,4}$"));
-    if (number.match(c.nian).hasMatch() && number.match(c.yue).hasMatch() && number.match(c.ri).hasMatch())
-        c.rq = QDate(c.nian.toInt(), c.yue.toInt(), c.ri.toInt());
+    c.rq = DateFromParts(c.nian, c.yue, c.ri);
     return c;
 }
 
@@ -57,7 +55,7 @@ QVariantList registerValues(const ChequeData& c)
 // Everything the register and the payee list cannot hold, found before anything is written.
 void refuseWhatCannotBeStored(const ChequeData& c)
 {
-    if (!c.rq.isValid() || c.rq.year() < 1000)
+    if (!c.rq.isValid())
         throw AppError(QStringLiteral("出票日期 \"%1-%2-%3\" 不是有效的日期，支票没有保存。请在存根上改正年、月、日。")
                            .arg(c.nian, c.yue, c.ri));
     const Statement& z1 = CatalogueStatement(Stmt::Z1);

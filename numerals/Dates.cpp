@@ -107,6 +107,18 @@ int DaysInMonth(const QString& yearText, const QString& monthText)
     return leap ? 29 : 28;
 }
 
+QDate DateFromParts(const QString& yearText, const QString& monthText, const QString& dayText)
+{
+    for (const QString* part : {&yearText, &monthText, &dayText}) {
+        if (part->size() > 4 || !isAllDigits(*part))
+            return {};
+    }
+    const int year = yearText.toInt();
+    if (year < 1000)
+        return {};
+    return QDate(year, monthText.toInt(), dayText.toInt());
+}
+
 QString YearToCapitals(const QString& yearText)
 {
     if (!isAllDigits(yearText))

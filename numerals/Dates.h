@@ -1,8 +1,7 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
-
-class QDate;
 
 namespace Zt_typro
 {
@@ -36,6 +35,11 @@ QString DatePartDay(const QString& dateText);
 /// twelve months (13, empty, a letter) gets the February length; "03" counts as March.
 /// Throws AppError naming the text when the year part is empty or not all digits.
 int DaysInMonth(const QString& yearText, const QString& monthText);
+
+/// The date the year, month and day texts of a screen name: each 1 to 4 plain digits (leading
+/// zeros allowed), a year from 1000, and a day that the month has. Anything else, such as
+/// "2005-2-30", "05-12-25" or a year with a letter in it, gives an invalid QDate. Never throws.
+QDate DateFromParts(const QString& yearText, const QString& monthText, const QString& dayText);
 
 /// The year in capitals, digit by digit with no units: "2005" gives "贰零零伍", "2010" "贰零壹零".
 /// Throws AppError naming the text when it is empty or holds anything but digits.

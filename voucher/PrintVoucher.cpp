@@ -6,6 +6,7 @@
 #include "app/Prompt.h"
 #include "layout/DhpzPrn.h"
 #include "numerals/AmountCheck.h"
+#include "numerals/Dates.h"
 #include "layout/LayoutRoutines.h"
 #include "layout/Report.h"
 #include "store/Dm.h"
@@ -97,6 +98,13 @@ void PrintVoucher(const QString& formCode)
         ~CloseAtEnd() { closeQueries(); }
     } closeAtEnd;
 
+    // A bank refuses a voucher dated on no real day: it is not printed on the form.
+    const QString year = screen.ComboBox_nian->currentText();
+    const QString month = screen.ComboBox_yue->currentText();
+    const QString day = screen.ComboBox_ri->currentText();
+    if (!DateFromParts(year, month, day).isValid())
+        throw AppError(QStringLiteral("汇款日期 \"%1-%2-%3\" 不是有效的日期，凭证没有打印。请改正年、月、日。")
+                           .arg(year, month, day));
     const PayeeData payee = readPayee(screen);
     refuseWhatCannotBeStored(payee);
     // A bank refuses a voucher whose capitals and figures disagree: read both back first.

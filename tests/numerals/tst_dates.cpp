@@ -36,6 +36,8 @@ private slots:
     void daysInMonthAgreesWithTheCalendar();
     void daysInMonthRejectsBadYear_data();
     void daysInMonthRejectsBadYear();
+    void dateFromParts_data();
+    void dateFromParts();
     void yearToCapitals_data();
     void yearToCapitals();
     void monthAndDayCapitals_data();
@@ -144,6 +146,37 @@ void TestDates::daysInMonthRejectsBadYear()
     QFETCH(QString, year);
     QFETCH(QString, message);
     QCOMPARE(errorOf([&] { DaysInMonth(year, QStringLiteral("2")); }), message);
+}
+
+void TestDates::dateFromParts_data()
+{
+    QTest::addColumn<QString>("year");
+    QTest::addColumn<QString>("month");
+    QTest::addColumn<QString>("day");
+    QTest::addColumn<QDate>("expected"); // invalid: no real date
+    QTest::newRow("plain") << "2005" << "12" << "25" << QDate(2005, 12, 25);
+    QTest::newRow("leading zeros") << "2005" << "03" << "07" << QDate(2005, 3, 7);
+    QTest::newRow("leap day") << "2004" << "2" << "29" << QDate(2004, 2, 29);
+    QTest::newRow("no leap day in 1900") << "1900" << "2" << "29" << QDate();
+    QTest::newRow("30 February") << "2005" << "2" << "30" << QDate();
+    QTest::newRow("month 13") << "2005" << "13" << "1" << QDate();
+    QTest::newRow("day 0") << "2005" << "1" << "0" << QDate();
+    QTest::newRow("two-digit year") << "05" << "12" << "25" << QDate();
+    QTest::newRow("five-digit year") << "20050" << "12" << "25" << QDate();
+    QTest::newRow("empty day") << "2005" << "12" << "" << QDate();
+    QTest::newRow("blank in month") << "2005" << " 1" << "25" << QDate();
+    QTest::newRow("sign") << "2005" << "+1" << "25" << QDate();
+    QTest::newRow("full-width digits") << "２００５" << "1" << "25" << QDate();
+    QTest::newRow("letters") << "2OO5" << "1" << "25" << QDate();
+}
+
+void TestDates::dateFromParts()
+{
+    QFETCH(QString, year);
+    QFETCH(QString, month);
+    QFETCH(QString, day);
+    QFETCH(QDate, expected);
+    QCOMPARE(DateFromParts(year, month, day), expected);
 }
 
 void TestDates::yearToCapitals_data()

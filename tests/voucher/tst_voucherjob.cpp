@@ -114,6 +114,31 @@ private slots:
         QCOMPARE(f.screen->Edit_jine->text(), QStringLiteral("1234.50"));
     }
 
+    // A date the calendar does not have would spoil the bank's form: refused before the
+    // confirmation, nothing recorded, the screen kept as typed.
+    void noRealDate_refusedBeforeConfirmation()
+    {
+        VoucherFixture f;
+        fillVoucher(f, QStringLiteral("某某贸易有限公司"), QStringLiteral("6217"), QStringLiteral("建设银行"));
+        f.screen->ComboBox_yue->setEditText(QStringLiteral("2"));
+        f.screen->ComboBox_ri->setEditText(QStringLiteral("30"));
+        f.printAs(QStringLiteral("dhpz"), true);
+        QCOMPARE(f.prompter.ofKind(QStringLiteral("confirm")).size(), 0);
+        QCOMPARE(f.prompter.last().kind, QStringLiteral("error"));
+        QCOMPARE(f.prompter.last().text,
+                 QStringLiteral("汇款日期 \"2024-2-30\" 不是有效的日期，凭证没有打印。请改正年、月、日。"));
+        QCOMPARE(f.prompter.previews, 0);
+        QCOMPARE(f.payees(), QStringList());
+        QCOMPARE(f.screen->ComboBox_ri->currentText(), QStringLiteral("30"));
+        QCOMPARE(f.screen->Edit_jine->text(), QStringLiteral("1234.50"));
+
+        // Corrected, the same voucher goes through.
+        f.screen->ComboBox_ri->setEditText(QStringLiteral("29"));
+        f.printAs(QStringLiteral("dhpz"), true);
+        QCOMPARE(f.prompter.previews, 1);
+        QCOMPARE(f.payees(), QStringList{QStringLiteral("某某贸易有限公司|6217|建设银行|0")});
+    }
+
     void answeringNo_recordsPrintsAndClearsNothing()
     {
         VoucherFixture f;
