@@ -18,6 +18,7 @@ constexpr qint64 kMaxRounds = 10'000'000;
 constexpr qsizetype kMaxSaltBytes = 1024;
 constexpr qsizetype kMinHashBytes = 16;
 constexpr qsizetype kMaxHashBytes = 64;
+int g_newPasswordRounds = kPasswordRounds;
 constexpr auto kBase64 = QByteArray::Base64Encoding | QByteArray::AbortOnBase64DecodingErrors;
 
 struct ParsedHash
@@ -65,6 +66,16 @@ bool constantTimeEqual(const QByteArray& a, const QByteArray& b)
     return diff == 0;
 }
 } // namespace
+
+int NewPasswordRounds()
+{
+    return g_newPasswordRounds;
+}
+
+void SetNewPasswordRounds(int rounds)
+{
+    g_newPasswordRounds = rounds > 0 ? rounds : kPasswordRounds;
+}
 
 QByteArray Pbkdf2HmacSha256(const QByteArray& password, const QByteArray& salt, int rounds, int length)
 {

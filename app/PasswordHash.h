@@ -9,6 +9,12 @@ namespace Zt_typro
 /// Rounds of PBKDF2 used for a new password.
 inline constexpr int kPasswordRounds = 310000;
 
+/// Rounds for a password the password panel stores: kPasswordRounds, unless a test has asked
+/// for fewer with SetNewPasswordRounds (a check always uses the rounds written in the hash).
+int NewPasswordRounds();
+/// Sets the rounds NewPasswordRounds gives; 0 or less sets kPasswordRounds again.
+void SetNewPasswordRounds(int rounds);
+
 /// PBKDF2 with HMAC-SHA256: a key of length bytes derived from password and salt in rounds
 /// iterations. rounds and length must be positive.
 QByteArray Pbkdf2HmacSha256(const QByteArray& password, const QByteArray& salt, int rounds, int length);

@@ -79,7 +79,7 @@ void PasswordPanel::Button_pass_qdClick()
         tell(this, "两次输入的新密码不一致!");
         return;
     }
-    Zt_typro::WritePassword(Zt_typro::PasswordHash(fresh));
+    Zt_typro::WritePassword(Zt_typro::PasswordHash(fresh, Zt_typro::NewPasswordRounds()));
     tell(this, "密码修改成功!");
     hide();
 }

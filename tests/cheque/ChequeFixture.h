@@ -4,6 +4,7 @@
 #include "app/Forms.h"
 #include "app/Main.h"
 #include "cheque/ChequePanel.h"
+#include "store/Dm.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestEnv.h"
 

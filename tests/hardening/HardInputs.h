@@ -4,7 +4,10 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QList>
+#include <QPlainTextEdit>
 #include <QString>
 #include <QTest>
 #include <QWidget>
@@ -53,6 +56,46 @@ inline void PasteText(QWidget* field, const QString& text)
 {
     QApplication::clipboard()->setText(text);
     QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+}
+
+/// A text of n characters, Chinese and Latin mixed, so that a limit counted in bytes would show.
+inline QString TextOfLength(int n)
+{
+    const QString pattern = QStringLiteral("长a名b称");
+    QString s;
+    while (s.size() < n)
+        s += pattern.at(s.size() % pattern.size());
+    return s;
+}
+
+/// The text a line edit, an editable combo box or a memo holds.
+inline QString WidgetText(QWidget* w)
+{
+    if (auto* e = qobject_cast<QLineEdit*>(w))
+        return e->text();
+    if (auto* c = qobject_cast<QComboBox*>(w))
+        return c->currentText();
+    if (auto* m = qobject_cast<QPlainTextEdit*>(w))
+        return m->toPlainText();
+    return {};
+}
+
+inline void ClearWidget(QWidget* w)
+{
+    if (auto* e = qobject_cast<QLineEdit*>(w))
+        e->clear();
+    else if (auto* c = qobject_cast<QComboBox*>(w))
+        c->setEditText(QString());
+    else if (auto* m = qobject_cast<QPlainTextEdit*>(w))
+        m->clear();
+}
+
+/// Where the keys for a field go: the line edit of an editable combo box, else the field.
+inline QWidget* TypingTarget(QWidget* w)
+{
+    if (auto* c = qobject_cast<QComboBox*>(w))
+        return c->lineEdit();
+    return w;
 }
 
 inline void PutText(QWidget* field, const HardInput& input)

@@ -24,44 +24,6 @@ namespace
 
 const QString kRequired = QStringLiteral("票号、收款人、金额、用途不能为空!");
 
-// A text of n characters, Chinese and Latin mixed, so that a limit counted in bytes would show.
-QString textOfLength(int n)
-{
-    const QString pattern = QStringLiteral("长a名b称");
-    QString s;
-    while (s.size() < n)
-        s += pattern.at(s.size() % pattern.size());
-    return s;
-}
-
-QString widgetText(QWidget* w)
-{
-    if (auto* e = qobject_cast<QLineEdit*>(w))
-        return e->text();
-    if (auto* c = qobject_cast<QComboBox*>(w))
-        return c->currentText();
-    if (auto* m = qobject_cast<QPlainTextEdit*>(w))
-        return m->toPlainText();
-    return {};
-}
-
-void clearWidget(QWidget* w)
-{
-    if (auto* e = qobject_cast<QLineEdit*>(w))
-        e->clear();
-    else if (auto* c = qobject_cast<QComboBox*>(w))
-        c->setEditText(QString());
-    else if (auto* m = qobject_cast<QPlainTextEdit*>(w))
-        m->clear();
-}
-
-QWidget* typingTarget(QWidget* w)
-{
-    if (auto* c = qobject_cast<QComboBox*>(w))
-        return c->lineEdit();
-    return w;
-}
-
 // A field of the cheque screen: its register column, the length the column or the field keeps,
 // and what the refusal of a longer text says ("" when the field itself stops at its length).
 struct ChequeField
@@ -126,7 +88,7 @@ private slots:
             const bool digitsOnly = QByteArray(f.name).startsWith("CB_") && QByteArray(f.name) != "CB_skr";
             const QString longText = QByteArray(f.name) == "Edit_je" ? QStringLiteral("1234567890123.456")
                                      : digitsOnly                     ? QString(f.limit + 1, u'1')
-                                                                      : textOfLength(f.limit + 1);
+                                                                      : TextOfLength(f.limit + 1);
             for (const HardInput& in : HardInputs(longText))
                 QTest::addRow("%s: %s", f.name, in.name) << QString::fromLatin1(f.name) << in.text << in.paste;
         }
@@ -145,12 +107,12 @@ private slots:
                QStringLiteral("货款"));
         QWidget* w = f.screen->findChild<QWidget*>(field);
         QVERIFY2(w, qPrintable(field));
-        clearWidget(w);
-        PutText(typingTarget(w), HardInput{"", input, paste});
+        ClearWidget(w);
+        PutText(TypingTarget(w), HardInput{"", input, paste});
         // Leave the field, as the operator does before printing.
         (w == f.screen->E_ph ? static_cast<QWidget*>(f.screen->Edit_yt) : f.screen->E_ph)->setFocus();
         QCoreApplication::processEvents();
-        const QString held = widgetText(w);
+        const QString held = WidgetText(w);
 
         // What the field holds is what was typed: only a field with a length of its own stops at it,
         // and the amount field keeps to its key rules (digits and one point).
@@ -195,7 +157,7 @@ private slots:
             QCOMPARE(rows, 0);
             QCOMPARE(f.count(QStringLiteral("select count(*) from skr")), payeesBefore);
             QCOMPARE(f.prompter.previews, 0);
-            QCOMPARE(widgetText(w), held); // the screen keeps what the operator typed
+            QCOMPARE(WidgetText(w), held); // the screen keeps what the operator typed
             return;
         }
 
@@ -242,7 +204,7 @@ private slots:
         QTest::addColumn<QString>("input");
         QTest::addColumn<bool>("paste");
         for (const char* name : {"Edit_dwqc", "Edit_yhzh", "Edit_khh"}) {
-            for (const HardInput& in : HardInputs(textOfLength(300)))
+            for (const HardInput& in : HardInputs(TextOfLength(300)))
                 QTest::addRow("%s: %s", name, in.name) << QString::fromLatin1(name) << in.text << in.paste;
         }
     }

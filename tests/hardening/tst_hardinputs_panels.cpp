@@ -1,0 +1,367 @@
+// Hard inputs typed into every text field of the voucher screen, the register search, the password
+// panel and the login: quotes, a backslash, % and _, a text longer than the field's column,
+// control characters, characters outside the Basic Multilingual Plane, a GBK-only character, an
+// empty text and blanks only. The voucher prints exactly what its fields hold and keeps a new
+// payee without surrounding blanks, or refuses with a message before anything is stored; a search
+// lists exactly the rows that hold the text (% and _ are no wildcards, a quote is a character);
+// a password is whatever was typed, so that the same keys open the program again.
+#include "app/Forms.h"
+#include "app/Login.h"
+#include "app/Main.h"
+#include "app/PasswordHash.h"
+#include "app/PasswordPanel.h"
+#include "layout/DhpzPrn.h"
+#include "layout/Report.h"
+#include "numerals/Amount.h"
+#include "store/Schema.h"
+#include "store/Settings.h"
+#include "tests/hardening/HardInputs.h"
+#include "tests/register/RegisterFixture.h"
+#include "tests/voucher/VoucherFixture.h"
+
+#include <QScopeGuard>
+#include <QSqlError>
+
+#include <memory>
+
+using namespace Zt_typro;
+
+namespace
+{
+
+// A field of the voucher screen: the length its payee-list column keeps (0: not stored), the
+// refusal of a longer text, and the print label that shows it.
+struct VoucherField
+{
+    const char* name;
+    int limit;
+    QString overLimitMessage;
+    const char* label;
+};
+
+const QList<VoucherField>& voucherFields()
+{
+    static const QList<VoucherField> fields = {
+        {"ComboBox_skrmc", 50, QStringLiteral("收款人名称最多只能有50个字符（现有51个），未保存。"), "QRL_skrmc"},
+        {"E_skrzh", 50, QStringLiteral("收款人帐号最多只能有50个字符（现有51个），未保存。"), "QRL_skrzh"},
+        {"E_skrkhh", 50, QStringLiteral("收款人开户行最多只能有50个字符（现有51个），未保存。"), "QRL_skrkhh"},
+        {"Edit_jine", 0, QString(), "QRL_dx"},
+        {"ComboBox_nian", 0, QString(), "QRL_nian"},
+        {"ComboBox_yue", 0, QString(), "QRL_yue"},
+        {"ComboBox_ri", 0, QString(), "QRL_ri"},
+    };
+    return fields;
+}
+
+QString noGlyphMessage(const char* label)
+{
+    return QStringLiteral("字体“宋体”中没有“𠀀”的字形（%1），打印出来会是方框。请安装中文字体（如 Noto Serif CJK SC）后再打印。")
+        .arg(QLatin1String(label));
+}
+
+QStringList printedDigits()
+{
+    const TFrm_pz_print& p = *Frm_pz_print;
+    const ReportLabel* digits[15] = {p.QRL_fen, p.QRL_jiao, p.QRL_yuan, p.QRL_shi,   p.QRL_bai,
+                                     p.QRL_qian, p.QRL_wan, p.QRL_rs,  p.QRL_rb,    p.QRL_rq,
+                                     p.QRL_yi,  p.QRL_shiyi, p.QRL_baiyi, p.QRL_qianyi, p.QRL_wanyi};
+    QStringList texts;
+    for (const ReportLabel* l : digits)
+        texts << l->caption();
+    return texts;
+}
+
+// The register rows a search is tried against: every hard input, and for each the texts that a
+// wildcard, a lost quote or a changed case or blank would wrongly match. Each row is told apart
+// by its purpose, "行<n>".
+struct RegisterRow
+{
+    QString ph;
+    QString skr;
+    QString yt;
+};
+
+QList<RegisterRow> registerRows()
+{
+    QStringList texts;
+    for (const HardInput& in : HardInputs(TextOfLength(21)) + HardInputs(TextOfLength(129))) {
+        const QString t = in.text;
+        QString wild = t;
+        wild.replace(u'%', QStringLiteral("xx")).replace(u'_', u'y');
+        const QStringList near = {t,
+                                  wild,
+                                  t + QStringLiteral("x"),
+                                  QStringLiteral("x") + t,
+                                  t.toUpper(),
+                                  QStringLiteral(" ") + t + QStringLiteral(" "),
+                                  QString(t).remove(QLatin1Char('\''))};
+        for (const QString& v : near) {
+            if (!texts.contains(v))
+                texts << v;
+        }
+    }
+    QList<RegisterRow> rows;
+    for (const QString& v : texts) {
+        RegisterRow r{v, v, QStringLiteral("行%1").arg(rows.size() + 1)};
+        if (!CheckColumnValue(QStringLiteral("zp.ph"), r.ph).isEmpty())
+            r.ph = QStringLiteral("-");
+        if (!CheckColumnValue(QStringLiteral("zp.skr"), r.skr).isEmpty())
+            r.skr = QStringLiteral("-");
+        rows << r;
+    }
+    return rows;
+}
+
+const QString kOtherPassword = QStringLiteral("另一个 Pass1");
+
+} // namespace
+
+class TestHardInputsPanels : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void voucherField_printsExactlyOrRefuses_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<bool>("paste");
+        for (const VoucherField& f : voucherFields()) {
+            const QByteArray name(f.name);
+            // Longer than the field takes: the column, the amount's 12 digits and 2 decimals, the
+            // four digits of a year, the two of a month or day.
+            QString longText = TextOfLength(f.limit + 1);
+            if (name == "Edit_jine")
+                longText = QStringLiteral("1234567890123.456");
+            else if (name == "ComboBox_nian")
+                longText = QStringLiteral("20245");
+            else if (name == "ComboBox_yue" || name == "ComboBox_ri")
+                longText = QStringLiteral("111");
+            for (const HardInput& in : HardInputs(longText))
+                QTest::addRow("%s: %s", f.name, in.name) << QString::fromLatin1(f.name) << in.text << in.paste;
+        }
+    }
+
+    void voucherField_printsExactlyOrRefuses()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, input);
+        QFETCH(bool, paste);
+        const VoucherField def = *std::find_if(voucherFields().begin(), voucherFields().end(),
+                                               [&](const VoucherField& f) { return field == QLatin1String(f.name); });
+
+        VoucherFixture f; // today is 2024-5-7
+        f.openFromMenu();
+        f.typeAmount(QStringLiteral("1234.5"));
+        f.typePayee(QStringLiteral("某某贸易有限公司"));
+        f.screen->E_skrzh->setText(QStringLiteral("6217 0002"));
+        f.screen->E_skrkhh->setText(QStringLiteral("建设银行"));
+        QWidget* w = f.screen->findChild<QWidget*>(field);
+        QVERIFY2(w, qPrintable(field));
+        ClearWidget(w);
+        PutText(TypingTarget(w), HardInput{"", input, paste});
+        // Leave the field, as the operator does before printing.
+        (w == f.screen->E_skrzh ? f.screen->E_skrkhh : f.screen->E_skrzh)->setFocus();
+        QCoreApplication::processEvents();
+        const QString held = WidgetText(w);
+        if (field == QLatin1String("Edit_jine"))
+            QVERIFY2(IsAmountText(held), qPrintable(held)); // the key rules keep digits and one point
+        else
+            QCOMPARE(held, input);
+        QVERIFY2(f.prompter.questions.isEmpty(), qPrintable(f.prompter.last().text)); // typing asks nothing
+
+        const QString amount = f.screen->Edit_jine->text();
+        const QString name = f.screen->ComboBox_skrmc->currentText();
+        const QString account = f.screen->E_skrzh->text();
+        const QString bank = f.screen->E_skrkhh->text();
+        const QStringList date = {f.screen->ComboBox_nian->currentText(), f.screen->ComboBox_yue->currentText(),
+                                  f.screen->ComboBox_ri->currentText()};
+
+        f.screen->RadioButton_dhpz->setChecked(true);
+        f.prompter.confirmAnswers.enqueue(true);
+        f.screen->Button_pz_dy->click();
+        if (f.screen->Panel_pzlx->isVisible())
+            f.screen->Button_pzlx_qd->click();
+        QList<ScriptedPrompter::Question> messages = f.prompter.ofKind(QStringLiteral("inform"));
+        messages += f.prompter.ofKind(QStringLiteral("error"));
+
+        QString refusal;
+        if (field == QLatin1String("Edit_jine") && held.isEmpty())
+            refusal = QStringLiteral("金额不能为空!");
+        else if (field.startsWith(QLatin1String("ComboBox_")) && field != QLatin1String("ComboBox_skrmc"))
+            // None of the hard inputs makes a day of the calendar.
+            refusal = QStringLiteral("汇款日期 \"%1\" 不是有效的日期，凭证没有打印。请改正年、月、日。").arg(date.join(u'-'));
+        else if (def.limit > 0 && held.trimmed().size() > def.limit)
+            refusal = def.overLimitMessage;
+        else if (held.contains(QStringLiteral("𠀀")))
+            refusal = noGlyphMessage(def.label); // no installed Chinese face has it
+
+        if (!refusal.isEmpty()) {
+            QVERIFY2(!messages.isEmpty(), "refused without a message");
+            QCOMPARE(messages.last().text, refusal);
+            QCOMPARE(messages.size(), 1);
+            QCOMPARE(f.prompter.ofKind(QStringLiteral("confirm")).size(), 0);
+            QCOMPARE(f.prompter.previews, 0);
+            QCOMPARE(f.payees(), QStringList());
+            QCOMPARE(WidgetText(w), held); // the screen keeps what the operator typed
+            QCOMPARE(f.screen->Edit_jine->text(), amount);
+            return;
+        }
+
+        QVERIFY2(messages.isEmpty(), qPrintable(messages.isEmpty() ? QString() : messages.first().text));
+        QCOMPARE(f.prompter.previews, 1);
+        // A new payee is kept without surrounding blanks; nothing else is changed.
+        const QString payeeRow =
+            QStringList{name.trimmed(), account.trimmed(), bank.trimmed(), QStringLiteral("0")}.join(u'|');
+        QCOMPARE(f.payees(), QStringList{payeeRow});
+        // The form prints the fields as they stood.
+        const TFrm_pz_print& p = *Frm_pz_print;
+        QCOMPARE(p.QRL_skrmc->caption(), name);
+        QCOMPARE(p.QRL_skrzh->caption(), account);
+        QCOMPARE(p.QRL_skrkhh->caption(), bank);
+        QCOMPARE((QStringList{p.QRL_nian->caption(), p.QRL_yue->caption(), p.QRL_ri->caption()}), date);
+        QCOMPARE(p.QRL_dx->caption(), AmountToCapitals(amount));
+        QStringList boxes = DigitBoxTexts(AmountDigitString(amount));
+        QCOMPARE(printedDigits(), boxes);
+    }
+
+    void registerSearch_listsExactlyTheRowsHoldingTheText_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<bool>("paste");
+        for (const HardInput& in : HardInputs(TextOfLength(21)))
+            QTest::addRow("Edit_ph: %s", in.name) << QStringLiteral("Edit_ph") << in.text << in.paste;
+        for (const HardInput& in : HardInputs(TextOfLength(129)))
+            QTest::addRow("ComboBox_skr: %s", in.name) << QStringLiteral("ComboBox_skr") << in.text << in.paste;
+    }
+
+    void registerSearch_listsExactlyTheRowsHoldingTheText()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, input);
+        QFETCH(bool, paste);
+        RegisterFixture f;
+        const QList<RegisterRow> rows = registerRows();
+        {
+            D_M->ensureConnected();
+            QSqlDatabase db = QSqlDatabase::database(D_M->connectionName());
+            QVERIFY(db.transaction());
+            QSqlQuery q(db);
+            QVERIFY(q.prepare(QStringLiteral("insert into zp (ph, skr, je, yt, nian, yue, ri, fjxx, rq, hkfs) "
+                                             "values (?, ?, '1.00', ?, '2005', '12', '25', '', '2005-12-25', '转帐')")));
+            const auto text = [](const QString& t) { return t.isNull() ? QStringLiteral("") : t; }; // not NULL
+            for (const RegisterRow& r : rows) {
+                q.addBindValue(text(r.ph));
+                q.addBindValue(text(r.skr));
+                q.addBindValue(r.yt);
+                QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+            }
+            QVERIFY(db.commit());
+        }
+        f.openSearch();
+        const bool byNumber = field == QLatin1String("Edit_ph");
+        f.panel->PageControl_cxfs->setCurrentIndex(byNumber ? 0 : 2);
+        QWidget* w = byNumber ? static_cast<QWidget*>(f.panel->Edit_ph) : f.panel->ComboBox_skr;
+        ClearWidget(w);
+        PutText(TypingTarget(w), HardInput{"", input, paste});
+        QCOMPARE(WidgetText(w), input);
+        f.panel->Button_zpcx->click();
+
+        QVERIFY2(f.cheque.prompter.questions.isEmpty(), qPrintable(f.cheque.prompter.last().text));
+        QVERIFY(f.result->isVisible());
+        // The number is searched without its surrounding blanks, the payee exactly as typed.
+        const QString key = byNumber ? TrimText(input) : input;
+        QStringList expected;
+        QStringList keys;
+        for (const RegisterRow& r : rows) {
+            if ((byNumber ? r.ph : r.skr) == key) {
+                expected << r.yt;
+                keys << key;
+            }
+        }
+        QCOMPARE(f.column(4), expected);
+        QCOMPARE(f.column(byNumber ? 0 : 2), keys); // shown exactly as stored
+    }
+
+    void passwordFields_theSameKeysOpenTheProgram_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<bool>("paste");
+        for (const char* name : {"Edit_old_pass", "Edit_newpass", "Edit_newpass_too", "Edit_pass"}) {
+            for (const HardInput& in : HardInputs(TextOfLength(300)))
+                QTest::addRow("%s: %s", name, in.name) << QString::fromLatin1(name) << in.text << in.paste;
+        }
+    }
+
+    // Edit_old_pass: the stored password is the input; Edit_newpass and Edit_newpass_too: the new
+    // password is the input (typed into one, the same text in the other); Edit_pass: the login
+    // with the input as the stored password. Surrounding blanks do not count, everywhere alike.
+    void passwordFields_theSameKeysOpenTheProgram()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, input);
+        QFETCH(bool, paste);
+        SettingsSandbox sandbox;
+        QVERIFY(sandbox.valid());
+        // Fewer rounds than a real password gets: the hash is the same function, only quicker.
+        SetNewPasswordRounds(1000);
+        const auto restoreRounds = qScopeGuard([] { SetNewPasswordRounds(0); });
+        ScriptedPrompter prompter;
+        FormsFixture forms;
+        PasswordPanel* panel = Frm_main->Panel_pass;
+
+        const auto logsIn = [&](const QString& typed, bool pasted) {
+            Frm_main->hide();
+            prompter.questions.clear();
+            Frm_login->Edit_pass->clear();
+            PutText(Frm_login->Edit_pass, HardInput{"", typed, pasted});
+            if (Frm_login->Edit_pass->text() != typed)
+                qWarning("the login field holds another text");
+            Frm_login->Button_yes->click();
+            const bool in = Frm_main->isVisible();
+            if (in != prompter.questions.isEmpty())
+                qWarning("login and message disagree");
+            return in && prompter.questions.isEmpty() && Frm_login->Edit_pass->text() == typed;
+        };
+
+        if (field == QLatin1String("Edit_pass")) {
+            WritePassword(PasswordHash(TrimText(input), 1000));
+            QVERIFY(logsIn(input, paste));
+            QVERIFY(!logsIn(input + QStringLiteral("1"), false));
+            QCOMPARE(prompter.last().text, QStringLiteral("密码错误!"));
+            return;
+        }
+
+        const bool old = field == QLatin1String("Edit_old_pass");
+        WritePassword(PasswordHash(old ? TrimText(input) : kOtherPassword, 1000));
+        const QString storedBefore = ReadPassword();
+        Frm_main->show();
+        Frm_main->findChild<QAction*>(QStringLiteral("pass_set"))->trigger();
+        QVERIFY(panel->isVisible());
+        auto* edit = panel->findChild<QLineEdit*>(field);
+        QVERIFY(edit);
+        if (old) {
+            panel->Edit_newpass->setText(QStringLiteral("新密码"));
+            panel->Edit_newpass_too->setText(QStringLiteral("新密码"));
+        } else {
+            panel->Edit_old_pass->setText(kOtherPassword);
+            (edit == panel->Edit_newpass ? panel->Edit_newpass_too : panel->Edit_newpass)->setText(input);
+        }
+        PutText(edit, HardInput{"", input, paste});
+        QCOMPARE(edit->text(), input);
+        panel->Button_pass_qd->click();
+
+        QCOMPARE(prompter.last().text, QStringLiteral("密码修改成功!"));
+        QVERIFY(!panel->isVisible());
+        QVERIFY(ReadPassword() != storedBefore);
+        QVERIFY(ReadPassword().startsWith(QStringLiteral("pbkdf2-sha256$1000$")));
+        const QString fresh = old ? QStringLiteral("新密码") : input;
+        QVERIFY(logsIn(fresh, paste && !old));
+        QVERIFY(!logsIn(old ? input : kOtherPassword, false));
+    }
+};
+
+QTEST_MAIN(TestHardInputsPanels)
+#include "tst_hardinputs_panels.moc"
