@@ -1,15 +1,18 @@
 // Hard inputs typed into every text field of the voucher screen, the register search, the password
-// panel and the login: quotes, a backslash, % and _, a text longer than the field's column,
+// panel, the login and the printer calibration: quotes, a backslash, % and _, a text longer than the field's column,
 // control characters, characters outside the Basic Multilingual Plane, a GBK-only character, an
 // empty text and blanks only. The voucher prints exactly what its fields hold and keeps a new
 // payee without surrounding blanks, or refuses with a message before anything is stored; a search
 // lists exactly the rows that hold the text (% and _ are no wildcards, a quote is a character);
-// a password is whatever was typed, so that the same keys open the program again.
+// a password is whatever was typed, so that the same keys open the program again; a calibration
+// value that is no number is refused and the stored calibration stays.
 #include "app/Forms.h"
 #include "app/Login.h"
 #include "app/Main.h"
 #include "app/PasswordHash.h"
 #include "app/PasswordPanel.h"
+#include "layout/Calibration.h"
+#include "layout/CalibrationPanel.h"
 #include "layout/DhpzPrn.h"
 #include "layout/Report.h"
 #include "numerals/Amount.h"
@@ -360,6 +363,90 @@ private slots:
         const QString fresh = old ? QStringLiteral("新密码") : input;
         QVERIFY(logsIn(fresh, paste && !old));
         QVERIFY(!logsIn(old ? input : kOtherPassword, false));
+    }
+
+    void calibrationField_refusedNothingStored_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<bool>("paste");
+        for (const char* name : {"Edit_pyx", "Edit_pyy", "Edit_blx", "Edit_bly", "Edit_cl1x", "Edit_cl1y",
+                                 "Edit_cl2x", "Edit_cl2y"}) {
+            for (const HardInput& in : HardInputs(QStringLiteral("12345678901")))
+                QTest::addRow("%s: %s", name, in.name) << QString::fromLatin1(name) << in.text << in.paste;
+        }
+    }
+
+    // None of the hard inputs is a number of millimetres or a scale: "确 定" (the four values) or
+    // "计算" (the four measured positions) refuses it by name, and the stored calibration stays.
+    void calibrationField_refusedNothingStored()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, input);
+        QFETCH(bool, paste);
+        SettingsSandbox sandbox;
+        QVERIFY(sandbox.valid());
+        ScriptedPrompter prompter;
+        FormsFixture forms;
+        const QString printer = QStringLiteral("柜台");
+        const PrinterCalibration stored{1.5, -0.8, 1.01, 1.01};
+        WritePrinterCalibration(printer, stored);
+        CalibrationPanel* panel = Frm_main->Panel_dyjjz;
+        Frm_main->show();
+        panel->show();
+        panel->fillPrinters({printer});
+        const QStringList shown = {QStringLiteral("1.5"), QStringLiteral("-0.8"), QStringLiteral("1.0100"),
+                                   QStringLiteral("1.0100")};
+        QCOMPARE((QStringList{panel->Edit_pyx->text(), panel->Edit_pyy->text(), panel->Edit_blx->text(),
+                              panel->Edit_bly->text()}),
+                 shown);
+        // Measured positions where the crosshairs were printed: a calibration that moves nothing.
+        const QPointF c1 = CalibrationCrosshair(panel->ComboBox_sz1->currentData().toInt());
+        const QPointF c2 = CalibrationCrosshair(panel->ComboBox_sz2->currentData().toInt());
+        panel->Edit_cl1x->setText(QString::number(c1.x()));
+        panel->Edit_cl1y->setText(QString::number(c1.y()));
+        panel->Edit_cl2x->setText(QString::number(c2.x()));
+        panel->Edit_cl2y->setText(QString::number(c2.y()));
+
+        auto* edit = panel->findChild<QLineEdit*>(field);
+        QVERIFY(edit);
+        edit->clear();
+        PutText(edit, HardInput{"", input, paste});
+        const QString held = edit->text();
+        QCOMPARE(held, input.left(10)); // the field stops at its ten characters
+        const bool measured = field.startsWith(QLatin1String("Edit_cl"));
+        (measured ? panel->Button_jzjs : panel->Button_dyjjz_qd)->click();
+
+        static const QHash<QString, QString> names = {
+            {QStringLiteral("Edit_pyx"), QStringLiteral("横向偏移")},
+            {QStringLiteral("Edit_pyy"), QStringLiteral("纵向偏移")},
+            {QStringLiteral("Edit_blx"), QStringLiteral("横向比例")},
+            {QStringLiteral("Edit_bly"), QStringLiteral("纵向比例")},
+            {QStringLiteral("Edit_cl1x"), QStringLiteral("第一个十字线的横向位置")},
+            {QStringLiteral("Edit_cl1y"), QStringLiteral("第一个十字线的纵向位置")},
+            {QStringLiteral("Edit_cl2x"), QStringLiteral("第二个十字线的横向位置")},
+            {QStringLiteral("Edit_cl2y"), QStringLiteral("第二个十字线的纵向位置")},
+        };
+        QString what = QStringLiteral("比例: 请输入 0.95 到 1.05 之间的数，最多四位小数，如 1.01。");
+        if (measured)
+            what = QStringLiteral("测量值: 请输入从纸边量起的毫米数，如 31.5。");
+        else if (field.startsWith(QLatin1String("Edit_py")))
+            what = QStringLiteral("偏移量: 请输入毫米数，最多一位小数，如 1.5 或 -0.8。");
+        QCOMPARE(prompter.questions.size(), 1);
+        QCOMPARE(prompter.last().kind, QStringLiteral("error"));
+        QString refusal = QStringLiteral("%1“%2”不是有效的%3").arg(names.value(field), held, what);
+        // Ten digits are a number, but far out of range.
+        if (held == QLatin1String("1234567890") && field.startsWith(QLatin1String("Edit_py")))
+            refusal = QStringLiteral("%1 %2 毫米超出范围: 偏移量应在 -20.0 到 +20.0 毫米之间。").arg(names.value(field), held);
+        else if (held == QLatin1String("1234567890") && field.startsWith(QLatin1String("Edit_bl")))
+            refusal = QStringLiteral("%1 %2 超出范围: 比例应在 0.95 到 1.05 之间。").arg(names.value(field), held);
+        QCOMPARE(prompter.last().text, refusal);
+        QCOMPARE(ReadPrinterCalibration(printer), stored);
+        QCOMPARE(edit->text(), held);
+        if (measured) // nothing was worked out: the values shown stay
+            QCOMPARE((QStringList{panel->Edit_pyx->text(), panel->Edit_pyy->text(), panel->Edit_blx->text(),
+                                  panel->Edit_bly->text()}),
+                     shown);
     }
 };
 
