@@ -5,7 +5,8 @@
 // payee without surrounding blanks, or refuses with a message before anything is stored; a search
 // lists exactly the rows that hold the text (% and _ are no wildcards, a quote is a character);
 // a password is whatever was typed, so that the same keys open the program again; a calibration
-// value that is no number is refused and the stored calibration stays.
+// value that is no number is refused and the stored calibration stays. The same texts as file
+// names of a backup, a restore and an export are used exactly as typed.
 #include "app/Forms.h"
 #include "app/Login.h"
 #include "app/Main.h"
@@ -16,6 +17,7 @@
 #include "layout/DhpzPrn.h"
 #include "layout/Report.h"
 #include "numerals/Amount.h"
+#include "store/Backup.h"
 #include "store/Schema.h"
 #include "store/Settings.h"
 #include "tests/hardening/HardInputs.h"
@@ -447,6 +449,76 @@ private slots:
             QCOMPARE((QStringList{panel->Edit_pyx->text(), panel->Edit_pyy->text(), panel->Edit_blx->text(),
                                   panel->Edit_bly->text()}),
                      shown);
+    }
+
+    void fileNames_backupRestoreAndExportUseThemAsTyped_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const HardInput& in : HardInputs(TextOfLength(300))) {
+            if (!in.text.isEmpty()) // a file dialog gives no empty name: it was cancelled
+                QTest::addRow("%s", in.name) << in.text;
+        }
+    }
+
+    void fileNames_backupRestoreAndExportUseThemAsTyped()
+    {
+        QFETCH(QString, name);
+        RegisterFixture f;
+        ScriptedPrompter& prompter = f.cheque.prompter;
+        f.print(QDate(2026, 12, 9), QStringLiteral("10000001"), QStringLiteral("甲公司"), QStringLiteral("1"),
+                QStringLiteral("货款"));
+        const QDir dir(f.cheque.forms.workDir().path());
+        const QStringList filesBefore = dir.entryList(QDir::Files | QDir::Hidden, QDir::Name);
+        const QString base = dir.filePath(name);
+        const QString backup = base + QStringLiteral(".pdp");
+        const QString csv = base + QStringLiteral(".csv");
+        // Longer than a file name can be on this system: refused by the system, reported, and
+        // nothing is left behind.
+        const bool tooLong = QFile::encodeName(name + QStringLiteral(".pdp")).size() > 255;
+
+        prompter.questions.clear();
+        prompter.fileAnswers.enqueue(base);
+        Frm_main->findChild<QAction*>(QStringLiteral("mnubf"))->trigger();
+        if (tooLong) {
+            QCOMPARE(prompter.last().kind, QStringLiteral("error"));
+            QVERIFY2(prompter.last().text.startsWith(QStringLiteral("无法备份数据库")), qPrintable(prompter.last().text));
+        } else {
+            QCOMPARE(prompter.last().text,
+                     QStringLiteral("数据已备份到 %1。").arg(QDir::toNativeSeparators(backup)));
+            QCOMPARE(InspectBackup(backup).cheques, 1);
+        }
+
+        f.openSearch();
+        f.search(1, QDate(2026, 12, 1), QDate(2026, 12, 31));
+        prompter.questions.clear();
+        prompter.fileAnswers.enqueue(base);
+        f.result->Button_zpcx_dc->click();
+        if (tooLong) {
+            QCOMPARE(prompter.last().kind, QStringLiteral("error"));
+            QCOMPARE(dir.entryList(QDir::Files | QDir::Hidden, QDir::Name), filesBefore);
+            return;
+        }
+        QCOMPARE(prompter.last().text, QStringLiteral("已导出 1 张支票到 %1。").arg(QDir::toNativeSeparators(csv)));
+        QFile exported(csv);
+        QVERIFY(exported.open(QIODevice::ReadOnly));
+        QVERIFY(exported.readAll().contains("\"=\"\"10000001\"\"\""));
+
+        // A second cheque, then the backup brings the register back to the first.
+        f.print(QDate(2026, 12, 10), QStringLiteral("10000002"), QStringLiteral("乙公司"), QStringLiteral("2"),
+                QStringLiteral("货款"));
+        prompter.questions.clear();
+        prompter.fileAnswers.enqueue(backup);
+        prompter.confirmAnswers.enqueue(true);
+        Frm_main->findChild<QAction*>(QStringLiteral("mnuhf"))->trigger();
+        QCOMPARE(prompter.ofKind(QStringLiteral("error")).size(), 0);
+        QVERIFY2(prompter.last().text.startsWith(QStringLiteral("数据已恢复，现有支票 1 张。")),
+                 qPrintable(prompter.last().text));
+        QStringList files = dir.entryList(QDir::Files | QDir::Hidden);
+        QStringList expected = filesBefore;
+        expected << QFileInfo(csv).fileName() << QFileInfo(backup).fileName();
+        files.sort();
+        expected.sort();
+        QCOMPARE(files, expected); // nothing half-made left beside them
     }
 };
 
