@@ -488,11 +488,19 @@ void TD_M::ensureConnected()
         while (q.next())
             tables << q.value(0).toString();
     }
-    const bool readable = !q.lastError().isValid();
+    const QSqlError readError = q.lastError();
     q.finish();
-    if (!readable || !tables.contains(QStringLiteral("skr")) || !tables.contains(QStringLiteral("zp")) ||
+    // A lock held by another program, or a folder where the journal cannot be made, is no
+    // sign of a foreign file: those are reported as what they are.
+    static const QStringList notADatabase = {QStringLiteral("11"), QStringLiteral("26")}; // CORRUPT, NOTADB
+    if (readError.isValid() && !notADatabase.contains(readError.nativeErrorCode())) {
+        db.close();
+        throw AppError(QStringLiteral("无法读取数据库文件 %1: %2。该文件没有被改动。")
+                           .arg(QDir::toNativeSeparators(path), readError.text().trimmed()));
+    }
+    if (readError.isValid() || !tables.contains(QStringLiteral("skr")) || !tables.contains(QStringLiteral("zp")) ||
         !tables.contains(QStringLiteral("prn"))) {
-        const QString why = readable ? QStringLiteral("缺少数据表 skr、zp 或 prn") : q.lastError().text();
+        const QString why = readError.isValid() ? readError.text() : QStringLiteral("缺少数据表 skr、zp 或 prn");
         db.close();
         throw AppError(QStringLiteral("数据库文件 %1 不是本程序可以读取的数据库 (%2)。该文件没有被改动。")
                            .arg(QDir::toNativeSeparators(path), why));

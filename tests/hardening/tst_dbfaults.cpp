@@ -292,6 +292,27 @@ private slots:
         QCOMPARE(r.payeeCount(kPayee), 1);
     }
 
+    // A second program holds the file exclusively before this one has opened it: the first query
+    // waits, then reports the lock as a lock (not as a file of another kind), and once the lock
+    // is gone the program works on the same file without a restart.
+    void lockedBeforeOpening_reportedAsALock()
+    {
+        Helper lock({QStringLiteral("lock"), QStringLiteral("60000"), QStringLiteral("exclusive")});
+        QVERIFY(lock.waitFor("locked"));
+        const QByteArray before = readAll(m_db);
+        ChequeScreen p; // opening the cheque screen reads the payee list
+        QVERIFY2(p.lastError().startsWith(QStringLiteral("无法读取数据库文件 %1: database is locked")
+                                              .arg(QDir::toNativeSeparators(m_db))),
+                 qPrintable(p.lastError()));
+        lock.kill();
+        QCOMPARE(readAll(m_db), before);
+        p.print();
+        QCOMPARE(p.prompter.ofKind(QStringLiteral("error")).size(), 1);
+        QCOMPARE(p.prompter.previews, 1);
+        Reader r;
+        QCOMPARE(r.registerRows(kPayee), 2);
+    }
+
     // The file overwritten with garbage while the program has it open: the job reports and
     // leaves the garbage as it is (nothing is written into it, nothing is rebuilt over it).
     void garbageWhileRunning_reportedFileLeftAlone()
