@@ -219,7 +219,15 @@ void TFrm_main::mnubfClick()
 
 void TFrm_main::mnuhfClick()
 {
-    Zt_typro::RestoreDatabaseInteractive(this);
+    if (!Zt_typro::RestoreDatabaseInteractive(this))
+        return;
+    // An open designer showed the layout of the database just replaced, and its print list
+    // was closed with the connection: it shows the restored layout instead, so that saving it
+    // cannot write the old positions over the restored ones.
+    if (P_zzzp_set->isVisible())
+        P_zzzp_set->open(P_zzzp_set->formCode(), P_zzzp_set->titleLabel()->text());
+    if (Panel_pz_set->isVisible())
+        Panel_pz_set->open(Panel_pz_set->formCode(), Panel_pz_set->titleLabel()->text());
 }
 
 void TFrm_main::mnuquitClick()

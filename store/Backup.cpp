@@ -336,7 +336,7 @@ void BackupDatabaseInteractive(QWidget* owner)
     prompter().inform(owner, QStringLiteral("提示"), QStringLiteral("数据已备份到 %1。").arg(native(target)));
 }
 
-void RestoreDatabaseInteractive(QWidget* owner)
+bool RestoreDatabaseInteractive(QWidget* owner)
 {
     const QString databasePath = D_M->databasePath();
     const QString folder = QFileInfo::exists(BackupFolder(databasePath))
@@ -344,7 +344,7 @@ void RestoreDatabaseInteractive(QWidget* owner)
                                : QFileInfo(databasePath).absolutePath();
     const QString chosen = prompter().fileName(owner, QStringLiteral("恢复数据"), folder, kFilter, false);
     if (chosen.isEmpty())
-        return;
+        return false;
     BackupInfo info;
     try {
         info = InspectBackup(chosen);
@@ -358,12 +358,13 @@ void RestoreDatabaseInteractive(QWidget* owner)
                  info.written.toString(QStringLiteral("yyyy-MM-dd HH:mm")))
             .arg(info.cheques);
     if (!prompter().confirm(owner, QStringLiteral("提示"), question))
-        return;
+        return false;
     const QString safety = RestoreDatabase(*D_M, chosen);
     QString done = QStringLiteral("数据已恢复，现有支票 %1 张。").arg(info.cheques);
     if (!safety.isEmpty())
         done += QStringLiteral("\n恢复前的数据库已备份为 %1。").arg(native(safety));
     prompter().inform(owner, QStringLiteral("提示"), done);
+    return true;
 }
 
 } // namespace Zt_typro

@@ -59,7 +59,7 @@ QString RestoreDatabase(TD_M& dm, const QString& source);
 void BackupDatabaseInteractive(QWidget* owner);
 
 /// mnuhfClick: replaces the database from a backup the operator chooses, after a confirmation
-/// that names the backup's date and its number of cheques.
-void RestoreDatabaseInteractive(QWidget* owner);
+/// that names the backup's date and its number of cheques. True when the database was replaced.
+bool RestoreDatabaseInteractive(QWidget* owner);
 
 } // namespace Zt_typro

@@ -4,12 +4,16 @@
 #include "app/Error.h"
 #include "app/Forms.h"
 #include "app/Main.h"
+#include "layout/ChequeDesigner.h"
+#include "layout/DesignerCanvas.h"
 #include "store/Backup.h"
 #include "store/Dm.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestEnv.h"
 
 #include <QAction>
+#include <QPushButton>
+#include <QTableView>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -282,6 +286,39 @@ private slots:
                                              QStringLiteral("10000004")}));
         QCOMPARE(QDir(forms.workDir().path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
                  (QStringList{QStringLiteral("pjzp.pdp"), QStringLiteral("saved.pdp")}));
+    }
+
+    // A designer open during a restore shows the restored layout and its print list again, so
+    // that saving it keeps the restored positions rather than writing the replaced ones back.
+    void restore_withDesignerOpen_showsAndKeepsTheRestoredLayout()
+    {
+        FormsFixture forms;
+        ScriptedPrompter prompter;
+        Frm_main->show();
+        const QString saved = forms.workDir().filePath(QStringLiteral("saved.pdp"));
+        BackupDatabase(*D_M, saved);
+        const QString fenSql = QStringLiteral("select kjx || ',' || kjy from prn where win = 'zz' and kjmc = 'P_zz_fen'");
+        const QString restoredFen = Connection(saved).value(fenSql).toString();
+        D_M->ADOQ_zb_up->setStatement(Stmt::P3, {300, 40, QStringLiteral("P_zz_fen"), QStringLiteral("zz")});
+        D_M->ADOQ_zb_up->execute();
+        trigger("zz_prn_set");
+        ChequeDesigner* designer = Frm_main->P_zzzp_set;
+        QVERIFY(designer->isVisible());
+        QCOMPARE(designer->Panel_zz->fieldPanel(QStringLiteral("P_zz_fen"))->pos(), QPoint(300, 40));
+        const int listed = designer->DBCtrlGrid_zp->model()->rowCount();
+        QVERIFY(listed > 0);
+
+        prompter.fileAnswers.enqueue(saved);
+        prompter.confirmAnswers.enqueue(true);
+        trigger("mnuhf");
+        QCOMPARE(prompter.ofKind(QStringLiteral("error")).size(), 0);
+        const QPoint fen = designer->Panel_zz->fieldPanel(QStringLiteral("P_zz_fen"))->pos();
+        QCOMPARE(QStringLiteral("%1,%2").arg(fen.x()).arg(fen.y()), restoredFen);
+        QCOMPARE(designer->DBCtrlGrid_zp->model()->rowCount(), listed);
+
+        designer->Button_zz_bc->click();
+        QCOMPARE(prompter.ofKind(QStringLiteral("error")).size(), 0);
+        QCOMPARE(Connection(D_M->databasePath()).value(fenSql).toString(), restoredFen);
     }
 
     void restore_answeredNo_changesNothing()
