@@ -1,4 +1,5 @@
 #include "app/Forms.h"
+#include "app/Guard.h"
 
 #include "app/Login.h"
 #include "app/Main.h"
@@ -51,6 +52,10 @@ void CreateForms()
     Frm_zz_print = new TFrm_zz_print;
     Frm_zz_print->setObjectName(QStringLiteral("Frm_zz_print"));
     D_M = new TD_M;
+    // After the handler that found the file replaced has reported it.
+    QObject::connect(
+        D_M, &TD_M::replacedFileLetGo, Frm_main,
+        [] { Zt_typro::guarded([] { Frm_main->reloadOpenDesigners(); }); }, Qt::QueuedConnection);
     Frm_pz_print = new TFrm_pz_print;
     Frm_pz_print->setObjectName(QStringLiteral("Frm_pz_print"));
     Frm_login = new TFrm_login;

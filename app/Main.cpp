@@ -219,11 +219,14 @@ void TFrm_main::mnubfClick()
 
 void TFrm_main::mnuhfClick()
 {
-    if (!Zt_typro::RestoreDatabaseInteractive(this))
-        return;
-    // An open designer showed the layout of the database just replaced, and its print list
-    // was closed with the connection: it shows the restored layout instead, so that saving it
-    // cannot write the old positions over the restored ones.
+    if (Zt_typro::RestoreDatabaseInteractive(this))
+        reloadOpenDesigners();
+}
+
+void TFrm_main::reloadOpenDesigners()
+{
+    // The print list was closed with the connection, and the canvas holds the positions of the
+    // replaced file: saving them would write them over the layout of the file now in use.
     if (P_zzzp_set->isVisible())
         P_zzzp_set->open(P_zzzp_set->formCode(), P_zzzp_set->titleLabel()->text());
     if (Panel_pz_set->isVisible())

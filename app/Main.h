@@ -85,6 +85,11 @@ public:
     /// Prepares the close of the main window: closes the register search result.
     void FormCloseQuery();
 
+    /// Loads an open designer again from the database, after the database file was replaced
+    /// (a restore, or another file put in its place): it then shows, and saves, the layout of
+    /// the file now in use rather than the one replaced.
+    void reloadOpenDesigners();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 

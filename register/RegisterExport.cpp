@@ -87,6 +87,7 @@ qsizetype ExportRegisterRows(TD_M& dm, const QList<qint64>& keys, const QString&
 {
     const QString shown = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
     dm.ensureConnected();
+    dm.checkFileUnchanged();
     QSqlDatabase db = QSqlDatabase::database(dm.connectionName(), false);
 
     QSaveFile file(path);

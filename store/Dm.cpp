@@ -18,7 +18,9 @@
 
 #include <algorithm>
 
+#ifdef Q_OS_UNIX
 #include <sys/stat.h>
+#endif
 
 Q_LOGGING_CATEGORY(lcDm, "quillmate.store")
 
@@ -31,16 +33,36 @@ const QString kDriver = QStringLiteral("QSQLITE");
 // A second program working on the same file waits this long for it before reporting.
 const QString kConnectOptions = QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000");
 
-// The device and inode of the file a path names; false when nothing is there.
+// The device and inode of the file a path names; false when nothing is there. Elsewhere than
+// on Unix every existing file reads as the same file (no check).
 bool fileIdentity(const QString& path, quint64* device, quint64* inode)
 {
+#ifdef Q_OS_UNIX
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return false;
     *device = quint64(st.st_dev);
     *inode = quint64(st.st_ino);
     return true;
+#else
+    *device = 0;
+    *inode = 0;
+    return QFileInfo::exists(path);
+#endif
 }
+
+// SQLite's primary result code in a driver error (extended codes carry it in the low byte).
+int sqliteCode(const QSqlError& error)
+{
+    return error.nativeErrorCode().toInt() & 0xff;
+}
+
+constexpr int kSqliteBusy = 5;
+constexpr int kSqliteLocked = 6;
+constexpr int kSqliteCorrupt = 11;
+constexpr int kSqliteNotADatabase = 26;
+
+const QString kLockedHint = QStringLiteral("数据库文件正被另一个程序使用，请稍后再试。");
 
 // What a value is bound as. A text is stored as the text, an empty one as "" rather than NULL,
 // just as a quoted literal would be.
@@ -460,8 +482,11 @@ QString TD_M::databasePath() const
 
 QString TD_M::failureText(const QString& what, const QString& driverText) const
 {
-    return QStringLiteral("数据库操作失败 (%1): %2\n数据库文件: %3")
-        .arg(what, driverText.trimmed(), QDir::toNativeSeparators(databasePath()));
+    QString text = QStringLiteral("数据库操作失败 (%1): %2\n数据库文件: %3")
+                       .arg(what, driverText.trimmed(), QDir::toNativeSeparators(databasePath()));
+    if (driverText.contains(QLatin1String("database is locked")))
+        text += QLatin1Char('\n') + kLockedHint;
+    return text;
 }
 
 void TD_M::ensureConnected()
@@ -472,6 +497,11 @@ void TD_M::ensureConnected()
     if (!QFileInfo::exists(path))
         createDatabaseFile(path);
     checkDatabaseFile(path);
+
+    // The file's identity before and after opening: a file renamed in between is not taken.
+    quint64 device = 0;
+    quint64 inode = 0;
+    const bool identified = fileIdentity(path, &device, &inode);
 
     QSqlDatabase db = QSqlDatabase::contains(m_connectionName) ? QSqlDatabase::database(m_connectionName, false)
                                                                : QSqlDatabase::addDatabase(kDriver, m_connectionName);
@@ -492,11 +522,13 @@ void TD_M::ensureConnected()
     q.finish();
     // A lock held by another program, or a folder where the journal cannot be made, is no
     // sign of a foreign file: those are reported as what they are.
-    static const QStringList notADatabase = {QStringLiteral("11"), QStringLiteral("26")}; // CORRUPT, NOTADB
-    if (readError.isValid() && !notADatabase.contains(readError.nativeErrorCode())) {
+    const int code = sqliteCode(readError);
+    if (readError.isValid() && code != kSqliteCorrupt && code != kSqliteNotADatabase) {
         db.close();
-        throw AppError(QStringLiteral("无法读取数据库文件 %1: %2。该文件没有被改动。")
-                           .arg(QDir::toNativeSeparators(path), readError.text().trimmed()));
+        const bool locked = code == kSqliteBusy || code == kSqliteLocked;
+        throw AppError(QStringLiteral("无法读取数据库文件 %1 (%2)。%3该文件没有被改动。")
+                           .arg(QDir::toNativeSeparators(path), readError.text().trimmed(),
+                                locked ? kLockedHint : QString()));
     }
     if (readError.isValid() || !tables.contains(QStringLiteral("skr")) || !tables.contains(QStringLiteral("zp")) ||
         !tables.contains(QStringLiteral("prn"))) {
@@ -505,9 +537,11 @@ void TD_M::ensureConnected()
         throw AppError(QStringLiteral("数据库文件 %1 不是本程序可以读取的数据库 (%2)。该文件没有被改动。")
                            .arg(QDir::toNativeSeparators(path), why));
     }
-    if (!fileIdentity(path, &m_fileDevice, &m_fileInode)) {
+    if (!identified || !fileIdentity(path, &m_fileDevice, &m_fileInode) || m_fileDevice != device ||
+        m_fileInode != inode) {
         db.close();
-        throw AppError(QStringLiteral("无法读取数据库文件 %1: 文件已不在原处。").arg(QDir::toNativeSeparators(path)));
+        throw AppError(QStringLiteral("数据库文件 %1 在打开时被移走或替换了，没有使用。请再试一次。")
+                           .arg(QDir::toNativeSeparators(path)));
     }
     m_path = path;
     m_connected = true;
@@ -624,7 +658,7 @@ void TD_M::checkFileUnchanged()
     qCWarning(lcDm) << "database file changed under the connection:" << m_path;
     // Inside a transaction the rollback lets go of a replaced file (see rollbackTransaction).
     if (state == FileState::Replaced && !m_inTransaction)
-        closeConnection();
+        letGoOfReplacedFile();
     throw AppError(text);
 }
 
@@ -640,6 +674,10 @@ void TD_M::beforeWrite()
     try {
         Zt_typro::MakeDailyBackupIfDue(*this);
     } catch (const AppError& e) {
+        // A file replaced under the connection was let go of by the copy's own check: the
+        // write must not go on silently into the file now there.
+        if (!m_connected)
+            throw;
         qCWarning(lcDm) << "automatic backup not made:" << e.message();
     }
 }
@@ -655,13 +693,13 @@ void TD_M::beginTransaction()
 
 void TD_M::commitTransaction()
 {
-    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     // The last moment to find that the file was moved or replaced while the transaction ran.
     if (const FileState state = fileState(); state != FileState::Same) {
         const QString text = fileChangeText(state);
         rollbackTransaction();
         throw AppError(text);
     }
+    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     m_inTransaction = false;
     if (!db.commit()) {
         const QString text = db.lastError().text();
@@ -678,5 +716,11 @@ void TD_M::rollbackTransaction()
         db.rollback();
     }
     if (m_connected && fileState() == FileState::Replaced)
-        closeConnection();
+        letGoOfReplacedFile();
+}
+
+void TD_M::letGoOfReplacedFile()
+{
+    closeConnection();
+    emit replacedFileLetGo();
 }

@@ -199,12 +199,18 @@ public:
     /// The message for a database failure: what failed, the driver's text and the file.
     QString failureText(const QString& what, const QString& driverText) const;
 
+signals:
+    /// The connection was closed because another file had taken the database's place (see
+    /// checkFileUnchanged): what was read from the old file is out of date.
+    void replacedFileLetGo();
+
 private:
     void beginTransaction();
     void commitTransaction();
     void rollbackTransaction();
     void createDatabaseFile(const QString& path);
     void checkDatabaseFile(const QString& path);
+    void letGoOfReplacedFile();
     enum class FileState { Same, Missing, Replaced };
     FileState fileState() const;
     QString fileChangeText(FileState state) const;

@@ -301,8 +301,10 @@ private slots:
         QVERIFY(lock.waitFor("locked"));
         const QByteArray before = readAll(m_db);
         ChequeScreen p; // opening the cheque screen reads the payee list
-        QVERIFY2(p.lastError().startsWith(QStringLiteral("无法读取数据库文件 %1: database is locked")
+        QVERIFY2(p.lastError().startsWith(QStringLiteral("无法读取数据库文件 %1 (database is locked")
                                               .arg(QDir::toNativeSeparators(m_db))),
+                 qPrintable(p.lastError()));
+        QVERIFY2(p.lastError().endsWith(QStringLiteral("。数据库文件正被另一个程序使用，请稍后再试。该文件没有被改动。")),
                  qPrintable(p.lastError()));
         lock.kill();
         QCOMPARE(readAll(m_db), before);

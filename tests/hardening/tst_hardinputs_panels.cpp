@@ -350,6 +350,13 @@ private slots:
         if (old) {
             panel->Edit_newpass->setText(QStringLiteral("新密码"));
             panel->Edit_newpass_too->setText(QStringLiteral("新密码"));
+            // A wrong old password first: refused, nothing changed, the panel stays.
+            PutText(edit, HardInput{"", input + QStringLiteral("错"), paste});
+            panel->Button_pass_qd->click();
+            QCOMPARE(prompter.last().text, QStringLiteral("原密码错误!"));
+            QCOMPARE(ReadPassword(), storedBefore);
+            QVERIFY(panel->isVisible());
+            edit->clear();
         } else {
             panel->Edit_old_pass->setText(kOtherPassword);
             (edit == panel->Edit_newpass ? panel->Edit_newpass_too : panel->Edit_newpass)->setText(input);

@@ -23,6 +23,8 @@
 #include <QTest>
 #include <QUuid>
 
+#include <cstdio>
+
 using namespace Zt_typro;
 
 namespace
@@ -319,6 +321,40 @@ private slots:
         designer->Button_zz_bc->click();
         QCOMPARE(prompter.ofKind(QStringLiteral("error")).size(), 0);
         QCOMPARE(Connection(D_M->databasePath()).value(fenSql).toString(), restoredFen);
+    }
+
+    // The same when another program renames another database over the file while a designer is
+    // open: the first save reports the replacement and writes nothing; the designer then shows
+    // the layout of the file now in use, and saving again keeps that layout.
+    void fileReplacedWithDesignerOpen_designerShowsTheNewFile()
+    {
+        FormsFixture forms;
+        ScriptedPrompter prompter;
+        Frm_main->show();
+        const QString other = forms.workDir().filePath(QStringLiteral("other.pdp"));
+        BackupDatabase(*D_M, other);
+        Connection(other).exec(QStringLiteral("update prn set kjx = 123, kjy = 45 where win = 'zz' and kjmc = 'P_zz_fen'"));
+        trigger("zz_prn_set");
+        ChequeDesigner* designer = Frm_main->P_zzzp_set;
+        const QPoint before = designer->Panel_zz->fieldPanel(QStringLiteral("P_zz_fen"))->pos();
+        QVERIFY(before != QPoint(123, 45));
+
+        QCOMPARE(::rename(QFile::encodeName(other).constData(), QFile::encodeName(D_M->databasePath()).constData()),
+                 0);
+        const QByteArray arrived = readAll(D_M->databasePath());
+        designer->Button_zz_bc->click();
+        QCOMPARE(prompter.ofKind(QStringLiteral("error")).size(), 1);
+        QVERIFY2(prompter.last().text.contains(QStringLiteral("在程序运行时被另一个文件替换了")), qPrintable(prompter.last().text));
+        QCOMPARE(readAll(D_M->databasePath()), arrived);
+
+        QTRY_COMPARE(designer->Panel_zz->fieldPanel(QStringLiteral("P_zz_fen"))->pos(), QPoint(123, 45));
+        QVERIFY(designer->DBCtrlGrid_zp->model()->rowCount() > 0);
+        designer->Button_zz_bc->click();
+        QCOMPARE(prompter.ofKind(QStringLiteral("error")).size(), 1);
+        QCOMPARE(Connection(D_M->databasePath())
+                     .value(QStringLiteral("select kjx || ',' || kjy from prn where win = 'zz' and kjmc = 'P_zz_fen'"))
+                     .toString(),
+                 QStringLiteral("123,45"));
     }
 
     void restore_answeredNo_changesNothing()

@@ -6,9 +6,13 @@
 #include "tests/support/TestEnv.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
+
+#include <cstdio>
+#include <unistd.h>
 
 using namespace Zt_typro;
 
@@ -21,6 +25,12 @@ int countRows(TD_M& dm, const QString& sql)
     if (!q.exec(sql) || !q.next())
         return -1;
     return q.value(0).toInt();
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 QVariantList cheque(const QString& ph, const QString& payee, const QDate& date)
@@ -342,6 +352,70 @@ private slots:
         });
         QCOMPARE(countRows(*m_dm, QStringLiteral("select count(*) from zp")), 1);
         QCOMPARE(countRows(*m_dm, QStringLiteral("select count(*) from skr")), 1);
+    }
+
+    // The file moved away or replaced while a transaction runs: before a statement of it, or
+    // after its last one (found at the commit). Nothing is written into either file, the
+    // message says what happened, a replaced file is let go of and a moved one is not.
+    void transaction_fileRenamedMidway_rolledBackNothingWritten_data()
+    {
+        QTest::addColumn<bool>("replaced");
+        QTest::addColumn<bool>("beforeLastStatement");
+        QTest::newRow("moved before a statement") << false << true;
+        QTest::newRow("moved before the commit") << false << false;
+        QTest::newRow("replaced before a statement") << true << true;
+        QTest::newRow("replaced before the commit") << true << false;
+    }
+    void transaction_fileRenamedMidway_rolledBackNothingWritten()
+    {
+        QFETCH(bool, replaced);
+        QFETCH(bool, beforeLastStatement);
+        // Closing a connection that a caller still holds would warn so.
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("still in use")));
+        const QString db = m_work->filePath(QStringLiteral("pjzp.pdp"));
+        const QString old = db + QStringLiteral(".old");
+        const QString other = db + QStringLiteral(".other");
+        QCOMPARE(countRows(*m_dm, QStringLiteral("select count(*) from zp")), 0); // creates and opens it
+        QVERIFY(QFile::copy(db, other));
+        const QByteArray before = readAll(db);
+        QCOMPARE(::link(QFile::encodeName(db).constData(), QFile::encodeName(old).constData()), 0);
+        int letGo = 0;
+        connect(m_dm.get(), &TD_M::replacedFileLetGo, this, [&] { ++letGo; });
+        const auto swap = [&] {
+            if (replaced)
+                QCOMPARE(::rename(QFile::encodeName(other).constData(), QFile::encodeName(db).constData()), 0);
+            else
+                QVERIFY(QFile::rename(db, db + QStringLiteral(".moved")));
+        };
+
+        QString message;
+        try {
+            m_dm->transaction([&] {
+                m_dm->ADOQ_skr_up->setStatement(Stmt::S7, {QStringLiteral("甲")});
+                m_dm->ADOQ_skr_up->execute();
+                if (beforeLastStatement)
+                    swap();
+                m_dm->ADOQ_zp_up->setStatement(Stmt::Z1, cheque(QStringLiteral("1"), QStringLiteral("甲"),
+                                                                 QDate(2005, 3, 7)));
+                m_dm->ADOQ_zp_up->execute();
+                if (!beforeLastStatement)
+                    swap();
+            });
+        } catch (const AppError& e) {
+            message = e.message();
+        }
+        QVERIFY2(message.contains(replaced ? QStringLiteral("在程序运行时被另一个文件替换了")
+                                           : QStringLiteral("已不在原处")),
+                 qPrintable(message));
+        QCOMPARE(readAll(old), before);
+        QCOMPARE(m_dm->isConnected(), !replaced);
+        QCOMPARE(letGo, replaced ? 1 : 0);
+        if (!replaced)
+            QVERIFY(QFile::rename(db + QStringLiteral(".moved"), db));
+        // The next statement works on the file now at the path, which holds no row of the
+        // rolled-back transaction.
+        QCOMPARE(countRows(*m_dm, QStringLiteral("select count(*) from skr")), 0);
+        QCOMPARE(countRows(*m_dm, QStringLiteral("select count(*) from zp")), 0);
     }
 
     void printFlag_isWrittenToItsRow()
