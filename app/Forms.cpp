@@ -1,6 +1,6 @@
 #include "app/Forms.h"
-#include "app/Guard.h"
 
+#include "app/Guard.h"
 #include "app/Login.h"
 #include "app/Main.h"
 #include "layout/DhpzPrn.h"

@@ -259,7 +259,9 @@ void DmQuery::run(bool select)
     if (!m_hasStatement)
         throw AppError(QStringLiteral("查询 %1 没有语句。").arg(objectName()));
     close();
-    m_dm->checkFileUnchanged();
+    // A write is checked by beforeWrite, once its values are known to fit.
+    if (select)
+        m_dm->checkFileUnchanged();
     if (select && m_paged) {
         openPaged();
         return;
@@ -664,11 +666,11 @@ void TD_M::checkFileUnchanged()
 
 void TD_M::beforeWrite()
 {
+    ensureConnected();
+    checkFileUnchanged();
     // A copy cannot be taken inside a transaction; the transaction's start has taken it.
     if (m_inTransaction)
         return;
-    ensureConnected();
-    checkFileUnchanged();
     // The write itself matters more than the day's copy: a copy that fails is tried again at
     // the next write, and the write goes on.
     try {

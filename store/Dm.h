@@ -177,8 +177,9 @@ public:
     /// empty database. Does nothing before the first connection.
     void checkFileUnchanged();
 
-    /// Called before each write (an execute, a row edit, a transaction): makes the day's
-    /// automatic backup of the database when it is due (once a day, at the first write).
+    /// Called before each write (an execute, a row edit, a transaction): checks the file with
+    /// checkFileUnchanged, then, outside a transaction, makes the day's automatic backup of the
+    /// database when it is due (once a day, at the first write).
     void beforeWrite();
 
     /// Runs body as one transaction: everything it wrote is stored, or, when it throws,
