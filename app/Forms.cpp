@@ -3,6 +3,7 @@
 #include "app/Guard.h"
 #include "app/Login.h"
 #include "app/Main.h"
+#include "store/Backup.h"
 #include "layout/DhpzPrn.h"
 #include "layout/ZzzpPrn.h"
 #include "store/Dm.h"
@@ -16,9 +17,6 @@
 
 TFrm_main* Frm_main = nullptr;
 TAboutBox* AboutBox = nullptr;
-TFrm_zz_print* Frm_zz_print = nullptr;
-TD_M* D_M = nullptr;
-TFrm_pz_print* Frm_pz_print = nullptr;
 TFrm_login* Frm_login = nullptr;
 
 namespace Zt_typro
@@ -52,6 +50,7 @@ void CreateForms()
     Frm_zz_print = new TFrm_zz_print;
     Frm_zz_print->setObjectName(QStringLiteral("Frm_zz_print"));
     D_M = new TD_M;
+    Zt_typro::InstallDailyBackup(*D_M);
     // After the handler that found the file replaced has reported it.
     QObject::connect(
         D_M, &TD_M::replacedFileLetGo, Frm_main,

@@ -1,19 +1,19 @@
 #pragma once
 
+// The print forms and the data module declare their own globals beside their classes.
+#include "layout/DhpzPrn.h"
+#include "layout/ZzzpPrn.h"
+#include "store/Dm.h"
+
 class TFrm_main;
 class TAboutBox;
-class TFrm_zz_print;
-class TD_M;
-class TFrm_pz_print;
 class TFrm_login;
 
-/// The long-lived forms: created hidden by CreateForms() in this order, destroyed in reverse
-/// order by DestroyForms(). Each carries its instance name as its objectName.
+/// The long-lived forms: created hidden by CreateForms() in the order Frm_main, AboutBox,
+/// Frm_zz_print, D_M, Frm_pz_print, Frm_login, destroyed in reverse order by DestroyForms().
+/// Each carries its instance name as its objectName. The shell's own three are declared here.
 extern TFrm_main* Frm_main;
 extern TAboutBox* AboutBox;
-extern TFrm_zz_print* Frm_zz_print;
-extern TD_M* D_M;
-extern TFrm_pz_print* Frm_pz_print;
 extern TFrm_login* Frm_login;
 
 namespace Zt_typro

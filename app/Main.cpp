@@ -4,6 +4,8 @@
 #include "app/Guard.h"
 #include "app/Help.h"
 #include "app/PasswordPanel.h"
+#include "app/ScreenLinks.h"
+#include "app/BackupCommands.h"
 #include "app/WorkingPanel.h"
 #include "cheque/ChequePanel.h"
 #include "layout/CalibrationPanel.h"
@@ -11,7 +13,6 @@
 #include "layout/VoucherDesigner.h"
 #include "register/ResultPanel.h"
 #include "register/SearchPanel.h"
-#include "store/Backup.h"
 #include "store/Dm.h"
 #include "store/OrgPanel.h"
 #include "voucher/VoucherPanel.h"
@@ -72,6 +73,12 @@ TFrm_main::TFrm_main(QWidget* parent)
     buildPanels();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     move(176, 52);
+}
+
+TFrm_main::~TFrm_main()
+{
+    // The panels go with the window's children; none may hand anything on while they do.
+    Panel_zp->setHandOver(nullptr);
 }
 
 void TFrm_main::buildMenu()
@@ -148,6 +155,12 @@ void TFrm_main::buildPanels()
     Panel_zpcxjg = new ResultPanel(m_client);
     Panel_pass = new PasswordPanel(m_client);
     Panel_dyjjz = new CalibrationPanel(m_client);
+
+    // The cheque screen hands its payee, amount and date on to the voucher screen, and the two
+    // share the capital-amount font.
+    m_chequeToVoucher = std::make_unique<Zt_typro::VoucherAfterChequeLink>(*P_pz);
+    Panel_zp->setHandOver(m_chequeToVoucher.get());
+    Zt_typro::LinkCapitalsFont(*Panel_zp, *P_pz);
 
     // Closing a designer makes both commands of its pair available again.
     connect(P_zzzp_set, &Zt_typro::WorkingPanel::closed, this, [this] {

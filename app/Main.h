@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QMainWindow>
 
+#include <memory>
+
 class QAction;
 class QMenu;
 class QPushButton;
@@ -16,6 +18,11 @@ class OrgPanel;
 class PasswordPanel;
 class CalibrationPanel;
 
+namespace Zt_typro
+{
+class VoucherAfterChequeLink;
+}
+
 /// The main window. It has no screen of its own: its menu brings up the working panels, which
 /// are children of its client area, overlap, and keep their content and place while hidden.
 class TFrm_main : public QMainWindow
@@ -24,6 +31,7 @@ class TFrm_main : public QMainWindow
     Q_DISABLE_COPY_MOVE(TFrm_main)
 public:
     explicit TFrm_main(QWidget* parent = nullptr);
+    ~TFrm_main() override;
 
     QWidget* clientArea() const { return m_client; }
 
@@ -100,6 +108,7 @@ private:
     void openVoucherDesigner(const QString& code, QAction* chosen, QAction* other);
 
     QWidget* m_client;
+    std::unique_ptr<Zt_typro::VoucherAfterChequeLink> m_chequeToVoucher;
 };
 
 /// The about box: program icon, version line and an OK button.

@@ -4,15 +4,12 @@
 #include "app/Guard.h"
 #include "app/Named.h"
 #include "app/Prompt.h"
+#include "cheque/ChequeHandOver.h"
 #include "cheque/PrintCheque.h"
 #include "numerals/AmountField.h"
 #include "numerals/Dates.h"
 #include "store/Dm.h"
 #include "store/Settings.h"
-#include "app/Forms.h"
-#include "app/Main.h"
-#include "voucher/VoucherAfterCheque.h"
-#include "voucher/VoucherPanel.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QComboBox>
@@ -127,9 +124,8 @@ void ChequePanel::buildFace()
     popup_fontname->setObjectName(QStringLiteral("popup_fontname"));
     connect(Panel_daxie, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { PopupMenu_font->popup(Panel_daxie->mapToGlobal(pos)); });
-    // The font choice is the voucher screen's, which shares this menu and the font.
-    connect(popup_fontname, &QAction::triggered, this,
-            [] { guarded([] { Frm_main->P_pz->popup_fontnameClick(); }); });
+    // The font is shared with the voucher screen, whose font dialog answers the choice.
+    connect(popup_fontname, &QAction::triggered, this, &ChequePanel::capitalsFontRequested);
 
     // The digit boxes with their unit headings, right to left from 分.
     const int boxW = 22;
@@ -298,7 +294,8 @@ bool ChequePanel::eventFilter(QObject* watched, QEvent* event)
     }
     if (watched == Edit_je) { // Edit_jeKeyPress: the amount as typed goes to the stub and the voucher first
         PE_jine->setText(Edit_je->text());
-        Zt_typro::CopyAmountToVoucher(Edit_je->text());
+        if (m_handOver)
+            guarded([this] { m_handOver->amountEntered(Edit_je->text()); });
         Edit_yt->setFocus();
         return true;
     }
@@ -368,7 +365,8 @@ void ChequePanel::open()
 void ChequePanel::CB_skrChange()
 {
     E_shoukuanren->setText(CB_skr->currentText());
-    Zt_typro::CopyPayeeToVoucher(CB_skr->currentText());
+    if (m_handOver)
+        m_handOver->payeeEntered(CB_skr->currentText());
 }
 
 void ChequePanel::Edit_jeExit()
@@ -376,7 +374,8 @@ void ChequePanel::Edit_jeExit()
     Zt_typro::LeaveAmountField(Edit_je, Panel_jine, Panel_daxie,
                                [this](const QString& completed) {
                                    PE_jine->setText(completed);
-                                   Zt_typro::CopyAmountToVoucher(completed);
+                                   if (m_handOver)
+                                       m_handOver->amountEntered(completed);
                                });
 }
 
@@ -434,11 +433,13 @@ void ChequePanel::Button_qdClick()
     Panel_zplx->hide();
     // The payee's stored account and bank are looked up for the voucher before the job counts or
     // adds the payee; the voucher is offered whatever was answered to the print confirmation.
-    Zt_typro::FillVoucherPayeeDetails(CB_skr->currentText());
+    if (m_handOver)
+        m_handOver->beforeChequeJob(CB_skr->currentText());
     const QString code = RadioButton_xj->isChecked() ? QStringLiteral("xj") : QStringLiteral("zz");
-    Zt_typro::PrintCheque(code);
-    Zt_typro::OfferVoucherAfterCheque();
-    Zt_typro::ResetChequeCapitalsFont();
+    Zt_typro::PrintCheque(*this, code);
+    if (m_handOver)
+        m_handOver->afterChequeJob(CB_nian->currentText(), CB_yue->currentText(), CB_ri->currentText());
+    Zt_typro::ResetChequeCapitalsFont(*this);
 }
 
 void ChequePanel::Button_qxClick()

@@ -13,6 +13,11 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 
+namespace Zt_typro
+{
+class ChequeHandOver;
+}
+
 /// Panel_zp: the cheque entry screen ("支票正联"): the face with the date in capitals, number,
 /// payee, amount (capitals and digit boxes) and purpose; the stub Panel_cg and the type choice
 /// Panel_zplx lie over it. The texts of its fields are the cheque: nothing else holds it.
@@ -24,6 +29,10 @@ public:
 
     /// mnuzpbjClick: prepares the screen for a new cheque and shows it.
     void open();
+
+    /// Who receives what the screen hands on (payee, amount, the moments around the print job);
+    /// not owned, nullptr for nobody.
+    void setHandOver(Zt_typro::ChequeHandOver* handOver) { m_handOver = handOver; }
 
     // The face
     QGroupBox* GroupBox3;
@@ -80,6 +89,11 @@ public:
     void Button_qdClick();
     void Button_qxClick();
 
+signals:
+    /// The pop-up item "字体" of the capitals was chosen: the capital-amount font is shared with
+    /// the voucher screen, whose font dialog answers it.
+    void capitalsFontRequested();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -89,4 +103,5 @@ private:
     void buildTypeChoice();
     void fillDayList();
     QList<QLabel*> m_boxes; // Panel1 ... Panel15
+    Zt_typro::ChequeHandOver* m_handOver = nullptr;
 };

@@ -1,8 +1,6 @@
 #include "cheque/PrintCheque.h"
 
 #include "app/Error.h"
-#include "app/Forms.h"
-#include "app/Main.h"
 #include "app/Prompt.h"
 #include "cheque/ChequePanel.h"
 #include "layout/LayoutRoutines.h"
@@ -127,9 +125,8 @@ void closeQueries()
 }
 } // namespace
 
-void PrintCheque(const QString& formCode)
+void PrintCheque(ChequePanel& screen, const QString& formCode)
 {
-    ChequePanel& screen = *Frm_main->Panel_zp;
     struct CloseAtEnd
     {
         ~CloseAtEnd() { closeQueries(); }
@@ -148,7 +145,7 @@ void PrintCheque(const QString& formCode)
     const Report& report = *Frm_zz_print->QuickRep1;
     CheckReportFonts(report);
 
-    if (!prompter().confirm(Frm_main, QStringLiteral("提示"),
+    if (!prompter().confirm(screen.window(), QStringLiteral("提示"),
                             QStringLiteral("请认真核对您各项数据的正确性,是否现在开始打印?")))
         return;
 
@@ -166,19 +163,19 @@ void PrintCheque(const QString& formCode)
     });
 
     ApplyLayoutToLabels(Frm_zz_print, formCode);
-    prompter().preview(Frm_main, Frm_zz_print->caption(),
+    prompter().preview(screen.window(), Frm_zz_print->caption(),
                        [&report](QPrinter* printer) { PaintReportOnPrinter(report, printer); });
     clearScreen(screen);
 }
 
-void ResetChequeCapitalsFont()
+void ResetChequeCapitalsFont(ChequePanel& screen)
 {
     const auto reset = [](QFont font) {
         font.setFamily(QStringLiteral("宋体"));
         font.setPointSize(10);
         return font;
     };
-    QLabel* capitals = Frm_main->Panel_zp->Panel_daxie;
+    QLabel* capitals = screen.Panel_daxie;
     capitals->setFont(reset(capitals->font()));
     Frm_zz_print->QRL_dx->setFont(reset(Frm_zz_print->QRL_dx->font()));
 }

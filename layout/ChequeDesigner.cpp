@@ -1,7 +1,6 @@
 #include "layout/ChequeDesigner.h"
 
 #include "app/Guard.h"
-#include "app/Forms.h"
 #include "layout/DesignerBackground.h"
 #include "layout/DesignerBody.h"
 #include "layout/DesignerCanvas.h"
@@ -167,7 +166,7 @@ void ChequeDesigner::open(const QString& formCode, const QString& heading)
     m_formCode = formCode;
     if (D_M)
         DataSource_zp->setQuery(D_M->ADOQ_zpdyxz);
-    Zt_typro::LoadChequeLayout(formCode);
+    Zt_typro::LoadDesignerLayout(*Panel_zz, *Zt_typro::RequireDataModule().ADOQ_zb, formCode);
     Zt_typro::OpenChequePrintOptions(formCode);
     setTitle(heading);
     show();
@@ -176,7 +175,9 @@ void ChequeDesigner::open(const QString& formCode, const QString& heading)
 
 void ChequeDesigner::Button_zz_bcClick()
 {
-    Zt_typro::SaveChequeLayout(m_formCode);
+    // The print-content list is read again first, so it shows its first row afterwards.
+    Zt_typro::OpenChequePrintOptions(m_formCode);
+    Zt_typro::SaveDesignerLayout(*Panel_zz, m_formCode);
 }
 
 void ChequeDesigner::Button_zz_preClick()

@@ -1,13 +1,8 @@
 #include "layout/DesignerLayout.h"
 
 #include "app/Error.h"
-#include "app/Forms.h"
-#include "app/Main.h"
-#include "layout/ChequeDesigner.h"
 #include "layout/DesignerCanvas.h"
 #include "layout/DesignerGeometry.h"
-#include "layout/LayoutRoutines.h"
-#include "layout/VoucherDesigner.h"
 #include "store/Dm.h"
 
 namespace Zt_typro
@@ -27,26 +22,6 @@ private:
     DmQuery& m_query;
 };
 
-TD_M& dataModule()
-{
-    if (!D_M)
-        throw AppError(QStringLiteral("数据模块没有创建，无法读写打印格式。"));
-    return *D_M;
-}
-
-DesignerCanvas& chequeCanvas()
-{
-    if (!Frm_main || !Frm_main->P_zzzp_set)
-        throw AppError(QStringLiteral("主窗口没有创建，无法使用支票打印设置。"));
-    return *Frm_main->P_zzzp_set->Panel_zz;
-}
-
-DesignerCanvas& voucherCanvas()
-{
-    if (!Frm_main || !Frm_main->Panel_pz_set)
-        throw AppError(QStringLiteral("主窗口没有创建，无法使用凭证打印设置。"));
-    return *Frm_main->Panel_pz_set->Panel_pz;
-}
 } // namespace
 
 void LoadDesignerLayout(DesignerCanvas& canvas, DmQuery& query, const QString& code)
@@ -70,7 +45,7 @@ void LoadDesignerLayout(DesignerCanvas& canvas, DmQuery& query, const QString& c
 
 void SaveDesignerLayout(DesignerCanvas& canvas, const QString& code)
 {
-    TD_M& dm = dataModule();
+    TD_M& dm = RequireDataModule();
     DmQuery& update = *dm.ADOQ_zb_up;
     const ClosesQuery closer(update);
     dm.transaction([&] {
@@ -80,28 +55,6 @@ void SaveDesignerLayout(DesignerCanvas& canvas, const QString& code)
             update.execute();
         }
     });
-}
-
-void LoadChequeLayout(const QString& code)
-{
-    LoadDesignerLayout(chequeCanvas(), *dataModule().ADOQ_zb, code);
-}
-
-void LoadVoucherLayout(const QString& code)
-{
-    LoadDesignerLayout(voucherCanvas(), *dataModule().ADOQ_zb, code);
-}
-
-void SaveChequeLayout(const QString& code)
-{
-    DesignerCanvas& canvas = chequeCanvas();
-    OpenChequePrintOptions(code);
-    SaveDesignerLayout(canvas, code);
-}
-
-void SaveVoucherLayout(const QString& code)
-{
-    SaveDesignerLayout(voucherCanvas(), code);
 }
 
 } // namespace Zt_typro

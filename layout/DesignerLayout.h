@@ -21,16 +21,4 @@ void LoadDesignerLayout(DesignerCanvas& canvas, DmQuery& query, const QString& c
 /// without a row changes nothing. Positions are kept within the 16-bit range of the columns.
 void SaveDesignerLayout(DesignerCanvas& canvas, const QString& code);
 
-/// LoadDesignerLayout on the cheque designer's canvas Panel_zz with D_M->ADOQ_zb ("zz", "xj").
-void LoadChequeLayout(const QString& code);
-/// LoadDesignerLayout on the voucher designer's canvas Panel_pz with D_M->ADOQ_zb ("dhpz", "jzd").
-void LoadVoucherLayout(const QString& code);
-
-/// Saves the cheque designer's canvas as the layout of code. Reads the print-content list again
-/// first (OpenChequePrintOptions), so it shows its first row afterwards.
-void SaveChequeLayout(const QString& code);
-/// Saves the voucher designer's canvas as the layout of code; the print-content list is left as
-/// it is.
-void SaveVoucherLayout(const QString& code);
-
 } // namespace Zt_typro

@@ -72,6 +72,12 @@ Qt::ItemFlags DesignerPrintOptions::flags(const QModelIndex& index) const
     return f;
 }
 
+void PostPrintFlag(DmQuery& query, bool print)
+{
+    const qlonglong rowId = query.field(QStringLiteral("row_id")).toLongLong();
+    query.writeCurrentRow(Stmt::R1, {print ? 1 : 0, rowId}, QStringLiteral("dy"), print ? 1 : 0);
+}
+
 bool DesignerPrintOptions::setData(const QModelIndex& index, const QVariant& value, int role)
 {
     if (!index.isValid() || index.column() != 1 || role != Qt::CheckStateRole || index.row() >= rowCount())
@@ -81,7 +87,7 @@ bool DesignerPrintOptions::setData(const QModelIndex& index, const QVariant& val
     bool stored = false;
     guarded([&] {
         query->setRecNo(index.row());
-        query->postPrintFlag(print);
+        PostPrintFlag(*query, print);
         stored = true;
     });
     return stored;

@@ -8,6 +8,10 @@ namespace Zt_typro
 
 class DmQuery;
 
+/// Writes the print flag of the current row of an open P2 result (an option list) back to its
+/// prn row (R1), and shows it on that row. Throws AppError when it cannot be stored.
+void PostPrintFlag(DmQuery& query, bool print);
+
 /// The print-content list of a layout designer as a table model over an option-list query
 /// (D_M->ADOQ_zpdyxz or ADOQ_pzdyxz, opened with the rows of one form code in kjx order):
 /// column 0 shows each row's kjyy, column 1 is a check box for its dy. Ticking or clearing a box

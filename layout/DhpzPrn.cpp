@@ -2,6 +2,8 @@
 
 #include "layout/Report.h"
 
+TFrm_pz_print* Frm_pz_print = nullptr;
+
 TFrm_pz_print::TFrm_pz_print(QObject* parent)
     : QObject(parent)
 {

@@ -56,3 +56,6 @@ public:
     Zt_typro::ReportLabel* QRL_qianyi;
     Zt_typro::ReportLabel* QRL_wanyi;
 };
+
+/// The voucher print form of the running program (created and destroyed by the shell).
+extern TFrm_pz_print* Frm_pz_print;

@@ -1,13 +1,12 @@
 #include "layout/LayoutRoutines.h"
 
 #include "app/Error.h"
-#include "app/Forms.h"
-#include "app/Main.h"
 #include "layout/DhpzPrn.h"
 #include "layout/Report.h"
 #include "layout/ZzzpPrn.h"
 #include "store/Dm.h"
 
+#include <QApplication>
 #include <QWidget>
 
 namespace Zt_typro
@@ -27,20 +26,13 @@ private:
     DmQuery* m_query;
 };
 
-TD_M& dataModule()
-{
-    if (!D_M)
-        throw AppError(QStringLiteral("数据模块没有创建，无法读取打印格式。"));
-    return *D_M;
-}
-
 // The window that owns the preview and the messages: the form's parent when it is a window,
-// otherwise the main window.
+// otherwise the active window.
 QWidget* ownerOf(const QObject* form)
 {
     if (auto* widget = qobject_cast<QWidget*>(form->parent()))
         return widget;
-    return Frm_main;
+    return QApplication::activeWindow();
 }
 
 void openPrintOptions(DmQuery* query, const QString& code)
@@ -80,50 +72,50 @@ void ApplyLayoutToBand(ReportBand& band, DmQuery& query, const QString& code)
 
 void ApplyLayoutToLabels(TFrm_zz_print* form, const QString& code)
 {
-    ApplyLayoutToBand(*form->QRBand1, *dataModule().ADOQ_zb, code);
+    ApplyLayoutToBand(*form->QRBand1, *RequireDataModule().ADOQ_zb, code);
 }
 
 void ApplyLayoutToLabels(TFrm_pz_print* form, const QString& code)
 {
-    ApplyLayoutToBand(*form->QRBand1, *dataModule().ADOQ_zb_pz, code);
+    ApplyLayoutToBand(*form->QRBand1, *RequireDataModule().ADOQ_zb_pz, code);
 }
 
 void PrintChequeSample(TFrm_zz_print* form, const QString& code)
 {
-    const QueryCloser closer(dataModule().ADOQ_zb);
+    const QueryCloser closer(RequireDataModule().ADOQ_zb);
     ApplyLayoutToLabels(form, code);
     PrintReport(*form->QuickRep1, ownerOf(form));
 }
 
 void PreviewChequeLayout(TFrm_zz_print* form, const QString& code)
 {
-    const QueryCloser closer(dataModule().ADOQ_zb);
+    const QueryCloser closer(RequireDataModule().ADOQ_zb);
     ApplyLayoutToLabels(form, code);
     PreviewReport(*form->QuickRep1, ownerOf(form));
 }
 
 void PrintVoucherSample(TFrm_pz_print* form, const QString& code)
 {
-    const QueryCloser closer(dataModule().ADOQ_zb_pz);
+    const QueryCloser closer(RequireDataModule().ADOQ_zb_pz);
     ApplyLayoutToLabels(form, code);
     PrintReport(*form->QuickRep1, ownerOf(form));
 }
 
 void PreviewVoucherLayout(TFrm_pz_print* form, const QString& code)
 {
-    const QueryCloser closer(dataModule().ADOQ_zb_pz);
+    const QueryCloser closer(RequireDataModule().ADOQ_zb_pz);
     ApplyLayoutToLabels(form, code);
     PreviewReport(*form->QuickRep1, ownerOf(form));
 }
 
 void OpenChequePrintOptions(const QString& code)
 {
-    openPrintOptions(dataModule().ADOQ_zpdyxz, code);
+    openPrintOptions(RequireDataModule().ADOQ_zpdyxz, code);
 }
 
 void OpenVoucherPrintOptions(const QString& code)
 {
-    openPrintOptions(dataModule().ADOQ_pzdyxz, code);
+    openPrintOptions(RequireDataModule().ADOQ_pzdyxz, code);
 }
 
 } // namespace Zt_typro

@@ -1,7 +1,6 @@
 #include "layout/VoucherDesigner.h"
 
 #include "app/Guard.h"
-#include "app/Forms.h"
 #include "layout/DesignerBackground.h"
 #include "layout/DesignerBody.h"
 #include "layout/DesignerCanvas.h"
@@ -151,7 +150,7 @@ void VoucherDesigner::open(const QString& formCode, const QString& heading)
     m_formCode = formCode;
     if (D_M)
         DataSource_pz->setQuery(D_M->ADOQ_pzdyxz);
-    Zt_typro::LoadVoucherLayout(formCode);
+    Zt_typro::LoadDesignerLayout(*Panel_pz, *Zt_typro::RequireDataModule().ADOQ_zb, formCode);
     Zt_typro::OpenVoucherPrintOptions(formCode);
     setTitle(heading);
     show();
@@ -160,7 +159,7 @@ void VoucherDesigner::open(const QString& formCode, const QString& heading)
 
 void VoucherDesigner::Button_pz_bcClick()
 {
-    Zt_typro::SaveVoucherLayout(m_formCode);
+    Zt_typro::SaveDesignerLayout(*Panel_pz, m_formCode);
 }
 
 void VoucherDesigner::Button_pz_preClick()

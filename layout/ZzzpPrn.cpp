@@ -2,6 +2,8 @@
 
 #include "layout/Report.h"
 
+TFrm_zz_print* Frm_zz_print = nullptr;
+
 TFrm_zz_print::TFrm_zz_print(QObject* parent)
     : QObject(parent)
 {

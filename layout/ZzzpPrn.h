@@ -64,3 +64,6 @@ public:
     Zt_typro::ReportLabel* QRL_qianyi;
     Zt_typro::ReportLabel* QRL_wanyi;
 };
+
+/// The cheque print form of the running program (created and destroyed by the shell).
+extern TFrm_zz_print* Frm_zz_print;

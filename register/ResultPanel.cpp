@@ -1,7 +1,6 @@
 #include "register/ResultPanel.h"
 
 #include "app/Clock.h"
-#include "app/Forms.h"
 #include "app/Guard.h"
 #include "app/Named.h"
 #include "app/Prompt.h"

@@ -2,7 +2,6 @@
 
 #include "app/Clock.h"
 #include "app/Error.h"
-#include "app/Forms.h"
 #include "app/Guard.h"
 #include "app/Named.h"
 #include "register/ResultPanel.h"

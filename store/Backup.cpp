@@ -2,8 +2,6 @@
 
 #include "app/Clock.h"
 #include "app/Error.h"
-#include "app/Forms.h"
-#include "app/Prompt.h"
 #include "store/Dm.h"
 
 #include <QDir>
@@ -28,7 +26,6 @@ namespace Zt_typro
 namespace
 {
 const QString kDriver = QStringLiteral("QSQLITE");
-const QString kFilter = QStringLiteral("数据库文件 (*.pdp);;所有文件 (*)");
 
 QString native(const QString& path)
 {
@@ -178,10 +175,6 @@ QString safetyCopyPath(const QString& databasePath)
     return path;
 }
 
-QString withSuffix(const QString& path, const QString& suffix)
-{
-    return QFileInfo(path).suffix().isEmpty() ? path + QLatin1Char('.') + suffix : path;
-}
 } // namespace
 
 QString BackupFolder(const QString& databasePath)
@@ -266,6 +259,11 @@ BackupInfo InspectBackup(const QString& path)
     return info;
 }
 
+void InstallDailyBackup(TD_M& dm)
+{
+    dm.setBeforeWriteHook([](TD_M& m) { MakeDailyBackupIfDue(m); });
+}
+
 QString RestoreDatabase(TD_M& dm, const QString& source)
 {
     const QString live = dm.databasePath();
@@ -322,49 +320,6 @@ QString RestoreDatabase(TD_M& dm, const QString& source)
     }
     qCDebug(lcBackup) << "database restored from" << from << "; the replaced one kept as" << safety;
     return safety;
-}
-
-void BackupDatabaseInteractive(QWidget* owner)
-{
-    const QString proposed =
-        QFileInfo(D_M->databasePath()).absoluteDir().filePath(ProposedBackupName(Today()));
-    const QString chosen = prompter().fileName(owner, QStringLiteral("备份数据"), proposed, kFilter, true);
-    if (chosen.isEmpty())
-        return;
-    const QString target = withSuffix(chosen, QStringLiteral("pdp"));
-    BackupDatabase(*D_M, target);
-    prompter().inform(owner, QStringLiteral("提示"), QStringLiteral("数据已备份到 %1。").arg(native(target)));
-}
-
-bool RestoreDatabaseInteractive(QWidget* owner)
-{
-    const QString databasePath = D_M->databasePath();
-    const QString folder = QFileInfo::exists(BackupFolder(databasePath))
-                               ? BackupFolder(databasePath)
-                               : QFileInfo(databasePath).absolutePath();
-    const QString chosen = prompter().fileName(owner, QStringLiteral("恢复数据"), folder, kFilter, false);
-    if (chosen.isEmpty())
-        return false;
-    BackupInfo info;
-    try {
-        info = InspectBackup(chosen);
-    } catch (const AppError& e) {
-        throw AppError(e.message() + QStringLiteral("\n当前的数据库没有被改动。"));
-    }
-    const QString question =
-        QStringLiteral("确实要用备份 %1 恢复数据吗？\n备份日期: %2\n其中有支票 %3 张。\n"
-                       "当前的数据库将先备份到 backup 文件夹，然后被替换。")
-            .arg(native(QFileInfo(chosen).absoluteFilePath()),
-                 info.written.toString(QStringLiteral("yyyy-MM-dd HH:mm")))
-            .arg(info.cheques);
-    if (!prompter().confirm(owner, QStringLiteral("提示"), question))
-        return false;
-    const QString safety = RestoreDatabase(*D_M, chosen);
-    QString done = QStringLiteral("数据已恢复，现有支票 %1 张。").arg(info.cheques);
-    if (!safety.isEmpty())
-        done += QStringLiteral("\n恢复前的数据库已备份为 %1。").arg(native(safety));
-    prompter().inform(owner, QStringLiteral("提示"), done);
-    return true;
 }
 
 } // namespace Zt_typro

@@ -4,7 +4,6 @@
 #include <QDateTime>
 #include <QString>
 
-class QWidget;
 class TD_M;
 
 namespace Zt_typro
@@ -32,8 +31,12 @@ void BackupDatabase(TD_M& dm, const QString& target);
 /// The automatic backup: when the backup folder holds no backup of today (Today()), writes one
 /// and removes the oldest automatic backups beyond kKeptDailyBackups. Returns true when a backup
 /// was written now. Throws AppError when it cannot be written; nothing is then remembered, so
-/// the next call tries again. Called by the data module before each write.
+/// the next call tries again.
 bool MakeDailyBackupIfDue(TD_M& dm);
+
+/// Makes dm take the day's automatic backup before its writes (MakeDailyBackupIfDue as its
+/// before-write hook). Start-up installs it on the data module.
+void InstallDailyBackup(TD_M& dm);
 
 /// What the check of a backup file found.
 struct BackupInfo
@@ -54,12 +57,5 @@ BackupInfo InspectBackup(const QString& path);
 /// when there was no database file). Throws AppError when anything fails before the rename;
 /// the database is then unchanged.
 QString RestoreDatabase(TD_M& dm, const QString& source);
-
-/// mnubfClick: writes a consistent copy of the database to a file the operator chooses.
-void BackupDatabaseInteractive(QWidget* owner);
-
-/// mnuhfClick: replaces the database from a backup the operator chooses, after a confirmation
-/// that names the backup's date and its number of cheques. True when the database was replaced.
-bool RestoreDatabaseInteractive(QWidget* owner);
 
 } // namespace Zt_typro

@@ -1,7 +1,6 @@
 #include "store/Dm.h"
 
 #include "app/Error.h"
-#include "store/Backup.h"
 #include "store/Schema.h"
 
 #include <QDate>
@@ -23,6 +22,15 @@
 #endif
 
 Q_LOGGING_CATEGORY(lcDm, "quillmate.store")
+
+TD_M* D_M = nullptr;
+
+TD_M& Zt_typro::RequireDataModule()
+{
+    if (!D_M)
+        throw AppError(QStringLiteral("数据模块没有创建，无法读写数据库。"));
+    return *D_M;
+}
 
 using Zt_typro::AppError;
 
@@ -426,16 +434,16 @@ bool DmQuery::fieldBool(const QString& column) const
     return !v.isNull() && v.toInt() != 0;
 }
 
-void DmQuery::postPrintFlag(bool print)
+void DmQuery::writeCurrentRow(Stmt id, const QVariantList& values, const QString& column, const QVariant& value)
 {
-    const qlonglong rowId = field(QStringLiteral("row_id")).toLongLong();
+    current(); // a row to show the value on, before anything is written
     m_dm->beforeWrite();
-    runStatement(m_dm, objectName(), Stmt::R1, {print ? 1 : 0, rowId}, false, nullptr);
+    runStatement(m_dm, objectName(), id, values, false, nullptr);
     // The result row shows the value now stored.
     QSqlRecord& stored = const_cast<QSqlRecord&>(row(m_pos));
-    stored.setValue(QStringLiteral("dy"), print ? 1 : 0);
-    const int column = stored.indexOf(QStringLiteral("dy"));
-    emit m_model.dataChanged(m_model.index(int(m_pos), column), m_model.index(int(m_pos), column));
+    stored.setValue(column, value);
+    const int index = stored.indexOf(column);
+    emit m_model.dataChanged(m_model.index(int(m_pos), index), m_model.index(int(m_pos), index));
 }
 
 } // namespace Zt_typro
@@ -668,19 +676,20 @@ void TD_M::beforeWrite()
 {
     ensureConnected();
     checkFileUnchanged();
-    // A copy cannot be taken inside a transaction; the transaction's start has taken it.
-    if (m_inTransaction)
+    // The hook (the day's copy) cannot run inside a transaction; the transaction's start has
+    // run it.
+    if (m_inTransaction || !m_beforeWriteHook)
         return;
     // The write itself matters more than the day's copy: a copy that fails is tried again at
     // the next write, and the write goes on.
     try {
-        Zt_typro::MakeDailyBackupIfDue(*this);
+        m_beforeWriteHook(*this);
     } catch (const AppError& e) {
         // A file replaced under the connection was let go of by the copy's own check: the
         // write must not go on silently into the file now there.
         if (!m_connected)
             throw;
-        qCWarning(lcDm) << "automatic backup not made:" << e.message();
+        qCWarning(lcDm) << "before-write hook failed:" << e.message();
     }
 }
 

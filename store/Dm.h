@@ -95,8 +95,11 @@ public:
     /// page of a paged query cannot be read.
     QSqlRecord record(int row) const;
 
-    /// Writes the print flag of the current row of an open P2 result back to its prn row (R1).
-    void postPrintFlag(bool print);
+    /// Runs the write statement id with values under this query's name (errors name it), as a
+    /// row edit of the current row of its open result, and then shows value as column of that
+    /// row, so its grid shows what is now stored. Throws AppError when the write fails; the row
+    /// then keeps its old value.
+    void writeCurrentRow(Stmt id, const QVariantList& values, const QString& column, const QVariant& value);
 
     /// The result as a table model for a grid.
     DmQueryModel* model() { return &m_model; }
@@ -178,9 +181,14 @@ public:
     void checkFileUnchanged();
 
     /// Called before each write (an execute, a row edit, a transaction): checks the file with
-    /// checkFileUnchanged, then, outside a transaction, makes the day's automatic backup of the
-    /// database when it is due (once a day, at the first write).
+    /// checkFileUnchanged, then, outside a transaction, runs the before-write hook (start-up
+    /// installs the day's automatic backup there). A hook that fails does not stop the write, but
+    /// when the hook found the file replaced (and let go of it) the write is refused.
     void beforeWrite();
+
+    /// Installs the hook run by beforeWrite outside a transaction (replacing any earlier one);
+    /// an empty function removes it. It may throw AppError.
+    void setBeforeWriteHook(std::function<void(TD_M&)> hook) { m_beforeWriteHook = std::move(hook); }
 
     /// Runs body as one transaction: everything it wrote is stored, or, when it throws,
     /// nothing is (the error goes on to the caller).
@@ -222,4 +230,14 @@ private:
     QString m_path;
     bool m_connected = false;
     bool m_inTransaction = false;
+    std::function<void(TD_M&)> m_beforeWriteHook;
 };
+
+/// The data module of the running program (created and destroyed by the shell).
+extern TD_M* D_M;
+
+namespace Zt_typro
+{
+/// The data module of the running program; throws AppError when it has not been created.
+TD_M& RequireDataModule();
+} // namespace Zt_typro

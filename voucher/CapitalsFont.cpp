@@ -1,13 +1,9 @@
 #include "voucher/CapitalsFont.h"
 
-#include "app/Forms.h"
-#include "app/Main.h"
 #include "app/Prompt.h"
-#include "cheque/ChequePanel.h"
 #include "layout/DhpzPrn.h"
 #include "layout/Report.h"
 #include "layout/ZzzpPrn.h"
-#include "voucher/VoucherPanel.h"
 
 #include <QLabel>
 
@@ -44,24 +40,22 @@ void PaintCapitalsBlue(QWidget* panel)
     panel->setPalette(pal);
 }
 
-void ApplyCapitalsFont(const QFont& font)
+void ApplyCapitalsFont(const QFont& font, QLabel* chequeCapitals, QLabel* voucherCapitals)
 {
-    QLabel* cheque = Frm_main->Panel_zp->Panel_daxie;
-    cheque->setFont(font);
-    PaintCapitalsBlue(cheque);
+    chequeCapitals->setFont(font);
+    PaintCapitalsBlue(chequeCapitals);
     Frm_zz_print->QRL_dx->setFont(font);
-    QLabel* voucher = Frm_main->P_pz->P_daxie;
-    voucher->setFont(font);
-    PaintCapitalsBlue(voucher);
+    voucherCapitals->setFont(font);
+    PaintCapitalsBlue(voucherCapitals);
     Frm_pz_print->QRL_dx->setFont(font);
 }
 
-void ChooseCapitalsFont(CapitalsFontDialog& dialog, QWidget* owner)
+QFont ChooseCapitalsFont(CapitalsFontDialog& dialog, QWidget* owner)
 {
     dialog.setFont(CapitalsBaseFont(dialog.font()));
     // The answer is not examined: after Cancel the dialog still holds the "宋体" 10 font set above.
     dialog.execute(owner);
-    ApplyCapitalsFont(dialog.font());
+    return dialog.font();
 }
 
 } // namespace Zt_typro

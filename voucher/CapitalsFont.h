@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QObject>
 
+class QLabel;
 class QWidget;
 
 namespace Zt_typro
@@ -36,14 +37,15 @@ private:
 QFont CapitalsBaseFont(QFont font);
 
 /// The font choice "字体", from the pop-up menu of either capitals panel: the dialog font is set
-/// to "宋体" 10 (its other attributes as the dialog last left them), the dialog is shown, and its
-/// font, chosen or not (Cancel applies the "宋体" 10 font), is copied to the cheque screen's
-/// Panel_daxie (blue text), the cheque print form's QRL_dx, the voucher screen's P_daxie (blue
-/// text) and the voucher print form's QRL_dx, in this order.
-void ChooseCapitalsFont(CapitalsFontDialog& dialog, QWidget* owner);
+/// to "宋体" 10 (its other attributes as the dialog last left them) and the dialog is shown.
+/// Returns its font, chosen or not (after Cancel, the "宋体" 10 font): the font that
+/// ApplyCapitalsFont then gives to the four holders.
+QFont ChooseCapitalsFont(CapitalsFontDialog& dialog, QWidget* owner);
 
-/// Copies font to the four holders of the capital-amount font, as ChooseCapitalsFont does.
-void ApplyCapitalsFont(const QFont& font);
+/// Copies font to the four holders of the capital-amount font, in this order: the cheque
+/// screen's capitals (blue text), the cheque print form's QRL_dx, the voucher screen's capitals
+/// (blue text) and the voucher print form's QRL_dx.
+void ApplyCapitalsFont(const QFont& font, QLabel* chequeCapitals, QLabel* voucherCapitals);
 
 /// Gives a capitals panel its blue text.
 void PaintCapitalsBlue(QWidget* panel);

@@ -1,8 +1,6 @@
 #include "voucher/PrintVoucher.h"
 
 #include "app/Error.h"
-#include "app/Forms.h"
-#include "app/Main.h"
 #include "app/Prompt.h"
 #include "layout/DhpzPrn.h"
 #include "numerals/AmountCheck.h"
@@ -90,9 +88,8 @@ void closeQueries()
 }
 } // namespace
 
-void PrintVoucher(const QString& formCode)
+void PrintVoucher(VoucherPanel& screen, const QString& formCode)
 {
-    VoucherPanel& screen = *Frm_main->P_pz;
     struct CloseAtEnd
     {
         ~CloseAtEnd() { closeQueries(); }
@@ -118,7 +115,7 @@ void PrintVoucher(const QString& formCode)
     const Report& report = *Frm_pz_print->QuickRep1;
     CheckReportFonts(report);
 
-    if (!prompter().confirm(Frm_main, QStringLiteral("提示"),
+    if (!prompter().confirm(screen.window(), QStringLiteral("提示"),
                             QStringLiteral("请认真核对您各项数据的正确性,是否现在开始打印?")))
         return;
 
@@ -136,14 +133,14 @@ void PrintVoucher(const QString& formCode)
     });
 
     ApplyLayoutToLabels(Frm_pz_print, formCode);
-    prompter().preview(Frm_main, Frm_pz_print->caption(),
+    prompter().preview(screen.window(), Frm_pz_print->caption(),
                        [&report](QPrinter* printer) { PaintReportOnPrinter(report, printer); });
     clearScreen(screen);
 }
 
-void ResetVoucherCapitalsFont()
+void ResetVoucherCapitalsFont(VoucherPanel& screen)
 {
-    QLabel* capitals = Frm_main->P_pz->P_daxie;
+    QLabel* capitals = screen.P_daxie;
     capitals->setFont(CapitalsBaseFont(capitals->font()));
     Frm_pz_print->QRL_dx->setFont(CapitalsBaseFont(Frm_pz_print->QRL_dx->font()));
 }

@@ -1,10 +1,7 @@
 #include "voucher/VoucherAfterCheque.h"
 
 #include "app/Clock.h"
-#include "app/Forms.h"
-#include "app/Main.h"
 #include "app/Prompt.h"
-#include "cheque/ChequePanel.h"
 #include "numerals/Dates.h"
 #include "store/Dm.h"
 #include "store/Settings.h"
@@ -17,21 +14,18 @@
 namespace Zt_typro
 {
 
-void CopyPayeeToVoucher(const QString& payee)
+void CopyPayeeToVoucher(VoucherPanel& voucher, const QString& payee)
 {
-    if (Frm_main && Frm_main->P_pz)
-        Frm_main->P_pz->ComboBox_skrmc->setEditText(payee);
+    voucher.ComboBox_skrmc->setEditText(payee);
 }
 
-void CopyAmountToVoucher(const QString& amount)
+void CopyAmountToVoucher(VoucherPanel& voucher, const QString& amount)
 {
-    if (Frm_main && Frm_main->P_pz)
-        Frm_main->P_pz->Edit_jine->setText(amount);
+    voucher.Edit_jine->setText(amount);
 }
 
-void FillVoucherPayeeDetails(const QString& name)
+void FillVoucherPayeeDetails(VoucherPanel& voucher, const QString& name)
 {
-    VoucherPanel& voucher = *Frm_main->P_pz;
     DmQuery* q = D_M->ADOQ_skrxx;
     q->setStatement(Stmt::S5, {name});
     q->open();
@@ -47,20 +41,18 @@ void FillVoucherPayeeDetails(const QString& name)
     voucher.E_skrkhh->setText(bank);
 }
 
-void OfferVoucherAfterCheque()
+void OfferVoucherAfterCheque(VoucherPanel& voucher, const QString& year, const QString& month, const QString& day)
 {
-    if (!prompter().confirm(Frm_main, QStringLiteral("提示"), QStringLiteral("是否打印电汇凭证或进帐单?")))
+    if (!prompter().confirm(voucher.window(), QStringLiteral("提示"), QStringLiteral("是否打印电汇凭证或进帐单?")))
         return;
-    VoucherPanel& voucher = *Frm_main->P_pz;
-    const ChequePanel& cheque = *Frm_main->Panel_zp;
 
     voucher.show();
     voucher.Edit_jineExit();
 
     // Texts set from code run no change handler, so the day list is rebuilt below, from today.
-    voucher.ComboBox_nian->setEditText(cheque.CB_nian->currentText());
-    voucher.ComboBox_yue->setEditText(cheque.CB_yue->currentText());
-    voucher.ComboBox_ri->setEditText(cheque.CB_ri->currentText());
+    voucher.ComboBox_nian->setEditText(year);
+    voucher.ComboBox_yue->setEditText(month);
+    voucher.ComboBox_ri->setEditText(day);
 
     voucher.P_cpr->setText(ReadPayerName());
     voucher.P_cprzh->setText(ReadPayerAccount());

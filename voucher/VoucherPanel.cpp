@@ -1,12 +1,9 @@
 #include "voucher/VoucherPanel.h"
 
 #include "app/Clock.h"
-#include "app/Forms.h"
 #include "app/Guard.h"
 #include "app/Named.h"
-#include "app/Main.h"
 #include "app/Prompt.h"
-#include "cheque/ChequePanel.h"
 #include "numerals/AmountField.h"
 #include "numerals/Dates.h"
 #include "store/Dm.h"
@@ -158,9 +155,8 @@ void VoucherPanel::buildDateAndAmount()
     Zt_typro::PaintCapitalsBlue(P_daxie);
     P_daxie->setContextMenuPolicy(Qt::CustomContextMenu);
     // The one pop-up menu "字体" is shared with the cheque screen's capitals.
-    connect(P_daxie, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        Frm_main->Panel_zp->PopupMenu_font->popup(P_daxie->mapToGlobal(pos));
-    });
+    connect(P_daxie, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { emit capitalsMenuRequested(P_daxie->mapToGlobal(pos)); });
 
     // The digit boxes with their unit headings, right to left from 分.
     const int boxW = 22;
@@ -370,8 +366,8 @@ void VoucherPanel::Button_pzlx_qdClick()
 {
     Panel_pzlx->hide();
     const QString code = RadioButton_jzd->isChecked() ? QStringLiteral("jzd") : QStringLiteral("dhpz");
-    Zt_typro::PrintVoucher(code);
-    Zt_typro::ResetVoucherCapitalsFont();
+    Zt_typro::PrintVoucher(*this, code);
+    Zt_typro::ResetVoucherCapitalsFont(*this);
 }
 
 void VoucherPanel::Button_pzlx_qxClick()
@@ -381,5 +377,5 @@ void VoucherPanel::Button_pzlx_qxClick()
 
 void VoucherPanel::popup_fontnameClick()
 {
-    Zt_typro::ChooseCapitalsFont(*FontDialog_daxie, this);
+    emit capitalsFontChosen(Zt_typro::ChooseCapitalsFont(*FontDialog_daxie, this));
 }

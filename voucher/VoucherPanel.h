@@ -81,6 +81,14 @@ public:
     void Button_pzlx_qxClick();
     void popup_fontnameClick();
 
+signals:
+    /// The capitals panel asks for the pop-up menu "字体" at globalPos (one menu serves both
+    /// entry screens).
+    void capitalsMenuRequested(const QPoint& globalPos);
+    /// The font dialog behind "字体" was closed: font is the capital-amount font of both screens
+    /// and both print forms from now on.
+    void capitalsFontChosen(const QFont& font);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

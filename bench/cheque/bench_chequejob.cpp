@@ -93,7 +93,7 @@ private slots:
             s->Edit_je->setText(QStringLiteral("1234.5"));
             s->Edit_jeExit();
             s->Edit_yt->setText(QStringLiteral("货款"));
-            PrintCheque(QStringLiteral("zz"));
+            PrintCheque(*Frm_main->Panel_zp, QStringLiteral("zz"));
         }
     }
 

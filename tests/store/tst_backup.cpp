@@ -180,6 +180,7 @@ private slots:
         TempWorkDir work;
         const QDate first(2026, 11, 10);
         TD_M dm;
+        InstallDailyBackup(dm);
         QStringList expected;
         for (int day = 0; day < 31; ++day) {
             SetToday(first.addDays(day));
@@ -204,6 +205,7 @@ private slots:
         TempWorkDir work;
         SetToday(QDate(2026, 12, 10));
         TD_M dm;
+        InstallDailyBackup(dm);
         dm.ADOQ_skr_zpbj->setStatement(Stmt::S1);
         dm.ADOQ_skr_zpbj->open();
         dm.ADOQ_skr_zpbj->close();

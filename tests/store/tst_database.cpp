@@ -1,6 +1,7 @@
 // The data module against real database files: creation, initial layout rows, refusal of
 // foreign files, bound values, column limits, date ranges and transactions.
 #include "app/Error.h"
+#include "layout/DesignerPrintOptions.h"
 #include "store/Dm.h"
 #include "store/Schema.h"
 #include "tests/support/TestEnv.h"
@@ -427,7 +428,7 @@ private slots:
         QCOMPARE(m_dm->ADOQ_zpdyxz->fieldInt(QStringLiteral("kjx")), 45);
         m_dm->ADOQ_zpdyxz->setRecNo(32);
         QCOMPARE(m_dm->ADOQ_zpdyxz->fieldText(QStringLiteral("kjmc")), QStringLiteral("P_zz_fen"));
-        m_dm->ADOQ_zpdyxz->postPrintFlag(false);
+        PostPrintFlag(*m_dm->ADOQ_zpdyxz, false);
         QCOMPARE(m_dm->ADOQ_zpdyxz->fieldBool(QStringLiteral("dy")), false);
         QCOMPARE(countRows(*m_dm, QStringLiteral("select dy from prn where kjmc = 'P_zz_fen' and win = 'zz'")), 0);
         QCOMPARE(countRows(*m_dm, QStringLiteral("select dy from prn where kjmc = 'P_zz_fen' and win = 'xj'")), 1);
