@@ -1,10 +1,10 @@
 #include "app/BackupCommands.h"
 
-#include "app/Clock.h"
-#include "app/Error.h"
-#include "app/Prompt.h"
+#include "common/Clock.h"
+#include "common/Error.h"
+#include "common/Prompt.h"
 #include "store/Backup.h"
-#include "store/Dm.h"
+#include "store/DataModule.h"
 
 #include <QDir>
 #include <QFileInfo>

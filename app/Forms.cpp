@@ -1,12 +1,12 @@
 #include "app/Forms.h"
 
-#include "app/Guard.h"
+#include "common/Guard.h"
 #include "app/Login.h"
-#include "app/Main.h"
+#include "app/MainWindow.h"
 #include "store/Backup.h"
-#include "layout/DhpzPrn.h"
-#include "layout/ZzzpPrn.h"
-#include "store/Dm.h"
+#include "print/VoucherPrintForm.h"
+#include "print/ChequePrintForm.h"
+#include "store/DataModule.h"
 
 #include <QApplication>
 #include <QFont>

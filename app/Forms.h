@@ -1,9 +1,9 @@
 #pragma once
 
 // The print forms and the data module declare their own globals beside their classes.
-#include "layout/DhpzPrn.h"
-#include "layout/ZzzpPrn.h"
-#include "store/Dm.h"
+#include "print/VoucherPrintForm.h"
+#include "print/ChequePrintForm.h"
+#include "store/DataModule.h"
 
 class TFrm_main;
 class TAboutBox;

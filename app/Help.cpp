@@ -1,7 +1,7 @@
 #include "app/Help.h"
 
-#include "app/Guard.h"
-#include "app/Prompt.h"
+#include "common/Guard.h"
+#include "common/Prompt.h"
 
 #include <QCoreApplication>
 #include <QDialog>

@@ -1,13 +1,13 @@
 #include "app/Login.h"
 
 #include "app/Forms.h"
-#include "app/Guard.h"
-#include "app/Main.h"
-#include "app/Named.h"
-#include "app/PasswordEcho.h"
-#include "app/PasswordHash.h"
-#include "app/Prompt.h"
-#include "app/WorkingPanel.h"
+#include "common/Guard.h"
+#include "app/MainWindow.h"
+#include "common/Named.h"
+#include "common/PasswordEcho.h"
+#include "common/PasswordHash.h"
+#include "common/Prompt.h"
+#include "common/WorkingPanel.h"
 #include "store/Settings.h"
 
 #include <QCloseEvent>

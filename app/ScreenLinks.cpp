@@ -1,8 +1,8 @@
 #include "app/ScreenLinks.h"
 
-#include "app/Guard.h"
+#include "common/Guard.h"
 #include "cheque/ChequePanel.h"
-#include "voucher/CapitalsFont.h"
+#include "print/CapitalsFont.h"
 #include "voucher/VoucherAfterCheque.h"
 #include "voucher/VoucherPanel.h"
 

@@ -1,7 +1,7 @@
-#include "app/Error.h"
+#include "common/Error.h"
 #include "app/Forms.h"
 #include "app/Login.h"
-#include "app/Main.h"
+#include "app/MainWindow.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/WorkingPanel.h"
+#include "common/WorkingPanel.h"
 
 #include <QStringList>
 

@@ -1,14 +1,14 @@
 #include "cheque/PrintCheque.h"
 
-#include "app/Error.h"
-#include "app/Prompt.h"
+#include "common/Error.h"
+#include "common/Prompt.h"
 #include "cheque/ChequePanel.h"
-#include "layout/LayoutRoutines.h"
-#include "layout/Report.h"
-#include "layout/ZzzpPrn.h"
+#include "print/Placement.h"
+#include "print/Report.h"
+#include "print/ChequePrintForm.h"
 #include "numerals/AmountCheck.h"
 #include "numerals/Dates.h"
-#include "store/Dm.h"
+#include "store/DataModule.h"
 #include "store/Schema.h"
 
 #include <QComboBox>

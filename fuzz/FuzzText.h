@@ -3,7 +3,7 @@
 // Helpers shared by the fuzz targets: turning fuzzer bytes into texts the way they reach the
 // program (typed or pasted text, which may hold any UTF-16 code unit, or bytes of a file).
 
-#include "app/Error.h"
+#include "common/Error.h"
 
 #include <QString>
 

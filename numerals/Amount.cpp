@@ -1,6 +1,6 @@
 #include "numerals/Amount.h"
 
-#include "app/Error.h"
+#include "common/Error.h"
 
 #include <algorithm>
 

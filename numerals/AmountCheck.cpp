@@ -1,6 +1,6 @@
 #include "numerals/AmountCheck.h"
 
-#include "app/Error.h"
+#include "common/Error.h"
 
 #include <QList>
 

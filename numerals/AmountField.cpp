@@ -1,6 +1,6 @@
 #include "numerals/AmountField.h"
 
-#include "app/Error.h"
+#include "common/Error.h"
 #include "numerals/Amount.h"
 
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 #include "numerals/Dates.h"
 
-#include "app/Error.h"
+#include "common/Error.h"
 
 #include <QDate>
 

@@ -1,7 +1,7 @@
 #include "register/RegisterExport.h"
 
-#include "app/Error.h"
-#include "store/Dm.h"
+#include "common/Error.h"
+#include "store/DataModule.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,11 +1,11 @@
 #include "register/ResultPanel.h"
 
-#include "app/Clock.h"
-#include "app/Guard.h"
-#include "app/Named.h"
-#include "app/Prompt.h"
+#include "common/Clock.h"
+#include "common/Guard.h"
+#include "common/Named.h"
+#include "common/Prompt.h"
 #include "register/RegisterExport.h"
-#include "store/Dm.h"
+#include "store/DataModule.h"
 
 #include <QDir>
 #include <QFileInfo>

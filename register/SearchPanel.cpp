@@ -1,11 +1,11 @@
 #include "register/SearchPanel.h"
 
-#include "app/Clock.h"
-#include "app/Error.h"
-#include "app/Guard.h"
-#include "app/Named.h"
+#include "common/Clock.h"
+#include "common/Error.h"
+#include "common/Guard.h"
+#include "common/Named.h"
 #include "register/ResultPanel.h"
-#include "store/Dm.h"
+#include "store/DataModule.h"
 #include "store/Settings.h"
 
 #include <QComboBox>

@@ -1,8 +1,8 @@
 #include "store/Backup.h"
 
-#include "app/Clock.h"
-#include "app/Error.h"
-#include "store/Dm.h"
+#include "common/Clock.h"
+#include "common/Error.h"
+#include "store/DataModule.h"
 
 #include <QDir>
 #include <QFile>

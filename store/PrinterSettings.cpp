@@ -1,6 +1,6 @@
 #include "store/PrinterSettings.h"
 
-#include "app/Error.h"
+#include "common/Error.h"
 
 #include <QDir>
 #include <QRegularExpression>

@@ -1,6 +1,6 @@
 #include "store/Settings.h"
 
-#include "app/Error.h"
+#include "common/Error.h"
 #include "store/IniFile.h"
 
 #include <QCoreApplication>

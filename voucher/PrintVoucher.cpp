@@ -1,15 +1,15 @@
 #include "voucher/PrintVoucher.h"
 
-#include "app/Error.h"
-#include "app/Prompt.h"
-#include "layout/DhpzPrn.h"
+#include "common/Error.h"
+#include "common/Prompt.h"
+#include "print/VoucherPrintForm.h"
 #include "numerals/AmountCheck.h"
 #include "numerals/Dates.h"
-#include "layout/LayoutRoutines.h"
-#include "layout/Report.h"
-#include "store/Dm.h"
+#include "print/Placement.h"
+#include "print/Report.h"
+#include "store/DataModule.h"
 #include "store/Schema.h"
-#include "voucher/CapitalsFont.h"
+#include "print/CapitalsFont.h"
 #include "voucher/VoucherPanel.h"
 
 #include <QComboBox>

@@ -1,9 +1,9 @@
 #include "voucher/VoucherAfterCheque.h"
 
-#include "app/Clock.h"
-#include "app/Prompt.h"
+#include "common/Clock.h"
+#include "common/Prompt.h"
 #include "numerals/Dates.h"
-#include "store/Dm.h"
+#include "store/DataModule.h"
 #include "store/Settings.h"
 #include "voucher/VoucherPanel.h"
 

@@ -1,14 +1,14 @@
 #include "voucher/VoucherPanel.h"
 
-#include "app/Clock.h"
-#include "app/Guard.h"
-#include "app/Named.h"
-#include "app/Prompt.h"
+#include "common/Clock.h"
+#include "common/Guard.h"
+#include "common/Named.h"
+#include "common/Prompt.h"
 #include "numerals/AmountField.h"
 #include "numerals/Dates.h"
-#include "store/Dm.h"
+#include "store/DataModule.h"
 #include "store/Settings.h"
-#include "voucher/CapitalsFont.h"
+#include "print/CapitalsFont.h"
 #include "voucher/PrintVoucher.h"
 
 #include <QComboBox>

@@ -1,14 +1,14 @@
 // The cheque print job from the confirmation to the rendered page (the preview replaced by a
 // PDF render), on a database of 10,000 payees and 100,000 register rows.
-#include "app/Clock.h"
+#include "common/Clock.h"
 #include "app/Forms.h"
-#include "app/Main.h"
-#include "app/Prompt.h"
+#include "app/MainWindow.h"
+#include "common/Prompt.h"
 #include "cheque/ChequePanel.h"
 #include "cheque/PrintCheque.h"
-#include "layout/Report.h"
-#include "layout/ZzzpPrn.h"
-#include "store/Dm.h"
+#include "print/Report.h"
+#include "print/ChequePrintForm.h"
+#include "store/DataModule.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -3,10 +3,10 @@
 // screen of the grid read. The register is generated once into a database file beside the
 // benchmark (the program's own schema, made by the data module) and reused by later runs.
 #include "app/Forms.h"
-#include "app/Main.h"
+#include "app/MainWindow.h"
 #include "register/ResultPanel.h"
 #include "register/SearchPanel.h"
-#include "store/Dm.h"
+#include "store/DataModule.h"
 
 #include <QApplication>
 #include <QComboBox>

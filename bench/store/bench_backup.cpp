@@ -3,7 +3,7 @@
 // beside the benchmark, with the program's own schema made by the data module, and reused.
 #include "register/RegisterExport.h"
 #include "store/Backup.h"
-#include "store/Dm.h"
+#include "store/DataModule.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,11 +1,11 @@
 // The main window built by the start-up function: menu, working panels, title-strip dragging,
 // closing, help and the about box.
 #include "app/Forms.h"
-#include "app/Guard.h"
+#include "common/Guard.h"
 #include "app/Help.h"
-#include "app/Main.h"
-#include "app/WorkingPanel.h"
-#include "store/Dm.h"
+#include "app/MainWindow.h"
+#include "common/WorkingPanel.h"
+#include "store/DataModule.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestEnv.h"
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/Clock.h"
+#include "common/Clock.h"
 #include "app/Forms.h"
-#include "app/Main.h"
+#include "app/MainWindow.h"
 #include "cheque/ChequePanel.h"
-#include "store/Dm.h"
+#include "store/DataModule.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestEnv.h"
 

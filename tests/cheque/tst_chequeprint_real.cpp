@@ -1,13 +1,13 @@
 // One whole cheque through the real dialogs: the confirmation box is answered and the print
 // preview prints its page into a PDF file, which is read back to find the payee, the capitals
 // and the fen digit where the layout puts them.
-#include "app/Clock.h"
+#include "common/Clock.h"
 #include "app/Forms.h"
-#include "app/Main.h"
+#include "app/MainWindow.h"
 #include "cheque/ChequePanel.h"
-#include "layout/Report.h"
-#include "store/Dm.h"
-#include "tests/layout/PdfWords.h"
+#include "print/Report.h"
+#include "store/DataModule.h"
+#include "tests/support/PdfWords.h"
 #include "tests/support/TestEnv.h"
 
 #include <QAbstractButton>

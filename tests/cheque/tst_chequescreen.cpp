@@ -1,6 +1,6 @@
 // The cheque entry screen: opening on a fixed day, the stub date lists, copies to the stub, the
 // amount field and the check before the type choice.
-#include "store/Dm.h"
+#include "store/DataModule.h"
 #include "store/Settings.h"
 #include "tests/cheque/ChequeFixture.h"
 

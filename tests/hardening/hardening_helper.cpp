@@ -8,11 +8,11 @@
 //       marker line: "confirm" (at the confirmation), "insert" (inside the transaction, right after
 //       the register row was written), "commit" (after the commit, in the preview), or "none"
 //       (runs to the end and exits).
-#include "app/Clock.h"
+#include "common/Clock.h"
 #include "app/Forms.h"
-#include "app/Main.h"
+#include "app/MainWindow.h"
 #include "cheque/ChequePanel.h"
-#include "store/Dm.h"
+#include "store/DataModule.h"
 #include "tests/support/ScriptedPrompter.h"
 
 #include <QAction>

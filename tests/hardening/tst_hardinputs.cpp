@@ -5,12 +5,12 @@
 // message before storing anything. Nothing is truncated or altered on the way to the database or
 // the print form.
 #include "app/Forms.h"
-#include "app/Main.h"
-#include "layout/Report.h"
-#include "layout/ZzzpPrn.h"
+#include "app/MainWindow.h"
+#include "print/Report.h"
+#include "print/ChequePrintForm.h"
 #include "numerals/Amount.h"
-#include "store/Dm.h"
-#include "store/OrgPanel.h"
+#include "store/DataModule.h"
+#include "settings/OrgPanel.h"
 #include "store/Settings.h"
 #include "tests/cheque/ChequeFixture.h"
 #include "tests/hardening/HardInputs.h"

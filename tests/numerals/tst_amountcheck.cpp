@@ -1,4 +1,4 @@
-#include "app/Error.h"
+#include "common/Error.h"
 #include "numerals/Amount.h"
 #include "numerals/AmountCheck.h"
 

@@ -1,5 +1,5 @@
-#include "app/Error.h"
-#include "app/Guard.h"
+#include "common/Error.h"
+#include "common/Guard.h"
 #include "numerals/Amount.h"
 #include "numerals/AmountField.h"
 #include "tests/support/ScriptedPrompter.h"

@@ -1,7 +1,7 @@
 // Export of the register search result to a CSV file for a spreadsheet: the fields of each row
 // read back by a CSV parser, the header, the empty result, and the text-kept amount.
 #include "register/RegisterExport.h"
-#include "store/Dm.h"
+#include "store/DataModule.h"
 #include "tests/register/RegisterFixture.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 // The register search query over a generated register of many pages: exact counts, the
 // register's order, any row on demand, and the same rows as a query that reads them all.
-#include "app/Error.h"
-#include "store/Dm.h"
+#include "common/Error.h"
+#include "store/DataModule.h"
 #include "tests/support/TestEnv.h"
 
 #include <QAbstractItemModelTester>

@@ -1,6 +1,6 @@
 // The register search on a register filled through the real cheque print job: each search mode,
 // the result grid, closing, tab changes, reopening and docking.
-#include "store/Dm.h"
+#include "store/DataModule.h"
 #include "tests/register/RegisterFixture.h"
 
 #include <QAbstractItemModelTester>

@@ -1,13 +1,13 @@
 // Backup and restore of the database while the program runs: the operator's backup through the
 // menu, the automatic backup of each day, and the restore with its checks of the chosen file.
-#include "app/Clock.h"
-#include "app/Error.h"
+#include "common/Clock.h"
+#include "common/Error.h"
 #include "app/Forms.h"
-#include "app/Main.h"
-#include "layout/ChequeDesigner.h"
-#include "layout/DesignerCanvas.h"
+#include "app/MainWindow.h"
+#include "printsetup/ChequeDesigner.h"
+#include "printsetup/DesignerCanvas.h"
 #include "store/Backup.h"
-#include "store/Dm.h"
+#include "store/DataModule.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestEnv.h"
 

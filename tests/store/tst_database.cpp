@@ -1,8 +1,8 @@
 // The data module against real database files: creation, initial layout rows, refusal of
 // foreign files, bound values, column limits, date ranges and transactions.
-#include "app/Error.h"
-#include "layout/DesignerPrintOptions.h"
-#include "store/Dm.h"
+#include "common/Error.h"
+#include "printsetup/DesignerPrintOptions.h"
+#include "store/DataModule.h"
 #include "store/Schema.h"
 #include "tests/support/TestEnv.h"
 

@@ -1,5 +1,5 @@
 #include "tests/support/TestEnv.h"
-#include "app/Error.h"
+#include "common/Error.h"
 #include "store/IniFile.h"
 #include "store/Settings.h"
 

@@ -1,6 +1,6 @@
 #include "tests/support/TestEnv.h"
 
-#include "app/Clock.h"
+#include "common/Clock.h"
 #include "app/Forms.h"
 
 #include <QTest>

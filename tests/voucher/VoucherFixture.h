@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/Clock.h"
+#include "common/Clock.h"
 #include "app/Forms.h"
-#include "app/Main.h"
-#include "store/Dm.h"
+#include "app/MainWindow.h"
+#include "store/DataModule.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestEnv.h"
 #include "voucher/VoucherPanel.h"

@@ -1,8 +1,8 @@
 // One whole voucher through the real Qt dialogs: the confirmation box is answered Yes, the
 // preview prints into a PDF, and the words land where the layout rows of the form code say.
-#include "layout/DhpzPrn.h"
+#include "print/VoucherPrintForm.h"
 #include "store/Settings.h"
-#include "tests/layout/PdfWords.h"
+#include "tests/support/PdfWords.h"
 #include "tests/voucher/VoucherFixture.h"
 
 #include <QAbstractButton>

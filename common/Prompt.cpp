@@ -1,0 +1,100 @@
+#include "common/Prompt.h"
+
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QMessageBox>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+namespace Zt_typro
+{
+namespace
+{
+Prompter* g_prompter = nullptr;
+
+QtPrompter& qtPrompter()
+{
+    static QtPrompter instance;
+    return instance;
+}
+
+void showBox(QWidget* owner, QMessageBox::Icon icon, const QString& caption, const QString& text)
+{
+    QMessageBox box(icon, caption, text, QMessageBox::Ok, owner);
+    box.exec();
+}
+} // namespace
+
+Prompter& prompter()
+{
+    return g_prompter ? *g_prompter : qtPrompter();
+}
+
+void setPrompter(Prompter* p)
+{
+    g_prompter = p;
+}
+
+bool QtPrompter::confirm(QWidget* owner, const QString& caption, const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, owner);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void QtPrompter::inform(QWidget* owner, const QString& caption, const QString& text)
+{
+    showBox(owner, QMessageBox::NoIcon, caption, text);
+}
+
+void QtPrompter::error(QWidget* owner, const QString& caption, const QString& text)
+{
+    showBox(owner, QMessageBox::Critical, caption, text);
+}
+
+std::optional<QFont> QtPrompter::chooseFont(QWidget* owner, const QFont& initial)
+{
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, initial, owner);
+    if (!ok)
+        return std::nullopt;
+    return font;
+}
+
+void QtPrompter::preview(QWidget* owner, const QString& title, const std::function<void(QPrinter*)>& paint)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setFullPage(true);
+    QPrintPreviewDialog dialog(&printer, owner);
+    dialog.setWindowTitle(title);
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&paint](QPrinter* p) { paint(p); });
+    dialog.exec();
+}
+
+bool QtPrompter::print(QWidget*, const std::function<void(QPrinter*)>& paint, QString* error)
+{
+    if (QPrinterInfo::defaultPrinter().isNull()) {
+        if (error)
+            *error = QStringLiteral("没有可用的打印机: 请先在系统中安装并设置默认打印机。");
+        return false;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setFullPage(true);
+    if (!printer.isValid()) {
+        if (error)
+            *error = QStringLiteral("打印机 %1 无法使用。").arg(printer.printerName());
+        return false;
+    }
+    paint(&printer);
+    return true;
+}
+
+QString QtPrompter::fileName(QWidget* owner, const QString& caption, const QString& proposed, const QString& filter,
+                             bool forSaving)
+{
+    return forSaving ? QFileDialog::getSaveFileName(owner, caption, proposed, filter)
+                     : QFileDialog::getOpenFileName(owner, caption, proposed, filter);
+}
+
+} // namespace Zt_typro

@@ -1,0 +1,121 @@
+#include "print/Placement.h"
+
+#include "common/Error.h"
+#include "print/VoucherPrintForm.h"
+#include "print/Report.h"
+#include "print/ChequePrintForm.h"
+#include "store/DataModule.h"
+
+#include <QApplication>
+#include <QWidget>
+
+namespace Zt_typro
+{
+namespace
+{
+// Closes a layout query when the routine ends, however it ends.
+class QueryCloser
+{
+public:
+    explicit QueryCloser(DmQuery* query) : m_query(query) {}
+    ~QueryCloser() { m_query->close(); }
+    QueryCloser(const QueryCloser&) = delete;
+    QueryCloser& operator=(const QueryCloser&) = delete;
+
+private:
+    DmQuery* m_query;
+};
+
+// The window that owns the preview and the messages: the form's parent when it is a window,
+// otherwise the active window.
+QWidget* ownerOf(const QObject* form)
+{
+    if (auto* widget = qobject_cast<QWidget*>(form->parent()))
+        return widget;
+    return QApplication::activeWindow();
+}
+
+void openPrintOptions(DmQuery* query, const QString& code)
+{
+    query->close();
+    query->setStatement(Stmt::P2, {code});
+    query->open();
+}
+} // namespace
+
+QString RowFieldKey(const QString& kjmc)
+{
+    return kjmc.mid(5);
+}
+
+void ApplyLayoutToBand(ReportBand& band, DmQuery& query, const QString& code)
+{
+    query.close();
+    query.setStatement(Stmt::P1, {code});
+    query.open();
+
+    const int rows = query.recordCount();
+    for (ReportLabel* label : band.labels()) {
+        const QString key = label->key();
+        query.first();
+        for (int i = 0; i < rows; ++i) {
+            if (RowFieldKey(query.fieldText(QStringLiteral("kjmc"))) == key) {
+                label->setLeft(query.fieldInt(QStringLiteral("kjx")));
+                label->setTop(query.fieldInt(QStringLiteral("kjy")));
+                if (!query.fieldBool(QStringLiteral("dy")))
+                    label->setCaption(QString());
+            }
+            query.next();
+        }
+    }
+}
+
+void ApplyLayoutToLabels(TFrm_zz_print* form, const QString& code)
+{
+    ApplyLayoutToBand(*form->QRBand1, *RequireDataModule().ADOQ_zb, code);
+}
+
+void ApplyLayoutToLabels(TFrm_pz_print* form, const QString& code)
+{
+    ApplyLayoutToBand(*form->QRBand1, *RequireDataModule().ADOQ_zb_pz, code);
+}
+
+void PrintChequeSample(TFrm_zz_print* form, const QString& code)
+{
+    const QueryCloser closer(RequireDataModule().ADOQ_zb);
+    ApplyLayoutToLabels(form, code);
+    PrintReport(*form->QuickRep1, ownerOf(form));
+}
+
+void PreviewChequeLayout(TFrm_zz_print* form, const QString& code)
+{
+    const QueryCloser closer(RequireDataModule().ADOQ_zb);
+    ApplyLayoutToLabels(form, code);
+    PreviewReport(*form->QuickRep1, ownerOf(form));
+}
+
+void PrintVoucherSample(TFrm_pz_print* form, const QString& code)
+{
+    const QueryCloser closer(RequireDataModule().ADOQ_zb_pz);
+    ApplyLayoutToLabels(form, code);
+    PrintReport(*form->QuickRep1, ownerOf(form));
+}
+
+void PreviewVoucherLayout(TFrm_pz_print* form, const QString& code)
+{
+    const QueryCloser closer(RequireDataModule().ADOQ_zb_pz);
+    ApplyLayoutToLabels(form, code);
+    PreviewReport(*form->QuickRep1, ownerOf(form));
+}
+
+void OpenChequePrintOptions(const QString& code)
+{
+    openPrintOptions(RequireDataModule().ADOQ_zpdyxz, code);
+}
+
+void OpenVoucherPrintOptions(const QString& code)
+{
+    openPrintOptions(RequireDataModule().ADOQ_pzdyxz, code);
+}
+
+} // namespace Zt_typro

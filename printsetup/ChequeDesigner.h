@@ -1,0 +1,129 @@
+#pragma once
+
+#include "common/WorkingPanel.h"
+
+#include <QString>
+
+class QGroupBox;
+class QHeaderView;
+class QLabel;
+class QPushButton;
+class QScrollArea;
+class QSlider;
+class QSpinBox;
+class QStyledItemDelegate;
+class QTableView;
+
+namespace Zt_typro
+{
+class DesignerBackground;
+class DesignerBandShape;
+class DesignerCanvas;
+class DesignerFieldPanel;
+class DesignerPrintOptions;
+} // namespace Zt_typro
+
+/// P_zzzp_set: the "支票打印设置" working panel of the main window, the layout designer of the cheque
+/// form codes "zz" (transfer cheque) and "xj" (cash cheque).
+///
+/// The canvas Panel_zz holds one field panel per field (P_zz_ + field key) at the field's
+/// layout position; the operator drags them (one at a time or a rubber-band selection), nudges
+/// them with the arrow keys, and saves. The print-content list DBCtrlGrid_zp shows the layout rows of
+/// the form code in kjx order with a check box each; a change of a box is stored at once.
+/// Preview and sample print show the stored layout on a fresh print form.
+class ChequeDesigner : public Zt_typro::WorkingPanel
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ChequeDesigner)
+public:
+    explicit ChequeDesigner(QWidget* parent);
+
+    /// Loads the stored layout of formCode onto the canvas, reads the print-content list, sets
+    /// the heading and shows the designer. The selection of field panels stays as it is.
+    void open(const QString& formCode, const QString& heading);
+
+    /// The form code the designer works on; empty until it was opened.
+    QString formCode() const { return m_formCode; }
+
+    // Title strip
+    Zt_typro::TitleStrip* Image_zpdysz;
+    QLabel* Label43;
+    QPushButton* BitBtn_zzzp_close;
+
+    QScrollArea* ScrollBox_zz;
+    Zt_typro::DesignerCanvas* Panel_zz;
+    Zt_typro::DesignerBandShape* Shape_zp;
+
+    // Field panels, in the canvas's control order
+    Zt_typro::DesignerFieldPanel* P_zz_fjxx1;
+    Zt_typro::DesignerFieldPanel* P_zz_nian;
+    Zt_typro::DesignerFieldPanel* P_zz_yue;
+    Zt_typro::DesignerFieldPanel* P_zz_ri;
+    Zt_typro::DesignerFieldPanel* P_zz_skrcg;
+    Zt_typro::DesignerFieldPanel* P_zz_jecg;
+    Zt_typro::DesignerFieldPanel* P_zz_ytcg;
+    Zt_typro::DesignerFieldPanel* P_zz_year;
+    Zt_typro::DesignerFieldPanel* P_zz_moon;
+    Zt_typro::DesignerFieldPanel* P_zz_day;
+    Zt_typro::DesignerFieldPanel* P_zz_fkhmc;
+    Zt_typro::DesignerFieldPanel* P_zz_cprzh;
+    Zt_typro::DesignerFieldPanel* P_zz_skr;
+    Zt_typro::DesignerFieldPanel* P_zz_dx;
+    Zt_typro::DesignerFieldPanel* P_zz_fen;
+    Zt_typro::DesignerFieldPanel* P_zz_yt;
+    Zt_typro::DesignerFieldPanel* P_zz_jiao;
+    Zt_typro::DesignerFieldPanel* P_zz_yuan;
+    Zt_typro::DesignerFieldPanel* P_zz_shi;
+    Zt_typro::DesignerFieldPanel* P_zz_bai;
+    Zt_typro::DesignerFieldPanel* P_zz_qian;
+    Zt_typro::DesignerFieldPanel* P_zz_wan;
+    Zt_typro::DesignerFieldPanel* P_zz_rs;
+    Zt_typro::DesignerFieldPanel* P_zz_rb;
+    Zt_typro::DesignerFieldPanel* P_zz_rq;
+    Zt_typro::DesignerFieldPanel* P_zz_yi;
+    Zt_typro::DesignerFieldPanel* P_zz_fjxx2;
+    Zt_typro::DesignerFieldPanel* P_zz_fjxx3;
+    Zt_typro::DesignerFieldPanel* P_zz_fjxx4;
+    Zt_typro::DesignerFieldPanel* P_zz_shiyi;
+    Zt_typro::DesignerFieldPanel* P_zz_baiyi;
+    Zt_typro::DesignerFieldPanel* P_zz_qianyi;
+    Zt_typro::DesignerFieldPanel* P_zz_wanyi;
+
+    QPushButton* Button_zz_pre;
+    QPushButton* Button_zz_bc;
+    QPushButton* Butto_zz_prnyz;
+
+    // The blank-form background (a scan of the paper form beneath the field panels; never printed)
+    QPushButton* Button_zz_bjt;
+    QSlider* Slider_zz_bjt;
+    QSpinBox* Edit_zz_dpi;
+
+    // The print-content list
+    QGroupBox* GroupBox10;
+    QHeaderView* HeaderControl1;
+    QTableView* DBCtrlGrid_zp;
+    Zt_typro::DesignerPrintOptions* DataSource_zp;
+    QStyledItemDelegate* DBText_zpkjyy;
+    QStyledItemDelegate* DBCheckBox_zpdy;
+
+    /// Saves the canvas as the layout of the current form code.
+    void Button_zz_bcClick();
+    /// Previews the stored layout of the current form code on a fresh print form.
+    void Button_zz_preClick();
+    /// Prints the stored layout of the current form code on a fresh print form, without a dialog.
+    void Butto_zz_prnyzClick();
+    /// After the close button: closes the print-content list's query (the panel is hidden and
+    /// the main window enables both menu items of the pair). Nothing is saved.
+    void BitBtn_zzzp_closeClick();
+    /// "背景图": loads a scan of the blank form for the current form code (PNG or JPEG, with its
+    /// own resolution or the one typed in Edit_zz_dpi) and remembers it; a missing or unreadable
+    /// file is reported and the designer goes on without it.
+    void Button_zz_bjtClick();
+
+    /// The background controls.
+    Zt_typro::DesignerBackground* background() const { return m_background; }
+
+private:
+    Zt_typro::DesignerBackground* m_background = nullptr;
+    QString m_formCode;
+};

@@ -1,0 +1,737 @@
+#include "store/DataModule.h"
+
+#include "common/Error.h"
+#include "store/Schema.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QUuid>
+
+#include <algorithm>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
+Q_LOGGING_CATEGORY(lcDm, "quillmate.store")
+
+TD_M* D_M = nullptr;
+
+TD_M& Zt_typro::RequireDataModule()
+{
+    if (!D_M)
+        throw AppError(QStringLiteral("数据模块没有创建，无法读写数据库。"));
+    return *D_M;
+}
+
+using Zt_typro::AppError;
+
+namespace
+{
+const QString kDatabaseFile = QStringLiteral("pjzp.pdp");
+const QString kDriver = QStringLiteral("QSQLITE");
+// A second program working on the same file waits this long for it before reporting.
+const QString kConnectOptions = QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000");
+
+// The device and inode of the file a path names; false when nothing is there. Elsewhere than
+// on Unix every existing file reads as the same file (no check).
+bool fileIdentity(const QString& path, quint64* device, quint64* inode)
+{
+#ifdef Q_OS_UNIX
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return false;
+    *device = quint64(st.st_dev);
+    *inode = quint64(st.st_ino);
+    return true;
+#else
+    *device = 0;
+    *inode = 0;
+    return QFileInfo::exists(path);
+#endif
+}
+
+// SQLite's primary result code in a driver error (extended codes carry it in the low byte).
+int sqliteCode(const QSqlError& error)
+{
+    return error.nativeErrorCode().toInt() & 0xff;
+}
+
+constexpr int kSqliteBusy = 5;
+constexpr int kSqliteLocked = 6;
+constexpr int kSqliteCorrupt = 11;
+constexpr int kSqliteNotADatabase = 26;
+
+const QString kLockedHint = QStringLiteral("数据库文件正被另一个程序使用，请稍后再试。");
+
+// What a value is bound as. A text is stored as the text, an empty one as "" rather than NULL,
+// just as a quoted literal would be.
+QVariant bindable(const QVariant& value)
+{
+    if (value.metaType().id() == QMetaType::QString && value.toString().isNull())
+        return QVariant(QStringLiteral(""));
+    if (value.metaType().id() == QMetaType::QDate)
+        return value.toDate().isValid() ? QVariant(value.toDate().toString(Qt::ISODate)) : QVariant();
+    return value;
+}
+} // namespace
+
+namespace Zt_typro
+{
+
+// ---------------------------------------------------------------------------------------------
+DmQueryModel::DmQueryModel(DmQuery* query)
+    : QAbstractTableModel(query), m_query(query)
+{
+}
+
+int DmQueryModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() || !m_query->isOpen() ? 0 : m_query->recordCount();
+}
+
+int DmQueryModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_columns;
+}
+
+QVariant DmQueryModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole) || index.row() >= rowCount())
+        return {};
+    // A grid asks while it paints: a page that cannot be read shows empty cells, never an error
+    // thrown into the event loop.
+    try {
+        const QSqlRecord rec = m_query->record(index.row());
+        if (index.column() >= rec.count())
+            return {};
+        return rec.value(index.column());
+    } catch (const AppError& e) {
+        qCWarning(lcDm) << "row" << index.row() << "of" << m_query->objectName() << "not read:" << e.message();
+        return {};
+    }
+}
+
+QVariant DmQueryModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section < m_names.size())
+        return m_names.at(section);
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+void DmQueryModel::reset(const std::function<void()>& change)
+{
+    beginResetModel();
+    change();
+    endResetModel();
+}
+
+// ---------------------------------------------------------------------------------------------
+DmQuery::DmQuery(TD_M* dm, const char* name)
+    : QObject(dm), m_dm(dm), m_model(this)
+{
+    setObjectName(QString::fromLatin1(name));
+}
+
+void DmQuery::setStatement(Stmt id, const QVariantList& values)
+{
+    close();
+    m_stmt = id;
+    m_values = values;
+    m_hasStatement = true;
+}
+
+void DmQuery::open()
+{
+    run(true);
+}
+
+void DmQuery::execute()
+{
+    run(false);
+}
+
+void DmQuery::close()
+{
+    if (!m_open && m_rows.isEmpty() && m_keys.isEmpty())
+        return;
+    m_model.reset([this] {
+        m_rows.clear();
+        m_keys.clear();
+        m_pages.clear();
+        m_pos = 0;
+        m_open = false;
+    });
+}
+
+namespace
+{
+// Pages kept by a paged query; reading one more drops them all (a grid only ever shows a few).
+constexpr qsizetype kMaxPages = 64;
+
+// Prepares, binds and runs a statement text on the data module's connection.
+QSqlQuery execText(TD_M* dm, Stmt id, const QString& sql, const QVariantList& values)
+{
+    dm->ensureConnected();
+    QSqlQuery q(QSqlDatabase::database(dm->connectionName(), false));
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        throw AppError(dm->failureText(StatementName(id), q.lastError().text()));
+    for (const QVariant& v : values)
+        q.addBindValue(bindable(v));
+    if (!q.exec())
+        throw AppError(dm->failureText(StatementName(id), q.lastError().text()));
+    return q;
+}
+
+// Checks the values for one catalogue statement: their number, and that each fits its column.
+void checkValues(const QString& queryName, Stmt id, const QVariantList& values)
+{
+    const Statement& st = CatalogueStatement(id);
+    if (values.size() != st.columns.size())
+        throw AppError(QStringLiteral("语句 %1 需要 %2 个值，给出了 %3 个 (%4)。")
+                           .arg(StatementName(id))
+                           .arg(st.columns.size())
+                           .arg(values.size())
+                           .arg(queryName));
+    // Every value must fit its column before anything is sent.
+    for (int i = 0; i < values.size(); ++i) {
+        const QString problem = CheckColumnValue(st.columns.at(i), bindable(values.at(i)));
+        if (!problem.isEmpty())
+            throw AppError(problem);
+    }
+}
+
+// Checks, binds and runs one catalogue statement; returns the rows of a select.
+QList<QSqlRecord> runStatement(TD_M* dm, const QString& queryName, Stmt id, const QVariantList& values, bool select,
+                               QSqlRecord* shape)
+{
+    checkValues(queryName, id, values);
+    const Statement& st = CatalogueStatement(id);
+    QSqlQuery q = execText(dm, id, QString::fromLatin1(st.sql), values);
+    QList<QSqlRecord> rows;
+    if (!select)
+        return rows;
+    while (q.next())
+        rows.append(q.record());
+    if (q.lastError().isValid())
+        throw AppError(dm->failureText(StatementName(id), q.lastError().text()));
+    if (shape)
+        *shape = q.record();
+    return rows;
+}
+
+// The two statements a paged select is read with, made from its catalogue text
+// "select <columns> from <table> [where ...] [order by ...]": the keys of the result in its
+// order, and the rows of a list of keys (to be closed with the keys' placeholders and ")").
+struct PagedText
+{
+    QString keys;
+    QString rows;
+    bool sortKeys = false; // the result is in key order: the keys are sorted here, not by the database
+};
+
+PagedText pagedText(const QString& queryName, Stmt id)
+{
+    static const QRegularExpression shape(QStringLiteral("^select\\s+(.+?)\\s+from\\s+(\\w+)(.*)$"),
+                                          QRegularExpression::CaseInsensitiveOption |
+                                              QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch m = shape.match(QString::fromLatin1(CatalogueStatement(id).sql));
+    if (!m.hasMatch())
+        throw AppError(QStringLiteral("语句 %1 不能分页读取 (%2)。").arg(StatementName(id), queryName));
+    // A result in register order is its keys in ascending order. Sorting the keys here costs a
+    // fraction of what the database takes to sort them when it finds them through an index.
+    static const QRegularExpression byKey(QStringLiteral("\\s+order\\s+by\\s+rowid\\s*$"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    QString rest = m.captured(3);
+    const QRegularExpressionMatch order = byKey.match(rest);
+    if (order.hasMatch())
+        rest.truncate(order.capturedStart());
+    return {QStringLiteral("select rowid from ") + m.captured(2) + rest,
+            QStringLiteral("select rowid, ") + m.captured(1) + QStringLiteral(" from ") + m.captured(2) +
+                QStringLiteral(" where rowid in ("),
+            order.hasMatch()};
+}
+} // namespace
+
+void DmQuery::run(bool select)
+{
+    if (!m_hasStatement)
+        throw AppError(QStringLiteral("查询 %1 没有语句。").arg(objectName()));
+    close();
+    // A write is checked by beforeWrite, once its values are known to fit.
+    if (select)
+        m_dm->checkFileUnchanged();
+    if (select && m_paged) {
+        openPaged();
+        return;
+    }
+    if (!select) {
+        // A value that does not fit is refused before the database is touched at all.
+        checkValues(objectName(), m_stmt, m_values);
+        m_dm->beforeWrite();
+    }
+    QSqlRecord shape;
+    QList<QSqlRecord> rows = runStatement(m_dm, objectName(), m_stmt, m_values, select, &shape);
+    if (!select)
+        return;
+    m_model.reset([&] {
+        m_rows = std::move(rows);
+        m_pos = 0;
+        m_open = true;
+        m_model.m_names.clear();
+        for (int i = 0; i < shape.count(); ++i)
+            m_model.m_names.append(shape.fieldName(i));
+        m_model.m_columns = shape.count();
+    });
+}
+
+// The register grid reads a result that can hold every cheque ever printed. Reading all of it
+// into memory at once makes a search over a large register wait on the whole result and hold
+// it all; a paged query instead reads only the keys (an exact count at once, and the order),
+// then fetches the rows a grid shows, a page at a time. It holds no statement open between
+// reads, so the result it shows is the one of its opening: rows added later do not appear
+// until it is opened again, as with a result read at once.
+void DmQuery::openPaged()
+{
+    checkValues(objectName(), m_stmt, m_values);
+    const PagedText text = pagedText(objectName(), m_stmt);
+    QList<qint64> keys;
+    {
+        QSqlQuery q = execText(m_dm, m_stmt, text.keys, m_values);
+        while (q.next())
+            keys.append(q.value(0).toLongLong());
+        if (q.lastError().isValid())
+            throw AppError(m_dm->failureText(StatementName(m_stmt), q.lastError().text()));
+    }
+    if (text.sortKeys)
+        std::sort(keys.begin(), keys.end());
+    m_pageSql = text.rows;
+    m_keys = std::move(keys);
+    QSqlRecord shape;
+    QList<QSqlRecord> firstPage;
+    try {
+        firstPage = readRows(0, qMin<qsizetype>(kPageRows, m_keys.size()), &shape);
+    } catch (...) {
+        m_keys.clear();
+        throw;
+    }
+    m_model.reset([&] {
+        m_pages.clear();
+        m_pages.insert(0, std::move(firstPage));
+        m_shape = shape;
+        m_pos = 0;
+        m_open = true;
+        m_model.m_names.clear();
+        for (int i = 0; i < shape.count(); ++i)
+            m_model.m_names.append(shape.fieldName(i));
+        m_model.m_columns = shape.count();
+    });
+}
+
+QList<QSqlRecord> DmQuery::readRows(qsizetype first, qsizetype count, QSqlRecord* shape) const
+{
+    QString sql = m_pageSql;
+    QVariantList values;
+    values.reserve(count);
+    for (qsizetype i = 0; i < count; ++i) {
+        sql += i == 0 ? QStringLiteral("?") : QStringLiteral(", ?");
+        values.append(m_keys.at(first + i));
+    }
+    sql += QLatin1Char(')');
+    QSqlQuery q = execText(m_dm, m_stmt, sql, values);
+    QHash<qint64, QSqlRecord> byKey;
+    byKey.reserve(count);
+    while (q.next()) {
+        QSqlRecord r = q.record();
+        const qint64 key = r.value(0).toLongLong();
+        r.remove(0);
+        byKey.insert(key, r);
+    }
+    if (q.lastError().isValid())
+        throw AppError(m_dm->failureText(StatementName(m_stmt), q.lastError().text()));
+    QSqlRecord empty = q.record();
+    empty.remove(0);
+    if (shape)
+        *shape = empty;
+    QList<QSqlRecord> rows;
+    rows.reserve(count);
+    for (qsizetype i = 0; i < count; ++i)
+        rows.append(byKey.value(m_keys.at(first + i), empty));
+    return rows;
+}
+
+void DmQuery::fetchPage(qsizetype page) const
+{
+    const qsizetype first = page * kPageRows;
+    QList<QSqlRecord> rows = readRows(first, qMin<qsizetype>(kPageRows, m_keys.size() - first), nullptr);
+    if (m_pages.size() >= kMaxPages)
+        m_pages.clear();
+    m_pages.insert(page, std::move(rows));
+}
+
+const QSqlRecord& DmQuery::row(qsizetype index) const
+{
+    if (!m_paged)
+        return m_rows.at(index);
+    const qsizetype page = index / kPageRows;
+    auto it = m_pages.constFind(page);
+    if (it == m_pages.cend()) {
+        fetchPage(page);
+        it = m_pages.constFind(page);
+    }
+    return it->at(index % kPageRows);
+}
+
+QSqlRecord DmQuery::record(int index) const
+{
+    if (!m_open || index < 0 || index >= recordCount())
+        throw AppError(QStringLiteral("查询 %1 没有第 %2 条记录。").arg(objectName()).arg(index + 1));
+    return row(index);
+}
+
+const QSqlRecord& DmQuery::current() const
+{
+    if (!m_open)
+        throw AppError(QStringLiteral("查询 %1 没有打开。").arg(objectName()));
+    if (eof())
+        throw AppError(QStringLiteral("查询 %1 没有当前记录。").arg(objectName()));
+    return row(m_pos);
+}
+
+QVariant DmQuery::field(const QString& column) const
+{
+    const QSqlRecord& rec = current();
+    const int i = rec.indexOf(column);
+    if (i < 0)
+        throw AppError(QStringLiteral("查询 %1 的结果中没有字段 \"%2\"。").arg(objectName(), column));
+    return rec.value(i);
+}
+
+QString DmQuery::fieldText(const QString& column) const
+{
+    const QVariant v = field(column);
+    return v.isNull() ? QString() : v.toString();
+}
+
+int DmQuery::fieldInt(const QString& column) const
+{
+    const QVariant v = field(column);
+    return v.isNull() ? 0 : v.toInt();
+}
+
+bool DmQuery::fieldBool(const QString& column) const
+{
+    const QVariant v = field(column);
+    return !v.isNull() && v.toInt() != 0;
+}
+
+void DmQuery::writeCurrentRow(Stmt id, const QVariantList& values, const QString& column, const QVariant& value)
+{
+    current(); // a row to show the value on, before anything is written
+    m_dm->beforeWrite();
+    runStatement(m_dm, objectName(), id, values, false, nullptr);
+    // The result row shows the value now stored.
+    QSqlRecord& stored = const_cast<QSqlRecord&>(row(m_pos));
+    stored.setValue(column, value);
+    const int index = stored.indexOf(column);
+    emit m_model.dataChanged(m_model.index(int(m_pos), index), m_model.index(int(m_pos), index));
+}
+
+} // namespace Zt_typro
+
+// ---------------------------------------------------------------------------------------------
+TD_M::TD_M(QObject* parent)
+    : QObject(parent),
+      m_connectionName(QStringLiteral("quillmate-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
+{
+    setObjectName(QStringLiteral("D_M"));
+    using Zt_typro::DmQuery;
+    ADOQ_skr_zpbj = new DmQuery(this, "ADOQ_skr_zpbj");
+    ADOQ_skr_zpcx = new DmQuery(this, "ADOQ_skr_zpcx");
+    ADOQ_skr_pzbj = new DmQuery(this, "ADOQ_skr_pzbj");
+    ADOQ_skr = new DmQuery(this, "ADOQ_skr");
+    ADOQ_skrxx = new DmQuery(this, "ADOQ_skrxx");
+    ADOQ_skr_up = new DmQuery(this, "ADOQ_skr_up");
+    ADOQ_zp_up = new DmQuery(this, "ADOQ_zp_up");
+    ADOQ_zpcx = new DmQuery(this, "ADOQ_zpcx");
+    // The register grid's source: a search over a large register must answer at once.
+    ADOQ_zpcx->setPaged(true);
+    ADOQ_zb = new DmQuery(this, "ADOQ_zb");
+    ADOQ_zb_pz = new DmQuery(this, "ADOQ_zb_pz");
+    ADOQ_zb_up = new DmQuery(this, "ADOQ_zb_up");
+    ADOQ_zpdyxz = new DmQuery(this, "ADOQ_zpdyxz");
+    ADOQ_pzdyxz = new DmQuery(this, "ADOQ_pzdyxz");
+}
+
+TD_M::~TD_M()
+{
+    for (auto* q : findChildren<Zt_typro::DmQuery*>())
+        q->close();
+    if (QSqlDatabase::contains(m_connectionName)) {
+        {
+            QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(m_connectionName);
+    }
+}
+
+QString TD_M::databasePath() const
+{
+    return m_connected ? m_path : QDir::current().absoluteFilePath(kDatabaseFile);
+}
+
+QString TD_M::failureText(const QString& what, const QString& driverText) const
+{
+    QString text = QStringLiteral("数据库操作失败 (%1): %2\n数据库文件: %3")
+                       .arg(what, driverText.trimmed(), QDir::toNativeSeparators(databasePath()));
+    if (driverText.contains(QLatin1String("database is locked")))
+        text += QLatin1Char('\n') + kLockedHint;
+    return text;
+}
+
+void TD_M::ensureConnected()
+{
+    if (m_connected)
+        return;
+    const QString path = QDir::current().absoluteFilePath(kDatabaseFile);
+    if (!QFileInfo::exists(path))
+        createDatabaseFile(path);
+    checkDatabaseFile(path);
+
+    // The file's identity before and after opening: a file renamed in between is not taken.
+    quint64 device = 0;
+    quint64 inode = 0;
+    const bool identified = fileIdentity(path, &device, &inode);
+
+    QSqlDatabase db = QSqlDatabase::contains(m_connectionName) ? QSqlDatabase::database(m_connectionName, false)
+                                                               : QSqlDatabase::addDatabase(kDriver, m_connectionName);
+    db.setDatabaseName(path);
+    db.setConnectOptions(kConnectOptions);
+    if (!db.open())
+        throw AppError(QStringLiteral("无法打开数据库文件 %1: %2")
+                           .arg(QDir::toNativeSeparators(path), db.lastError().text()));
+
+    // A file of another kind, or a database of another program, is reported and left alone.
+    QSqlQuery q(db);
+    QStringList tables;
+    if (q.exec(QStringLiteral("select name from sqlite_master where type = 'table'"))) {
+        while (q.next())
+            tables << q.value(0).toString();
+    }
+    const QSqlError readError = q.lastError();
+    q.finish();
+    // A lock held by another program, or a folder where the journal cannot be made, is no
+    // sign of a foreign file: those are reported as what they are.
+    const int code = sqliteCode(readError);
+    if (readError.isValid() && code != kSqliteCorrupt && code != kSqliteNotADatabase) {
+        db.close();
+        const bool locked = code == kSqliteBusy || code == kSqliteLocked;
+        throw AppError(QStringLiteral("无法读取数据库文件 %1 (%2)。%3该文件没有被改动。")
+                           .arg(QDir::toNativeSeparators(path), readError.text().trimmed(),
+                                locked ? kLockedHint : QString()));
+    }
+    if (readError.isValid() || !tables.contains(QStringLiteral("skr")) || !tables.contains(QStringLiteral("zp")) ||
+        !tables.contains(QStringLiteral("prn"))) {
+        const QString why = readError.isValid() ? readError.text() : QStringLiteral("缺少数据表 skr、zp 或 prn");
+        db.close();
+        throw AppError(QStringLiteral("数据库文件 %1 不是本程序可以读取的数据库 (%2)。该文件没有被改动。")
+                           .arg(QDir::toNativeSeparators(path), why));
+    }
+    if (!identified || !fileIdentity(path, &m_fileDevice, &m_fileInode) || m_fileDevice != device ||
+        m_fileInode != inode) {
+        db.close();
+        throw AppError(QStringLiteral("数据库文件 %1 在打开时被移走或替换了，没有使用。请再试一次。")
+                           .arg(QDir::toNativeSeparators(path)));
+    }
+    m_path = path;
+    m_connected = true;
+    qCDebug(lcDm) << "database opened:" << path;
+}
+
+void TD_M::checkDatabaseFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw AppError(QStringLiteral("无法读取数据库文件 %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+    const QByteArray header = file.read(16);
+    if (header != QByteArray("SQLite format 3\0", 16))
+        throw AppError(QStringLiteral("数据库文件 %1 不是本程序可以读取的数据库 (文件格式不符)。该文件没有被改动。")
+                           .arg(QDir::toNativeSeparators(path)));
+}
+
+void TD_M::createDatabaseFile(const QString& path)
+{
+    // Built beside the target under a temporary name, then renamed into place: a crash while
+    // building leaves no half-made database under the real name.
+    const QString temp = path + QStringLiteral(".new-") + QUuid::createUuid().toString(QUuid::Id128);
+    const QString name = m_connectionName + QStringLiteral("-create");
+    QString error;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(kDriver, name);
+        db.setDatabaseName(temp);
+        if (!db.open()) {
+            error = db.lastError().text();
+        } else {
+            QSqlQuery q(db);
+            bool ok = db.transaction();
+            for (const QString& sql : Zt_typro::SchemaStatements()) {
+                if (ok && !q.exec(sql))
+                    ok = false;
+            }
+            if (ok)
+                ok = q.prepare(
+                    QStringLiteral("insert into prn (kjmc, kjx, kjy, win, kjyy, dy) values (?, ?, ?, ?, ?, ?)"));
+            for (const Zt_typro::LayoutRow& row : Zt_typro::InitialLayoutRows()) {
+                if (!ok)
+                    break;
+                q.addBindValue(QString::fromUtf8(row.kjmc));
+                q.addBindValue(row.kjx);
+                q.addBindValue(row.kjy);
+                q.addBindValue(QString::fromUtf8(row.win));
+                q.addBindValue(QString::fromUtf8(row.kjyy));
+                q.addBindValue(row.dy ? 1 : 0);
+                ok = q.exec();
+            }
+            if (!ok)
+                error = q.lastError().isValid() ? q.lastError().text() : db.lastError().text();
+            q.finish();
+            if (ok && !db.commit())
+                error = db.lastError().text();
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (error.isEmpty() && !QFile::rename(temp, path) && !QFileInfo::exists(path))
+        error = QStringLiteral("无法改名为 %1").arg(kDatabaseFile);
+    QFile::remove(temp);
+    QFile::remove(temp + QStringLiteral("-journal"));
+    if (!error.isEmpty())
+        throw AppError(QStringLiteral("无法创建数据库文件 %1: %2").arg(QDir::toNativeSeparators(path), error));
+}
+
+void TD_M::closeConnection()
+{
+    for (auto* q : findChildren<Zt_typro::DmQuery*>())
+        q->close();
+    if (QSqlDatabase::contains(m_connectionName)) {
+        {
+            QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(m_connectionName);
+    }
+    m_connected = false;
+    m_inTransaction = false;
+    m_path.clear();
+    qCDebug(lcDm) << "database closed";
+}
+
+TD_M::FileState TD_M::fileState() const
+{
+    quint64 device = 0;
+    quint64 inode = 0;
+    if (!fileIdentity(m_path, &device, &inode))
+        return FileState::Missing;
+    return device == m_fileDevice && inode == m_fileInode ? FileState::Same : FileState::Replaced;
+}
+
+QString TD_M::fileChangeText(FileState state) const
+{
+    const QString path = QDir::toNativeSeparators(m_path);
+    if (state == FileState::Missing)
+        return QStringLiteral("数据库文件 %1 已不在原处（被移走、改名或删除）。本次操作没有进行，没有保存任何内容。"
+                              "请把数据库文件放回原处后再试。")
+            .arg(path);
+    return QStringLiteral("数据库文件 %1 在程序运行时被另一个文件替换了。本次操作没有进行，没有保存任何内容；"
+                          "再试一次时将使用现在的文件。")
+        .arg(path);
+}
+
+void TD_M::checkFileUnchanged()
+{
+    if (!m_connected)
+        return;
+    const FileState state = fileState();
+    if (state == FileState::Same)
+        return;
+    const QString text = fileChangeText(state);
+    qCWarning(lcDm) << "database file changed under the connection:" << m_path;
+    // Inside a transaction the rollback lets go of a replaced file (see rollbackTransaction).
+    if (state == FileState::Replaced && !m_inTransaction)
+        letGoOfReplacedFile();
+    throw AppError(text);
+}
+
+void TD_M::beforeWrite()
+{
+    ensureConnected();
+    checkFileUnchanged();
+    // The hook (the day's copy) cannot run inside a transaction; the transaction's start has
+    // run it.
+    if (m_inTransaction || !m_beforeWriteHook)
+        return;
+    // The write itself matters more than the day's copy: a copy that fails is tried again at
+    // the next write, and the write goes on.
+    try {
+        m_beforeWriteHook(*this);
+    } catch (const AppError& e) {
+        // A file replaced under the connection was let go of by the copy's own check: the
+        // write must not go on silently into the file now there.
+        if (!m_connected)
+            throw;
+        qCWarning(lcDm) << "before-write hook failed:" << e.message();
+    }
+}
+
+void TD_M::beginTransaction()
+{
+    beforeWrite();
+    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    if (!db.transaction())
+        throw AppError(failureText(QStringLiteral("开始事务"), db.lastError().text()));
+    m_inTransaction = true;
+}
+
+void TD_M::commitTransaction()
+{
+    // The last moment to find that the file was moved or replaced while the transaction ran.
+    if (const FileState state = fileState(); state != FileState::Same) {
+        const QString text = fileChangeText(state);
+        rollbackTransaction();
+        throw AppError(text);
+    }
+    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    m_inTransaction = false;
+    if (!db.commit()) {
+        const QString text = db.lastError().text();
+        db.rollback();
+        throw AppError(failureText(QStringLiteral("提交事务"), text));
+    }
+}
+
+void TD_M::rollbackTransaction()
+{
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+        m_inTransaction = false;
+        db.rollback();
+    }
+    if (m_connected && fileState() == FileState::Replaced)
+        letGoOfReplacedFile();
+}
+
+void TD_M::letGoOfReplacedFile()
+{
+    closeConnection();
+    emit replacedFileLetGo();
+}

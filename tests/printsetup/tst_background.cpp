@@ -1,0 +1,366 @@
+// The blank-form background of the layout designers: a scan generated here (a 10 mm grid at
+// 300 dpi) is loaded through the "背景图" button and measured on the canvas as the operator sees it.
+#include "app/Forms.h"
+#include "app/MainWindow.h"
+#include "print/Calibration.h"
+#include "printsetup/ChequeDesigner.h"
+#include "printsetup/DesignerCanvas.h"
+#include "printsetup/DesignerGeometry.h"
+#include "printsetup/VoucherDesigner.h"
+#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/TestEnv.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QSettings>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTest>
+
+#include <memory>
+
+using namespace Zt_typro;
+
+namespace
+{
+constexpr double kUnitMm = 25.4 / 96.0;
+
+template <typename T>
+T* child(const char* name)
+{
+    T* w = Frm_main->findChild<T*>(QString::fromLatin1(name));
+    if (!w)
+        qWarning("no component %s", name);
+    return w;
+}
+
+// A scan of a blank sheet of widthMm × heightMm at dpi: white, with black lines 4 pixels wide
+// centred every 10 mm from the sheet's edges, in both directions.
+QString writeGridScan(const QString& path, double dpi, double widthMm, double heightMm, const char* format)
+{
+    const double pxPerMm = dpi / 25.4;
+    QImage image(qRound(widthMm * pxPerMm), qRound(heightMm * pxPerMm), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    const int dotsPerMeter = qRound(dpi / 0.0254);
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    QPainter p(&image);
+    for (double mm = 10.0; mm < widthMm; mm += 10.0)
+        p.fillRect(QRectF(mm * pxPerMm - 2.0, 0, 4.0, image.height()), Qt::black);
+    for (double mm = 10.0; mm < heightMm; mm += 10.0)
+        p.fillRect(QRectF(0, mm * pxPerMm - 2.0, image.width(), 4.0), Qt::black);
+    p.end();
+    if (!image.save(path, format))
+        qWarning("cannot write %s", qPrintable(path));
+    return path;
+}
+
+// Centres (in canvas pixels) of the dark vertical lines crossing row y of the canvas as shown,
+// between x0 and x1: each run of pixels darker than the paper, weighted by its darkness.
+QList<double> darkColumns(const QImage& shot, int y, int x0, int x1)
+{
+    QList<double> centres;
+    double weight = 0.0;
+    double sum = 0.0;
+    for (int x = x0; x <= x1; ++x) {
+        const double dark = x < x1 ? (255 - qGray(shot.pixel(x, y))) / 255.0 : 0.0;
+        if (dark > 0.08) {
+            weight += dark;
+            sum += dark * x;
+        } else if (weight > 0.0) {
+            centres.append(sum / weight + 0.5); // the pixel's centre
+            weight = 0.0;
+            sum = 0.0;
+        }
+    }
+    return centres;
+}
+
+// A row of the canvas that no field panel and no bevel covers, near wanted.
+int freeRow(const DesignerCanvas* canvas, int wanted)
+{
+    for (int d = 0; d < 200; ++d) {
+        for (const int y : {wanted + d, wanted - d}) {
+            if (y < 3 || y > canvas->height() - 4)
+                continue;
+            bool free = true;
+            for (const DesignerFieldPanel* panel : canvas->fieldPanels()) {
+                if (y >= panel->y() - 1 && y <= panel->y() + panel->height())
+                    free = false;
+            }
+            if (free)
+                return y;
+        }
+    }
+    return -1;
+}
+} // namespace
+
+class TestBackground : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void geometry_data();
+    void geometry();
+    void gridShowsAtTrueScaleBeneathThePanels();
+    void typedResolutionRescalesAndIsRemembered();
+    void rememberedPerFormCode();
+    void voucherDesignerToo();
+    void neverPrinted();
+    void missingOrUnreadableImageIsReported();
+
+private:
+    ChequeDesigner* openCheque(const char* item);
+    std::unique_ptr<FormsFixture> m_forms;
+    std::unique_ptr<ScriptedPrompter> m_prompter;
+    QString m_scan;
+};
+
+void TestBackground::init()
+{
+    m_forms = std::make_unique<FormsFixture>();
+    m_prompter = std::make_unique<ScriptedPrompter>();
+    QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Bexholt"), QStringLiteral("qc")).clear();
+    Frm_main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Frm_main));
+    m_scan = writeGridScan(m_forms->workDir().filePath(QStringLiteral("grid300.png")), 300.0, 240.0, 100.0, "PNG");
+}
+
+void TestBackground::cleanup()
+{
+    m_prompter.reset();
+    m_forms.reset();
+}
+
+ChequeDesigner* TestBackground::openCheque(const char* item)
+{
+    QAction* a = child<QAction>(item);
+    if (!a || !a->isEnabled())
+        return nullptr;
+    a->trigger();
+    auto* d = child<ChequeDesigner>("P_zzzp_set");
+    return d && d->isVisible() ? d : nullptr;
+}
+
+void TestBackground::geometry_data()
+{
+    QTest::addColumn<double>("dpi");
+    QTest::addColumn<double>("perPixel"); // canvas pixels per image pixel
+
+    QTest::newRow("300 dpi") << 300.0 << 0.32;
+    QTest::newRow("600 dpi") << 600.0 << 0.16;
+    QTest::newRow("200 dpi") << 200.0 << 0.48;
+    QTest::newRow("96 dpi") << 96.0 << 1.0;
+}
+
+void TestBackground::geometry()
+{
+    QFETCH(double, dpi);
+    QFETCH(double, perPixel);
+    QVERIFY(qAbs(CanvasPixelsPerImagePixel(dpi) - perPixel) < 1e-12);
+    // 100 mm of a scan at any resolution are 100 / (25.4 / 96) = 377.95 canvas pixels.
+    const int pixels = qRound(100.0 / 25.4 * dpi);
+    const QRectF r = BackgroundImageRect(QSize(pixels, pixels / 2), dpi, QPointF(-37.8, -18.9));
+    QVERIFY2(qAbs(r.width() - 377.95) < 0.2, qPrintable(QString::number(r.width())));
+    QVERIFY(qAbs(r.height() - (pixels / 2) * perPixel) < 1e-9);
+    QCOMPARE(r.topLeft(), QPointF(-37.8, -18.9));
+    QCOMPARE(DotsPerInch(qRound(dpi / 0.0254)), dpi);
+    QCOMPARE(DotsPerInch(0), 0.0);
+    // The cheque's page margins are 10 and 5 mm: the sheet's edge lies that far up and left.
+    const QPointF sheet = SheetOriginOnCanvas(10.0, 5.0);
+    QVERIFY(qAbs(sheet.x() + 37.795) < 0.001 && qAbs(sheet.y() + 18.898) < 0.001);
+}
+
+void TestBackground::gridShowsAtTrueScaleBeneathThePanels()
+{
+    ChequeDesigner* d = openCheque("zz_prn_set");
+    QVERIFY(d);
+    QCOMPARE(d->Button_zz_bjt->text(), QStringLiteral("背景图"));
+    QVERIFY(!d->Panel_zz->hasBackground());
+    m_prompter->fileAnswers.enqueue(m_scan);
+    QTest::mouseClick(d->Button_zz_bjt, Qt::LeftButton);
+    QVERIFY2(m_prompter->ofKind(QStringLiteral("error")).isEmpty(), qPrintable(m_prompter->last().text));
+    QCOMPARE(m_prompter->last().kind, QStringLiteral("file"));
+    QCOMPARE(m_prompter->last().caption, QStringLiteral("选择空白票据的扫描图"));
+    QVERIFY(d->Panel_zz->hasBackground());
+    QCOMPARE(d->Edit_zz_dpi->value(), 300); // the file's own resolution
+    d->Slider_zz_bjt->setValue(100);
+    QCOMPARE(d->Panel_zz->backgroundOpacity(), 1.0);
+
+    const QImage shot = d->Panel_zz->grab().toImage();
+    const int y = freeRow(d->Panel_zz, 30);
+    QVERIFY(y > 0);
+    // The scan of 240 mm starts 10 mm left of the band: lines at sheet x = 20, 30, … 230 mm lie
+    // at canvas x = (x − 10 mm) / unit, 37.795 pixels apart.
+    const QList<double> lines = darkColumns(shot, y, 3, d->Panel_zz->width() - 3);
+    QString seen;
+    for (double c : lines)
+        seen += QString::number(c, 'f', 2) + u' ';
+    QCOMPARE(lines.size(), 22);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const double expected = (20.0 + 10.0 * double(i) - 10.0) / kUnitMm;
+        QVERIFY2(qAbs(lines.at(i) - expected) < 0.5, qPrintable(seen));
+    }
+    const double spacing = (lines.last() - lines.first()) / double(lines.size() - 1);
+    QVERIFY2(qAbs(spacing - 37.795) < 0.05, qPrintable(QString::number(spacing, 'f', 3)));
+
+    // Beneath the field panels: inside a panel the grid does not show.
+    const DesignerFieldPanel* dx = d->P_zz_dx;
+    const QList<double> inside = darkColumns(shot, dx->y() + 2, dx->x() + 2, dx->x() + dx->width() - 3);
+    QVERIFY2(dx->width() > 2 * 38 && inside.isEmpty(), qPrintable(QString::number(inside.size())));
+    // The opacity control: at 0 the grid is gone.
+    d->Slider_zz_bjt->setValue(0);
+    QVERIFY(darkColumns(d->Panel_zz->grab().toImage(), y, 3, d->Panel_zz->width() - 3).isEmpty());
+    // Remembered for the form code.
+    QCOMPARE(ReadDesignerBackground(QStringLiteral("zz")).path, m_scan);
+}
+
+void TestBackground::typedResolutionRescalesAndIsRemembered()
+{
+    ChequeDesigner* d = openCheque("zz_prn_set");
+    QVERIFY(d);
+    m_prompter->fileAnswers.enqueue(m_scan);
+    QTest::mouseClick(d->Button_zz_bjt, Qt::LeftButton);
+    const QRectF at300 = d->Panel_zz->backgroundRect();
+    d->Edit_zz_dpi->setValue(600);
+    const QRectF at600 = d->Panel_zz->backgroundRect();
+    QVERIFY(qAbs(at600.width() * 2.0 - at300.width()) < 0.01);
+    QCOMPARE(at600.topLeft(), at300.topLeft());
+    QCOMPARE(ReadDesignerBackground(QStringLiteral("zz")).dpi, 600.0);
+    // Opening the designer again shows the typed resolution.
+    d->closeButton()->click();
+    QVERIFY(openCheque("zz_prn_set"));
+    QCOMPARE(d->Edit_zz_dpi->value(), 600);
+    QVERIFY(qAbs(d->Panel_zz->backgroundRect().width() - at600.width()) < 0.01);
+}
+
+void TestBackground::rememberedPerFormCode()
+{
+    ChequeDesigner* d = openCheque("zz_prn_set");
+    QVERIFY(d);
+    m_prompter->fileAnswers.enqueue(m_scan);
+    QTest::mouseClick(d->Button_zz_bjt, Qt::LeftButton);
+    QVERIFY(d->Panel_zz->hasBackground());
+    d->closeButton()->click();
+    // The cash cheque has its own (none yet).
+    QVERIFY(openCheque("xx_prn_set"));
+    QVERIFY(!d->Panel_zz->hasBackground());
+    d->closeButton()->click();
+    QVERIFY(openCheque("zz_prn_set"));
+    QVERIFY(d->Panel_zz->hasBackground());
+    // Cancelling the file choice while one is shown offers to remove it.
+    m_prompter->confirmAnswers.enqueue(true);
+    QTest::mouseClick(d->Button_zz_bjt, Qt::LeftButton);
+    QCOMPARE(m_prompter->last().text, QStringLiteral("不再显示背景图吗?"));
+    QVERIFY(!d->Panel_zz->hasBackground());
+    QCOMPARE(ReadDesignerBackground(QStringLiteral("zz")).path, QString());
+}
+
+void TestBackground::voucherDesignerToo()
+{
+    const QString jpeg =
+        writeGridScan(m_forms->workDir().filePath(QStringLiteral("grid300.jpg")), 300.0, 240.0, 100.0, "JPEG");
+    child<QAction>("dhpz_prn_set")->trigger();
+    auto* d = child<VoucherDesigner>("Panel_pz_set");
+    QVERIFY(d && d->isVisible());
+    QCOMPARE(d->Button_pz_bjt->text(), QStringLiteral("背景图"));
+    m_prompter->fileAnswers.enqueue(jpeg);
+    QTest::mouseClick(d->Button_pz_bjt, Qt::LeftButton);
+    QVERIFY2(m_prompter->ofKind(QStringLiteral("error")).isEmpty(), qPrintable(m_prompter->last().text));
+    QCOMPARE(d->Edit_pz_dpi->value(), 300);
+    d->Slider_pz_bjt->setValue(100);
+    // The voucher's margins are 5 mm: the line at sheet x = 10 mm lies at canvas x = 18.9.
+    const QImage shot = d->Panel_pz->grab().toImage();
+    const int y = freeRow(d->Panel_pz, 40);
+    QVERIFY(y > 0);
+    const QList<double> lines = darkColumns(shot, y, 3, 200);
+    QVERIFY(!lines.isEmpty());
+    QVERIFY2(qAbs(lines.first() - 5.0 / kUnitMm) < 0.6, qPrintable(QString::number(lines.first())));
+    QCOMPARE(ReadDesignerBackground(QStringLiteral("dhpz")).path, jpeg);
+    QCOMPARE(ReadDesignerBackground(QStringLiteral("jzd")).path, QString());
+}
+
+void TestBackground::neverPrinted()
+{
+    ChequeDesigner* d = openCheque("zz_prn_set");
+    QVERIFY(d);
+    m_prompter->fileAnswers.enqueue(m_scan);
+    QTest::mouseClick(d->Button_zz_bjt, Qt::LeftButton);
+    QVERIFY(d->Panel_zz->hasBackground());
+    const QString pdf = m_forms->workDir().filePath(QStringLiteral("preview.pdf"));
+    m_prompter->onPage = [&pdf](const std::function<void(QPrinter*)>& paint) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        paint(&printer);
+    };
+    QTest::mouseClick(d->Button_zz_pre, Qt::LeftButton);
+    QCOMPARE(m_prompter->previews, 1);
+    QVERIFY(QFile::exists(pdf));
+    QProcess images;
+    images.start(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+    QVERIFY(images.waitForFinished(30000));
+    const QStringList rows = QString::fromUtf8(images.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(rows.size(), 2); // the two heading lines: no image on the page
+}
+
+void TestBackground::missingOrUnreadableImageIsReported()
+{
+    // A remembered image that is gone: reported when the designer opens, which works on.
+    const QString gone = m_forms->workDir().filePath(QStringLiteral("gone.png"));
+    WriteDesignerBackground(QStringLiteral("zz"), {gone, 0.0});
+    ChequeDesigner* d = openCheque("zz_prn_set");
+    QVERIFY(d);
+    QCOMPARE(m_prompter->last().kind, QStringLiteral("error"));
+    QCOMPARE(m_prompter->last().text,
+             QStringLiteral("背景图 %1 不存在。设计器照常使用，只是没有背景图。").arg(QDir::toNativeSeparators(gone)));
+    QVERIFY(!d->Panel_zz->hasBackground());
+    QVERIFY(d->isVisible());
+
+    // A file that is no image.
+    const QString junk = m_forms->workDir().filePath(QStringLiteral("junk.png"));
+    QFile f(junk);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("this is not an image");
+    f.close();
+    m_prompter->fileAnswers.enqueue(junk);
+    QTest::mouseClick(d->Button_zz_bjt, Qt::LeftButton);
+    QCOMPARE(m_prompter->last().kind, QStringLiteral("error"));
+    QCOMPARE(m_prompter->last().text,
+             QStringLiteral("背景图 %1 不是 PNG 或 JPEG 图片，无法显示。设计器照常使用，只是没有背景图。")
+                 .arg(QDir::toNativeSeparators(junk)));
+    QVERIFY(!d->Panel_zz->hasBackground());
+    // The designer still saves and moves fields.
+    QTest::mouseClick(d->Button_zz_bc, Qt::LeftButton);
+    QCOMPARE(m_prompter->ofKind(QStringLiteral("error")).size(), 2);
+
+    // A truncated PNG: the format is known, the pixels are not.
+    QFile good(m_scan);
+    QVERIFY(good.open(QIODevice::ReadOnly));
+    const QByteArray head = good.read(200);
+    good.close();
+    const QString broken = m_forms->workDir().filePath(QStringLiteral("broken.png"));
+    QFile b(broken);
+    QVERIFY(b.open(QIODevice::WriteOnly));
+    b.write(head);
+    b.close();
+    m_prompter->fileAnswers.enqueue(broken);
+    QTest::mouseClick(d->Button_zz_bjt, Qt::LeftButton);
+    QVERIFY2(m_prompter->last().text.startsWith(
+                 QStringLiteral("背景图 %1 无法读取（").arg(QDir::toNativeSeparators(broken))),
+             qPrintable(m_prompter->last().text));
+    QVERIFY(m_prompter->last().text.endsWith(QStringLiteral("）。设计器照常使用，只是没有背景图。")));
+    QVERIFY(!d->Panel_zz->hasBackground());
+}
+
+QTEST_MAIN(TestBackground)
+#include "tst_background.moc"

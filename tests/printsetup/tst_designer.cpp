@@ -1,0 +1,1087 @@
+// The layout designers driven as the operator does: menu commands, real mouse presses, moves
+// and releases on the field panels and the canvas, the arrow keys, the print-content list, save,
+// preview and sample print, on a real database in a temporary folder.
+#include "app/Forms.h"
+#include "app/MainWindow.h"
+#include "common/WorkingPanel.h"
+#include "printsetup/ChequeDesigner.h"
+#include "printsetup/DesignerCanvas.h"
+#include "printsetup/DesignerLayout.h"
+#include "printsetup/DesignerPrintOptions.h"
+#include "print/VoucherPrintForm.h"
+#include "print/Placement.h"
+#include "print/Report.h"
+#include "printsetup/VoucherDesigner.h"
+#include "print/ChequePrintForm.h"
+#include "store/DataModule.h"
+#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/TestEnv.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTableView>
+#include <QTest>
+#include <QWindow>
+
+#include <memory>
+
+using namespace Zt_typro;
+
+namespace
+{
+// The names that differ between the two designers.
+struct Side
+{
+    const char* open;     // menu item that opens it
+    const char* partner;  // the other item of its pair
+    const char* panel;
+    const char* canvas;
+    const char* band;
+    const char* prefix;
+    const char* code;
+    const char* save;
+    const char* preview;
+    const char* sample;
+    const char* grid;
+};
+
+const Side kZz{"zz_prn_set", "xx_prn_set", "P_zzzp_set", "Panel_zz", "Shape_zp", "P_zz_", "zz",
+               "Button_zz_bc", "Button_zz_pre", "Butto_zz_prnyz", "DBCtrlGrid_zp"};
+const Side kXj{"xx_prn_set", "zz_prn_set", "P_zzzp_set", "Panel_zz", "Shape_zp", "P_zz_", "xj",
+               "Button_zz_bc", "Button_zz_pre", "Butto_zz_prnyz", "DBCtrlGrid_zp"};
+const Side kDhpz{"dhpz_prn_set", "jzd_prn_set", "Panel_pz_set", "Panel_pz", "Shape_pz", "P_pz_", "dhpz",
+                 "Button_pz_bc", "Button_pz_pre", "Button_pz_prnyz", "DBCtrlGrid_pz"};
+const Side kJzd{"jzd_prn_set", "dhpz_prn_set", "Panel_pz_set", "Panel_pz", "Shape_pz", "P_pz_", "jzd",
+                "Button_pz_bc", "Button_pz_pre", "Button_pz_prnyz", "DBCtrlGrid_pz"};
+
+const Side& side(const QString& code)
+{
+    if (code == QLatin1String("xj"))
+        return kXj;
+    if (code == QLatin1String("dhpz"))
+        return kDhpz;
+    if (code == QLatin1String("jzd"))
+        return kJzd;
+    return kZz;
+}
+
+template <typename T>
+T* child(const char* name)
+{
+    T* w = Frm_main->findChild<T*>(QString::fromLatin1(name));
+    if (!w)
+        qWarning("no component %s", name);
+    return w;
+}
+
+QAction* action(const char* name)
+{
+    return child<QAction>(name);
+}
+
+QSqlDatabase database()
+{
+    D_M->ensureConnected();
+    return QSqlDatabase::database(D_M->connectionName());
+}
+
+void execSql(const QString& sql, const QVariantList& values = {})
+{
+    QSqlQuery q(database());
+    QVERIFY2(q.prepare(sql), qPrintable(q.lastError().text()));
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+}
+
+// The stored position of a field (the last row when there are several).
+QPoint stored(const QString& code, const QString& kjmc)
+{
+    QSqlQuery q(database());
+    q.prepare(QStringLiteral("select kjx, kjy from prn where win = ? and kjmc = ? order by rowid"));
+    q.addBindValue(code);
+    q.addBindValue(kjmc);
+    if (!q.exec())
+        qWarning("%s", qPrintable(q.lastError().text()));
+    QPoint at(-99999, -99999);
+    while (q.next())
+        at = QPoint(q.value(0).toInt(), q.value(1).toInt());
+    return at;
+}
+
+bool storedPrintFlag(const QString& code, const QString& kjmc)
+{
+    QSqlQuery q(database());
+    q.prepare(QStringLiteral("select dy from prn where win = ? and kjmc = ?"));
+    q.addBindValue(code);
+    q.addBindValue(kjmc);
+    return q.exec() && q.next() && q.value(0).toBool();
+}
+
+void setStored(const QString& code, const QString& kjmc, int x, int y)
+{
+    execSql(QStringLiteral("update prn set kjx = ?, kjy = ? where win = ? and kjmc = ?"), {x, y, code, kjmc});
+}
+
+// Presses the left button on a spot of a field panel, moves the pointer to a point of the canvas
+// (in steps, each reported to the pressed panel as the platform's capture does) and releases.
+void drag(DesignerFieldPanel* panel, QPoint grab, QPoint to, int steps = 3)
+{
+    auto* canvas = static_cast<QWidget*>(panel->parentWidget());
+    QTest::mousePress(panel, Qt::LeftButton, {}, grab);
+    const QPoint from = panel->pos() + grab;
+    for (int i = 1; i <= steps; ++i) {
+        const QPoint at = from + (to - from) * i / steps;
+        QTest::mouseMove(panel, panel->mapFrom(canvas, at));
+    }
+    QTest::mouseRelease(panel, Qt::LeftButton, {}, panel->mapFrom(canvas, to));
+}
+
+// A rubber band on the canvas from one point to another with the left button.
+void band(QWidget* canvas, QPoint from, QPoint to)
+{
+    QTest::mousePress(canvas, Qt::LeftButton, {}, from);
+    QTest::mouseMove(canvas, (from + to) / 2);
+    QTest::mouseMove(canvas, to);
+    QTest::mouseRelease(canvas, Qt::LeftButton, {}, to);
+}
+
+QStringList selectedNames(const DesignerCanvas* canvas)
+{
+    QStringList out;
+    for (const DesignerFieldPanel* p : canvas->fieldPanels()) {
+        if (p->isSelected())
+            out << p->objectName();
+    }
+    return out;
+}
+
+// What the fresh print form of a preview or sample print holds while its page is drawn.
+struct SeenLabel
+{
+    int forms = 0;       // fresh forms alive under the main window
+    QPoint position;     // of the label asked for
+    QString caption;
+    QPointF topLeftMm;   // where its text lands on the sheet
+};
+
+void watchFreshForm(ScriptedPrompter& prompts, bool cheque, const QString& key, SeenLabel& seen)
+{
+    prompts.onPage = [cheque, key, &seen](const std::function<void(QPrinter*)>&) {
+        ReportLabel* label = nullptr;
+        Report* report = nullptr;
+        if (cheque) {
+            const auto forms = Frm_main->findChildren<TFrm_zz_print*>();
+            seen.forms = int(forms.size());
+            if (!forms.isEmpty()) {
+                label = forms.first()->label(key);
+                report = forms.first()->QuickRep1;
+            }
+        } else {
+            const auto forms = Frm_main->findChildren<TFrm_pz_print*>();
+            seen.forms = int(forms.size());
+            if (!forms.isEmpty()) {
+                label = forms.first()->label(key);
+                report = forms.first()->QuickRep1;
+            }
+        }
+        if (label) {
+            seen.position = label->position();
+            seen.caption = label->caption();
+            seen.topLeftMm = report->labelTopLeftMm(*label);
+        }
+    };
+}
+
+void click(const char* button)
+{
+    auto* b = child<QPushButton>(button);
+    QVERIFY2(b && b->isVisible() && b->isEnabled(), button);
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+} // namespace
+
+class TestDesigner : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void components_data();
+    void components();
+    void menuCommand_opensDesignerAndDisablesPartner_data();
+    void menuCommand_opensDesignerAndDisablesPartner();
+    void load_matchesWholeNameAndLastRowWins();
+
+    void drag_singlePanelKeepsGrabbedSpotUnderPointer_data();
+    void drag_singlePanelKeepsGrabbedSpotUnderPointer();
+    void drag_throughTheWindowSystem();
+    void drag_groupMovesTogether_data();
+    void drag_groupMovesTogether();
+    void drag_stopsAtTheColumnRange();
+    void rightButton_doesNothing();
+    void rubberBand_selectsPanelsWhollyInside_data();
+    void rubberBand_selectsPanelsWhollyInside();
+    void rubberBand_neverDeselectsWhileMovingAndHidesOnRelease();
+    void clickOnEmptyCanvas_clearsSelection();
+    void arrowKeys_nudgeTheSelection_data();
+    void arrowKeys_nudgeTheSelection();
+
+    void save_writesEveryPanel_data();
+    void save_writesEveryPanel();
+    void save_failureLeavesStoredLayout();
+    void dragOffLeftEdge_savesNegativeAndPrintsLeftOfBand();
+    void preview_showsStoredLayoutBeforeAndAfterSave_data();
+    void preview_showsStoredLayoutBeforeAndAfterSave();
+    void printList_showsRowsInKjxOrder();
+    void printList_untickedFieldIsNoLongerPrinted_data();
+    void printList_untickedFieldIsNoLongerPrinted();
+    void save_chequeListBackAtFirstRowVoucherListUnmoved();
+    void closeAndReopen_keepsSelectionAndReloadsPositions();
+
+private:
+    DesignerCanvas* openSide(const Side& s);
+    std::unique_ptr<FormsFixture> m_forms;
+};
+
+void TestDesigner::init()
+{
+    m_forms = std::make_unique<FormsFixture>();
+    Frm_main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Frm_main));
+}
+
+void TestDesigner::cleanup()
+{
+    m_forms.reset();
+}
+
+DesignerCanvas* TestDesigner::openSide(const Side& s)
+{
+    QAction* a = action(s.open);
+    if (!a || !a->isEnabled()) {
+        qWarning("menu item %s is missing or disabled", s.open);
+        return nullptr;
+    }
+    a->trigger();
+    auto* panel = child<WorkingPanel>(s.panel);
+    if (!panel || !panel->isVisible())
+        return nullptr;
+    return child<DesignerCanvas>(s.canvas);
+}
+
+void TestDesigner::components_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<QSize>("canvasSize");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QStringList>("captions");
+    QTest::addColumn<QList<QSize>>("sizes");
+    QTest::addColumn<QStringList>("buttons");
+    QTest::addColumn<QStringList>("listNames"); // scroll box, group box, header, grid
+
+    const QSize d(17, 17);
+    QTest::newRow("cheque") << "zz" << QRect(176, 80, 689, 428) << QSize(981, 317)
+                            << QStringList{"P_zz_fjxx1", "P_zz_nian",  "P_zz_yue",   "P_zz_ri",    "P_zz_skrcg",
+                                           "P_zz_jecg",  "P_zz_ytcg",  "P_zz_year",  "P_zz_moon",  "P_zz_day",
+                                           "P_zz_fkhmc", "P_zz_cprzh", "P_zz_skr",   "P_zz_dx",    "P_zz_fen",
+                                           "P_zz_yt",    "P_zz_jiao",  "P_zz_yuan",  "P_zz_shi",   "P_zz_bai",
+                                           "P_zz_qian",  "P_zz_wan",   "P_zz_rs",    "P_zz_rb",    "P_zz_rq",
+                                           "P_zz_yi",    "P_zz_fjxx2", "P_zz_fjxx3", "P_zz_fjxx4", "P_zz_shiyi",
+                                           "P_zz_baiyi", "P_zz_qianyi", "P_zz_wanyi"}
+                            << QStringList{"附加信息一", "年", "月", "日", "收款人存根", "金额存根", "用途存根",
+                                           "大写年", "大写月", "大写日", "付款行名称", "出票人帐号", "收款人",
+                                           "人民币大写", "分", "用途", "角", "元", "十", "百", "千", "万", "拾",
+                                           "佰", "仟", "亿", "附加信息二", "附加信息三", "附加信息四", "什", "柏",
+                                           "杄", "杤"}
+                            << QList<QSize>{{105, 17}, d, d, d, {129, 17}, {129, 17}, {129, 17}, {41, 17},
+                                            {41, 17}, {41, 17}, {105, 17}, {105, 17}, {153, 17}, {153, 25}, d,
+                                            {153, 17}, d, d, d, d, d, d, d, d, d, d, {105, 17}, {105, 17},
+                                            {105, 17}, d, d, d, d}
+                            << QStringList{"Button_zz_pre", "Button_zz_bc", "Butto_zz_prnyz"}
+                            << QStringList{"ScrollBox_zz", "GroupBox10", "HeaderControl1", "DBCtrlGrid_zp"};
+    QTest::newRow("voucher") << "dhpz" << QRect(176, 80, 689, 425) << QSize(977, 317)
+                             << QStringList{"P_pz_nian",  "P_pz_yue",   "P_pz_ri",    "P_pz_cprkhh", "P_pz_skrzh",
+                                            "P_pz_skrmc", "P_pz_cprmc", "P_pz_cprzh", "P_pz_skrkhh", "P_pz_dx",
+                                            "P_pz_fen",   "P_pz_jiao",  "P_pz_yuan",  "P_pz_shi",    "P_pz_bai",
+                                            "P_pz_qian",  "P_pz_wan",   "P_pz_rs",    "P_pz_rb",     "P_pz_rq",
+                                            "P_pz_yi",    "P_pz_shiyi", "P_pz_baiyi", "P_pz_qianyi", "P_pz_wanyi"}
+                             << QStringList{"年", "月", "日", "出票人开户行", "收款人帐号", "收款人全称",
+                                            "出票人全称", "出票人帐号", "收款人开户行", "人民币大写", "分", "角",
+                                            "元", "十", "百", "千", "万", "拾", "佰", "仟", "亿", "什", "柏", "杄",
+                                            "杤"}
+                             << QList<QSize>{d, d, d, {105, 17}, {129, 17}, {129, 17}, {105, 17}, {105, 17},
+                                             {129, 17}, {153, 25}, d, d, d, d, d, d, d, d, d, d, d, d, d, d, d}
+                             << QStringList{"Button_pz_pre", "Button_pz_bc", "Button_pz_prnyz"}
+                             << QStringList{"ScrollBox_pz", "GroupBox11", "HeaderControl2", "DBCtrlGrid_pz"};
+}
+
+void TestDesigner::components()
+{
+    QFETCH(QString, code);
+    QFETCH(QRect, geometry);
+    QFETCH(QSize, canvasSize);
+    QFETCH(QStringList, names);
+    QFETCH(QStringList, captions);
+    QFETCH(QList<QSize>, sizes);
+    QFETCH(QStringList, buttons);
+    QFETCH(QStringList, listNames);
+    const Side& s = side(code);
+
+    DesignerCanvas* canvas = openSide(s);
+    QVERIFY(canvas);
+    QCOMPARE(child<QWidget>(s.panel)->geometry(), geometry);
+    auto* scroll = child<QScrollArea>(qPrintable(listNames.at(0)));
+    QVERIFY(scroll);
+    QCOMPARE(scroll->geometry(), QRect(16, 48, 505, 337));
+    QCOMPARE(scroll->widget(), canvas);
+    QCOMPARE(canvas->size(), canvasSize);
+    QCOMPARE(canvas->palette().color(QPalette::Window), QColor(Qt::white));
+    auto* shape = child<QWidget>(s.band);
+    QVERIFY(shape);
+    QCOMPARE(shape->parentWidget(), canvas);
+    QVERIFY(!shape->isVisible());
+
+    QCOMPARE(canvas->fieldPanels().size(), names.size());
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const DesignerFieldPanel* p = canvas->fieldPanels().at(i);
+        QCOMPARE(p->objectName(), names.at(i));
+        QCOMPARE(p->text(), captions.at(i));
+        QCOMPARE(p->size(), sizes.at(i));
+        QCOMPARE(p->parentWidget(), canvas);
+        QCOMPARE(child<DesignerFieldPanel>(qPrintable(names.at(i))), p);
+    }
+    // The member of each name is the component of that name.
+    if (code == QLatin1String("zz")) {
+        QCOMPARE(Frm_main->P_zzzp_set->P_zz_fen, child<DesignerFieldPanel>("P_zz_fen"));
+        QCOMPARE(Frm_main->P_zzzp_set->P_zz_wanyi, child<DesignerFieldPanel>("P_zz_wanyi"));
+    } else {
+        QCOMPARE(Frm_main->Panel_pz_set->P_pz_nian, child<DesignerFieldPanel>("P_pz_nian"));
+        QCOMPARE(Frm_main->Panel_pz_set->P_pz_wanyi, child<DesignerFieldPanel>("P_pz_wanyi"));
+    }
+
+    const QStringList texts{"打印预览", "保存设置", "打印样张"};
+    for (int i = 0; i < 3; ++i) {
+        auto* b = child<QPushButton>(qPrintable(buttons.at(i)));
+        QVERIFY2(b, qPrintable(buttons.at(i)));
+        QCOMPARE(b->text(), texts.at(i));
+        QVERIFY(b->isVisible());
+    }
+
+    auto* group = child<QGroupBox>(qPrintable(listNames.at(1)));
+    QVERIFY(group);
+    QCOMPARE(group->title(), QStringLiteral("打印内容选项"));
+    QCOMPARE(group->geometry(), QRect(528, 48, 145, 337));
+    auto* header = child<QHeaderView>(qPrintable(listNames.at(2)));
+    QVERIFY(header);
+    QVERIFY(header->isVisible());
+    QCOMPARE(header->count(), 3);
+    QCOMPARE(header->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("项  目"));
+    QCOMPARE(header->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("打印"));
+    QCOMPARE(header->model()->headerData(2, Qt::Horizontal).toString(), QString());
+    QCOMPARE(header->sectionSize(0), 74);
+    QCOMPARE(header->sectionSize(1), 38);
+    QCOMPARE(header->sectionSize(2), 16);
+    auto* grid = child<QTableView>(qPrintable(listNames.at(3)));
+    QVERIFY(grid);
+    QCOMPARE(grid->parentWidget(), group);
+    QCOMPARE(grid->model()->rowCount(), names.size());
+}
+
+void TestDesigner::menuCommand_opensDesignerAndDisablesPartner_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("heading");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("closeButton");
+    QTest::newRow("zz") << "zz" << "转帐支票打印设置" << "Label43" << "BitBtn_zzzp_close";
+    QTest::newRow("xj") << "xj" << "现金支票打印设置" << "Label43" << "BitBtn_zzzp_close";
+    QTest::newRow("dhpz") << "dhpz" << "电汇凭证打印设置" << "Label44" << "BitBtn_pz_close";
+    QTest::newRow("jzd") << "jzd" << "进 帐 单打印设置" << "Label44" << "BitBtn_pz_close";
+}
+
+void TestDesigner::menuCommand_opensDesignerAndDisablesPartner()
+{
+    QFETCH(QString, code);
+    QFETCH(QString, heading);
+    QFETCH(QString, label);
+    QFETCH(QString, closeButton);
+    const Side& s = side(code);
+    const bool cheque = QByteArray(s.panel) == "P_zzzp_set";
+
+    QVERIFY(openSide(s));
+    QCOMPARE(child<QLabel>(qPrintable(label))->text(), heading);
+    QVERIFY(action(s.open)->isEnabled());
+    QVERIFY(!action(s.partner)->isEnabled());
+    QCOMPARE(cheque ? Frm_main->chequeFormCode : Frm_main->voucherFormCode, code);
+    QVERIFY(cheque ? D_M->ADOQ_zpdyxz->isOpen() : D_M->ADOQ_pzdyxz->isOpen());
+    // The other designer's pair is not touched.
+    QVERIFY(action(cheque ? "dhpz_prn_set" : "zz_prn_set")->isEnabled());
+    QVERIFY(action(cheque ? "jzd_prn_set" : "xx_prn_set")->isEnabled());
+
+    QTest::mouseClick(child<QPushButton>(qPrintable(closeButton)), Qt::LeftButton);
+    QVERIFY(!child<QWidget>(s.panel)->isVisible());
+    QVERIFY(action(s.open)->isEnabled());
+    QVERIFY(action(s.partner)->isEnabled());
+    QVERIFY(!(cheque ? D_M->ADOQ_zpdyxz->isOpen() : D_M->ADOQ_pzdyxz->isOpen()));
+    QCOMPARE(child<QTableView>(s.grid)->model()->rowCount(), 0);
+}
+
+void TestDesigner::load_matchesWholeNameAndLastRowWins()
+{
+    // A row for the voucher's panel of the same key under "zz" does not move the cheque panel;
+    // a second row for a cheque panel wins over the first.
+    execSql(QStringLiteral("insert into prn (kjmc, kjx, kjy, win, kjyy, dy) values (?, ?, ?, ?, ?, ?)"),
+            {QStringLiteral("P_pz_rq"), 5, 6, QStringLiteral("zz"), QStringLiteral("千万"), 1});
+    execSql(QStringLiteral("insert into prn (kjmc, kjx, kjy, win, kjyy, dy) values (?, ?, ?, ?, ?, ?)"),
+            {QStringLiteral("P_zz_fen"), 300, 40, QStringLiteral("zz"), QStringLiteral("分"), 1});
+    const QPoint rq = stored(QStringLiteral("zz"), QStringLiteral("P_zz_rq"));
+    DesignerCanvas* canvas = openSide(kZz);
+    QVERIFY(canvas);
+    QCOMPARE(canvas->fieldPanel(QStringLiteral("P_zz_fen"))->pos(), QPoint(300, 40));
+    QCOMPARE(canvas->fieldPanel(QStringLiteral("P_zz_rq"))->pos(), rq);
+    QVERIFY(rq != QPoint(5, 6));
+    QVERIFY(!D_M->ADOQ_zb->isOpen());
+    // Every panel stands at its stored position.
+    for (const DesignerFieldPanel* p : canvas->fieldPanels()) {
+        if (p->objectName() != QLatin1String("P_zz_fen"))
+            QCOMPARE(p->pos(), stored(QStringLiteral("zz"), p->objectName()));
+    }
+}
+
+void TestDesigner::drag_singlePanelKeepsGrabbedSpotUnderPointer_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QPoint>("grab");
+    QTest::addColumn<QPoint>("to"); // pointer on the canvas at the release
+    QTest::newRow("zz fen right and down") << "zz" << "P_zz_fen" << QPoint(5, 6) << QPoint(400, 250);
+    QTest::newRow("xj skr left and up") << "xj" << "P_zz_skr" << QPoint(100, 3) << QPoint(150, 20);
+    QTest::newRow("dhpz dx") << "dhpz" << "P_pz_dx" << QPoint(2, 20) << QPoint(30, 290);
+    QTest::newRow("jzd nian") << "jzd" << "P_pz_nian" << QPoint(8, 8) << QPoint(900, 12);
+}
+
+void TestDesigner::drag_singlePanelKeepsGrabbedSpotUnderPointer()
+{
+    QFETCH(QString, code);
+    QFETCH(QString, name);
+    QFETCH(QPoint, grab);
+    QFETCH(QPoint, to);
+    DesignerCanvas* canvas = openSide(side(code));
+    QVERIFY(canvas);
+    DesignerFieldPanel* panel = canvas->fieldPanel(name);
+    QVERIFY(panel);
+    QVERIFY(!panel->isSelected());
+    QMap<QString, QPoint> before;
+    for (const DesignerFieldPanel* p : canvas->fieldPanels())
+        before.insert(p->objectName(), p->pos());
+
+    drag(panel, grab, to);
+    QCOMPARE(panel->pos() + grab, to);
+    QVERIFY(panel->isSelected());
+    QCOMPARE(panel->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    QVERIFY(!canvas->isDragging());
+    for (const DesignerFieldPanel* p : canvas->fieldPanels()) {
+        if (p != panel)
+            QCOMPARE(p->pos(), before.value(p->objectName()));
+    }
+    // A move after the release moves nothing.
+    QTest::mouseMove(canvas, QPoint(20, 20));
+    QTest::mouseMove(panel, QPoint(1, 1));
+    QCOMPARE(panel->pos() + grab, to);
+    // Nothing is stored before a save.
+    QCOMPARE(stored(code, name), before.value(name));
+}
+
+void TestDesigner::drag_throughTheWindowSystem()
+{
+    // Events given to the window, as the platform delivers them: the press picks the panel under
+    // the pointer, and the moves and the release go to that panel while the button is held.
+    DesignerCanvas* canvas = openSide(kZz);
+    QVERIFY(canvas);
+    DesignerFieldPanel* panel = canvas->fieldPanel(QStringLiteral("P_zz_nian"));
+    DesignerFieldPanel* other = canvas->fieldPanel(QStringLiteral("P_zz_yue"));
+    for (DesignerFieldPanel* p : canvas->fieldPanels())
+        p->move(600, 250);
+    panel->move(50, 60);
+    other->move(300, 60);
+    QWindow* window = Frm_main->windowHandle();
+    QVERIFY(window);
+    const QPoint grab(6, 7);
+    const QPoint press = panel->mapTo(Frm_main, grab);
+    QCOMPARE(Frm_main->childAt(press), panel);
+
+    QTest::mousePress(window, Qt::LeftButton, {}, press);
+    QTest::mouseMove(window, press + QPoint(20, 10));
+    // Across another panel and out of the designer: still the pressed panel's drag.
+    QTest::mouseMove(window, press + QPoint(250, 3));
+    QTest::mouseMove(window, press + QPoint(120, 90));
+    QTest::mouseRelease(window, Qt::LeftButton, {}, press + QPoint(120, 90));
+    QCOMPARE(panel->pos(), QPoint(170, 150));
+    QCOMPARE(other->pos(), QPoint(300, 60));
+    QVERIFY(panel->isSelected());
+    QVERIFY(!other->isSelected());
+    QVERIFY(!canvas->isDragging());
+
+    // A band drawn through the window selects the other panel too.
+    const QPoint from = canvas->mapTo(Frm_main, QPoint(290, 50));
+    QCOMPARE(Frm_main->childAt(from), canvas);
+    QTest::mousePress(window, Qt::LeftButton, {}, from);
+    QTest::mouseMove(window, from + QPoint(30, 30));
+    QTest::mouseRelease(window, Qt::LeftButton, {}, from + QPoint(30, 30));
+    QCOMPARE(selectedNames(canvas), QStringList{QStringLiteral("P_zz_yue")});
+}
+
+void TestDesigner::drag_groupMovesTogether_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QStringList>("pressed"); // pressed in order; the last one is dragged
+    QTest::addColumn<QPoint>("move");
+    QTest::newRow("two, dragging the second") << "zz" << QStringList{"P_zz_fen", "P_zz_jiao"} << QPoint(-40, 25);
+    QTest::newRow("two, dragging the first again")
+        << "zz" << QStringList{"P_zz_yt", "P_zz_dx", "P_zz_yt"} << QPoint(30, -15);
+    QTest::newRow("three") << "zz" << QStringList{"P_zz_nian", "P_zz_yue", "P_zz_ri"} << QPoint(100, 7);
+    QTest::newRow("three on the voucher") << "dhpz" << QStringList{"P_pz_skrmc", "P_pz_skrzh", "P_pz_skrkhh"}
+                                          << QPoint(-200, 30);
+}
+
+void TestDesigner::drag_groupMovesTogether()
+{
+    QFETCH(QString, code);
+    QFETCH(QStringList, pressed);
+    QFETCH(QPoint, move);
+    DesignerCanvas* canvas = openSide(side(code));
+    QVERIFY(canvas);
+    QMap<QString, QPoint> before;
+    for (const DesignerFieldPanel* p : canvas->fieldPanels())
+        before.insert(p->objectName(), p->pos());
+
+    // Each press adds its panel to the selection (a press and release without a move).
+    for (qsizetype i = 0; i + 1 < pressed.size(); ++i) {
+        DesignerFieldPanel* p = canvas->fieldPanel(pressed.at(i));
+        QTest::mousePress(p, Qt::LeftButton, {}, QPoint(3, 3));
+        QTest::mouseRelease(p, Qt::LeftButton, {}, QPoint(3, 3));
+    }
+    DesignerFieldPanel* dragged = canvas->fieldPanel(pressed.last());
+    const QPoint grab(4, 5);
+    drag(dragged, grab, dragged->pos() + grab + move, 4);
+
+    const QStringList group = QStringList(pressed.begin(), pressed.end());
+    for (const DesignerFieldPanel* p : canvas->fieldPanels()) {
+        const bool inGroup = group.contains(p->objectName());
+        QCOMPARE(p->isSelected(), inGroup);
+        QCOMPARE(p->pos(), before.value(p->objectName()) + (inGroup ? move : QPoint()));
+    }
+}
+
+void TestDesigner::drag_stopsAtTheColumnRange()
+{
+    setStored(QStringLiteral("zz"), QStringLiteral("P_zz_fen"), 32700, 100);
+    setStored(QStringLiteral("zz"), QStringLiteral("P_zz_jiao"), 32600, 120);
+    DesignerCanvas* canvas = openSide(kZz);
+    QVERIFY(canvas);
+    DesignerFieldPanel* fen = canvas->fieldPanel(QStringLiteral("P_zz_fen"));
+    DesignerFieldPanel* jiao = canvas->fieldPanel(QStringLiteral("P_zz_jiao"));
+    QTest::mousePress(jiao, Qt::LeftButton, {}, QPoint(2, 2));
+    QTest::mouseRelease(jiao, Qt::LeftButton, {}, QPoint(2, 2));
+
+    // 200 to the right: the group stops where fen reaches 32767, and keeps its arrangement.
+    drag(fen, QPoint(3, 3), QPoint(32703 + 200, 103 + 10));
+    QCOMPARE(fen->pos(), QPoint(32767, 110));
+    QCOMPARE(jiao->pos(), QPoint(32667, 130));
+    click(kZz.save);
+    QCOMPARE(stored(QStringLiteral("zz"), QStringLiteral("P_zz_fen")), QPoint(32767, 110));
+    QCOMPARE(stored(QStringLiteral("zz"), QStringLiteral("P_zz_jiao")), QPoint(32667, 130));
+}
+
+void TestDesigner::rightButton_doesNothing()
+{
+    DesignerCanvas* canvas = openSide(kZz);
+    QVERIFY(canvas);
+    DesignerFieldPanel* fen = canvas->fieldPanel(QStringLiteral("P_zz_fen"));
+    DesignerFieldPanel* yt = canvas->fieldPanel(QStringLiteral("P_zz_yt"));
+    drag(yt, QPoint(3, 3), yt->pos() + QPoint(3, 3)); // selects yt without moving it
+    const QPoint fenAt = fen->pos();
+    const QPoint ytAt = yt->pos();
+
+    // Right button on a field panel: no selection, no drag.
+    QTest::mousePress(fen, Qt::RightButton, {}, QPoint(4, 4));
+    QTest::mouseMove(fen, QPoint(60, 40));
+    QTest::mouseRelease(fen, Qt::RightButton, {}, QPoint(60, 40));
+    QCOMPARE(fen->pos(), fenAt);
+    QCOMPARE(yt->pos(), ytAt);
+    QVERIFY(!fen->isSelected());
+    QVERIFY(yt->isSelected());
+
+    // Right button on the canvas: no band, and the selection stays.
+    QTest::mousePress(canvas, Qt::RightButton, {}, QPoint(5, 5));
+    QTest::mouseMove(canvas, QPoint(970, 310));
+    QVERIFY(!child<QWidget>(kZz.band)->isVisible());
+    QTest::mouseRelease(canvas, Qt::RightButton, {}, QPoint(970, 310));
+    QCOMPARE(selectedNames(canvas), QStringList{QStringLiteral("P_zz_yt")});
+}
+
+void TestDesigner::rubberBand_selectsPanelsWhollyInside_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QPoint>("from");
+    QTest::addColumn<QPoint>("to");
+    QTest::addColumn<QStringList>("selected");
+
+    // Three panels of 17 x 17 placed at (100, 100), (130, 100) and (100, 130); a 105 x 17 one at
+    // (160, 100) (right edge 265, bottom edge 117); everything else is moved out of the way.
+    // Selected panels are listed in control order.
+    const QStringList all{"P_zz_fjxx1", "P_zz_nian", "P_zz_yue", "P_zz_ri"};
+    for (const char* dir : {"top-left to bottom-right", "bottom-right to top-left", "bottom-left to top-right",
+                            "top-right to bottom-left"}) {
+        const QString d = QString::fromLatin1(dir);
+        QPoint a(90, 90);
+        QPoint b(265, 148); // right edge on fjxx1's right edge; bottom below ri's bottom (147)
+        auto corners = [&](QPoint p, QPoint q) -> std::pair<QPoint, QPoint> {
+            if (d.startsWith(QLatin1String("top-left")))
+                return {p, q};
+            if (d.startsWith(QLatin1String("bottom-right")))
+                return {q, p};
+            if (d.startsWith(QLatin1String("bottom-left")))
+                return {QPoint(p.x(), q.y()), QPoint(q.x(), p.y())};
+            return {QPoint(q.x(), p.y()), QPoint(p.x(), q.y())};
+        };
+        auto [f1, t1] = corners(a, b);
+        QTest::addRow("%s: all four", dir) << "zz" << f1 << t1 << all;
+        // Bottom edge exactly on ri's bottom edge (130 + 17): ri is not inside.
+        auto [f2, t2] = corners(a, QPoint(265, 147));
+        QTest::addRow("%s: bottom edge on a panel's bottom", dir)
+            << "zz" << f2 << t2 << QStringList{"P_zz_fjxx1", "P_zz_nian", "P_zz_yue"};
+        // Right edge one short of fjxx1's right edge: fjxx1 is not inside.
+        auto [f3, t3] = corners(a, QPoint(264, 148));
+        QTest::addRow("%s: right edge one short", dir)
+            << "zz" << f3 << t3 << QStringList{"P_zz_nian", "P_zz_yue", "P_zz_ri"};
+        // Left edge one past nian's left edge: nian and ri are not inside.
+        auto [f4, t4] = corners(QPoint(101, 90), b);
+        QTest::addRow("%s: left edge one past", dir) << "zz" << f4 << t4 << QStringList{"P_zz_fjxx1", "P_zz_yue"};
+    }
+    QTest::newRow("voucher") << "jzd" << QPoint(265, 148) << QPoint(90, 90)
+                             << QStringList{"P_pz_nian", "P_pz_yue", "P_pz_ri", "P_pz_cprkhh"};
+}
+
+void TestDesigner::rubberBand_selectsPanelsWhollyInside()
+{
+    QFETCH(QString, code);
+    QFETCH(QPoint, from);
+    QFETCH(QPoint, to);
+    QFETCH(QStringList, selected);
+    const Side& s = side(code);
+    DesignerCanvas* canvas = openSide(s);
+    QVERIFY(canvas);
+    const QList<DesignerFieldPanel*>& panels = canvas->fieldPanels();
+    for (DesignerFieldPanel* p : panels)
+        p->move(600, 250);
+    const QString pre = QString::fromLatin1(s.prefix);
+    canvas->fieldPanel(pre + QStringLiteral("nian"))->move(100, 100);
+    canvas->fieldPanel(pre + QStringLiteral("yue"))->move(130, 100);
+    canvas->fieldPanel(pre + QStringLiteral("ri"))->move(100, 130);
+    canvas->fieldPanel(pre + (code == QLatin1String("zz") ? QStringLiteral("fjxx1") : QStringLiteral("cprkhh")))
+        ->move(160, 100);
+
+    band(canvas, from, to);
+    QCOMPARE(selectedNames(canvas), selected);
+    QVERIFY(!child<QWidget>(s.band)->isVisible());
+}
+
+void TestDesigner::rubberBand_neverDeselectsWhileMovingAndHidesOnRelease()
+{
+    DesignerCanvas* canvas = openSide(kZz);
+    QVERIFY(canvas);
+    for (DesignerFieldPanel* p : canvas->fieldPanels())
+        p->move(600, 250);
+    DesignerFieldPanel* nian = canvas->fieldPanel(QStringLiteral("P_zz_nian"));
+    nian->move(100, 100);
+    QWidget* shape = child<QWidget>(kZz.band);
+
+    QTest::mousePress(canvas, Qt::LeftButton, {}, QPoint(90, 90));
+    QVERIFY(!shape->isVisible());
+    QTest::mouseMove(canvas, QPoint(150, 150));
+    QVERIFY(shape->isVisible());
+    QCOMPARE(shape->geometry(), QRect(90, 90, 60, 60));
+    // Beneath the field panels.
+    QVERIFY(canvas->children().indexOf(shape) < canvas->children().indexOf(nian));
+    QVERIFY(nian->isSelected());
+    // Shrinking the band away from it leaves it selected.
+    QTest::mouseMove(canvas, QPoint(95, 95));
+    QCOMPARE(shape->geometry(), QRect(90, 90, 5, 5));
+    QVERIFY(nian->isSelected());
+    // Any button's release hides the band.
+    QTest::mouseRelease(canvas, Qt::MiddleButton, {}, QPoint(95, 95));
+    QVERIFY(!shape->isVisible());
+    QTest::mouseRelease(canvas, Qt::LeftButton, {}, QPoint(95, 95));
+    QVERIFY(nian->isSelected());
+}
+
+void TestDesigner::clickOnEmptyCanvas_clearsSelection()
+{
+    DesignerCanvas* canvas = openSide(kDhpz);
+    QVERIFY(canvas);
+    for (const char* name : {"P_pz_fen", "P_pz_dx", "P_pz_nian"}) {
+        DesignerFieldPanel* p = canvas->fieldPanel(QString::fromLatin1(name));
+        QTest::mouseClick(p, Qt::LeftButton, {}, QPoint(2, 2));
+    }
+    QCOMPARE(selectedNames(canvas), (QStringList{"P_pz_nian", "P_pz_dx", "P_pz_fen"}));
+    // A spot of the canvas that no panel covers.
+    QPoint empty(1, 1);
+    for (int y = 2; y < 317 && empty == QPoint(1, 1); y += 7) {
+        for (int x = 2; x < 977; x += 7) {
+            if (!canvas->childAt(QPoint(x, y))) {
+                empty = QPoint(x, y);
+                break;
+            }
+        }
+    }
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, empty);
+    QCOMPARE(selectedNames(canvas), QStringList());
+    for (const DesignerFieldPanel* p : canvas->fieldPanels())
+        QCOMPARE(p->palette().color(QPalette::WindowText), QColor(Qt::black));
+}
+
+void TestDesigner::arrowKeys_nudgeTheSelection_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("shift");
+    QTest::addColumn<QPoint>("move");
+    QTest::newRow("left") << int(Qt::Key_Left) << false << QPoint(-1, 0);
+    QTest::newRow("right") << int(Qt::Key_Right) << false << QPoint(1, 0);
+    QTest::newRow("up") << int(Qt::Key_Up) << false << QPoint(0, -1);
+    QTest::newRow("down") << int(Qt::Key_Down) << false << QPoint(0, 1);
+    QTest::newRow("shift right") << int(Qt::Key_Right) << true << QPoint(10, 0);
+    QTest::newRow("shift up") << int(Qt::Key_Up) << true << QPoint(0, -10);
+}
+
+void TestDesigner::arrowKeys_nudgeTheSelection()
+{
+    QFETCH(int, key);
+    QFETCH(bool, shift);
+    QFETCH(QPoint, move);
+    DesignerCanvas* canvas = openSide(kXj);
+    QVERIFY(canvas);
+    DesignerFieldPanel* fen = canvas->fieldPanel(QStringLiteral("P_zz_fen"));
+    DesignerFieldPanel* jiao = canvas->fieldPanel(QStringLiteral("P_zz_jiao"));
+    DesignerFieldPanel* yuan = canvas->fieldPanel(QStringLiteral("P_zz_yuan"));
+    QTest::mouseClick(fen, Qt::LeftButton, {}, QPoint(2, 2));
+    QTest::mouseClick(jiao, Qt::LeftButton, {}, QPoint(2, 2));
+    QTRY_VERIFY(canvas->hasFocus());
+    const QPoint fenAt = fen->pos();
+    const QPoint jiaoAt = jiao->pos();
+    const QPoint yuanAt = yuan->pos();
+
+    QTest::keyClick(canvas, Qt::Key(key), shift ? Qt::ShiftModifier : Qt::NoModifier);
+    QCOMPARE(fen->pos(), fenAt + move);
+    QCOMPARE(jiao->pos(), jiaoAt + move);
+    QCOMPARE(yuan->pos(), yuanAt);
+    QTest::keyClick(canvas, Qt::Key(key), shift ? Qt::ShiftModifier : Qt::NoModifier);
+    QCOMPARE(fen->pos(), fenAt + move * 2);
+
+    click(kXj.save);
+    QCOMPARE(stored(QStringLiteral("xj"), QStringLiteral("P_zz_fen")), fenAt + move * 2);
+}
+
+void TestDesigner::save_writesEveryPanel_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::newRow("zz") << "zz";
+    QTest::newRow("xj") << "xj";
+    QTest::newRow("dhpz") << "dhpz";
+    QTest::newRow("jzd") << "jzd";
+}
+
+void TestDesigner::save_writesEveryPanel()
+{
+    QFETCH(QString, code);
+    const Side& s = side(code);
+    DesignerCanvas* canvas = openSide(s);
+    QVERIFY(canvas);
+    // Every panel at a new place (set directly: the save writes whatever the canvas shows).
+    int i = 0;
+    for (DesignerFieldPanel* p : canvas->fieldPanels()) {
+        p->move(10 + 7 * i, 300 - 5 * i);
+        ++i;
+    }
+    const QString other = code == QLatin1String("zz") ? QStringLiteral("xj")
+                        : code == QLatin1String("xj") ? QStringLiteral("zz")
+                        : code == QLatin1String("dhpz") ? QStringLiteral("jzd")
+                                                         : QStringLiteral("dhpz");
+    const QString firstName = canvas->fieldPanels().first()->objectName();
+    const QPoint otherBefore = stored(other, firstName);
+
+    ScriptedPrompter prompts;
+    click(s.save);
+    QCOMPARE(prompts.questions.size(), 0);
+    i = 0;
+    for (const DesignerFieldPanel* p : canvas->fieldPanels()) {
+        QCOMPARE(stored(code, p->objectName()), QPoint(10 + 7 * i, 300 - 5 * i));
+        ++i;
+    }
+    QCOMPARE(stored(other, firstName), otherBefore);
+    QVERIFY(!D_M->ADOQ_zb_up->isOpen());
+}
+
+void TestDesigner::save_failureLeavesStoredLayout()
+{
+    DesignerCanvas* canvas = openSide(kZz);
+    QVERIFY(canvas);
+    const QPoint fjxx1 = stored(QStringLiteral("zz"), QStringLiteral("P_zz_fjxx1"));
+    const QPoint fen = stored(QStringLiteral("zz"), QStringLiteral("P_zz_fen"));
+    // The last panel written is refused by the database.
+    execSql(QStringLiteral("create trigger refuse_wanyi before update on prn when new.kjmc = 'P_zz_wanyi' "
+                           "begin select raise(abort, 'wanyi refused'); end"));
+    DesignerFieldPanel* fenPanel = canvas->fieldPanel(QStringLiteral("P_zz_fen"));
+    DesignerFieldPanel* fjxx1Panel = canvas->fieldPanel(QStringLiteral("P_zz_fjxx1"));
+    QTest::mouseClick(fenPanel, Qt::LeftButton, {}, QPoint(3, 3));
+    drag(fjxx1Panel, QPoint(3, 3), QPoint(500, 200));
+    QCOMPARE(fjxx1Panel->pos(), QPoint(497, 197));
+    QVERIFY(fenPanel->pos() != fen);
+
+    ScriptedPrompter prompts;
+    click(kZz.save);
+    QCOMPARE(prompts.ofKind(QStringLiteral("error")).size(), 1);
+    QVERIFY(prompts.last().text.contains(QStringLiteral("wanyi refused")));
+    QCOMPARE(stored(QStringLiteral("zz"), QStringLiteral("P_zz_fjxx1")), fjxx1);
+    QCOMPARE(stored(QStringLiteral("zz"), QStringLiteral("P_zz_fen")), fen);
+    QVERIFY(!D_M->ADOQ_zb_up->isOpen());
+
+    // Once the database takes it again, the same save goes through.
+    execSql(QStringLiteral("drop trigger refuse_wanyi"));
+    click(kZz.save);
+    QCOMPARE(stored(QStringLiteral("zz"), QStringLiteral("P_zz_fjxx1")), QPoint(497, 197));
+    QCOMPARE(stored(QStringLiteral("zz"), QStringLiteral("P_zz_fen")), fenPanel->pos());
+}
+
+void TestDesigner::dragOffLeftEdge_savesNegativeAndPrintsLeftOfBand()
+{
+    DesignerCanvas* canvas = openSide(kZz);
+    QVERIFY(canvas);
+    DesignerFieldPanel* fen = canvas->fieldPanel(QStringLiteral("P_zz_fen"));
+    // The pointer leaves the canvas on the left: the panel follows it to a negative position.
+    drag(fen, QPoint(10, 5), QPoint(-20, 45), 6);
+    QCOMPARE(fen->pos(), QPoint(-30, 40));
+    click(kZz.save);
+    QCOMPARE(stored(QStringLiteral("zz"), QStringLiteral("P_zz_fen")), QPoint(-30, 40));
+
+    ScriptedPrompter prompts;
+    SeenLabel seen;
+    watchFreshForm(prompts, true, QStringLiteral("fen"), seen);
+    click(kZz.sample);
+    QCOMPARE(prompts.prints, 1);
+    QCOMPARE(seen.forms, 1);
+    QCOMPARE(seen.position, QPoint(-30, 40));
+    QCOMPARE(seen.caption, QStringLiteral("分"));
+    // Left of the band's origin, which lies at the 10 mm left margin.
+    QVERIFY(qAbs(seen.topLeftMm.x() - (10.0 - 30 * 25.4 / 96)) < 0.001);
+    QVERIFY(seen.topLeftMm.x() < 10.0);
+    QVERIFY(qAbs(seen.topLeftMm.y() - (5.0 + 40 * 25.4 / 96)) < 0.001);
+    QVERIFY(Frm_main->findChildren<TFrm_zz_print*>().isEmpty());
+}
+
+void TestDesigner::preview_showsStoredLayoutBeforeAndAfterSave_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("zz") << "zz" << "fen" << "分";
+    QTest::newRow("xj") << "xj" << "skrcg" << "收款人存根";
+    QTest::newRow("dhpz") << "dhpz" << "skrmc" << "收 款人全称";
+    QTest::newRow("jzd") << "jzd" << "yuan" << "元";
+}
+
+void TestDesigner::preview_showsStoredLayoutBeforeAndAfterSave()
+{
+    QFETCH(QString, code);
+    QFETCH(QString, key);
+    QFETCH(QString, caption);
+    const Side& s = side(code);
+    const bool cheque = QByteArray(s.panel) == "P_zzzp_set";
+    DesignerCanvas* canvas = openSide(s);
+    QVERIFY(canvas);
+    DesignerFieldPanel* panel = canvas->fieldPanel(QString::fromLatin1(s.prefix) + key);
+    const QPoint old = panel->pos();
+    QCOMPARE(stored(code, panel->objectName()), old);
+    drag(panel, QPoint(3, 3), old + QPoint(3 + 37, 3 + 21));
+    QCOMPARE(panel->pos(), old + QPoint(37, 21));
+
+    ScriptedPrompter prompts;
+    SeenLabel seen;
+    watchFreshForm(prompts, cheque, key, seen);
+    click(s.preview);
+    QCOMPARE(prompts.previews, 1);
+    QCOMPARE(seen.forms, 1);
+    QCOMPARE(seen.position, old);
+    QCOMPARE(seen.caption, caption);
+
+    click(s.save);
+    click(s.preview);
+    QCOMPARE(prompts.previews, 2);
+    QCOMPARE(seen.forms, 1);
+    QCOMPARE(seen.position, old + QPoint(37, 21));
+    QCOMPARE(seen.caption, caption);
+    // Each preview had its own form, gone afterwards; the long-lived print form is untouched.
+    QCOMPARE(Frm_main->findChildren<TFrm_zz_print*>().size() + Frm_main->findChildren<TFrm_pz_print*>().size(), 0);
+    if (cheque)
+        QCOMPARE(Frm_zz_print->label(key)->position(), TFrm_zz_print().label(key)->position());
+    else
+        QCOMPARE(Frm_pz_print->label(key)->position(), TFrm_pz_print().label(key)->position());
+}
+
+void TestDesigner::printList_showsRowsInKjxOrder()
+{
+    DesignerCanvas* canvas = openSide(kJzd);
+    QVERIFY(canvas);
+    auto* grid = child<QTableView>(kJzd.grid);
+    QAbstractItemModel* model = grid->model();
+    QCOMPARE(model->rowCount(), 25);
+    // The rows as the database orders them by kjx, each showing its kjyy and its flag.
+    QSqlQuery q(database());
+    QVERIFY(q.exec(QStringLiteral("select kjyy, dy, kjx from prn where win = 'jzd' order by kjx")));
+    int row = 0;
+    int lastX = -100000;
+    while (q.next()) {
+        QCOMPARE(model->index(row, 0).data().toString(), q.value(0).toString());
+        QCOMPARE(model->index(row, 1).data(Qt::CheckStateRole).toInt(),
+                 int(q.value(1).toBool() ? Qt::Checked : Qt::Unchecked));
+        QVERIFY(q.value(2).toInt() >= lastX);
+        lastX = q.value(2).toInt();
+        ++row;
+    }
+    QCOMPARE(row, 25);
+    QCOMPARE(grid->currentIndex().row(), 0);
+}
+
+void TestDesigner::printList_untickedFieldIsNoLongerPrinted_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("kjmc");
+    QTest::addColumn<QString>("kjyy");
+    QTest::newRow("zz") << "zz" << "P_zz_skr" << "收款人";
+    QTest::newRow("dhpz") << "dhpz" << "P_pz_cprmc" << "出票人名称";
+}
+
+void TestDesigner::printList_untickedFieldIsNoLongerPrinted()
+{
+    QFETCH(QString, code);
+    QFETCH(QString, kjmc);
+    QFETCH(QString, kjyy);
+    const Side& s = side(code);
+    const bool cheque = QByteArray(s.panel) == "P_zzzp_set";
+    const QString key = kjmc.mid(5);
+    QVERIFY(openSide(s));
+    auto* grid = child<QTableView>(s.grid);
+    QAbstractItemModel* model = grid->model();
+    int row = -1;
+    for (int r = 0; r < model->rowCount(); ++r) {
+        if (model->index(r, 0).data().toString() == kjyy)
+            row = r;
+    }
+    QVERIFY(row >= 0);
+    QCOMPARE(model->index(row, 1).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+    QVERIFY(storedPrintFlag(code, kjmc));
+
+    // Clearing the box stores the flag at once.
+    grid->scrollTo(model->index(row, 1));
+    const QRect cell = grid->visualRect(model->index(row, 1));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+    QCOMPARE(model->index(row, 1).data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+    QVERIFY(!storedPrintFlag(code, kjmc));
+
+    // Closed without saving: the flag stays.
+    QTest::mouseClick(child<WorkingPanel>(s.panel)->closeButton(), Qt::LeftButton);
+    QVERIFY(!storedPrintFlag(code, kjmc));
+
+    // A later print job leaves the field empty...
+    if (cheque) {
+        ApplyLayoutToLabels(Frm_zz_print, code);
+        QCOMPARE(Frm_zz_print->label(key)->caption(), QString());
+        D_M->ADOQ_zb->close();
+    } else {
+        ApplyLayoutToLabels(Frm_pz_print, code);
+        QCOMPARE(Frm_pz_print->label(key)->caption(), QString());
+        D_M->ADOQ_zb_pz->close();
+    }
+    // ...and so does a later sample print.
+    QVERIFY(openSide(s));
+    ScriptedPrompter prompts;
+    SeenLabel seen;
+    watchFreshForm(prompts, cheque, key, seen);
+    click(s.sample);
+    QCOMPARE(prompts.prints, 1);
+    QCOMPARE(seen.forms, 1);
+    QCOMPARE(seen.caption, QString());
+
+    // Ticking it again prints it again.
+    grid = child<QTableView>(s.grid);
+    for (int r = 0; r < model->rowCount(); ++r) {
+        if (model->index(r, 0).data().toString() == kjyy)
+            row = r;
+    }
+    grid->scrollTo(model->index(row, 1));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(model->index(row, 1)).center());
+    QVERIFY(storedPrintFlag(code, kjmc));
+    click(s.sample);
+    QCOMPARE(seen.caption.isEmpty(), false);
+}
+
+void TestDesigner::save_chequeListBackAtFirstRowVoucherListUnmoved()
+{
+    QVERIFY(openSide(kZz));
+    QVERIFY(openSide(kDhpz));
+    auto* zpGrid = child<QTableView>(kZz.grid);
+    auto* pzGrid = child<QTableView>(kDhpz.grid);
+    zpGrid->setCurrentIndex(zpGrid->model()->index(7, 0));
+    pzGrid->setCurrentIndex(pzGrid->model()->index(5, 0));
+    QCOMPARE(D_M->ADOQ_zpdyxz->recNo(), 7);
+    QCOMPARE(D_M->ADOQ_pzdyxz->recNo(), 5);
+
+    click(kZz.save);
+    QCOMPARE(zpGrid->currentIndex().row(), 0);
+    QCOMPARE(D_M->ADOQ_zpdyxz->recNo(), 0);
+    QVERIFY(D_M->ADOQ_zpdyxz->isOpen());
+    QCOMPARE(zpGrid->model()->rowCount(), 33);
+
+    click(kDhpz.save);
+    QCOMPARE(pzGrid->currentIndex().row(), 5);
+    QCOMPARE(D_M->ADOQ_pzdyxz->recNo(), 5);
+    QCOMPARE(pzGrid->model()->rowCount(), 25);
+}
+
+void TestDesigner::closeAndReopen_keepsSelectionAndReloadsPositions()
+{
+    DesignerCanvas* canvas = openSide(kZz);
+    QVERIFY(canvas);
+    DesignerFieldPanel* fen = canvas->fieldPanel(QStringLiteral("P_zz_fen"));
+    DesignerFieldPanel* dx = canvas->fieldPanel(QStringLiteral("P_zz_dx"));
+    const QPoint fenAt = fen->pos();
+    const QPoint dxAt = dx->pos();
+    QTest::mouseClick(dx, Qt::LeftButton, {}, QPoint(2, 2));
+    drag(fen, QPoint(2, 2), QPoint(60, 60));
+    QVERIFY(fen->pos() != fenAt);
+
+    QTest::mouseClick(Frm_main->P_zzzp_set->BitBtn_zzzp_close, Qt::LeftButton);
+    // Closed, the panels stay where they were left.
+    QCOMPARE(fen->pos(), QPoint(58, 58));
+    QVERIFY(openSide(kXj));
+    QCOMPARE(fen->pos(), stored(QStringLiteral("xj"), QStringLiteral("P_zz_fen")));
+    QVERIFY(openSide(kXj)); // the same command again reloads too
+    QTest::mouseClick(Frm_main->P_zzzp_set->BitBtn_zzzp_close, Qt::LeftButton);
+    QVERIFY(openSide(kZz));
+    QCOMPARE(fen->pos(), fenAt);
+    QCOMPARE(dx->pos(), dxAt);
+    QCOMPARE(selectedNames(canvas), (QStringList{"P_zz_dx", "P_zz_fen"}));
+}
+
+QTEST_MAIN(TestDesigner)
+#include "tst_designer.moc"

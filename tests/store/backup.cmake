@@ -1,2 +1,0 @@
-# Backup and restore of the database.
-quillmate_add_test(tst_backup SOURCES tst_backup.cpp)
