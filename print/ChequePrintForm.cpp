@@ -5,13 +5,9 @@
 TFrm_zz_print* Frm_zz_print = nullptr;
 
 TFrm_zz_print::TFrm_zz_print(QObject* parent)
-    : QObject(parent)
+    : PrintForm(parent, QSizeF(297.0, 200.0), QMarginsF(10.0, 5.0, 5.0, 5.0), QStringLiteral("打印预览"),
+                QSize(1066, 526))
 {
-    using Zt_typro::Report;
-    QuickRep1 = new Report(this, QStringLiteral("QuickRep1"), QSizeF(297.0, 200.0), QMarginsF(10.0, 5.0, 5.0, 5.0),
-                           QStringLiteral("打印预览"));
-    QRBand1 = QuickRep1->addBand(QStringLiteral("QRBand1"), QSize(1066, 526));
-
     QRL_rq = QRBand1->addLabel("QRL_rq", QStringLiteral("仟"), 712, 224);
     QRL_rb = QRBand1->addLabel("QRL_rb", QStringLiteral("佰"), 728, 224);
     QRL_rs = QRBand1->addLabel("QRL_rs", QStringLiteral("拾"), 744, 224);
@@ -45,14 +41,4 @@ TFrm_zz_print::TFrm_zz_print(QObject* parent)
     QRL_baiyi = QRBand1->addLabel("QRL_baiyi", QStringLiteral("柏"), 664, 224);
     QRL_qianyi = QRBand1->addLabel("QRL_qianyi", QStringLiteral("杄"), 648, 224);
     QRL_wanyi = QRBand1->addLabel("QRL_wanyi", QStringLiteral("杤"), 632, 224);
-}
-
-QString TFrm_zz_print::caption() const
-{
-    return QuickRep1->title();
-}
-
-Zt_typro::ReportLabel* TFrm_zz_print::label(const QString& key) const
-{
-    return QRBand1->label(key);
 }

@@ -1,33 +1,15 @@
 #pragma once
 
-#include <QObject>
-#include <QString>
-
-namespace Zt_typro
-{
-class Report;
-class ReportBand;
-class ReportLabel;
-} // namespace Zt_typro
+#include "print/PrintForm.h"
 
 /// The cheque print form: one report of 33 labels, used for the form codes "zz" and "xj".
-/// Page 297 × 200 mm, margins 10, 5, 5, 5 mm, one band of 1066 × 526 layout units. The form is
-/// never shown; only its report is previewed, printed or written to PDF.
-class TFrm_zz_print : public QObject
+/// Page 297 × 200 mm, margins 10, 5, 5, 5 mm, one band of 1066 × 526 layout units.
+class TFrm_zz_print : public Zt_typro::PrintForm
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TFrm_zz_print)
 public:
     explicit TFrm_zz_print(QObject* parent = nullptr);
-
-    /// The form's caption, "打印预览": the title of its preview window.
-    QString caption() const;
-
-    /// The label with the field key key ("fen" for QRL_fen); nullptr when there is none.
-    Zt_typro::ReportLabel* label(const QString& key) const;
-
-    Zt_typro::Report* QuickRep1;
-    Zt_typro::ReportBand* QRBand1;
 
     // The labels, in the band's control order.
     Zt_typro::ReportLabel* QRL_rq;

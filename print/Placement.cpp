@@ -34,13 +34,6 @@ QWidget* ownerOf(const QObject* form)
         return widget;
     return QApplication::activeWindow();
 }
-
-void openPrintOptions(DmQuery* query, const QString& code)
-{
-    query->close();
-    query->setStatement(Stmt::P2, {code});
-    query->open();
-}
 } // namespace
 
 QString RowFieldKey(const QString& kjmc)
@@ -80,42 +73,55 @@ void ApplyLayoutToLabels(TFrm_pz_print* form, const QString& code)
     ApplyLayoutToBand(*form->QRBand1, *RequireDataModule().ADOQ_zb_pz, code);
 }
 
+void PrintLayoutSample(PrintForm& form, DmQuery& query, const QString& code)
+{
+    const QueryCloser closer(&query);
+    ApplyLayoutToBand(*form.QRBand1, query, code);
+    PrintReport(*form.QuickRep1, ownerOf(&form));
+}
+
+void PreviewLayout(PrintForm& form, DmQuery& query, const QString& code)
+{
+    const QueryCloser closer(&query);
+    ApplyLayoutToBand(*form.QRBand1, query, code);
+    PreviewReport(*form.QuickRep1, ownerOf(&form));
+}
+
 void PrintChequeSample(TFrm_zz_print* form, const QString& code)
 {
-    const QueryCloser closer(RequireDataModule().ADOQ_zb);
-    ApplyLayoutToLabels(form, code);
-    PrintReport(*form->QuickRep1, ownerOf(form));
+    PrintLayoutSample(*form, *RequireDataModule().ADOQ_zb, code);
 }
 
 void PreviewChequeLayout(TFrm_zz_print* form, const QString& code)
 {
-    const QueryCloser closer(RequireDataModule().ADOQ_zb);
-    ApplyLayoutToLabels(form, code);
-    PreviewReport(*form->QuickRep1, ownerOf(form));
+    PreviewLayout(*form, *RequireDataModule().ADOQ_zb, code);
 }
 
 void PrintVoucherSample(TFrm_pz_print* form, const QString& code)
 {
-    const QueryCloser closer(RequireDataModule().ADOQ_zb_pz);
-    ApplyLayoutToLabels(form, code);
-    PrintReport(*form->QuickRep1, ownerOf(form));
+    PrintLayoutSample(*form, *RequireDataModule().ADOQ_zb_pz, code);
 }
 
 void PreviewVoucherLayout(TFrm_pz_print* form, const QString& code)
 {
-    const QueryCloser closer(RequireDataModule().ADOQ_zb_pz);
-    ApplyLayoutToLabels(form, code);
-    PreviewReport(*form->QuickRep1, ownerOf(form));
+    PreviewLayout(*form, *RequireDataModule().ADOQ_zb_pz, code);
+}
+
+void OpenPrintOptions(DmQuery& query, const QString& code)
+{
+    query.close();
+    query.setStatement(Stmt::P2, {code});
+    query.open();
 }
 
 void OpenChequePrintOptions(const QString& code)
 {
-    openPrintOptions(RequireDataModule().ADOQ_zpdyxz, code);
+    OpenPrintOptions(*RequireDataModule().ADOQ_zpdyxz, code);
 }
 
 void OpenVoucherPrintOptions(const QString& code)
 {
-    openPrintOptions(RequireDataModule().ADOQ_pzdyxz, code);
+    OpenPrintOptions(*RequireDataModule().ADOQ_pzdyxz, code);
 }
 
 } // namespace Zt_typro

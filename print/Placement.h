@@ -9,6 +9,7 @@ namespace Zt_typro
 {
 
 class DmQuery;
+class PrintForm;
 class ReportBand;
 
 /// The field key of a layout row: its kjmc from the 6th character on ("P_zz_fen" -> "fen").
@@ -28,6 +29,14 @@ void ApplyLayoutToLabels(TFrm_zz_print* form, const QString& code);
 /// The placement rule for the voucher print form, with D_M->ADOQ_zb_pz ("dhpz", "jzd").
 void ApplyLayoutToLabels(TFrm_pz_print* form, const QString& code);
 
+/// Applies the layout of code to form with query (the form's layout query), prints its page on
+/// the default printer without a dialog and closes query. Throws AppError when no printer can
+/// take it.
+void PrintLayoutSample(PrintForm& form, DmQuery& query, const QString& code);
+/// Applies the layout of code to form with query, shows the preview (returns when it is closed)
+/// and closes query.
+void PreviewLayout(PrintForm& form, DmQuery& query, const QString& code);
+
 /// Applies the layout of code to the cheque print form, prints its page on the default printer
 /// without a dialog and closes ADOQ_zb. Throws AppError when no printer can take it.
 void PrintChequeSample(TFrm_zz_print* form, const QString& code);
@@ -38,6 +47,8 @@ void PreviewChequeLayout(TFrm_zz_print* form, const QString& code);
 void PrintVoucherSample(TFrm_pz_print* form, const QString& code);
 void PreviewVoucherLayout(TFrm_pz_print* form, const QString& code);
 
+/// Closes query, sets it to the option list of code (P2: the rows sorted by kjx) and opens it.
+void OpenPrintOptions(DmQuery& query, const QString& code);
 /// Closes D_M->ADOQ_zpdyxz, sets it to the option list of code (P2: the rows sorted by kjx)
 /// and opens it, for the designer's print-content list.
 void OpenChequePrintOptions(const QString& code);

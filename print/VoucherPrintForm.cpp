@@ -5,13 +5,9 @@
 TFrm_pz_print* Frm_pz_print = nullptr;
 
 TFrm_pz_print::TFrm_pz_print(QObject* parent)
-    : QObject(parent)
+    : PrintForm(parent, QSizeF(297.0, 150.0), QMarginsF(5.0, 5.0, 5.0, 5.0), QStringLiteral("电汇凭证打印预览"),
+                QSize(1085, 491))
 {
-    using Zt_typro::Report;
-    QuickRep1 = new Report(this, QStringLiteral("QuickRep1"), QSizeF(297.0, 150.0), QMarginsF(5.0, 5.0, 5.0, 5.0),
-                           QStringLiteral("电汇凭证打印预览"));
-    QRBand1 = QuickRep1->addBand(QStringLiteral("QRBand1"), QSize(1085, 491));
-
     QRL_rq = QRBand1->addLabel("QRL_rq", QStringLiteral("仟"), 576, 232);
     QRL_rb = QRBand1->addLabel("QRL_rb", QStringLiteral("佰"), 592, 232);
     QRL_rs = QRBand1->addLabel("QRL_rs", QStringLiteral("拾"), 608, 232);
@@ -37,14 +33,4 @@ TFrm_pz_print::TFrm_pz_print(QObject* parent)
     QRL_baiyi = QRBand1->addLabel("QRL_baiyi", QStringLiteral("柏"), 528, 232);
     QRL_qianyi = QRBand1->addLabel("QRL_qianyi", QStringLiteral("杄"), 512, 232);
     QRL_wanyi = QRBand1->addLabel("QRL_wanyi", QStringLiteral("杤"), 496, 232);
-}
-
-QString TFrm_pz_print::caption() const
-{
-    return QuickRep1->title();
-}
-
-Zt_typro::ReportLabel* TFrm_pz_print::label(const QString& key) const
-{
-    return QRBand1->label(key);
 }

@@ -1,33 +1,15 @@
 #pragma once
 
-#include <QObject>
-#include <QString>
-
-namespace Zt_typro
-{
-class Report;
-class ReportBand;
-class ReportLabel;
-} // namespace Zt_typro
+#include "print/PrintForm.h"
 
 /// The voucher print form: one report of 25 labels, used for the form codes "dhpz" and "jzd".
-/// Page 297 × 150 mm, margins 5, 5, 5, 5 mm, one band of 1085 × 491 layout units. The form is
-/// never shown; only its report is previewed, printed or written to PDF.
-class TFrm_pz_print : public QObject
+/// Page 297 × 150 mm, margins 5, 5, 5, 5 mm, one band of 1085 × 491 layout units.
+class TFrm_pz_print : public Zt_typro::PrintForm
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TFrm_pz_print)
 public:
     explicit TFrm_pz_print(QObject* parent = nullptr);
-
-    /// The form's caption, "电汇凭证打印预览": the title of its preview window.
-    QString caption() const;
-
-    /// The label with the field key key ("fen" for QRL_fen); nullptr when there is none.
-    Zt_typro::ReportLabel* label(const QString& key) const;
-
-    Zt_typro::Report* QuickRep1;
-    Zt_typro::ReportBand* QRBand1;
 
     // The labels, in the band's control order.
     Zt_typro::ReportLabel* QRL_rq;

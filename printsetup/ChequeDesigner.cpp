@@ -1,25 +1,8 @@
 #include "printsetup/ChequeDesigner.h"
 
-#include "common/Guard.h"
-#include "printsetup/DesignerBackground.h"
-#include "printsetup/DesignerBody.h"
-#include "printsetup/DesignerCanvas.h"
-#include "printsetup/DesignerLayout.h"
-#include "printsetup/DesignerPrintOptions.h"
-#include "print/Placement.h"
-#include "print/Report.h"
 #include "print/ChequePrintForm.h"
+#include "printsetup/DesignerCanvas.h"
 #include "store/DataModule.h"
-
-#include <QGroupBox>
-#include <QHeaderView>
-#include <QLabel>
-#include <QPushButton>
-#include <QScrollArea>
-#include <QSlider>
-#include <QSpinBox>
-#include <QStyledItemDelegate>
-#include <QTableView>
 
 #include <memory>
 
@@ -105,21 +88,22 @@ const FieldMember kFieldMembers[] = {
     &ChequeDesigner::P_zz_wanyi,
 };
 
-// Until a layout is loaded, each field panel stands where the print form puts its label by design.
-QList<QPoint> designPositions()
+Zt_typro::DesignerForm describe()
 {
-    TFrm_zz_print form;
-    QList<QPoint> out;
-    for (const Zt_typro::DesignerFieldSpec& def : kFields) {
-        const Zt_typro::ReportLabel* label = form.label(QString::fromLatin1(def.name).mid(5));
-        out.append(label ? label->position() : QPoint(4, 4 + 19 * int(out.size())));
-    }
-    return out;
+    return {kChrome,
+            QRect(176, 80, 689, 428),
+            kNames,
+            kFields,
+            {"Button_zz_bjt", "Slider_zz_bjt", "Edit_zz_dpi"},
+            [](QObject* parent) { return std::make_unique<TFrm_zz_print>(parent); },
+            &TD_M::ADOQ_zb,
+            &TD_M::ADOQ_zpdyxz,
+            true};
 }
 } // namespace
 
 ChequeDesigner::ChequeDesigner(QWidget* parent)
-    : WorkingPanel(parent, kChrome, QRect(176, 80, 689, 428))
+    : LayoutDesigner(parent, describe())
 {
     static_assert(std::size(kFieldMembers) > 0);
     Q_ASSERT(std::size(kFieldMembers) == std::size_t(kFields.size()));
@@ -127,80 +111,47 @@ ChequeDesigner::ChequeDesigner(QWidget* parent)
     Label43 = titleLabel();
     BitBtn_zzzp_close = closeButton();
 
-    const Zt_typro::DesignerBody body =
-        Zt_typro::BuildDesignerBody(this, kNames, kFields, designPositions());
-    ScrollBox_zz = body.scrollBox;
-    Panel_zz = body.canvas;
-    Shape_zp = body.canvas->band();
-    for (qsizetype i = 0; i < body.fields.size(); ++i)
-        this->*kFieldMembers[i] = body.fields.at(i);
-    Button_zz_pre = body.preview;
-    Button_zz_bc = body.save;
-    Butto_zz_prnyz = body.sample;
-    GroupBox10 = body.groupBox;
-    HeaderControl1 = body.header;
-    DBCtrlGrid_zp = body.grid;
-    DataSource_zp = body.dataSource;
-    DBText_zpkjyy = body.text;
-    DBCheckBox_zpdy = body.check;
+    ScrollBox_zz = body().scrollBox;
+    Panel_zz = body().canvas;
+    Shape_zp = body().canvas->band();
+    for (qsizetype i = 0; i < body().fields.size(); ++i)
+        this->*kFieldMembers[i] = body().fields.at(i);
+    Button_zz_pre = body().preview;
+    Button_zz_bc = body().save;
+    Butto_zz_prnyz = body().sample;
+    GroupBox10 = body().groupBox;
+    HeaderControl1 = body().header;
+    DBCtrlGrid_zp = body().grid;
+    DataSource_zp = body().dataSource;
+    DBText_zpkjyy = body().text;
+    DBCheckBox_zpdy = body().check;
 
-    {
-        const TFrm_zz_print form;
-        m_background = new Zt_typro::DesignerBackground(
-            this, Panel_zz, {"Button_zz_bjt", "Slider_zz_bjt", "Edit_zz_dpi"}, form.QuickRep1->marginsMm(), 16, 394);
-    }
-    Button_zz_bjt = m_background->button();
-    Slider_zz_bjt = m_background->slider();
-    Edit_zz_dpi = m_background->dpiBox();
-
-    connect(Button_zz_bc, &QPushButton::clicked, this, [this] { Zt_typro::guarded([this] { Button_zz_bcClick(); }); });
-    connect(Button_zz_pre, &QPushButton::clicked, this, [this] { Zt_typro::guarded([this] { Button_zz_preClick(); }); });
-    connect(Butto_zz_prnyz, &QPushButton::clicked, this, [this] { Zt_typro::guarded([this] { Butto_zz_prnyzClick(); }); });
-    connect(Button_zz_bjt, &QPushButton::clicked, this,
-            [this] { Zt_typro::guarded([this] { Button_zz_bjtClick(); }); });
-    connect(this, &Zt_typro::WorkingPanel::closed, this, [this] { Zt_typro::guarded([this] { BitBtn_zzzp_closeClick(); }); });
-}
-
-void ChequeDesigner::open(const QString& formCode, const QString& heading)
-{
-    m_formCode = formCode;
-    if (D_M)
-        DataSource_zp->setQuery(D_M->ADOQ_zpdyxz);
-    Zt_typro::LoadDesignerLayout(*Panel_zz, *Zt_typro::RequireDataModule().ADOQ_zb, formCode);
-    Zt_typro::OpenChequePrintOptions(formCode);
-    setTitle(heading);
-    show();
-    m_background->showFor(formCode);
+    Button_zz_bjt = background()->button();
+    Slider_zz_bjt = background()->slider();
+    Edit_zz_dpi = background()->dpiBox();
 }
 
 void ChequeDesigner::Button_zz_bcClick()
 {
-    // The print-content list is read again first, so it shows its first row afterwards.
-    Zt_typro::OpenChequePrintOptions(m_formCode);
-    Zt_typro::SaveDesignerLayout(*Panel_zz, m_formCode);
+    saveLayout();
 }
 
 void ChequeDesigner::Button_zz_preClick()
 {
-    // A fresh form each time: it shows the stored layout with the design captions, whatever
-    // an earlier preview or print job left in another form.
-    const auto form = std::make_unique<TFrm_zz_print>(window());
-    Zt_typro::PreviewChequeLayout(form.get(), m_formCode);
+    previewLayout();
 }
 
 void ChequeDesigner::Butto_zz_prnyzClick()
 {
-    const auto form = std::make_unique<TFrm_zz_print>(window());
-    Zt_typro::PrintChequeSample(form.get(), m_formCode);
+    printSample();
 }
 
 void ChequeDesigner::BitBtn_zzzp_closeClick()
 {
-    if (D_M)
-        D_M->ADOQ_zpdyxz->close();
+    closeOptions();
 }
 
 void ChequeDesigner::Button_zz_bjtClick()
 {
-    m_background->chooseImage();
+    chooseBackground();
 }

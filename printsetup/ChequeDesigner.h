@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/WorkingPanel.h"
+#include "printsetup/LayoutDesigner.h"
 
 #include <QString>
 
@@ -30,20 +30,14 @@ class DesignerPrintOptions;
 /// layout position; the operator drags them (one at a time or a rubber-band selection), nudges
 /// them with the arrow keys, and saves. The print-content list DBCtrlGrid_zp shows the layout rows of
 /// the form code in kjx order with a check box each; a change of a box is stored at once.
-/// Preview and sample print show the stored layout on a fresh print form.
-class ChequeDesigner : public Zt_typro::WorkingPanel
+/// Preview and sample print show the stored layout on a fresh print form. The designer's
+/// behaviour is LayoutDesigner's; this class names its parts and its handlers.
+class ChequeDesigner : public Zt_typro::LayoutDesigner
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ChequeDesigner)
 public:
     explicit ChequeDesigner(QWidget* parent);
-
-    /// Loads the stored layout of formCode onto the canvas, reads the print-content list, sets
-    /// the heading and shows the designer. The selection of field panels stays as it is.
-    void open(const QString& formCode, const QString& heading);
-
-    /// The form code the designer works on; empty until it was opened.
-    QString formCode() const { return m_formCode; }
 
     // Title strip
     Zt_typro::TitleStrip* Image_zpdysz;
@@ -119,11 +113,4 @@ public:
     /// own resolution or the one typed in Edit_zz_dpi) and remembers it; a missing or unreadable
     /// file is reported and the designer goes on without it.
     void Button_zz_bjtClick();
-
-    /// The background controls.
-    Zt_typro::DesignerBackground* background() const { return m_background; }
-
-private:
-    Zt_typro::DesignerBackground* m_background = nullptr;
-    QString m_formCode;
 };

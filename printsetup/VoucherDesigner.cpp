@@ -1,25 +1,8 @@
 #include "printsetup/VoucherDesigner.h"
 
-#include "common/Guard.h"
-#include "printsetup/DesignerBackground.h"
-#include "printsetup/DesignerBody.h"
-#include "printsetup/DesignerCanvas.h"
-#include "printsetup/DesignerLayout.h"
-#include "printsetup/DesignerPrintOptions.h"
-#include "print/Placement.h"
-#include "print/Report.h"
 #include "print/VoucherPrintForm.h"
+#include "printsetup/DesignerCanvas.h"
 #include "store/DataModule.h"
-
-#include <QGroupBox>
-#include <QHeaderView>
-#include <QLabel>
-#include <QPushButton>
-#include <QScrollArea>
-#include <QSlider>
-#include <QSpinBox>
-#include <QStyledItemDelegate>
-#include <QTableView>
 
 #include <memory>
 
@@ -89,21 +72,22 @@ const FieldMember kFieldMembers[] = {
     &VoucherDesigner::P_pz_wanyi,
 };
 
-// Until a layout is loaded, each field panel stands where the print form puts its label by design.
-QList<QPoint> designPositions()
+Zt_typro::DesignerForm describe()
 {
-    TFrm_pz_print form;
-    QList<QPoint> out;
-    for (const Zt_typro::DesignerFieldSpec& def : kFields) {
-        const Zt_typro::ReportLabel* label = form.label(QString::fromLatin1(def.name).mid(5));
-        out.append(label ? label->position() : QPoint(4, 4 + 19 * int(out.size())));
-    }
-    return out;
+    return {kChrome,
+            QRect(176, 80, 689, 425),
+            kNames,
+            kFields,
+            {"Button_pz_bjt", "Slider_pz_bjt", "Edit_pz_dpi"},
+            [](QObject* parent) { return std::make_unique<TFrm_pz_print>(parent); },
+            &TD_M::ADOQ_zb_pz,
+            &TD_M::ADOQ_pzdyxz,
+            false};
 }
 } // namespace
 
 VoucherDesigner::VoucherDesigner(QWidget* parent)
-    : WorkingPanel(parent, kChrome, QRect(176, 80, 689, 425))
+    : LayoutDesigner(parent, describe())
 {
     static_assert(std::size(kFieldMembers) > 0);
     Q_ASSERT(std::size(kFieldMembers) == std::size_t(kFields.size()));
@@ -111,78 +95,47 @@ VoucherDesigner::VoucherDesigner(QWidget* parent)
     Label44 = titleLabel();
     BitBtn_pz_close = closeButton();
 
-    const Zt_typro::DesignerBody body =
-        Zt_typro::BuildDesignerBody(this, kNames, kFields, designPositions());
-    ScrollBox_pz = body.scrollBox;
-    Panel_pz = body.canvas;
-    Shape_pz = body.canvas->band();
-    for (qsizetype i = 0; i < body.fields.size(); ++i)
-        this->*kFieldMembers[i] = body.fields.at(i);
-    Button_pz_pre = body.preview;
-    Button_pz_bc = body.save;
-    Button_pz_prnyz = body.sample;
-    GroupBox11 = body.groupBox;
-    HeaderControl2 = body.header;
-    DBCtrlGrid_pz = body.grid;
-    DataSource_pz = body.dataSource;
-    DBText_kjx = body.text;
-    DBCheckBox_dy = body.check;
+    ScrollBox_pz = body().scrollBox;
+    Panel_pz = body().canvas;
+    Shape_pz = body().canvas->band();
+    for (qsizetype i = 0; i < body().fields.size(); ++i)
+        this->*kFieldMembers[i] = body().fields.at(i);
+    Button_pz_pre = body().preview;
+    Button_pz_bc = body().save;
+    Button_pz_prnyz = body().sample;
+    GroupBox11 = body().groupBox;
+    HeaderControl2 = body().header;
+    DBCtrlGrid_pz = body().grid;
+    DataSource_pz = body().dataSource;
+    DBText_kjx = body().text;
+    DBCheckBox_dy = body().check;
 
-    {
-        const TFrm_pz_print form;
-        m_background = new Zt_typro::DesignerBackground(
-            this, Panel_pz, {"Button_pz_bjt", "Slider_pz_bjt", "Edit_pz_dpi"}, form.QuickRep1->marginsMm(), 16, 394);
-    }
-    Button_pz_bjt = m_background->button();
-    Slider_pz_bjt = m_background->slider();
-    Edit_pz_dpi = m_background->dpiBox();
-
-    connect(Button_pz_bc, &QPushButton::clicked, this, [this] { Zt_typro::guarded([this] { Button_pz_bcClick(); }); });
-    connect(Button_pz_pre, &QPushButton::clicked, this, [this] { Zt_typro::guarded([this] { Button_pz_preClick(); }); });
-    connect(Button_pz_prnyz, &QPushButton::clicked, this, [this] { Zt_typro::guarded([this] { Button_pz_prnyzClick(); }); });
-    connect(Button_pz_bjt, &QPushButton::clicked, this,
-            [this] { Zt_typro::guarded([this] { Button_pz_bjtClick(); }); });
-    connect(this, &Zt_typro::WorkingPanel::closed, this, [this] { Zt_typro::guarded([this] { BitBtn_pz_closeClick(); }); });
-}
-
-void VoucherDesigner::open(const QString& formCode, const QString& heading)
-{
-    m_formCode = formCode;
-    if (D_M)
-        DataSource_pz->setQuery(D_M->ADOQ_pzdyxz);
-    Zt_typro::LoadDesignerLayout(*Panel_pz, *Zt_typro::RequireDataModule().ADOQ_zb, formCode);
-    Zt_typro::OpenVoucherPrintOptions(formCode);
-    setTitle(heading);
-    show();
-    m_background->showFor(formCode);
+    Button_pz_bjt = background()->button();
+    Slider_pz_bjt = background()->slider();
+    Edit_pz_dpi = background()->dpiBox();
 }
 
 void VoucherDesigner::Button_pz_bcClick()
 {
-    Zt_typro::SaveDesignerLayout(*Panel_pz, m_formCode);
+    saveLayout();
 }
 
 void VoucherDesigner::Button_pz_preClick()
 {
-    // A fresh form each time: it shows the stored layout with the design captions, whatever
-    // an earlier preview or print job left in another form.
-    const auto form = std::make_unique<TFrm_pz_print>(window());
-    Zt_typro::PreviewVoucherLayout(form.get(), m_formCode);
+    previewLayout();
 }
 
 void VoucherDesigner::Button_pz_prnyzClick()
 {
-    const auto form = std::make_unique<TFrm_pz_print>(window());
-    Zt_typro::PrintVoucherSample(form.get(), m_formCode);
+    printSample();
 }
 
 void VoucherDesigner::BitBtn_pz_closeClick()
 {
-    if (D_M)
-        D_M->ADOQ_pzdyxz->close();
+    closeOptions();
 }
 
 void VoucherDesigner::Button_pz_bjtClick()
 {
-    m_background->chooseImage();
+    chooseBackground();
 }

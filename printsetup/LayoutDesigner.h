@@ -1,0 +1,86 @@
+#pragma once
+
+#include "common/WorkingPanel.h"
+#include "printsetup/DesignerBackground.h"
+#include "printsetup/DesignerBody.h"
+
+#include <QRect>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class TD_M;
+
+namespace Zt_typro
+{
+
+class DmQuery;
+class PrintForm;
+
+/// What makes one layout designer differ from the other: its names, captions and geometry, its
+/// print form and the queries of its form codes.
+struct DesignerForm
+{
+    PanelChrome chrome;
+    QRect geometry;
+    DesignerNames names;
+    QList<DesignerFieldSpec> fields; // in the canvas's control order
+    DesignerBackground::Names background;
+    /// A fresh print form of the designer's form codes, for the design positions, the page
+    /// margins, the preview and the sample print.
+    std::function<std::unique_ptr<PrintForm>(QObject* parent)> makeForm;
+    /// The query that places the print form's labels for the preview and the sample print.
+    DmQuery* TD_M::*layoutQuery;
+    /// The option-list query behind the print-content list.
+    DmQuery* TD_M::*optionsQuery;
+    /// Whether a save reads the print-content list again first (it then shows its first row).
+    bool rereadOptionsOnSave;
+};
+
+/// A layout designer working panel: the canvas with one field panel per field (P_zz_ or P_pz_ +
+/// field key) at the field's layout position, which the operator drags (one at a time or a
+/// rubber-band selection), nudges with the arrow keys and saves; the print-content list of the
+/// layout rows of the form code in kjx order with a check box each (a change is stored at once);
+/// preview and sample print of the stored layout on a fresh print form; and the blank-form
+/// background. ChequeDesigner and VoucherDesigner give it their description and name its parts.
+class LayoutDesigner : public WorkingPanel
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(LayoutDesigner)
+public:
+    /// Loads the stored layout of formCode onto the canvas, reads the print-content list, sets
+    /// the heading and shows the designer. The selection of field panels stays as it is.
+    void open(const QString& formCode, const QString& heading);
+
+    /// The form code the designer works on; empty until it was opened.
+    QString formCode() const { return m_formCode; }
+
+    /// The background controls.
+    DesignerBackground* background() const { return m_background; }
+
+protected:
+    LayoutDesigner(QWidget* parent, DesignerForm form);
+
+    /// The components built below the title strip, for the named members of the subclass.
+    const DesignerBody& body() const { return m_body; }
+
+    /// Saves the canvas as the layout of the current form code.
+    void saveLayout();
+    /// Previews the stored layout of the current form code on a fresh print form.
+    void previewLayout();
+    /// Prints the stored layout of the current form code on a fresh print form, without a dialog.
+    void printSample();
+    /// After the close button: closes the print-content list's query. Nothing is saved.
+    void closeOptions();
+    /// "背景图": loads and remembers a scan of the blank form for the current form code.
+    void chooseBackground();
+
+private:
+    DesignerForm m_form;
+    DesignerBody m_body;
+    DesignerBackground* m_background = nullptr;
+    QString m_formCode;
+};
+
+} // namespace Zt_typro
