@@ -1,6 +1,7 @@
 #include "cheque/ChequePanel.h"
 
 #include "common/Clock.h"
+#include "common/EntryScreen.h"
 #include "common/Guard.h"
 #include "common/Named.h"
 #include "common/Prompt.h"
@@ -46,27 +47,6 @@ QLabel* caption(QWidget* parent, const char* text, int x, int y, int w = 0)
     return l;
 }
 
-// A TPanel-like read-only text box.
-QLabel* textPanel(QWidget* parent, const char* name, const QRect& geometry, Qt::Alignment align = Qt::AlignLeft)
-{
-    auto* p = Zt_typro::placed<QLabel>(parent, name, geometry);
-    p->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    p->setAlignment(align | Qt::AlignVCenter);
-    p->setAutoFillBackground(true);
-    QPalette pal = p->palette();
-    pal.setColor(QPalette::Window, QColor(255, 255, 240));
-    p->setPalette(pal);
-    p->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    return p;
-}
-
-bool isEnter(QEvent* event)
-{
-    if (event->type() != QEvent::KeyPress)
-        return false;
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    return key == Qt::Key_Return || key == Qt::Key_Enter;
-}
 } // namespace
 
 ChequePanel::ChequePanel(QWidget* parent)
@@ -82,11 +62,11 @@ void ChequePanel::buildFace()
     GroupBox3 = Zt_typro::placed<QGroupBox>(this, "GroupBox3", QRect(8, 22, 625, 290));
 
     caption(GroupBox3, "出票日期(大写)", 12, 24);
-    Panel_nian = textPanel(GroupBox3, "Panel_nian", QRect(112, 20, 84, 22), Qt::AlignHCenter);
+    Panel_nian = Zt_typro::TextPanel(GroupBox3, "Panel_nian", QRect(112, 20, 84, 22), Qt::AlignHCenter);
     caption(GroupBox3, "年", 200, 24);
-    Panel_yue = textPanel(GroupBox3, "Panel_yue", QRect(218, 20, 60, 22), Qt::AlignHCenter);
+    Panel_yue = Zt_typro::TextPanel(GroupBox3, "Panel_yue", QRect(218, 20, 60, 22), Qt::AlignHCenter);
     caption(GroupBox3, "月", 282, 24);
-    Panel_ri = textPanel(GroupBox3, "Panel_ri", QRect(300, 20, 60, 22), Qt::AlignHCenter);
+    Panel_ri = Zt_typro::TextPanel(GroupBox3, "Panel_ri", QRect(300, 20, 60, 22), Qt::AlignHCenter);
     caption(GroupBox3, "日", 364, 24);
 
     caption(GroupBox3, "票  号:", 12, 56);
@@ -94,9 +74,9 @@ void ChequePanel::buildFace()
     E_ph->setMaxLength(20);
 
     caption(GroupBox3, "付款行名称:", 390, 56);
-    Panel_fkhmc = textPanel(GroupBox3, "Panel_fkhmc", QRect(466, 52, 150, 22));
+    Panel_fkhmc = Zt_typro::TextPanel(GroupBox3, "Panel_fkhmc", QRect(466, 52, 150, 22));
     caption(GroupBox3, "出票人帐号:", 390, 86);
-    Panel_cprzh = textPanel(GroupBox3, "Panel_cprzh", QRect(466, 82, 150, 22));
+    Panel_cprzh = Zt_typro::TextPanel(GroupBox3, "Panel_cprzh", QRect(466, 82, 150, 22));
 
     caption(GroupBox3, "收款人:", 12, 86);
     CB_skr = Zt_typro::placed<QComboBox>(GroupBox3, "CB_skr", QRect(72, 82, 300, 22));
@@ -112,7 +92,7 @@ void ChequePanel::buildFace()
     static_cast<QFrame*>(Panel_je)->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     caption(Panel_je, "人民币", 4, 12);
     caption(Panel_je, "(大写)", 4, 30);
-    Panel_daxie = textPanel(Panel_je, "Panel_daxie", QRect(50, 4, 208, 50));
+    Panel_daxie = Zt_typro::TextPanel(Panel_je, "Panel_daxie", QRect(50, 4, 208, 50));
     Panel_daxie->setWordWrap(true);
     QFont capitals(QStringLiteral("宋体"));
     capitals.setPointSize(10);
@@ -132,21 +112,7 @@ void ChequePanel::buildFace()
     Panel_dw = Zt_typro::placed<QFrame>(GroupBox3, "Panel_dw", QRect(284, 144, 15 * boxW + 2, 20));
     Panel_jine = Zt_typro::placed<QFrame>(GroupBox3, "Panel_jine", QRect(284, 166, 15 * boxW + 2, 36));
     static_cast<QFrame*>(Panel_jine)->setFrameStyle(QFrame::Box | QFrame::Plain);
-    const char* units[15] = {"分", "角", "元", "十", "百", "千", "万", "十", "百", "千", "亿", "十", "百", "千", "万"};
-    for (int k = 0; k < 15; ++k) {
-        const int x = 1 + (14 - k) * boxW;
-        auto* unit = new QLabel(QString::fromUtf8(units[k]), Panel_dw);
-        unit->setAlignment(Qt::AlignCenter);
-        unit->setGeometry(x, 1, boxW, 18);
-        const QByteArray name = "Panel" + QByteArray::number(k + 1);
-        auto* box = Zt_typro::placed<QLabel>(Panel_jine, name.constData(), QRect(x, 1, boxW, 34));
-        box->setAlignment(Qt::AlignCenter);
-        QFont f = box->font();
-        f.setPixelSize(16);
-        f.setBold(true);
-        box->setFont(f);
-        m_boxes.append(box);
-    }
+    m_boxes = Zt_typro::BuildDigitBoxes(Panel_dw, Panel_jine, 34, "Panel", 1);
 
     caption(GroupBox3, "用  途:", 12, 218);
     Edit_yt = Zt_typro::placed<QLineEdit>(GroupBox3, "Edit_yt", QRect(72, 214, 400, 22));
@@ -213,7 +179,7 @@ void ChequePanel::buildStub()
     caption(Panel_cg, "收款人:", 8, 134);
     E_shoukuanren = Zt_typro::placed<QLineEdit>(Panel_cg, "E_shoukuanren", QRect(58, 130, 175, 22));
     caption(Panel_cg, "金  额:", 8, 164);
-    PE_jine = textPanel(Panel_cg, "PE_jine", QRect(58, 160, 175, 22));
+    PE_jine = Zt_typro::TextPanel(Panel_cg, "PE_jine", QRect(58, 160, 175, 22));
     caption(Panel_cg, "用  途:", 8, 194);
     E_yongtu = Zt_typro::placed<QLineEdit>(Panel_cg, "E_yongtu", QRect(58, 190, 175, 22));
 
@@ -281,7 +247,7 @@ bool ChequePanel::eventFilter(QObject* watched, QEvent* event)
         guarded([this] { Edit_jeExit(); });
         return false;
     }
-    if (!isEnter(event))
+    if (!Zt_typro::IsEnterKey(event))
         return WorkingPanel::eventFilter(watched, event);
     if (watched == E_ph) { // E_phKeyPress
         CB_skr->setFocus();
@@ -311,15 +277,9 @@ void ChequePanel::open()
     Panel_zplx->hide();
 
     // 2. Emptying a list keeps the text in the box; no change handler runs for code changes.
-    const auto clearList = [](QComboBox* box) {
-        const QSignalBlocker block(box);
-        const QString text = box->currentText();
-        box->clear();
-        box->setEditText(text);
-    };
-    clearList(CB_nian);
-    clearList(CB_ri);
-    clearList(CB_skr);
+    Zt_typro::ClearListKeepingText(CB_nian);
+    Zt_typro::ClearListKeepingText(CB_ri);
+    Zt_typro::ClearListKeepingText(CB_skr);
 
     // 3.
     Panel_fkhmc->setText(Zt_typro::ReadOrgBank());
@@ -332,14 +292,10 @@ void ChequePanel::open()
     const QString day = Zt_typro::DatePartDay(today);
     {
         const QSignalBlocker b1(CB_nian), b2(CB_yue), b3(CB_ri);
-        const int y = year.toInt();
-        for (int i = y - 1; i <= y + 5; ++i)
-            CB_nian->addItem(QString::number(i));
+        Zt_typro::AddItemsKeepingText(CB_nian, Zt_typro::YearChoices(year));
         CB_nian->setEditText(year);
         CB_yue->setEditText(month);
-        const int n = Zt_typro::DaysInMonth(year, month);
-        for (int d = 1; d <= n; ++d)
-            CB_ri->addItem(QString::number(d));
+        Zt_typro::AddItemsKeepingText(CB_ri, Zt_typro::DayChoices(year, month));
         CB_ri->setEditText(day);
     }
 
@@ -391,14 +347,9 @@ void ChequePanel::Button_setcgClick()
 
 void ChequePanel::fillDayList()
 {
-    const QSignalBlocker block(CB_ri);
-    const QString text = CB_ri->currentText();
-    CB_ri->clear();
-    CB_ri->setEditText(text);
-    const int n = Zt_typro::DaysInMonth(CB_nian->currentText(), CB_yue->currentText());
-    for (int d = 1; d <= n; ++d)
-        CB_ri->addItem(QString::number(d));
-    CB_ri->setEditText(text);
+    // The list is emptied first: a year that is no year leaves it empty, its text kept.
+    Zt_typro::ClearListKeepingText(CB_ri);
+    Zt_typro::AddItemsKeepingText(CB_ri, Zt_typro::DayChoices(CB_nian->currentText(), CB_yue->currentText()));
 }
 
 void ChequePanel::CB_nianChange()

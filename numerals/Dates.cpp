@@ -146,4 +146,22 @@ QString DayToCapitals(const QString& dayText)
     return monthDayCapitals(day);
 }
 
+QStringList YearChoices(const QString& yearText)
+{
+    const int y = yearText.toInt();
+    QStringList years;
+    for (int i = y - 1; i <= y + 5; ++i)
+        years << QString::number(i);
+    return years;
+}
+
+QStringList DayChoices(const QString& yearText, const QString& monthText)
+{
+    const int n = DaysInMonth(yearText, monthText);
+    QStringList days;
+    for (int d = 1; d <= n; ++d)
+        days << QString::number(d);
+    return days;
+}
+
 } // namespace Zt_typro

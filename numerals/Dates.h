@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 
 namespace Zt_typro
 {
@@ -35,6 +36,13 @@ QString DatePartDay(const QString& dateText);
 /// twelve months (13, empty, a letter) gets the February length; "03" counts as March.
 /// Throws AppError naming the text when the year part is empty or not all digits.
 int DaysInMonth(const QString& yearText, const QString& monthText);
+
+/// The choices of a year list: the year before yearText's and the five after it, as plain
+/// numbers ("2005" gives 2004 … 2010); a text that is no number counts as year 0.
+QStringList YearChoices(const QString& yearText);
+
+/// The choices of a day list: "1" … the DaysInMonth of the year and month texts (throws as it).
+QStringList DayChoices(const QString& yearText, const QString& monthText);
 
 /// The date the year, month and day texts of a screen name: each 1 to 4 plain digits (leading
 /// zeros allowed), a year from 1000, and a day that the month has. Anything else, such as

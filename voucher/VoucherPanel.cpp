@@ -1,6 +1,7 @@
 #include "voucher/VoucherPanel.h"
 
 #include "common/Clock.h"
+#include "common/EntryScreen.h"
 #include "common/Guard.h"
 #include "common/Named.h"
 #include "common/Prompt.h"
@@ -40,20 +41,6 @@ QLabel* caption(QWidget* parent, const char* name, const char* text, int x, int 
     return l;
 }
 
-// A TPanel-like read-only text box.
-QLabel* textPanel(QWidget* parent, const char* name, const QRect& geometry, const QColor& background)
-{
-    auto* p = Zt_typro::placed<QLabel>(parent, name, geometry);
-    p->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    p->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    p->setAutoFillBackground(true);
-    QPalette pal = p->palette();
-    pal.setColor(QPalette::Window, background);
-    p->setPalette(pal);
-    p->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    return p;
-}
-
 QComboBox* editableCombo(QWidget* parent, const char* name, const QRect& geometry)
 {
     auto* box = Zt_typro::placed<QComboBox>(parent, name, geometry);
@@ -62,24 +49,6 @@ QComboBox* editableCombo(QWidget* parent, const char* name, const QRect& geometr
     // The box holds exactly what the operator typed: no completion from the list.
     box->setCompleter(nullptr);
     return box;
-}
-
-// Empties a combo box's item list; the text in its box stays.
-void clearList(QComboBox* box)
-{
-    const QSignalBlocker block(box);
-    const QString text = box->currentText();
-    box->clear();
-    box->setEditText(text);
-}
-
-// Adds items to a combo box; the text in its box stays.
-void addItemsKeepingText(QComboBox* box, const QStringList& items)
-{
-    const QSignalBlocker block(box);
-    const QString text = box->currentText();
-    box->addItems(items);
-    box->setEditText(text);
 }
 
 // Runs handler on each change of an editable combo box's text made by the operator, typed or
@@ -97,13 +66,6 @@ void onUserChange(QComboBox* box, VoucherPanel* panel, Handler handler)
     QObject::connect(box, &QComboBox::activated, panel, run);
 }
 
-bool isEnter(QEvent* event)
-{
-    if (event->type() != QEvent::KeyPress)
-        return false;
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    return key == Qt::Key_Return || key == Qt::Key_Enter;
-}
 } // namespace
 
 VoucherPanel::VoucherPanel(QWidget* parent)
@@ -150,7 +112,7 @@ void VoucherPanel::buildDateAndAmount()
     Zt_typro::AttachAmountKeyRules(Edit_jine);
 
     caption(GroupBox2, "Label31", "大写金额：", 12, 90);
-    P_daxie = textPanel(GroupBox2, "P_daxie", QRect(84, 86, 410, 24), Qt::white);
+    P_daxie = Zt_typro::TextPanel(GroupBox2, "P_daxie", QRect(84, 86, 410, 24), Qt::AlignLeft, Qt::white);
     P_daxie->setFont(Zt_typro::CapitalsBaseFont(P_daxie->font()));
     Zt_typro::PaintCapitalsBlue(P_daxie);
     P_daxie->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -163,21 +125,7 @@ void VoucherPanel::buildDateAndAmount()
     Panel_pzdw = Zt_typro::placed<QFrame>(GroupBox2, "Panel_pzdw", QRect(84, 118, 15 * boxW + 2, 20));
     P_jine = Zt_typro::placed<QFrame>(GroupBox2, "P_jine", QRect(84, 138, 15 * boxW + 2, 32));
     static_cast<QFrame*>(P_jine)->setFrameStyle(QFrame::Box | QFrame::Plain);
-    const char* units[15] = {"分", "角", "元", "十", "百", "千", "万", "十", "百", "千", "亿", "十", "百", "千", "万"};
-    for (int k = 0; k < 15; ++k) {
-        const int x = 1 + (14 - k) * boxW;
-        auto* unit = new QLabel(QString::fromUtf8(units[k]), Panel_pzdw);
-        unit->setAlignment(Qt::AlignCenter);
-        unit->setGeometry(x, 1, boxW, 18);
-        const QByteArray name = "Panel" + QByteArray::number(k + 1).rightJustified(3, '0');
-        auto* box = Zt_typro::placed<QLabel>(P_jine, name.constData(), QRect(x, 1, boxW, 30));
-        box->setAlignment(Qt::AlignCenter);
-        QFont f = box->font();
-        f.setPixelSize(16);
-        f.setBold(true);
-        box->setFont(f);
-        m_boxes.append(box);
-    }
+    m_boxes = Zt_typro::BuildDigitBoxes(Panel_pzdw, P_jine, 30, "Panel", 3);
 
     Edit_jine->installEventFilter(this);
     onUserChange(ComboBox_nian, this, &VoucherPanel::ComboBox_nianChange);
@@ -188,13 +136,12 @@ void VoucherPanel::buildPayer()
 {
     GroupBox4 = Zt_typro::placed<QGroupBox>(this, "GroupBox4", QRect(8, 204, 505, 96));
     GroupBox4->setTitle(QStringLiteral("汇款人"));
-    const QColor background(255, 255, 240);
     caption(GroupBox4, nullptr, "单位全称：", 12, 24);
-    P_cpr = textPanel(GroupBox4, "P_cpr", QRect(84, 20, 410, 22), background);
+    P_cpr = Zt_typro::TextPanel(GroupBox4, "P_cpr", QRect(84, 20, 410, 22));
     caption(GroupBox4, nullptr, "帐    号：", 12, 48);
-    P_cprzh = textPanel(GroupBox4, "P_cprzh", QRect(84, 44, 410, 22), background);
+    P_cprzh = Zt_typro::TextPanel(GroupBox4, "P_cprzh", QRect(84, 44, 410, 22));
     caption(GroupBox4, nullptr, "汇 出 行：", 12, 72);
-    P_cprkhh = textPanel(GroupBox4, "P_cprkhh", QRect(84, 68, 410, 22), background);
+    P_cprkhh = Zt_typro::TextPanel(GroupBox4, "P_cprkhh", QRect(84, 68, 410, 22));
 }
 
 void VoucherPanel::buildPayee()
@@ -240,7 +187,7 @@ bool VoucherPanel::eventFilter(QObject* watched, QEvent* event)
         guarded([this] { Edit_jineExit(); });
         return false;
     }
-    if (watched == Edit_jine && isEnter(event)) { // Edit_jineKeyPress
+    if (watched == Edit_jine && Zt_typro::IsEnterKey(event)) { // Edit_jineKeyPress
         // After a prefill from a cheque the payee box is disabled: the payee's account is next.
         if (ComboBox_skrmc->isEnabled())
             ComboBox_skrmc->setFocus();
@@ -253,22 +200,16 @@ bool VoucherPanel::eventFilter(QObject* watched, QEvent* event)
 
 void VoucherPanel::fillYearList(const QString& yearText)
 {
-    clearList(ComboBox_nian);
-    const int y = yearText.toInt();
-    QStringList years;
-    for (int i = y - 1; i <= y + 5; ++i)
-        years << QString::number(i);
-    addItemsKeepingText(ComboBox_nian, years);
+    Zt_typro::ClearListKeepingText(ComboBox_nian);
+    Zt_typro::AddItemsKeepingText(ComboBox_nian, Zt_typro::YearChoices(yearText));
 }
 
 void VoucherPanel::fillDayList(const QString& yearText, const QString& monthText)
 {
-    const int n = Zt_typro::DaysInMonth(yearText, monthText);
-    clearList(ComboBox_ri);
-    QStringList days;
-    for (int d = 1; d <= n; ++d)
-        days << QString::number(d);
-    addItemsKeepingText(ComboBox_ri, days);
+    // The month length is found first: a year that is no year leaves the list as it was.
+    const QStringList days = Zt_typro::DayChoices(yearText, monthText);
+    Zt_typro::ClearListKeepingText(ComboBox_ri);
+    Zt_typro::AddItemsKeepingText(ComboBox_ri, days);
 }
 
 void VoucherPanel::open()
@@ -278,9 +219,9 @@ void VoucherPanel::open()
     Edit_jine->setText(QString());
 
     // 3. The lists are emptied; the texts in the boxes stay.
-    clearList(ComboBox_nian);
-    clearList(ComboBox_ri);
-    clearList(ComboBox_skrmc);
+    Zt_typro::ClearListKeepingText(ComboBox_nian);
+    Zt_typro::ClearListKeepingText(ComboBox_ri);
+    Zt_typro::ClearListKeepingText(ComboBox_skrmc);
 
     // 4. The paying organisation's own details.
     P_cpr->setText(Zt_typro::ReadOrgName());
@@ -304,7 +245,7 @@ void VoucherPanel::open()
     QStringList names;
     for (q->first(); !q->eof(); q->next())
         names << q->fieldText(QStringLiteral("skrmc"));
-    addItemsKeepingText(ComboBox_skrmc, names);
+    Zt_typro::AddItemsKeepingText(ComboBox_skrmc, names);
 
     // 9.
     show();
