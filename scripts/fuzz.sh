@@ -26,7 +26,7 @@ fi
 build=${FUZZ_BUILD:-$root/build-fuzz}
 if [[ ! -f "$build/CMakeCache.txt" ]]; then
     cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DQUILLMATE_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
+        -DQUILLMATE_FUZZ=ON -DBUILD_TESTING=OFF -DQUILLMATE_WERROR=ON >/dev/null
 fi
 cmake --build "$build" --parallel "$(nproc)" --target "${run[@]}"
 

@@ -13,7 +13,7 @@ ctest --output-on-failure --parallel "$(nproc)" --timeout 600
 "$root/scripts/fuzz.sh" all "${FUZZ_SECONDS:-25}"
 
 # The sanitizer build: any finding stops the test that made it, with a stack trace.
-cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLMATE_SANITIZE=ON >/dev/null
+cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLMATE_SANITIZE=ON -DQUILLMATE_WERROR=ON >/dev/null
 cmake --build "$root/build-asan" --parallel "$(nproc)"
 cd "$root/build-asan"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1 \
