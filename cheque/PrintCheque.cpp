@@ -5,6 +5,7 @@
 #include "cheque/ChequePanel.h"
 #include "print/Placement.h"
 #include "print/Report.h"
+#include "print/CapitalsFont.h"
 #include "print/ChequePrintForm.h"
 #include "numerals/AmountCheck.h"
 #include "numerals/Dates.h"
@@ -170,14 +171,9 @@ void PrintCheque(ChequePanel& screen, const QString& formCode)
 
 void ResetChequeCapitalsFont(ChequePanel& screen)
 {
-    const auto reset = [](QFont font) {
-        font.setFamily(QStringLiteral("宋体"));
-        font.setPointSize(10);
-        return font;
-    };
     QLabel* capitals = screen.Panel_daxie;
-    capitals->setFont(reset(capitals->font()));
-    Frm_zz_print->QRL_dx->setFont(reset(Frm_zz_print->QRL_dx->font()));
+    capitals->setFont(CapitalsBaseFont(capitals->font()));
+    Frm_zz_print->QRL_dx->setFont(CapitalsBaseFont(Frm_zz_print->QRL_dx->font()));
 }
 
 } // namespace Zt_typro

@@ -13,19 +13,6 @@ namespace Zt_typro
 {
 namespace
 {
-// Closes a layout query when the routine ends, however it ends.
-class QueryCloser
-{
-public:
-    explicit QueryCloser(DmQuery* query) : m_query(query) {}
-    ~QueryCloser() { m_query->close(); }
-    QueryCloser(const QueryCloser&) = delete;
-    QueryCloser& operator=(const QueryCloser&) = delete;
-
-private:
-    DmQuery* m_query;
-};
-
 // The window that owns the preview and the messages: the form's parent when it is a window,
 // otherwise the active window.
 QWidget* ownerOf(const QObject* form)
@@ -75,14 +62,14 @@ void ApplyLayoutToLabels(TFrm_pz_print* form, const QString& code)
 
 void PrintLayoutSample(PrintForm& form, DmQuery& query, const QString& code)
 {
-    const QueryCloser closer(&query);
+    const QueryCloser closer(query);
     ApplyLayoutToBand(*form.QRBand1, query, code);
     PrintReport(*form.QuickRep1, ownerOf(&form));
 }
 
 void PreviewLayout(PrintForm& form, DmQuery& query, const QString& code)
 {
-    const QueryCloser closer(&query);
+    const QueryCloser closer(query);
     ApplyLayoutToBand(*form.QRBand1, query, code);
     PreviewReport(*form.QuickRep1, ownerOf(&form));
 }

@@ -7,27 +7,11 @@
 
 namespace Zt_typro
 {
-namespace
-{
-// Closes a query when the routine ends, however it ends.
-class ClosesQuery
-{
-public:
-    explicit ClosesQuery(DmQuery& query) : m_query(query) {}
-    ~ClosesQuery() { m_query.close(); }
-    ClosesQuery(const ClosesQuery&) = delete;
-    ClosesQuery& operator=(const ClosesQuery&) = delete;
-
-private:
-    DmQuery& m_query;
-};
-
-} // namespace
 
 void LoadDesignerLayout(DesignerCanvas& canvas, DmQuery& query, const QString& code)
 {
     query.close();
-    const ClosesQuery closer(query);
+    const QueryCloser closer(query);
     query.setStatement(Stmt::P1, {code});
     query.open();
 
@@ -47,7 +31,7 @@ void SaveDesignerLayout(DesignerCanvas& canvas, const QString& code)
 {
     TD_M& dm = RequireDataModule();
     DmQuery& update = *dm.ADOQ_zb_up;
-    const ClosesQuery closer(update);
+    const QueryCloser closer(update);
     dm.transaction([&] {
         for (const DesignerFieldPanel* panel : canvas.fieldPanels()) {
             const QPoint at = ClampLayoutPosition(panel->pos());

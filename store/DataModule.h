@@ -128,6 +128,19 @@ private:
     DmQueryModel m_model;
 };
 
+/// Closes a query when the scope ends, however it ends.
+class QueryCloser
+{
+public:
+    explicit QueryCloser(DmQuery& query) : m_query(query) {}
+    ~QueryCloser() { m_query.close(); }
+    QueryCloser(const QueryCloser&) = delete;
+    QueryCloser& operator=(const QueryCloser&) = delete;
+
+private:
+    DmQuery& m_query;
+};
+
 } // namespace Zt_typro
 
 /// The data module: one connection to the database file "pjzp.pdp" in the current working
