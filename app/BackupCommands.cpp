@@ -28,8 +28,7 @@ QString withSuffix(const QString& path, const QString& suffix)
 
 void BackupDatabaseInteractive(QWidget* owner)
 {
-    const QString proposed =
-        QFileInfo(D_M->databasePath()).absoluteDir().filePath(ProposedBackupName(Today()));
+    const QString proposed = QFileInfo(D_M->databasePath()).absoluteDir().filePath(ProposedBackupName(Today()));
     const QString chosen = prompter().fileName(owner, QStringLiteral("备份数据"), proposed, kFilter, true);
     if (chosen.isEmpty())
         return;
@@ -41,9 +40,8 @@ void BackupDatabaseInteractive(QWidget* owner)
 bool RestoreDatabaseInteractive(QWidget* owner)
 {
     const QString databasePath = D_M->databasePath();
-    const QString folder = QFileInfo::exists(BackupFolder(databasePath))
-                               ? BackupFolder(databasePath)
-                               : QFileInfo(databasePath).absolutePath();
+    const QString folder = QFileInfo::exists(BackupFolder(databasePath)) ? BackupFolder(databasePath)
+                                                                         : QFileInfo(databasePath).absolutePath();
     const QString chosen = prompter().fileName(owner, QStringLiteral("恢复数据"), folder, kFilter, false);
     if (chosen.isEmpty())
         return false;
@@ -53,12 +51,11 @@ bool RestoreDatabaseInteractive(QWidget* owner)
     } catch (const AppError& e) {
         throw AppError(e.message() + QStringLiteral("\n当前的数据库没有被改动。"));
     }
-    const QString question =
-        QStringLiteral("确实要用备份 %1 恢复数据吗？\n备份日期: %2\n其中有支票 %3 张。\n"
-                       "当前的数据库将先备份到 backup 文件夹，然后被替换。")
-            .arg(native(QFileInfo(chosen).absoluteFilePath()),
-                 info.written.toString(QStringLiteral("yyyy-MM-dd HH:mm")))
-            .arg(info.cheques);
+    const QString question = QStringLiteral("确实要用备份 %1 恢复数据吗？\n备份日期: %2\n其中有支票 %3 张。\n"
+                                            "当前的数据库将先备份到 backup 文件夹，然后被替换。")
+                                 .arg(native(QFileInfo(chosen).absoluteFilePath()),
+                                      info.written.toString(QStringLiteral("yyyy-MM-dd HH:mm")))
+                                 .arg(info.cheques);
     if (!prompter().confirm(owner, QStringLiteral("提示"), question))
         return false;
     const QString safety = RestoreDatabase(*D_M, chosen);

@@ -1,7 +1,7 @@
 #include "app/ScreenLinks.h"
 
-#include "common/Guard.h"
 #include "cheque/ChequePanel.h"
+#include "common/Guard.h"
 #include "print/CapitalsFont.h"
 #include "voucher/VoucherAfterCheque.h"
 #include "voucher/VoucherPanel.h"

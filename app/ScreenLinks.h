@@ -15,7 +15,10 @@ namespace Zt_typro
 class VoucherAfterChequeLink final : public ChequeHandOver
 {
 public:
-    explicit VoucherAfterChequeLink(VoucherPanel& voucher) : m_voucher(voucher) {}
+    explicit VoucherAfterChequeLink(VoucherPanel& voucher)
+        : m_voucher(voucher)
+    {
+    }
 
     void payeeEntered(const QString& payee) override;
     void amountEntered(const QString& amount) override;

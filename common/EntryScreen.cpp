@@ -26,8 +26,7 @@ QLabel* TextPanel(QWidget* parent, const char* name, const QRect& geometry, Qt::
     return p;
 }
 
-QList<QLabel*> BuildDigitBoxes(QWidget* headings, QWidget* boxes, int boxHeight, const char* namePrefix,
-                               int nameDigits)
+QList<QLabel*> BuildDigitBoxes(QWidget* headings, QWidget* boxes, int boxHeight, const char* namePrefix, int nameDigits)
 {
     const int boxW = 22;
     const char* units[15] = {"分", "角", "元", "十", "百", "千", "万", "十", "百", "千", "亿", "十", "百", "千", "万"};

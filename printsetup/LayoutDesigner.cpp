@@ -29,7 +29,8 @@ QList<QPoint> designPositions(const DesignerForm& form)
 } // namespace
 
 LayoutDesigner::LayoutDesigner(QWidget* parent, DesignerForm form)
-    : WorkingPanel(parent, form.chrome, form.geometry), m_form(std::move(form))
+    : WorkingPanel(parent, form.chrome, form.geometry),
+      m_form(std::move(form))
 {
     m_body = BuildDesignerBody(this, m_form.names, m_form.fields, designPositions(m_form));
     {
