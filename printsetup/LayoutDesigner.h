@@ -10,11 +10,25 @@
 #include <functional>
 #include <memory>
 
+// The parts a designer names, for ChequeDesigner and VoucherDesigner.
+class QGroupBox;
+class QHeaderView;
+class QLabel;
+class QPushButton;
+class QScrollArea;
+class QSlider;
+class QSpinBox;
+class QStyledItemDelegate;
+class QTableView;
 class TD_M;
 
 namespace Zt_typro
 {
 
+class DesignerBandShape;
+class DesignerCanvas;
+class DesignerFieldPanel;
+class DesignerPrintOptions;
 class DmQuery;
 class PrintForm;
 

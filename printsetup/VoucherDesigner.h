@@ -2,36 +2,10 @@
 
 #include "printsetup/LayoutDesigner.h"
 
-#include <QString>
-
-class QGroupBox;
-class QHeaderView;
-class QLabel;
-class QPushButton;
-class QScrollArea;
-class QSlider;
-class QSpinBox;
-class QStyledItemDelegate;
-class QTableView;
-
-namespace Zt_typro
-{
-class DesignerBackground;
-class DesignerBandShape;
-class DesignerCanvas;
-class DesignerFieldPanel;
-class DesignerPrintOptions;
-} // namespace Zt_typro
-
-/// Panel_pz_set: the "凭证(进帐单)打印设置" working panel of the main window, the layout designer of the voucher
-/// form codes "dhpz" (wire-transfer voucher) and "jzd" (deposit slip).
-///
-/// The canvas Panel_pz holds one field panel per field (P_pz_ + field key) at the field's
-/// layout position; the operator drags them (one at a time or a rubber-band selection), nudges
-/// them with the arrow keys, and saves. The print-content list DBCtrlGrid_pz shows the layout rows of
-/// the form code in kjx order with a check box each; a change of a box is stored at once.
-/// Preview and sample print show the stored layout on a fresh print form. The designer's
-/// behaviour is LayoutDesigner's; this class names its parts and its handlers.
+/// Panel_pz_set: the "凭证(进帐单)打印设置" working panel of the main window, the layout designer of the
+/// voucher form codes "dhpz" (wire-transfer voucher) and "jzd" (deposit slip).
+/// Its behaviour is LayoutDesigner's: this class describes its form to it and names the parts
+/// and handlers.
 class VoucherDesigner : public Zt_typro::LayoutDesigner
 {
     Q_OBJECT
