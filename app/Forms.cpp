@@ -1,11 +1,11 @@
 #include "app/Forms.h"
 
-#include "common/Guard.h"
 #include "app/Login.h"
 #include "app/MainWindow.h"
-#include "store/Backup.h"
-#include "print/VoucherPrintForm.h"
+#include "common/Guard.h"
 #include "print/ChequePrintForm.h"
+#include "print/VoucherPrintForm.h"
+#include "store/Backup.h"
 #include "store/DataModule.h"
 
 #include <QApplication>

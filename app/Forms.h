@@ -1,8 +1,8 @@
 #pragma once
 
 // The print forms and the data module declare their own globals beside their classes.
-#include "print/VoucherPrintForm.h"
 #include "print/ChequePrintForm.h"
+#include "print/VoucherPrintForm.h"
 #include "store/DataModule.h"
 
 class TFrm_main;

@@ -1,8 +1,8 @@
 #include "app/Login.h"
 
 #include "app/Forms.h"
-#include "common/Guard.h"
 #include "app/MainWindow.h"
+#include "common/Guard.h"
 #include "common/Named.h"
 #include "common/PasswordEcho.h"
 #include "common/PasswordHash.h"

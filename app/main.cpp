@@ -1,7 +1,7 @@
-#include "common/Error.h"
 #include "app/Forms.h"
 #include "app/Login.h"
 #include "app/MainWindow.h"
+#include "common/Error.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,9 +1,9 @@
 #include "print/CapitalsFont.h"
 
 #include "common/Prompt.h"
-#include "print/VoucherPrintForm.h"
-#include "print/Report.h"
 #include "print/ChequePrintForm.h"
+#include "print/Report.h"
+#include "print/VoucherPrintForm.h"
 
 #include <QLabel>
 

@@ -1,9 +1,9 @@
 #include "print/Placement.h"
 
 #include "common/Error.h"
-#include "print/VoucherPrintForm.h"
-#include "print/Report.h"
 #include "print/ChequePrintForm.h"
+#include "print/Report.h"
+#include "print/VoucherPrintForm.h"
 #include "store/DataModule.h"
 
 #include <QApplication>

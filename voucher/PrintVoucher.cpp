@@ -2,14 +2,14 @@
 
 #include "common/Error.h"
 #include "common/Prompt.h"
-#include "print/VoucherPrintForm.h"
 #include "numerals/AmountCheck.h"
 #include "numerals/Dates.h"
+#include "print/CapitalsFont.h"
 #include "print/Placement.h"
 #include "print/Report.h"
+#include "print/VoucherPrintForm.h"
 #include "store/DataModule.h"
 #include "store/Schema.h"
-#include "print/CapitalsFont.h"
 #include "voucher/VoucherPanel.h"
 
 #include <QComboBox>

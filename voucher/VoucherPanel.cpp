@@ -7,9 +7,9 @@
 #include "common/Prompt.h"
 #include "numerals/AmountField.h"
 #include "numerals/Dates.h"
+#include "print/CapitalsFont.h"
 #include "store/DataModule.h"
 #include "store/Settings.h"
-#include "print/CapitalsFont.h"
 #include "voucher/PrintVoucher.h"
 
 #include <QComboBox>

@@ -1,13 +1,13 @@
 // The cheque print job from the confirmation to the rendered page (the preview replaced by a
 // PDF render), on a database of 10,000 payees and 100,000 register rows.
-#include "common/Clock.h"
 #include "app/Forms.h"
 #include "app/MainWindow.h"
-#include "common/Prompt.h"
 #include "cheque/ChequePanel.h"
 #include "cheque/PrintCheque.h"
-#include "print/Report.h"
+#include "common/Clock.h"
+#include "common/Prompt.h"
 #include "print/ChequePrintForm.h"
+#include "print/Report.h"
 #include "store/DataModule.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
 #include "app/Forms.h"
+#include "print/ChequePrintForm.h"
 #include "print/Placement.h"
 #include "print/Report.h"
-#include "print/ChequePrintForm.h"
 #include "store/DataModule.h"
 
 #include <QDir>

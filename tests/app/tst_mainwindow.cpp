@@ -1,9 +1,9 @@
 // The main window built by the start-up function: menu, working panels, title-strip dragging,
 // closing, help and the about box.
 #include "app/Forms.h"
-#include "common/Guard.h"
 #include "app/Help.h"
 #include "app/MainWindow.h"
+#include "common/Guard.h"
 #include "common/WorkingPanel.h"
 #include "store/DataModule.h"
 #include "tests/support/ScriptedPrompter.h"

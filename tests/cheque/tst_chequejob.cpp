@@ -1,8 +1,8 @@
 // The cheque print job against a real database: what it stores, what it prints where, what it
 // clears, and what it refuses before storing anything.
 #include "cheque/PrintCheque.h"
-#include "print/Report.h"
 #include "print/ChequePrintForm.h"
+#include "print/Report.h"
 #include "store/DataModule.h"
 #include "tests/cheque/ChequeFixture.h"
 

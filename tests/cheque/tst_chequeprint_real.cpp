@@ -1,10 +1,10 @@
 // One whole cheque through the real dialogs: the confirmation box is answered and the print
 // preview prints its page into a PDF file, which is read back to find the payee, the capitals
 // and the fen digit where the layout puts them.
-#include "common/Clock.h"
 #include "app/Forms.h"
 #include "app/MainWindow.h"
 #include "cheque/ChequePanel.h"
+#include "common/Clock.h"
 #include "print/Report.h"
 #include "store/DataModule.h"
 #include "tests/support/PdfWords.h"

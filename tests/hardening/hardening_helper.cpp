@@ -8,10 +8,10 @@
 //       marker line: "confirm" (at the confirmation), "insert" (inside the transaction, right after
 //       the register row was written), "commit" (after the commit, in the preview), or "none"
 //       (runs to the end and exits).
-#include "common/Clock.h"
 #include "app/Forms.h"
 #include "app/MainWindow.h"
 #include "cheque/ChequePanel.h"
+#include "common/Clock.h"
 #include "store/DataModule.h"
 #include "tests/support/ScriptedPrompter.h"
 

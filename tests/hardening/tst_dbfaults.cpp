@@ -1,12 +1,12 @@
 // Faults of the database file and the settings store, with real files and a real second program:
 // the file read-only, locked by a second running program, replaced by garbage while the program
 // runs, the program killed in the middle of a cheque job, and the settings file unwritable.
-#include "common/Clock.h"
 #include "app/Forms.h"
 #include "app/MainWindow.h"
 #include "cheque/ChequePanel.h"
-#include "store/DataModule.h"
+#include "common/Clock.h"
 #include "settings/OrgPanel.h"
+#include "store/DataModule.h"
 #include "store/Settings.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestEnv.h"

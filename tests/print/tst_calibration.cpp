@@ -1,12 +1,12 @@
 // Printer calibration: the two-point solve, the limits, the settings store, and where the
 // renderer puts every label of a cheque on a real PDF when a calibration is applied.
-#include "common/Error.h"
 #include "app/Forms.h"
+#include "common/Error.h"
 #include "print/Calibration.h"
 #include "print/CalibrationPage.h"
+#include "print/ChequePrintForm.h"
 #include "print/Placement.h"
 #include "print/Report.h"
-#include "print/ChequePrintForm.h"
 #include "store/DataModule.h"
 #include "tests/support/PdfWords.h"
 #include "tests/support/TestEnv.h"

@@ -1,10 +1,10 @@
 #include "app/Forms.h"
 #include "app/MainWindow.h"
 #include "common/Prompt.h"
-#include "print/VoucherPrintForm.h"
+#include "print/ChequePrintForm.h"
 #include "print/Placement.h"
 #include "print/Report.h"
-#include "print/ChequePrintForm.h"
+#include "print/VoucherPrintForm.h"
 #include "store/DataModule.h"
 #include "tests/support/TestEnv.h"
 

@@ -1,7 +1,7 @@
 #include "app/Forms.h"
-#include "print/VoucherPrintForm.h"
-#include "print/Report.h"
 #include "print/ChequePrintForm.h"
+#include "print/Report.h"
+#include "print/VoucherPrintForm.h"
 
 #include <QFontInfo>
 #include <QTest>

@@ -1,9 +1,9 @@
 // Backup and restore of the database while the program runs: the operator's backup through the
 // menu, the automatic backup of each day, and the restore with its checks of the chosen file.
-#include "common/Clock.h"
-#include "common/Error.h"
 #include "app/Forms.h"
 #include "app/MainWindow.h"
+#include "common/Clock.h"
+#include "common/Error.h"
 #include "printsetup/ChequeDesigner.h"
 #include "printsetup/DesignerCanvas.h"
 #include "store/Backup.h"

@@ -1,7 +1,7 @@
-#include "tests/support/TestEnv.h"
 #include "common/Error.h"
 #include "store/IniFile.h"
 #include "store/Settings.h"
+#include "tests/support/TestEnv.h"
 
 #include <QCoreApplication>
 #include <QDir>

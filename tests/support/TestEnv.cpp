@@ -1,7 +1,7 @@
 #include "tests/support/TestEnv.h"
 
-#include "common/Clock.h"
 #include "app/Forms.h"
+#include "common/Clock.h"
 
 #include <QTest>
 

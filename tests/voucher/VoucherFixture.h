@@ -1,8 +1,8 @@
 #pragma once
 
-#include "common/Clock.h"
 #include "app/Forms.h"
 #include "app/MainWindow.h"
+#include "common/Clock.h"
 #include "store/DataModule.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestEnv.h"

@@ -1,9 +1,9 @@
 // The voucher after a cheque: the copies from the cheque screen, the payee lookup before the
 // cheque job, the offer after it and the prefilled voucher, end to end through both screens.
 #include "cheque/ChequePanel.h"
-#include "print/VoucherPrintForm.h"
-#include "print/Report.h"
 #include "print/ChequePrintForm.h"
+#include "print/Report.h"
+#include "print/VoucherPrintForm.h"
 #include "store/Settings.h"
 #include "tests/voucher/VoucherFixture.h"
 

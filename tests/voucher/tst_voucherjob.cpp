@@ -1,8 +1,8 @@
 // The voucher print job against a real database: what it records, what it prints where, what it
 // clears, and what it refuses before recording anything.
-#include "print/VoucherPrintForm.h"
-#include "print/Report.h"
 #include "print/ChequePrintForm.h"
+#include "print/Report.h"
+#include "print/VoucherPrintForm.h"
 #include "store/Settings.h"
 #include "tests/voucher/VoucherFixture.h"
 #include "voucher/PrintVoucher.h"

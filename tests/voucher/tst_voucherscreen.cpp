@@ -1,9 +1,9 @@
 // The voucher entry screen: opening from the menu, the day list, the amount field, the payee
 // lookup, the print button's check and the capital-amount font.
 #include "cheque/ChequePanel.h"
-#include "print/VoucherPrintForm.h"
-#include "print/Report.h"
 #include "print/ChequePrintForm.h"
+#include "print/Report.h"
+#include "print/VoucherPrintForm.h"
 #include "store/Settings.h"
 #include "tests/voucher/VoucherFixture.h"
 
