@@ -1,8 +1,18 @@
 #include "store/IniFile.h"
 
+#include "common/Error.h"
+
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringView>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace Zt_typro
 {
@@ -89,10 +99,39 @@ QString IniValue(const QString& text, const QString& section, const QString& key
 QString ReadIniString(const QString& path, const QString& section, const QString& key)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+#ifdef Q_OS_UNIX
+    // Opened without waiting (a FIFO would block the open until something writes to it), then
+    // judged by what was opened, so a file swapped in after a check cannot slip through.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return QString();
-    const QByteArray bytes = file.readAll();
+    struct stat st = {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return QString();
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw AppError(QStringLiteral("付款人信息文件 %1 不是普通文件，没有读取。请换成一个普通的文本文件。")
+                           .arg(QDir::toNativeSeparators(path)));
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return QString();
+    }
+#else
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
+        return QString();
+    if (!QFileInfo(path).isFile())
+        throw AppError(QStringLiteral("付款人信息文件 %1 不是普通文件，没有读取。请换成一个普通的文本文件。")
+                           .arg(QDir::toNativeSeparators(path)));
+#endif
+    // Read one byte more than allowed, to tell a file at the limit from a longer one.
+    const QByteArray bytes = file.read(kMaxIniFileBytes + 1);
     file.close();
+    if (bytes.size() > kMaxIniFileBytes)
+        throw AppError(QStringLiteral("付款人信息文件 %1 超过 1 MB，没有读取。请检查该文件是否正确。")
+                           .arg(QDir::toNativeSeparators(path)));
     return IniValue(DecodeIniText(bytes), section, key);
 }
 

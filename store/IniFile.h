@@ -17,8 +17,13 @@ QString DecodeIniText(const QByteArray& bytes);
 /// section and key of a name count. Empty when the section or key is missing.
 QString IniValue(const QString& text, const QString& section, const QString& key);
 
-/// IniValue() of the file at path, decoded with DecodeIniText(). A missing or unreadable file
-/// reads as empty; the file is only read, never created.
+/// The largest ini file read: 1 MiB.
+inline constexpr qint64 kMaxIniFileBytes = 1024 * 1024;
+
+/// IniValue() of the file at path, decoded with DecodeIniText(). A missing or unreadable file,
+/// or a folder, reads as empty; the file is only read, never created. Throws AppError for
+/// anything but a regular file (a FIFO, a device such as /dev/zero, also behind a link), which
+/// is never waited for, and for a file over kMaxIniFileBytes, which is not read beyond it.
 QString ReadIniString(const QString& path, const QString& section, const QString& key);
 
 } // namespace Zt_typro

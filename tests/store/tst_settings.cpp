@@ -80,6 +80,8 @@ private slots:
     void payerFile_data();
     void payerFile();
     void missingPayerFileReadsEmpty();
+    void payerFileThatIsNoPlainFile_isRefusedAtOnce_data();
+    void payerFileThatIsNoPlainFile_isRefusedAtOnce();
     void decodeChoosesUtf8OrGbk_data();
     void decodeChoosesUtf8OrGbk();
     void payerFileIsFoundBesideTheProgramFromAnotherFolder();
@@ -278,6 +280,46 @@ void TestSettings::missingPayerFileReadsEmpty()
     // A folder of that name is no more readable than a missing file.
     QVERIFY(QDir(m_program->path()).mkdir(QStringLiteral("fkrxx.ine")));
     QCOMPARE(ReadPayerName(), QString());
+}
+
+// Only a regular file of at most 1 MiB is read: a link to an endless device, a FIFO nobody writes
+// to and an oversized file are refused with a message at once, and a file at the limit is read.
+void TestSettings::payerFileThatIsNoPlainFile_isRefusedAtOnce_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("message");
+    const QString notPlain = QStringLiteral("付款人信息文件 %1 不是普通文件，没有读取。请换成一个普通的文本文件。");
+    const QString tooLong = QStringLiteral("付款人信息文件 %1 超过 1 MB，没有读取。请检查该文件是否正确。");
+    QTest::newRow("link to /dev/zero") << QStringLiteral("zero") << notPlain;
+    QTest::newRow("FIFO") << QStringLiteral("fifo") << notPlain;
+    QTest::newRow("one byte over 1 MiB") << QStringLiteral("big") << tooLong;
+    QTest::newRow("exactly 1 MiB") << QStringLiteral("limit") << QString();
+}
+
+void TestSettings::payerFileThatIsNoPlainFile_isRefusedAtOnce()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, message);
+    const QString path = QDir(m_program->path()).filePath(QStringLiteral("fkrxx.ine"));
+    if (kind == QLatin1String("zero")) {
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+    } else if (kind == QLatin1String("fifo")) {
+        QCOMPARE(QProcess::execute(QStringLiteral("mkfifo"), {path}), 0);
+    } else {
+        QByteArray content("[fkr]\nqc=某某有限公司\n");
+        content.append(QByteArray(kMaxIniFileBytes - content.size() + (kind == QLatin1String("big") ? 1 : 0), ';'));
+        QVERIFY(writeFile(path, content));
+    }
+    if (message.isEmpty()) {
+        QCOMPARE(ReadPayerName(), QStringLiteral("某某有限公司"));
+        return;
+    }
+    try {
+        ReadPayerName();
+        QFAIL("the payer file was read");
+    } catch (const AppError& e) {
+        QCOMPARE(e.message(), message.arg(QDir::toNativeSeparators(path)));
+    }
 }
 
 void TestSettings::decodeChoosesUtf8OrGbk_data()
