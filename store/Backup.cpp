@@ -209,7 +209,12 @@ bool MakeDailyBackupIfDue(TD_M& dm)
         throw AppError(QStringLiteral("无法建立备份文件夹 %1。").arg(native(folderPath)));
     // The day's copy is not worth keeping the operator waiting for a lock another program holds.
     backupInto(dm, target, true);
-    const QStringList kept = dailyBackups(folder);
+    // Only copies dated up to today take part: copies dated later (a clock that was wrong, files
+    // copied in) would otherwise push out the copy just made at every write. They are kept.
+    QStringList kept = dailyBackups(folder);
+    const QString newest = DailyBackupName(Today());
+    kept.erase(std::remove_if(kept.begin(), kept.end(), [&](const QString& name) { return name > newest; }),
+               kept.end());
     for (qsizetype i = 0; i + kKeptDailyBackups < kept.size(); ++i) {
         if (!folder.remove(kept.at(i)))
             qCWarning(lcBackup) << "old backup not removed:" << folder.filePath(kept.at(i));

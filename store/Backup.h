@@ -29,7 +29,8 @@ QString DailyBackupName(const QDate& day);
 void BackupDatabase(TD_M& dm, const QString& target);
 
 /// The automatic backup: when the backup folder holds no backup of today (Today()), writes one
-/// and removes the oldest automatic backups beyond kKeptDailyBackups. Returns true when a backup
+/// and removes the oldest automatic backups dated up to today beyond kKeptDailyBackups (copies
+/// dated after today are neither counted nor removed). Returns true when a backup
 /// was written now. Throws AppError when it cannot be written; nothing is then remembered, so
 /// the next call tries again.
 bool MakeDailyBackupIfDue(TD_M& dm);

@@ -198,6 +198,35 @@ private slots:
         QCOMPARE(expected.size(), kKeptDailyBackups);
     }
 
+    // Copies dated after today (a clock once set wrong) neither push out today's copy nor are
+    // removed: thirty of them used to make every write copy the database and delete the copy.
+    void dailyBackup_futureDatedCopiesDoNotCancelToday()
+    {
+        TempWorkDir work;
+        SetToday(QDate(2026, 12, 10));
+        TD_M dm;
+        InstallDailyBackup(dm);
+        storeCheque(dm, QStringLiteral("10000001"));
+        const QDir folder(BackupFolder(dm.databasePath()));
+        QStringList future;
+        for (int day = 0; day < kKeptDailyBackups; ++day) {
+            const QString name = DailyBackupName(QDate(2030, 1, 1).addDays(day));
+            QVERIFY(QFile::copy(folder.filePath(DailyBackupName(Today())), folder.filePath(name)));
+            future << name;
+        }
+        SetToday(QDate(2026, 12, 11));
+        storeCheque(dm, QStringLiteral("10000002"));
+        const QString today = folder.filePath(DailyBackupName(Today()));
+        QVERIFY2(QFileInfo::exists(today), qPrintable(today));
+        const QByteArray made = readAll(today);
+        storeCheque(dm, QStringLiteral("10000003"));
+        QCOMPARE(readAll(today), made); // not made again by the next write
+        QCOMPARE(InspectBackup(today).cheques, 1);
+        QStringList expected{QStringLiteral("pjzp-2026-12-10.pdp"), QStringLiteral("pjzp-2026-12-11.pdp")};
+        expected += future;
+        QCOMPARE(dailyBackupFiles(dm.databasePath()), expected);
+    }
+
     // The copy of a day is made at its first write; a day with reads only makes none, and a
     // transaction (the cheque print job's) makes it before it begins.
     void dailyBackup_atFirstWriteOnly()
