@@ -1,6 +1,7 @@
 #include "register/RegisterExport.h"
 
 #include "common/Error.h"
+#include "store/Backup.h"
 #include "store/DataModule.h"
 
 #include <QDir>
@@ -86,6 +87,10 @@ QByteArray CsvField(const QString& value, bool asText)
 qsizetype ExportRegisterRows(TD_M& dm, const QList<qint64>& keys, const QString& path)
 {
     const QString shown = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    if (IsRecordsFile(dm.databasePath(), path))
+        throw AppError(QStringLiteral("不能导出到 %1: 它是数据库文件、数据库的日志或程序保存的备份，"
+                                      "导出会毁掉记录。请另选一个文件名。")
+                           .arg(shown));
     dm.ensureConnected();
     dm.checkFileUnchanged();
     QSqlDatabase db = QSqlDatabase::database(dm.connectionName(), false);

@@ -26,7 +26,9 @@ QByteArray CsvField(const QString& value, bool asText = false);
 /// records, the header row first; every column of the register, the cheque number and the
 /// amount as text. A key whose row no longer exists is skipped. The file is written
 /// atomically: a failure leaves a file already at path as it was. Returns the number of rows
-/// written. Throws AppError naming the file or the database on failure.
+/// written. Throws AppError naming the file or the database on failure, and, before anything is
+/// written, when path is one of the records (IsRecordsFile: the database, its journal, a kept
+/// backup, or a link to one of them).
 qsizetype ExportRegisterRows(TD_M& dm, const QList<qint64>& keys, const QString& path);
 
 } // namespace Zt_typro

@@ -177,6 +177,48 @@ QString safetyCopyPath(const QString& databasePath)
 
 } // namespace
 
+bool IsRecordsFile(const QString& databasePath, const QString& path)
+{
+    const QFileInfo database(databasePath);
+    const QString backupFolder = QFileInfo(BackupFolder(databasePath)).canonicalFilePath();
+    const QStringList tails{QString(), QStringLiteral("-journal"), QStringLiteral("-wal"), QStringLiteral("-shm")};
+    // By place: the folder a name lies in, with links in the folder's own path resolved.
+    const auto inPlaceOfRecords = [&](const QFileInfo& target) {
+        QString folder = QFileInfo(target.absolutePath()).canonicalFilePath();
+        if (folder.isEmpty())
+            folder = QDir::cleanPath(target.absolutePath());
+        if (!backupFolder.isEmpty() && folder == backupFolder)
+            return true;
+        if (folder != QFileInfo(database.absolutePath()).canonicalFilePath())
+            return false;
+        for (const QString& tail : tails)
+            if (target.fileName() == database.fileName() + tail)
+                return true;
+        return false;
+    };
+    const QFileInfo target(path);
+    if (inPlaceOfRecords(target))
+        return true;
+    if (target.isSymLink() && inPlaceOfRecords(QFileInfo(target.symLinkTarget())))
+        return true;
+    if (!target.exists())
+        return false;
+    // By identity: another name or a link for one of the record files.
+    QStringList records;
+    for (const QString& tail : tails)
+        records << database.absoluteFilePath() + tail;
+    if (!backupFolder.isEmpty())
+        for (const QFileInfo& kept : QDir(backupFolder).entryInfoList(QDir::Files | QDir::Hidden))
+            records << kept.absoluteFilePath();
+    const std::filesystem::path written(target.absoluteFilePath().toStdU16String());
+    for (const QString& record : records) {
+        std::error_code ec;
+        if (std::filesystem::equivalent(written, std::filesystem::path(record.toStdU16String()), ec) && !ec)
+            return true;
+    }
+    return false;
+}
+
 QString BackupFolder(const QString& databasePath)
 {
     return QFileInfo(databasePath).absoluteDir().filePath(QStringLiteral("backup"));

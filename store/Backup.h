@@ -21,6 +21,12 @@ QString ProposedBackupName(const QDate& day);
 /// The name of the automatic backup of day in the backup folder: "pjzp-2026-12-10.pdp".
 QString DailyBackupName(const QDate& day);
 
+/// True when writing a file at path would write over the records: the database file at
+/// databasePath, its journal ("-journal", "-wal", "-shm"), or anything in the backup folder,
+/// named directly, through another name of the same file (a hard link) or through a symbolic
+/// link to one of them. A path that names nothing yet counts by its place.
+bool IsRecordsFile(const QString& databasePath, const QString& path);
+
 /// Writes a consistent copy of the database of dm to target while the program runs: SQLite's
 /// "VACUUM INTO" reads the database in one read transaction, so the copy holds every committed
 /// row and nothing of a write still open on another connection. The copy is built beside target

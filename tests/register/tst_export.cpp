@@ -1,11 +1,14 @@
 // Export of the register search result to a CSV file for a spreadsheet: the fields of each row
 // read back by a CSV parser, the header, the empty result, and the text-kept amount.
 #include "register/RegisterExport.h"
+#include "store/Backup.h"
 #include "store/DataModule.h"
 #include "tests/register/RegisterFixture.h"
 
 #include <QFile>
 #include <QPlainTextEdit>
+
+#include <unistd.h>
 
 using namespace Zt_typro;
 
@@ -179,6 +182,79 @@ private slots:
         QCOMPARE(second.size(), 2);
         QCOMPARE(second.at(1).at(4), QStringLiteral("=\"=运费\""));
         QCOMPARE(second.at(1).at(5), QStringLiteral("现金"));
+    }
+
+    // An export never writes over the records: the database under its own name, a link or a hard
+    // link to it, its journal's name, a kept backup or a link to one, or a new name in the backup
+    // folder is refused with a message, and the database and the backups stay byte for byte.
+    void export_ontoTheRecords_refused_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("the database") << QStringLiteral("database");
+        QTest::newRow("a link to the database") << QStringLiteral("link");
+        QTest::newRow("a hard link to the database") << QStringLiteral("hardlink");
+        QTest::newRow("the journal's name") << QStringLiteral("journal");
+        QTest::newRow("a kept backup") << QStringLiteral("backup");
+        QTest::newRow("a link to a kept backup") << QStringLiteral("backuplink");
+        QTest::newRow("a new name in the backup folder") << QStringLiteral("inbackup");
+    }
+
+    void export_ontoTheRecords_refused()
+    {
+        QFETCH(QString, kind);
+        RegisterFixture f;
+        SetToday(QDate(2026, 12, 10));
+        f.print(QDate(2026, 12, 10), QStringLiteral("10000001"), QStringLiteral("甲公司"), QStringLiteral("5"),
+                QStringLiteral("货款"));
+        f.openSearch();
+        f.search(2, QStringLiteral("甲公司"));
+        QCOMPARE(f.result->DBGrid_cx->model()->rowCount(), 1);
+
+        const QString database = D_M->databasePath();
+        const QDir backups(BackupFolder(database));
+        const QString kept = backups.filePath(DailyBackupName(Today()));
+        QVERIFY2(QFileInfo::exists(kept), qPrintable(kept));
+        const QDir work(f.cheque.forms.workDir().path());
+        QString target;
+        if (kind == QLatin1String("database")) {
+            target = database;
+        } else if (kind == QLatin1String("link")) {
+            target = work.filePath(QStringLiteral("登记.csv"));
+            QVERIFY(QFile::link(database, target));
+        } else if (kind == QLatin1String("hardlink")) {
+            target = work.filePath(QStringLiteral("登记.csv"));
+            QVERIFY(::link(QFile::encodeName(database).constData(), QFile::encodeName(target).constData()) == 0);
+        } else if (kind == QLatin1String("journal")) {
+            target = database + QStringLiteral("-journal");
+        } else if (kind == QLatin1String("backup")) {
+            target = kept;
+        } else if (kind == QLatin1String("backuplink")) {
+            target = work.filePath(QStringLiteral("登记.csv"));
+            QVERIFY(QFile::link(kept, target));
+        } else {
+            target = backups.filePath(QStringLiteral("登记.csv"));
+        }
+        const QByteArray databaseBefore = readAll(database);
+        const QByteArray keptBefore = readAll(kept);
+
+        f.cheque.prompter.questions.clear();
+        f.cheque.prompter.fileAnswers.enqueue(target);
+        f.result->Button_zpcx_dc->click();
+
+        const auto errors = f.cheque.prompter.ofKind(QStringLiteral("error"));
+        QCOMPARE(errors.size(), 1);
+        QCOMPARE(errors.first().text,
+                 QStringLiteral("不能导出到 %1: 它是数据库文件、数据库的日志或程序保存的备份，导出会毁掉记录。请另选一个文件名。")
+                     .arg(QDir::toNativeSeparators(QFileInfo(target).absoluteFilePath())));
+        QCOMPARE(readAll(database), databaseBefore);
+        QCOMPARE(readAll(kept), keptBefore);
+        if (kind == QLatin1String("journal") || kind == QLatin1String("inbackup"))
+            QVERIFY(!QFileInfo::exists(target));
+        // The program goes on: the same rows export to a file of the operator's own.
+        const QString own = work.filePath(QStringLiteral("导出.csv"));
+        f.cheque.prompter.fileAnswers.enqueue(own);
+        f.result->Button_zpcx_dc->click();
+        QCOMPARE(f.cheque.prompter.last().text, QStringLiteral("已导出 1 张支票到 %1。").arg(QDir::toNativeSeparators(own)));
     }
 
     // The file holds the rows the grid lists: a cheque printed after the search is not in it.
