@@ -19,20 +19,15 @@ QString native(const QString& path)
 {
     return QDir::toNativeSeparators(path);
 }
-
-QString withSuffix(const QString& path, const QString& suffix)
-{
-    return QFileInfo(path).suffix().isEmpty() ? path + QLatin1Char('.') + suffix : path;
-}
 } // namespace
 
 void BackupDatabaseInteractive(QWidget* owner)
 {
     const QString proposed = QFileInfo(D_M->databasePath()).absoluteDir().filePath(ProposedBackupName(Today()));
     const QString chosen = prompter().fileName(owner, QStringLiteral("备份数据"), proposed, kFilter, true);
-    if (chosen.isEmpty())
+    const QString target = ResolveSaveTarget(owner, chosen, QStringLiteral("pdp"));
+    if (target.isEmpty())
         return;
-    const QString target = withSuffix(chosen, QStringLiteral("pdp"));
     BackupDatabase(*D_M, target);
     prompter().inform(owner, QStringLiteral("提示"), QStringLiteral("数据已备份到 %1。").arg(native(target)));
 }

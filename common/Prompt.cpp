@@ -1,6 +1,8 @@
 #include "common/Prompt.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QMessageBox>
 #include <QPrintPreviewDialog>
@@ -95,6 +97,18 @@ QString QtPrompter::fileName(QWidget* owner, const QString& caption, const QStri
 {
     return forSaving ? QFileDialog::getSaveFileName(owner, caption, proposed, filter)
                      : QFileDialog::getOpenFileName(owner, caption, proposed, filter);
+}
+
+QString ResolveSaveTarget(QWidget* owner, const QString& chosen, const QString& suffix)
+{
+    if (chosen.isEmpty() || !QFileInfo(chosen).suffix().isEmpty())
+        return chosen;
+    const QString target = chosen + QLatin1Char('.') + suffix;
+    if (QFileInfo::exists(target) &&
+        !prompter().confirm(owner, QStringLiteral("提示"),
+                            QStringLiteral("%1 已经存在。\n要替换它吗?").arg(QDir::toNativeSeparators(target))))
+        return QString();
+    return target;
 }
 
 } // namespace Zt_typro

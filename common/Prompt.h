@@ -46,6 +46,12 @@ Prompter& prompter();
 /// Installs p as the prompter (not owned); nullptr returns to the Qt dialogs.
 void setPrompter(Prompter* p);
 
+/// The file that the answer chosen of a save dialog really writes: chosen with "." + suffix
+/// added when it has no suffix. The dialog asked about replacing only the name typed; when the
+/// suffix is added and a file of the new name exists, the operator is asked here ("提示",
+/// Yes/No) whether to replace it. Empty when chosen is empty or the answer is No.
+QString ResolveSaveTarget(QWidget* owner, const QString& chosen, const QString& suffix);
+
 /// The Qt implementation: real message boxes, font dialog, preview and printer.
 class QtPrompter : public Prompter
 {

@@ -169,12 +169,11 @@ void ResultPanel::Button_zpcx_dcClick()
                                  .absoluteDir()
                                  .filePath(QStringLiteral("支票登记-") + Zt_typro::Today().toString(Qt::ISODate) +
                                            QStringLiteral(".csv"));
-    QString path = ask.fileName(this, QStringLiteral("导出查询结果"), proposed,
-                                QStringLiteral("CSV 文件 (*.csv);;所有文件 (*)"), true);
+    const QString chosen = ask.fileName(this, QStringLiteral("导出查询结果"), proposed,
+                                        QStringLiteral("CSV 文件 (*.csv);;所有文件 (*)"), true);
+    const QString path = Zt_typro::ResolveSaveTarget(this, chosen, QStringLiteral("csv"));
     if (path.isEmpty())
         return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".csv");
     const qsizetype rows = Zt_typro::ExportRegisterRows(*D_M, keys, path);
     ask.inform(this, QStringLiteral("提示"),
                QStringLiteral("已导出 %1 张支票到 %2。").arg(rows).arg(QDir::toNativeSeparators(path)));

@@ -69,6 +69,12 @@ QString shownText(const QString& field)
     return field;
 }
 
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
 QByteArray readAll(const QString& path)
 {
     QFile f(path);
@@ -255,6 +261,39 @@ private slots:
         f.cheque.prompter.fileAnswers.enqueue(own);
         f.result->Button_zpcx_dc->click();
         QCOMPARE(f.cheque.prompter.last().text, QStringLiteral("已导出 1 张支票到 %1。").arg(QDir::toNativeSeparators(own)));
+    }
+
+    // A name typed without a suffix writes "<name>.csv": when that file exists, the operator is
+    // asked about it (the save dialog asked only about the name typed); No leaves it as it was.
+    void export_nameWithoutSuffix_asksBeforeReplacing()
+    {
+        RegisterFixture f;
+        f.print(QDate(2026, 12, 10), QStringLiteral("10000001"), QStringLiteral("甲公司"), QStringLiteral("5"),
+                QStringLiteral("货款"));
+        f.openSearch();
+        f.search(2, QStringLiteral("甲公司"));
+        const QString typed = f.cheque.forms.workDir().filePath(QStringLiteral("登记"));
+        const QString written = typed + QStringLiteral(".csv");
+        QVERIFY(writeFile(written, "月报"));
+        const QString question =
+            QStringLiteral("%1 已经存在。\n要替换它吗?").arg(QDir::toNativeSeparators(written));
+
+        f.cheque.prompter.questions.clear();
+        f.cheque.prompter.fileAnswers.enqueue(typed);
+        f.cheque.prompter.confirmAnswers.enqueue(false);
+        f.result->Button_zpcx_dc->click();
+        QCOMPARE(f.cheque.prompter.last().kind, QStringLiteral("confirm"));
+        QCOMPARE(f.cheque.prompter.last().text, question);
+        QCOMPARE(readAll(written), QByteArray("月报"));
+        QVERIFY(!QFileInfo::exists(typed));
+
+        f.cheque.prompter.fileAnswers.enqueue(typed);
+        f.cheque.prompter.confirmAnswers.enqueue(true);
+        f.result->Button_zpcx_dc->click();
+        QCOMPARE(f.cheque.prompter.ofKind(QStringLiteral("confirm")).size(), 2);
+        QCOMPARE(f.cheque.prompter.last().text,
+                 QStringLiteral("已导出 1 张支票到 %1。").arg(QDir::toNativeSeparators(written)));
+        QVERIFY(readAll(written).startsWith(kBom));
     }
 
     // The file holds the rows the grid lists: a cheque printed after the search is not in it.
