@@ -3,6 +3,7 @@
 #include "app/Login.h"
 #include "app/MainWindow.h"
 #include "common/Guard.h"
+#include "common/Prompt.h"
 #include "print/ChequePrintForm.h"
 #include "print/VoucherPrintForm.h"
 #include "store/Backup.h"
@@ -51,6 +52,10 @@ void CreateForms()
     Frm_zz_print->setObjectName(QStringLiteral("Frm_zz_print"));
     D_M = new TD_M;
     Zt_typro::InstallDailyBackup(*D_M);
+    // The write goes on; the operator is told before it does.
+    QObject::connect(D_M, &TD_M::beforeWriteHookFailed, Frm_main, [](const QString& message) {
+        Zt_typro::prompter().error(QApplication::activeWindow(), Zt_typro::ApplicationTitle(), message);
+    });
     // After the handler that found the file replaced has reported it.
     QObject::connect(
         D_M, &TD_M::replacedFileLetGo, Frm_main,

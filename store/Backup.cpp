@@ -308,7 +308,23 @@ BackupInfo InspectBackup(const QString& path)
 
 void InstallDailyBackup(TD_M& dm)
 {
-    dm.setBeforeWriteHook([](TD_M& m) { MakeDailyBackupIfDue(m); });
+    dm.setBeforeWriteHook([reported = QDate()](TD_M& m) mutable {
+        try {
+            MakeDailyBackupIfDue(m);
+        } catch (const AppError& e) {
+            // A file replaced under the connection is the data module's to report, at once.
+            if (!m.isConnected())
+                throw;
+            if (reported == Today()) {
+                qCWarning(lcBackup) << "daily backup not made again today:" << e.message();
+                return;
+            }
+            reported = Today();
+            throw AppError(QStringLiteral("今天的自动备份没有做成: %1\n数据照常保存。请检查备份文件夹 %2 是否可写、"
+                                          "磁盘是否已满，或用“系统设置 → 备份数据”另做一份备份。")
+                               .arg(e.message(), native(BackupFolder(m.databasePath()))));
+        }
+    });
 }
 
 QString RestoreDatabase(TD_M& dm, const QString& source)

@@ -42,7 +42,10 @@ void BackupDatabase(TD_M& dm, const QString& target);
 bool MakeDailyBackupIfDue(TD_M& dm);
 
 /// Makes dm take the day's automatic backup before its writes (MakeDailyBackupIfDue as its
-/// before-write hook). Start-up installs it on the data module.
+/// before-write hook). Start-up installs it on the data module. A backup that fails does not
+/// stop the write; its failure reaches dm's beforeWriteHookFailed once a day, at the first write
+/// that finds it, with a message that says what failed and what to do (later failures of the
+/// same day are only logged).
 void InstallDailyBackup(TD_M& dm);
 
 /// What the check of a backup file found.

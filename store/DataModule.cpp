@@ -690,6 +690,7 @@ void TD_M::beforeWrite()
         if (!m_connected)
             throw;
         qCWarning(lcDm) << "before-write hook failed:" << e.message();
+        emit beforeWriteHookFailed(e.message());
     }
 }
 

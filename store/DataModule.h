@@ -225,6 +225,9 @@ signals:
     /// The connection was closed because another file had taken the database's place (see
     /// checkFileUnchanged): what was read from the old file is out of date.
     void replacedFileLetGo();
+    /// The before-write hook failed with message (the day's backup was not made); the write
+    /// goes on. For the operator to be told.
+    void beforeWriteHookFailed(const QString& message);
 
 private:
     void beginTransaction();

@@ -227,6 +227,35 @@ private slots:
         QCOMPARE(dailyBackupFiles(dm.databasePath()), expected);
     }
 
+    // A backup folder that cannot be made (a file stands in its place) is told to the operator
+    // once a day, at the first write, and every cheque is stored all the same.
+    void dailyBackup_blockedFolder_toldOnceADayAndChequesStored()
+    {
+        FormsFixture forms;
+        ScriptedPrompter prompter;
+        SetToday(QDate(2026, 12, 10));
+        const QString folder = BackupFolder(D_M->databasePath());
+        QVERIFY(writeFile(folder, "不是文件夹"));
+        const QString told = QStringLiteral("今天的自动备份没有做成: 无法建立备份文件夹 %1。\n数据照常保存。"
+                                            "请检查备份文件夹 %1 是否可写、磁盘是否已满，或用“系统设置 → 备份数据”另做一份备份。")
+                                 .arg(QDir::toNativeSeparators(folder));
+
+        storeCheque(*D_M, QStringLiteral("10000001"));
+        storeCheque(*D_M, QStringLiteral("10000002"));
+        auto errors = prompter.ofKind(QStringLiteral("error"));
+        QCOMPARE(errors.size(), 1);
+        QCOMPARE(errors.first().caption, QStringLiteral("Quillmate"));
+        QCOMPARE(errors.first().text, told);
+
+        SetToday(QDate(2026, 12, 11));
+        storeCheque(*D_M, QStringLiteral("10000003"));
+        QCOMPARE(prompter.ofKind(QStringLiteral("error")).size(), 2);
+
+        Connection now(D_M->databasePath());
+        QCOMPARE(now.numbers(), (QStringList{QStringLiteral("10000001"), QStringLiteral("10000002"),
+                                             QStringLiteral("10000003")}));
+    }
+
     // The copy of a day is made at its first write; a day with reads only makes none, and a
     // transaction (the cheque print job's) makes it before it begins.
     void dailyBackup_atFirstWriteOnly()
