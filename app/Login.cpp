@@ -15,6 +15,9 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
+
+#include <algorithm>
 
 using Zt_typro::guarded;
 using Zt_typro::named;
@@ -79,9 +82,39 @@ void TFrm_login::Button_yesClick()
 {
     const QString entry = Zt_typro::TrimText(Edit_pass->text());
     const QString stored = Zt_typro::ReadPassword();
-    if (!Zt_typro::PasswordMatches(entry, stored)) {
-        Zt_typro::prompter().inform(this, QStringLiteral("提示"), QStringLiteral("密码错误!"));
+    bool matches = false;
+    try {
+        matches = Zt_typro::PasswordMatches(entry, stored);
+    } catch (const Zt_typro::AppError& e) {
+        throw Zt_typro::AppError(e.message() +
+                                 QStringLiteral("\n请在 %1 中删除 pass 这一项，再用空密码登录，然后重新设置密码。")
+                                     .arg(Zt_typro::PasswordSettingsLocation()));
+    }
+    if (!matches) {
+        ++m_failures;
+        if (m_failures <= kFreeTries) {
+            Zt_typro::prompter().inform(this, QStringLiteral("提示"), QStringLiteral("密码错误!"));
+            return;
+        }
+        // After the third wrong password, each further one makes the next try wait a little longer.
+        const int seconds = std::min(m_failures - kFreeTries, kMaxWaitSeconds);
+        Button_yes->setEnabled(false);
+        QTimer::singleShot(seconds * 1000, Button_yes, [this] { Button_yes->setEnabled(true); });
+        Zt_typro::prompter().inform(
+            this, QStringLiteral("提示"),
+            QStringLiteral("密码错误! 已连续输错 %1 次，请等 %2 秒后再试。").arg(m_failures).arg(seconds));
         return;
+    }
+    m_failures = 0;
+    // A password still stored as plain text is stored as a hash from now on (an empty one, no
+    // password at all, stays as it is). Logging in does not
+    // depend on it: a store that cannot be written keeps the plain text for the next time.
+    if (!stored.isEmpty() && !Zt_typro::IsPasswordHash(stored)) {
+        try {
+            Zt_typro::WritePassword(Zt_typro::PasswordHash(entry, Zt_typro::NewPasswordRounds()));
+        } catch (const Zt_typro::AppError& e) {
+            qWarning("password not upgraded to a hash: %s", e.what());
+        }
     }
     m_loggedIn = true;
     Frm_main->show();

@@ -43,5 +43,10 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    /// Wrong passwords in a row answered at once; each one after them makes the next try wait a
+    /// second longer than the last, at most kMaxWaitSeconds.
+    static constexpr int kFreeTries = 3;
+    static constexpr int kMaxWaitSeconds = 5;
     bool m_loggedIn = false;
+    int m_failures = 0; // wrong passwords in a row
 };

@@ -1,7 +1,10 @@
 #include "common/PasswordHash.h"
 
+#include "common/Error.h"
+
 #include <QMessageAuthenticationCode>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QtEndian>
 
@@ -12,9 +15,9 @@ namespace
 const QString kScheme = QStringLiteral("pbkdf2-sha256");
 constexpr int kSaltBytes = 16;
 constexpr int kHashBytes = 32;
-// A stored text asking for more rounds than this is not taken as a hash: checking it would
-// keep the login busy for minutes.
-constexpr qint64 kMaxRounds = 10'000'000;
+// A stored hash asking for more rounds than this is a damaged value, never run: a hand-edited
+// count would keep the login busy for many seconds at every try.
+constexpr qint64 kMaxRounds = kMaxPasswordRounds;
 constexpr qsizetype kMaxSaltBytes = 1024;
 constexpr qsizetype kMinHashBytes = 16;
 constexpr qsizetype kMaxHashBytes = 64;
@@ -28,15 +31,21 @@ struct ParsedHash
     QByteArray hash;
 };
 
-bool parse(const QString& stored, ParsedHash* out)
+bool parse(const QString& stored, ParsedHash* out, QString* tooManyRounds = nullptr)
 {
     const QStringList parts = stored.split(u'$');
     if (parts.size() != 4 || parts.at(0) != kScheme)
         return false;
+    static const QRegularExpression digits(QStringLiteral("^[1-9][0-9]*$"));
+    if (!digits.match(parts.at(1)).hasMatch())
+        return false;
     bool ok = false;
     const qint64 rounds = parts.at(1).toLongLong(&ok);
-    if (!ok || rounds < 1 || rounds > kMaxRounds || parts.at(1) != QString::number(rounds))
+    if (!ok || rounds > kMaxRounds) {
+        if (tooManyRounds)
+            *tooManyRounds = parts.at(1);
         return false;
+    }
     const auto salt = QByteArray::fromBase64Encoding(parts.at(2).toLatin1(), kBase64);
     const auto hash = QByteArray::fromBase64Encoding(parts.at(3).toLatin1(), kBase64);
     if (!salt || !hash || salt.decoded.isEmpty() || salt.decoded.size() > kMaxSaltBytes ||
@@ -123,7 +132,13 @@ bool IsPasswordHash(const QString& stored)
 bool PasswordMatches(const QString& entry, const QString& stored)
 {
     ParsedHash parsed;
-    if (parse(stored, &parsed)) {
+    QString tooManyRounds;
+    const bool isHash = parse(stored, &parsed, &tooManyRounds);
+    if (!tooManyRounds.isEmpty())
+        throw AppError(QStringLiteral("存储的密码已损坏: 它要求的计算次数 %1 超过了程序允许的 %2 次，无法核对。")
+                           .arg(tooManyRounds)
+                           .arg(kMaxRounds));
+    if (isHash) {
         const QByteArray derived =
             Pbkdf2HmacSha256(entry.toUtf8(), parsed.salt, parsed.rounds, int(parsed.hash.size()));
         return constantTimeEqual(derived, parsed.hash);

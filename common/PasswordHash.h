@@ -8,6 +8,9 @@ namespace Zt_typro
 
 /// Rounds of PBKDF2 used for a new password.
 inline constexpr int kPasswordRounds = 310000;
+/// The most rounds a stored hash may ask for: a few times kPasswordRounds. More is a damaged
+/// value that PasswordMatches refuses instead of running.
+inline constexpr int kMaxPasswordRounds = 4 * kPasswordRounds;
 
 /// Rounds for a password the password panel stores: kPasswordRounds, unless a test has asked
 /// for fewer with SetNewPasswordRounds (a check always uses the rounds written in the hash).
@@ -29,7 +32,8 @@ bool IsPasswordHash(const QString& stored);
 /// Whether entry is the password that stored holds. A PasswordHash() text is checked by
 /// deriving the hash again; any other stored text is the password itself in plain text and must
 /// equal entry exactly (letter case and every character count). The comparison takes the same
-/// time wherever the texts first differ.
+/// time wherever the texts first differ. Throws AppError for a hash text that asks for more than
+/// kMaxPasswordRounds rounds (a damaged value).
 bool PasswordMatches(const QString& entry, const QString& stored);
 
 } // namespace Zt_typro

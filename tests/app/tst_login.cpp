@@ -88,6 +88,8 @@ private slots:
     void login();
     void refusalKeepsTheTextAndAllowsAnotherTry();
     void unreadablePasswordIsReportedAndTheDialogStays();
+    void wrongPasswordsInARow_makeTheNextTryWait();
+    void damagedRoundCountIsRefusedWithAMessage();
 
     void gateOpensOnTheRightPasswordTypedWithEnter();
     void gateEndsOnCancelOrClose_data();
@@ -221,9 +223,15 @@ void TestLogin::login()
         QCOMPARE(prompter.last().text, QStringLiteral("密码错误!"));
         QCOMPARE(Frm_login->Edit_pass->text(), entry);
     }
-    // The login never changes what is stored.
-    if (storeIt)
+    // A plain password that let the operator in is stored as its hash from then on; anything
+    // else stays as stored.
+    if (storeIt && in && !stored.isEmpty() && !IsPasswordHash(stored)) {
+        QVERIFY(IsPasswordHash(ReadPassword()));
+        QVERIFY(PasswordMatches(TrimText(entry), ReadPassword()));
+        QVERIFY(!PasswordMatches(QStringLiteral("x") + TrimText(entry), ReadPassword()));
+    } else if (storeIt) {
         QCOMPARE(ReadPassword(), stored);
+    }
     Frm_login->hide();
 }
 
@@ -250,6 +258,61 @@ void TestLogin::refusalKeepsTheTextAndAllowsAnotherTry()
     QCOMPARE(prompter.questions.size(), 3);
     QVERIFY(Frm_main->isVisible());
     QVERIFY(Frm_login->isHidden());
+}
+
+// After three wrong passwords in a row, each further one makes the next try wait a second
+// longer (the login button is off meanwhile), and the message says so; the right password
+// afterwards still lets the operator in.
+void TestLogin::wrongPasswordsInARow_makeTheNextTryWait()
+{
+    WritePassword(PasswordHash(QStringLiteral("secret"), 1000));
+    ScriptedPrompter prompter;
+    Frm_login->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Frm_login));
+    const auto tryPassword = [](const QString& text) {
+        Frm_login->Edit_pass->setText(text);
+        QTest::mouseClick(Frm_login->Button_yes, Qt::LeftButton);
+    };
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        tryPassword(QStringLiteral("wrong"));
+        QCOMPARE(prompter.last().text, QStringLiteral("密码错误!"));
+        QVERIFY(Frm_login->Button_yes->isEnabled());
+    }
+    tryPassword(QStringLiteral("wrong"));
+    QCOMPARE(prompter.last().text, QStringLiteral("密码错误! 已连续输错 4 次，请等 1 秒后再试。"));
+    QVERIFY(!Frm_login->Button_yes->isEnabled());
+    tryPassword(QStringLiteral("secret")); // a click on the button that is off does nothing
+    QCOMPARE(prompter.questions.size(), 4);
+    QVERIFY(Frm_login->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(Frm_login->Button_yes->isEnabled(), 3000);
+    tryPassword(QStringLiteral("wrong"));
+    QCOMPARE(prompter.last().text, QStringLiteral("密码错误! 已连续输错 5 次，请等 2 秒后再试。"));
+    QTRY_VERIFY_WITH_TIMEOUT(Frm_login->Button_yes->isEnabled(), 4000);
+    tryPassword(QStringLiteral("secret"));
+    QVERIFY(Frm_main->isVisible());
+    QCOMPARE(prompter.questions.size(), 5);
+}
+
+// A stored hash that asks for more rounds than the program ever writes is a damaged value: the
+// login refuses to run it, says so and where to mend it, and stays.
+void TestLogin::damagedRoundCountIsRefusedWithAMessage()
+{
+    const QString hash = PasswordHash(QStringLiteral("secret"), 1000);
+    const QString damaged = QStringLiteral("pbkdf2-sha256$10000000$") + hash.section(u'$', 2);
+    WritePassword(damaged);
+    ScriptedPrompter prompter;
+    Frm_login->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Frm_login));
+    Frm_login->Edit_pass->setText(QStringLiteral("secret"));
+    QTest::mouseClick(Frm_login->Button_yes, Qt::LeftButton);
+    QCOMPARE(prompter.last().kind, QStringLiteral("error"));
+    QCOMPARE(prompter.last().text,
+             QStringLiteral("存储的密码已损坏: 它要求的计算次数 10000000 超过了程序允许的 1240000 次，无法核对。\n"
+                            "请在 %1 中删除 pass 这一项，再用空密码登录，然后重新设置密码。")
+                 .arg(PasswordSettingsLocation()));
+    QVERIFY(Frm_login->isVisible());
+    QVERIFY(!Frm_main->isVisible());
+    QCOMPARE(ReadPassword(), damaged);
 }
 
 void TestLogin::unreadablePasswordIsReportedAndTheDialogStays()
