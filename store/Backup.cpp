@@ -26,6 +26,8 @@ namespace Zt_typro
 namespace
 {
 const QString kDriver = QStringLiteral("QSQLITE");
+// A part file untouched this long is left over from a copy that was killed.
+constexpr qint64 kStalePartSeconds = 60 * 60;
 
 QString native(const QString& path)
 {
@@ -87,6 +89,24 @@ void vacuumInto(TD_M& dm, const QString& part, bool noWait)
     }
 }
 
+// Part files of this program's own naming (see partFileBeside) that a backup or restore killed
+// half-way left behind, with their journals. One untouched for an hour is no longer being
+// written by anyone (a copy in progress writes on all the time) and is removed.
+void removeStalePartFiles(const QDir& folder)
+{
+    static const QRegularExpression own(
+        QStringLiteral("^\\..+\\.(part|restore)-[0-9a-f]{32}(-journal|-wal|-shm)?$"));
+    const QDateTime stale = QDateTime::currentDateTimeUtc().addSecs(-kStalePartSeconds);
+    for (const QFileInfo& file : folder.entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (!own.match(file.fileName()).hasMatch() || file.lastModified().toUTC() > stale)
+            continue;
+        if (QFile::remove(file.absoluteFilePath()))
+            qCDebug(lcBackup) << "stale part file removed:" << file.absoluteFilePath();
+        else
+            qCWarning(lcBackup) << "stale part file not removed:" << file.absoluteFilePath();
+    }
+}
+
 void backupInto(TD_M& dm, const QString& target, bool noWait)
 {
     dm.ensureConnected();
@@ -96,6 +116,8 @@ void backupInto(TD_M& dm, const QString& target, bool noWait)
         throw AppError(QStringLiteral("不能把数据库备份到它自己 (%1)，请另选一个文件。").arg(native(absolute)));
     if (!QFileInfo(absolute).absoluteDir().exists())
         throw AppError(QStringLiteral("无法备份数据库到 %1: 文件夹不存在。").arg(native(absolute)));
+    removeStalePartFiles(QFileInfo(absolute).absoluteDir());
+    removeStalePartFiles(QFileInfo(dm.databasePath()).absoluteDir());
     const QString part = partFileBeside(absolute, "part");
     vacuumInto(dm, part, noWait);
     QString error;

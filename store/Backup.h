@@ -31,7 +31,9 @@ bool IsRecordsFile(const QString& databasePath, const QString& path);
 /// "VACUUM INTO" reads the database in one read transaction, so the copy holds every committed
 /// row and nothing of a write still open on another connection. The copy is built beside target
 /// and renamed into place, replacing a file of that name; a failed backup leaves target as it
-/// was. Opens the connection when needed. Throws AppError naming the file on any failure.
+/// was. Part files of the program's own naming that a killed backup or restore left in
+/// target's folder or the database's, untouched for an hour, are removed first. Opens the
+/// connection when needed. Throws AppError naming the file on any failure.
 void BackupDatabase(TD_M& dm, const QString& target);
 
 /// The automatic backup: when the backup folder holds no backup of today (Today()), writes one

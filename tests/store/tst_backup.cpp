@@ -256,6 +256,45 @@ private slots:
                                              QStringLiteral("10000003")}));
     }
 
+    // Part files that a killed backup or restore left (hidden, of the program's own naming, with
+    // their journals) go at the next backup once they are an hour old; a fresh one, which another
+    // copy of the program may still be writing, and files of other names stay.
+    void backup_removesStalePartFilesOfItsOwn()
+    {
+        TempWorkDir work;
+        SetToday(QDate(2026, 12, 10));
+        TD_M dm;
+        InstallDailyBackup(dm);
+        storeCheque(dm, QStringLiteral("10000001"));
+        const QDir backups(BackupFolder(dm.databasePath()));
+        const QString uuid = QStringLiteral("0123456789abcdef0123456789abcdef");
+        const QStringList stale{
+            backups.filePath(QStringLiteral(".pjzp-2026-12-09.pdp.part-") + uuid),
+            backups.filePath(QStringLiteral(".pjzp-2026-12-09.pdp.part-") + uuid + QStringLiteral("-journal")),
+            work.filePath(QStringLiteral(".pjzp.pdp.restore-") + uuid),
+        };
+        const QStringList kept{
+            backups.filePath(QStringLiteral(".pjzp-2026-12-11.pdp.part-fedcba9876543210fedcba9876543210")),
+            work.filePath(QStringLiteral(".notes.part-12")),
+            work.filePath(QStringLiteral("pjzp.pdp.part-") + uuid),
+        };
+        const QDateTime old = QDateTime::currentDateTimeUtc().addSecs(-2 * 60 * 60);
+        for (const QString& path : stale + kept) {
+            QVERIFY(writeFile(path, "半截"));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            if (path != kept.first())
+                QVERIFY(file.setFileTime(old, QFileDevice::FileModificationTime));
+        }
+        SetToday(QDate(2026, 12, 11));
+        storeCheque(dm, QStringLiteral("10000002"));
+        QVERIFY(QFileInfo::exists(backups.filePath(DailyBackupName(Today()))));
+        for (const QString& path : stale)
+            QVERIFY2(!QFileInfo::exists(path), qPrintable(path));
+        for (const QString& path : kept)
+            QVERIFY2(QFileInfo::exists(path), qPrintable(path));
+    }
+
     // The copy of a day is made at its first write; a day with reads only makes none, and a
     // transaction (the cheque print job's) makes it before it begins.
     void dailyBackup_atFirstWriteOnly()
