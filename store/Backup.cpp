@@ -298,6 +298,13 @@ BackupInfo InspectBackup(const QString& path)
     if (file.read(16) != QByteArray("SQLite format 3\0", 16))
         throw refuse(QStringLiteral("不是数据库文件"));
     file.close();
+    // A journal left beside it means the file was copied while a write was under way: SQLite
+    // would have to roll the file back, which a read-only look cannot, and the copy is not whole.
+    const QFileInfo journal(path + QStringLiteral("-journal"));
+    if (journal.exists() && journal.size() > 0)
+        throw refuse(QStringLiteral("旁边有未写完的日志文件 %1: 它是在数据库正被写入时复制的，不完整。"
+                                    "请用“系统设置 → 备份数据”重新做一份备份")
+                         .arg(native(journal.absoluteFilePath())));
 
     BackupInfo info;
     info.written = QFileInfo(path).lastModified();

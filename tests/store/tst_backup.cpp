@@ -485,6 +485,7 @@ private slots:
         QTest::newRow("register table without its columns") << "columns" << "缺少数据表 skr、zp 或 prn，或其中的列";
         QTest::newRow("text file") << "text" << "不是数据库文件";
         QTest::newRow("empty file") << "empty" << "不是数据库文件";
+        QTest::newRow("copied while a write was under way") << "hotjournal" << "旁边有未写完的日志文件";
     }
     void restore_badFile_refusedDatabaseUnchanged()
     {
@@ -509,6 +510,23 @@ private slots:
             const bool foreign = kind == QLatin1String("foreign");
             QVERIFY(other.exec(foreign ? QStringLiteral("create table notes (body text)")
                                        : QStringLiteral("create table zp (ph text, je text)")));
+        } else if (kind == QLatin1String("hotjournal")) {
+            // A file and its journal copied while another program's write transaction was open
+            // and had already spilled pages into the file.
+            const QString source = forms.workDir().filePath(QStringLiteral("source.pdp"));
+            BackupDatabase(*D_M, source);
+            Connection writer(source);
+            QVERIFY(writer.exec(QStringLiteral("pragma journal_mode = delete")));
+            QVERIFY(writer.exec(QStringLiteral("pragma cache_size = 1")));
+            QVERIFY(writer.db().transaction());
+            for (int i = 0; i < 1000; ++i)
+                QVERIFY(writer.exec(QStringLiteral("insert into zp (ph, skr, je) values ('9%1', '%2', '1.00')")
+                                        .arg(i, 7, 10, QLatin1Char('0'))
+                                        .arg(QString(40, u'乙'))));
+            QVERIFY(QFileInfo(source + QStringLiteral("-journal")).size() > 0);
+            QVERIFY(QFile::copy(source, bad));
+            QVERIFY(QFile::copy(source + QStringLiteral("-journal"), bad + QStringLiteral("-journal")));
+            QVERIFY(writer.db().rollback());
         } else if (kind == QLatin1String("text")) {
             QVERIFY(writeFile(bad, QStringLiteral("票号,金额\r\n10000001,1200.50\r\n").toUtf8()));
         } else {
