@@ -48,8 +48,7 @@ bool RestoreDatabaseInteractive(QWidget* owner)
     }
     const QString question = QStringLiteral("确实要用备份 %1 恢复数据吗？\n备份日期: %2\n其中有支票 %3 张。\n"
                                             "当前的数据库将先备份到 backup 文件夹，然后被替换。")
-                                 .arg(native(QFileInfo(chosen).absoluteFilePath()),
-                                      info.written.toString(QStringLiteral("yyyy-MM-dd HH:mm")))
+                                 .arg(native(QFileInfo(chosen).absoluteFilePath()), BackupDateText(info))
                                  .arg(info.cheques);
     if (!prompter().confirm(owner, QStringLiteral("提示"), question))
         return false;

@@ -332,7 +332,21 @@ BackupInfo InspectBackup(const QString& path)
     if (!q.exec(QStringLiteral("select count(*) from zp")) || !q.next())
         throw refuse(QStringLiteral("文件已损坏: ") + q.lastError().text().trimmed());
     info.cheques = q.value(0).toInt();
+    q.finish();
+    if (q.exec(QStringLiteral("select max(rq) from zp")) && q.next())
+        info.newestCheque = QDate::fromString(q.value(0).toString(), Qt::ISODate);
     return info;
+}
+
+QString BackupDateText(const BackupInfo& info)
+{
+    const QString written = info.written.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+    if (!info.newestCheque.isValid())
+        return QStringLiteral("%1（文件写入时间，其中没有支票的日期）").arg(written);
+    const QString newest = info.newestCheque.toString(Qt::ISODate);
+    if (info.written.date() == info.newestCheque)
+        return QStringLiteral("%1（最新一张支票的日期）").arg(newest);
+    return QStringLiteral("%1（最新一张支票的日期；文件写于 %2）").arg(newest, written);
 }
 
 void InstallDailyBackup(TD_M& dm)

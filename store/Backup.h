@@ -53,9 +53,17 @@ void InstallDailyBackup(TD_M& dm);
 /// What the check of a backup file found.
 struct BackupInfo
 {
-    QDateTime written; // when the file was last written
-    int cheques = 0;   // rows of the register zp
+    QDateTime written;  // when the file was last written
+    int cheques = 0;    // rows of the register zp
+    QDate newestCheque; // the latest date (rq) of a cheque in it; null when there is none
 };
+
+/// The date of a backup as the operator should see it: the newest cheque's date in it (a copied
+/// file's time is the day it was copied), with the file's time too when its day differs, or
+/// the file's time alone when it holds no dated cheque.
+/// "2026-12-10（最新一张支票的日期）", "2026-12-08（最新一张支票的日期；文件写于 2026-12-10 14:00）",
+/// "2026-12-10 14:00（文件写入时间，其中没有支票的日期）".
+QString BackupDateText(const BackupInfo& info);
 
 /// Checks that path is a readable, undamaged database of this program (an SQLite file whose
 /// tables skr, zp and prn have their columns) and counts its cheques. Opens the file read-only

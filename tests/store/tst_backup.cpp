@@ -295,6 +295,34 @@ private slots:
             QVERIFY2(QFileInfo::exists(path), qPrintable(path));
     }
 
+    // The date a backup is shown with is its newest cheque's, not the day the file was copied.
+    void backupDate_isTheNewestChequesDate_data()
+    {
+        QTest::addColumn<QDate>("newest");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("written the same day") << QDate(2026, 12, 10) << QStringLiteral("2026-12-10（最新一张支票的日期）");
+        QTest::newRow("copied later") << QDate(2026, 11, 30)
+                                      << QStringLiteral("2026-11-30（最新一张支票的日期；文件写于 2026-12-10 14:05）");
+        QTest::newRow("no cheque") << QDate() << QStringLiteral("2026-12-10 14:05（文件写入时间，其中没有支票的日期）");
+    }
+    void backupDate_isTheNewestChequesDate()
+    {
+        QFETCH(QDate, newest);
+        QFETCH(QString, text);
+        BackupInfo info;
+        info.written = QDateTime(QDate(2026, 12, 10), QTime(14, 5));
+        info.newestCheque = newest;
+        QCOMPARE(BackupDateText(info), text);
+
+        // Read from a real backup: the newest cheque date is the latest rq in it.
+        TempWorkDir work;
+        TD_M dm;
+        storeCheque(dm, QStringLiteral("10000001"));
+        const QString target = work.filePath(QStringLiteral("b.pdp"));
+        BackupDatabase(dm, target);
+        QCOMPARE(InspectBackup(target).newestCheque, QDate(2026, 12, 10));
+    }
+
     // The copy of a day is made at its first write; a day with reads only makes none, and a
     // transaction (the cheque print job's) makes it before it begins.
     void dailyBackup_atFirstWriteOnly()
@@ -351,7 +379,13 @@ private slots:
         storeCheque(*D_M, QStringLiteral("10000002"));
         const QString saved = forms.workDir().filePath(QStringLiteral("saved.pdp"));
         BackupDatabase(*D_M, saved);
-        const QString written = QFileInfo(saved).lastModified().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+        // Copied two days after its last cheque: the date shown is the cheque's, with the file's.
+        {
+            QFile file(saved);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(QDateTime(QDate(2026, 12, 12), QTime(9, 30)), QFileDevice::FileModificationTime));
+        }
+        const QString written = QStringLiteral("2026-12-10（最新一张支票的日期；文件写于 2026-12-12 09:30）");
         storeCheque(*D_M, QStringLiteral("10000003"));
         D_M->ADOQ_zpcx->setStatement(Stmt::Z4, {QStringLiteral("甲公司")});
         D_M->ADOQ_zpcx->open();
