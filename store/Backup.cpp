@@ -3,6 +3,7 @@
 #include "common/Clock.h"
 #include "common/Error.h"
 #include "store/DataModule.h"
+#include "store/PrivateFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -120,6 +121,7 @@ void backupInto(TD_M& dm, const QString& target, bool noWait)
     removeStalePartFiles(QFileInfo(dm.databasePath()).absoluteDir());
     const QString part = partFileBeside(absolute, "part");
     vacuumInto(dm, part, noWait);
+    RestrictToOwner(part);
     QString error;
     if (!replaceFile(part, absolute, &error)) {
         QFile::remove(part);
@@ -269,7 +271,7 @@ bool MakeDailyBackupIfDue(TD_M& dm)
     const QString target = folder.filePath(DailyBackupName(Today()));
     if (QFileInfo::exists(target))
         return false;
-    if (!folder.mkpath(QStringLiteral(".")))
+    if (!MakePrivateFolder(folderPath))
         throw AppError(QStringLiteral("无法建立备份文件夹 %1。").arg(native(folderPath)));
     // The day's copy is not worth keeping the operator waiting for a lock another program holds.
     backupInto(dm, target, true);
@@ -382,7 +384,7 @@ QString RestoreDatabase(TD_M& dm, const QString& source)
     // a database) is kept as the file it is.
     QString safety;
     if (QFileInfo::exists(live)) {
-        if (!QDir().mkpath(BackupFolder(live)))
+        if (!MakePrivateFolder(BackupFolder(live)))
             throw AppError(QStringLiteral("无法建立备份文件夹 %1。").arg(native(BackupFolder(live))));
         safety = safetyCopyPath(live);
         bool opened = false;
@@ -403,6 +405,7 @@ QString RestoreDatabase(TD_M& dm, const QString& source)
     const QString part = partFileBeside(live, "restore");
     if (!QFile::copy(from, part))
         throw AppError(QStringLiteral("无法复制备份文件 %1 到 %2。").arg(native(from), native(part)));
+    RestrictToOwner(part);
     try {
         InspectBackup(part);
     } catch (...) {

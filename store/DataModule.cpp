@@ -1,6 +1,7 @@
 #include "store/DataModule.h"
 
 #include "common/Error.h"
+#include "store/PrivateFiles.h"
 #include "store/Schema.h"
 
 #include <QDate>
@@ -611,6 +612,9 @@ void TD_M::createDatabaseFile(const QString& path)
         }
     }
     QSqlDatabase::removeDatabase(name);
+    // The register is nobody else's to read: the new file is its owner's only.
+    if (error.isEmpty())
+        Zt_typro::RestrictToOwner(temp);
     if (error.isEmpty() && !QFile::rename(temp, path) && !QFileInfo::exists(path))
         error = QStringLiteral("无法改名为 %1").arg(kDatabaseFile);
     QFile::remove(temp);

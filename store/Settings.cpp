@@ -2,6 +2,7 @@
 
 #include "common/Error.h"
 #include "store/IniFile.h"
+#include "store/PrivateFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -49,10 +50,14 @@ public:
         const QString path = m_settings.fileName();
         if (QFileInfo::exists(path))
             return;
-        QDir().mkpath(QFileInfo(path).absolutePath());
+        // Made for its owner only: the password store is nobody else's to read, and a later
+        // write keeps the mode of the file it replaces.
+        MakePrivateFolder(QFileInfo(path).absolutePath());
         QFile file(path);
-        if (file.open(QIODevice::WriteOnly | QIODevice::Append))
+        if (file.open(QIODevice::WriteOnly | QIODevice::Append)) {
             file.close();
+            RestrictToOwner(path);
+        }
 #endif
     }
 
@@ -73,6 +78,7 @@ public:
 
     void commit()
     {
+        ensureKey();
         m_settings.sync();
         if (m_settings.status() != QSettings::NoError)
             throw AppError(QStringLiteral("设置没有保存: 无法写入 %1。").arg(location()));

@@ -323,6 +323,31 @@ private slots:
         QCOMPARE(InspectBackup(target).newestCheque, QDate(2026, 12, 10));
     }
 
+    // What the program creates of the records is its owner's only: the database, the backup
+    // folder, the daily backup and a backup made from the menu.
+    void filesItCreates_areForTheOwnerOnly()
+    {
+        TempWorkDir work;
+        SetToday(QDate(2026, 12, 10));
+        TD_M dm;
+        InstallDailyBackup(dm);
+        storeCheque(dm, QStringLiteral("10000001"));
+        const QString target = work.filePath(QStringLiteral("备份.pdp"));
+        BackupDatabase(dm, target);
+        const auto ownerFile = QFile::ReadOwner | QFile::WriteOwner;
+        const auto ownerFolder = ownerFile | QFile::ExeOwner;
+        const auto mode = [](const QString& path) {
+            // The owner's bits and those of everybody else, without Qt's "user" duplicates.
+            return QFile::permissions(path) & (QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                               QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                               QFile::ReadOther | QFile::WriteOther | QFile::ExeOther);
+        };
+        QCOMPARE(mode(dm.databasePath()), ownerFile);
+        QCOMPARE(mode(BackupFolder(dm.databasePath())), ownerFolder);
+        QCOMPARE(mode(QDir(BackupFolder(dm.databasePath())).filePath(DailyBackupName(Today()))), ownerFile);
+        QCOMPARE(mode(target), ownerFile);
+    }
+
     // The copy of a day is made at its first write; a day with reads only makes none, and a
     // transaction (the cheque print job's) makes it before it begins.
     void dailyBackup_atFirstWriteOnly()

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -80,6 +81,7 @@ private slots:
     void payerFile_data();
     void payerFile();
     void missingPayerFileReadsEmpty();
+    void passwordStoreIsForTheOwnerOnly();
     void payerFileThatIsNoPlainFile_isRefusedAtOnce_data();
     void payerFileThatIsNoPlainFile_isRefusedAtOnce();
     void decodeChoosesUtf8OrGbk_data();
@@ -320,6 +322,20 @@ void TestSettings::payerFileThatIsNoPlainFile_isRefusedAtOnce()
     } catch (const AppError& e) {
         QCOMPARE(e.message(), message.arg(QDir::toNativeSeparators(path)));
     }
+}
+
+// The password settings the program creates are its owner's only, and stay so when written.
+void TestSettings::passwordStoreIsForTheOwnerOnly()
+{
+    WritePassword(QStringLiteral("pbkdf2-sha256$1$YQ==$YWJjZGVmZ2hpamtsbW5vcA=="));
+    const QString file = m_sandbox->path(QStringLiteral("Bexholt/pass.conf"));
+    const auto others = QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
+    QVERIFY(QFileInfo::exists(file));
+    QCOMPARE(QFile::permissions(file) & (others | QFile::ReadOwner | QFile::WriteOwner),
+             QFile::ReadOwner | QFile::WriteOwner);
+    WritePassword(QStringLiteral("again"));
+    QCOMPARE(QFile::permissions(file) & others, QFileDevice::Permissions());
+    QCOMPARE(ReadPassword(), QStringLiteral("again"));
 }
 
 void TestSettings::decodeChoosesUtf8OrGbk_data()
