@@ -107,8 +107,8 @@ void TFrm_login::Button_yesClick()
     }
     m_failures = 0;
     // A password still stored as plain text is stored as a hash from now on (an empty one, no
-    // password at all, stays as it is). Logging in does not
-    // depend on it: a store that cannot be written keeps the plain text for the next time.
+    // password at all, stays as it is). Logging in does not depend on it: a store that cannot
+    // be written keeps the plain text for the next time.
     if (!stored.isEmpty() && !Zt_typro::IsPasswordHash(stored)) {
         try {
             Zt_typro::WritePassword(Zt_typro::PasswordHash(entry, Zt_typro::NewPasswordRounds()));
