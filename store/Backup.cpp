@@ -4,6 +4,7 @@
 #include "common/Error.h"
 #include "store/DataModule.h"
 #include "store/PrivateFiles.h"
+#include "store/Schema.h"
 
 #include <QDir>
 #include <QFile>
@@ -331,6 +332,11 @@ BackupInfo InspectBackup(const QString& path)
             throw refuse(QStringLiteral("缺少数据表 skr、zp 或 prn，或其中的列"));
         q.finish();
     }
+    if (q.exec(QStringLiteral("PRAGMA user_version")) && q.next() && q.value(0).toInt() > kSchemaVersion)
+        throw refuse(QStringLiteral("它由较新的程序写成，结构版本是 %1，本程序只认识到版本 %2")
+                         .arg(q.value(0).toInt())
+                         .arg(kSchemaVersion));
+    q.finish();
     if (!q.exec(QStringLiteral("select count(*) from zp")) || !q.next())
         throw refuse(QStringLiteral("文件已损坏: ") + q.lastError().text().trimmed());
     info.cheques = q.value(0).toInt();

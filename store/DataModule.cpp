@@ -554,9 +554,54 @@ void TD_M::ensureConnected()
         throw AppError(QStringLiteral("数据库文件 %1 在打开时被移走或替换了，没有使用。请再试一次。")
                            .arg(QDir::toNativeSeparators(path)));
     }
+    bringSchemaUpToDate(db, path);
     m_path = path;
     m_connected = true;
     qCDebug(lcDm) << "database opened:" << path;
+}
+
+void TD_M::bringSchemaUpToDate(QSqlDatabase& db, const QString& path)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()) {
+        const QString why = q.lastError().text().trimmed();
+        q.finish();
+        db.close();
+        throw AppError(QStringLiteral("无法读取数据库文件 %1 的结构版本 (%2)。该文件没有被改动。").arg(shown, why));
+    }
+    const int version = q.value(0).toInt();
+    q.finish();
+    if (version > Zt_typro::kSchemaVersion) {
+        db.close();
+        throw AppError(QStringLiteral("数据库文件 %1 的结构版本是 %2，本程序只认识到版本 %3: 它是由较新的程序写的。"
+                                      "请用较新的程序打开它。该文件没有被改动。")
+                           .arg(shown)
+                           .arg(version)
+                           .arg(Zt_typro::kSchemaVersion));
+    }
+    // An older file is brought up to date once, each step in one transaction: a failure leaves
+    // it as it was.
+    for (int from = version; from < Zt_typro::kSchemaVersion; ++from) {
+        bool ok = db.transaction();
+        for (const QString& sql : Zt_typro::SchemaUpgradeStatements(from)) {
+            if (ok && !q.exec(sql))
+                ok = false;
+        }
+        if (ok)
+            ok = q.exec(QStringLiteral("PRAGMA user_version = %1").arg(from + 1));
+        const QString why = q.lastError().isValid() ? q.lastError().text() : db.lastError().text();
+        q.finish();
+        if (!ok || !db.commit()) {
+            db.rollback();
+            db.close();
+            throw AppError(QStringLiteral("无法把数据库文件 %1 升级到结构版本 %2 (%3)。该文件没有被改动。")
+                               .arg(shown)
+                               .arg(from + 1)
+                               .arg(why.trimmed()));
+        }
+        qCInfo(lcDm) << "database upgraded to schema version" << from + 1 << ":" << path;
+    }
 }
 
 void TD_M::checkDatabaseFile(const QString& path)
@@ -589,6 +634,8 @@ void TD_M::createDatabaseFile(const QString& path)
                 if (ok && !q.exec(sql))
                     ok = false;
             }
+            if (ok)
+                ok = q.exec(QStringLiteral("PRAGMA user_version = %1").arg(Zt_typro::kSchemaVersion));
             if (ok)
                 ok = q.prepare(
                     QStringLiteral("insert into prn (kjmc, kjx, kjy, win, kjyy, dy) values (?, ?, ?, ?, ?, ?)"));

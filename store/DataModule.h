@@ -12,6 +12,7 @@
 
 #include <functional>
 
+class QSqlDatabase;
 class TD_M;
 
 namespace Zt_typro
@@ -235,6 +236,7 @@ private:
     void rollbackTransaction();
     void createDatabaseFile(const QString& path);
     void checkDatabaseFile(const QString& path);
+    void bringSchemaUpToDate(QSqlDatabase& db, const QString& path);
     void letGoOfReplacedFile();
     enum class FileState { Same, Missing, Replaced };
     FileState fileState() const;

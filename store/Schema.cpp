@@ -10,7 +10,8 @@ const ColumnRule kRules[] = {
     {"skr.skrmc", "收款人名称", 50, false, false},
     {"skr.zh", "收款人帐号", 50, false, false},
     {"skr.khh", "收款人开户行", 50, false, false},
-    {"skr.cs", "付款次数", 0, false, true},
+    // The use count only orders the payee list: it never stops a payment.
+    {"skr.cs", "付款次数", 0, false, false},
     {"zp.ph", "票号", 20, true, false},
     {"zp.skr", "收款人", 128, false, false},
     {"zp.je", "金额", 20, false, false},
@@ -49,7 +50,7 @@ QStringList SchemaStatements()
                        " skrmc TEXT CHECK (skrmc IS NULL OR length(skrmc) <= 50),"
                        " zh TEXT CHECK (zh IS NULL OR length(zh) <= 50),"
                        " khh TEXT CHECK (khh IS NULL OR length(khh) <= 50),"
-                       " cs INTEGER DEFAULT 0 CHECK (cs IS NULL OR cs BETWEEN -32768 AND 32767))"),
+                       " cs INTEGER DEFAULT 0)"),
         QStringLiteral("CREATE TABLE zp ("
                        " ph TEXT NOT NULL CHECK (length(ph) <= 20),"
                        " skr TEXT CHECK (skr IS NULL OR length(skr) <= 128),"
@@ -75,6 +76,25 @@ QStringList SchemaStatements()
         QStringLiteral("CREATE INDEX zp_by_payee ON zp (skr)"),
         QStringLiteral("CREATE INDEX prn_by_form ON prn (win, kjmc)"),
     };
+}
+
+QStringList SchemaUpgradeStatements(int from)
+{
+    if (from != 0)
+        return {};
+    // Version 0 to 1: the payee table without the 16-bit limit on its use count. SQLite cannot
+    // drop a CHECK, so the table is built anew with its rows (rowids kept) and indexes.
+    QStringList statements{QStringLiteral("ALTER TABLE skr RENAME TO skr_v0")};
+    const QStringList schema = SchemaStatements();
+    statements << schema.first();
+    statements << QStringLiteral("INSERT INTO skr (rowid, skrmc, zh, khh, cs)"
+                                 " SELECT rowid, skrmc, zh, khh, cs FROM skr_v0");
+    statements << QStringLiteral("DROP TABLE skr_v0");
+    for (const QString& sql : schema) {
+        if (sql.startsWith(QLatin1String("CREATE INDEX skr_")))
+            statements << sql;
+    }
+    return statements;
 }
 
 const ColumnRule* FindColumnRule(const QString& column)

@@ -8,6 +8,7 @@
 #include "printsetup/DesignerCanvas.h"
 #include "store/Backup.h"
 #include "store/DataModule.h"
+#include "store/Schema.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestEnv.h"
 
@@ -545,6 +546,7 @@ private slots:
         QTest::newRow("text file") << "text" << "不是数据库文件";
         QTest::newRow("empty file") << "empty" << "不是数据库文件";
         QTest::newRow("copied while a write was under way") << "hotjournal" << "旁边有未写完的日志文件";
+        QTest::newRow("written by a later program") << "newer" << "它由较新的程序写成，结构版本是 2";
     }
     void restore_badFile_refusedDatabaseUnchanged()
     {
@@ -569,6 +571,9 @@ private slots:
             const bool foreign = kind == QLatin1String("foreign");
             QVERIFY(other.exec(foreign ? QStringLiteral("create table notes (body text)")
                                        : QStringLiteral("create table zp (ph text, je text)")));
+        } else if (kind == QLatin1String("newer")) {
+            BackupDatabase(*D_M, bad);
+            QVERIFY(Connection(bad).exec(QStringLiteral("pragma user_version = %1").arg(kSchemaVersion + 1)));
         } else if (kind == QLatin1String("hotjournal")) {
             // A file and its journal copied while another program's write transaction was open
             // and had already spilled pages into the file.

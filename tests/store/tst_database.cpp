@@ -6,9 +6,11 @@
 #include "store/Schema.h"
 #include "tests/support/TestEnv.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -26,6 +28,18 @@ int countRows(TD_M& dm, const QString& sql)
     if (!q.exec(sql) || !q.next())
         return -1;
     return q.value(0).toInt();
+}
+
+bool runSql(TD_M& dm, const QString& sql)
+{
+    QSqlQuery q(QSqlDatabase::database(dm.connectionName(), false));
+    return q.exec(sql);
+}
+
+QString runValue(TD_M& dm, const QString& sql)
+{
+    QSqlQuery q(QSqlDatabase::database(dm.connectionName(), false));
+    return q.exec(sql) && q.next() ? q.value(0).toString() : QString();
 }
 
 QByteArray readAll(const QString& path)
@@ -69,6 +83,85 @@ private slots:
         QVERIFY(QFile::exists(m_work->filePath(QStringLiteral("pjzp.pdp"))));
         // Nothing but the database is left in the folder: it was built aside and renamed.
         QCOMPARE(QDir(m_work->path()).entryList(QDir::Files), QStringList{QStringLiteral("pjzp.pdp")});
+    }
+
+    // A new database carries the schema version; a payee's use count goes past 32767 (it only
+    // orders the list and must never stop a cheque).
+    void newDatabase_hasItsVersionAndAnUnlimitedUseCount()
+    {
+        m_dm->ensureConnected();
+        QCOMPARE(countRows(*m_dm, QStringLiteral("pragma user_version")), kSchemaVersion);
+        m_dm->ADOQ_skr_up->setStatement(Stmt::S7, {QStringLiteral("甲公司")});
+        m_dm->ADOQ_skr_up->execute();
+        QVERIFY(runSql(*m_dm, QStringLiteral("update skr set cs = 32767")));
+        m_dm->ADOQ_skr_up->setStatement(Stmt::S8, {QStringLiteral("甲公司")});
+        m_dm->ADOQ_skr_up->execute();
+        QCOMPARE(countRows(*m_dm, QStringLiteral("select cs from skr")), 32768);
+    }
+
+    // A file of the first schema (no version, the use count limited to 16 bits) is upgraded
+    // once when it is opened: its rows stay, with their rowids, and counting goes on past 32767.
+    void oldFile_isUpgradedOnce()
+    {
+        m_dm.reset();
+        {
+            const QString name = QStringLiteral("old-schema");
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            db.setDatabaseName(m_work->filePath(QStringLiteral("pjzp.pdp")));
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            for (QString sql : SchemaStatements()) {
+                sql.replace(QStringLiteral(" cs INTEGER DEFAULT 0)"),
+                            QStringLiteral(" cs INTEGER DEFAULT 0 CHECK (cs IS NULL OR cs BETWEEN -32768 AND 32767))"));
+                QVERIFY2(q.exec(sql), qPrintable(q.lastError().text()));
+            }
+            QVERIFY(q.exec(QStringLiteral("insert into skr (rowid, skrmc, zh, khh, cs)"
+                                          " values (7, '甲公司', '1', '工行', 32767)")));
+            QVERIFY(q.exec(QStringLiteral("insert into skr (rowid, skrmc, cs) values (9, 'O''Brien', 3)")));
+            QVERIFY(q.exec(QStringLiteral("insert into zp (ph, skr, je, rq)"
+                                          " values ('10000001', '甲公司', '5.00', '2026-12-10')")));
+            QVERIFY(!q.exec(QStringLiteral("update skr set cs = cs + 1 where skrmc = '甲公司'"))); // the old limit
+            q.finish();
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("old-schema"));
+
+        m_dm = std::make_unique<TD_M>();
+        m_dm->ensureConnected();
+        QCOMPARE(countRows(*m_dm, QStringLiteral("pragma user_version")), kSchemaVersion);
+        QCOMPARE(countRows(*m_dm,
+                           QStringLiteral("select rowid from skr where skrmc = '甲公司' and zh = '1' and khh = '工行'")),
+                 7);
+        QCOMPARE(countRows(*m_dm, QStringLiteral("select cs from skr where rowid = 9 and skrmc = 'O''Brien'")), 3);
+        QCOMPARE(countRows(*m_dm, QStringLiteral("select count(*) from zp")), 1);
+        QCOMPARE(countRows(*m_dm, QStringLiteral("select count(*) from sqlite_master where name like 'skr%'")), 3);
+        m_dm->ADOQ_skr_up->setStatement(Stmt::S8, {QStringLiteral("甲公司")});
+        m_dm->ADOQ_skr_up->execute();
+        QCOMPARE(countRows(*m_dm, QStringLiteral("select cs from skr where rowid = 7")), 32768);
+        QCOMPARE(runValue(*m_dm, QStringLiteral("pragma integrity_check")), QStringLiteral("ok"));
+    }
+
+    // A file written by a later program (a higher version) is refused with its version named,
+    // and left byte for byte as it was.
+    void newerFile_isRefusedUntouched()
+    {
+        m_dm->ensureConnected();
+        QVERIFY(runSql(*m_dm, QStringLiteral("pragma user_version = %1").arg(kSchemaVersion + 1)));
+        m_dm = std::make_unique<TD_M>();
+        const QString path = m_work->filePath(QStringLiteral("pjzp.pdp"));
+        const QByteArray before = readAll(path);
+        try {
+            m_dm->ensureConnected();
+            QFAIL("a file of a later schema was opened");
+        } catch (const AppError& e) {
+            QCOMPARE(e.message(), QStringLiteral("数据库文件 %1 的结构版本是 %2，本程序只认识到版本 %3: 它是由较新的程序写的。"
+                                                 "请用较新的程序打开它。该文件没有被改动。")
+                                      .arg(QDir::toNativeSeparators(path))
+                                      .arg(kSchemaVersion + 1)
+                                      .arg(kSchemaVersion));
+        }
+        QVERIFY(!m_dm->isConnected());
+        QCOMPARE(readAll(path), before);
     }
 
     void newDatabase_holdsTheInitialLayoutRows()
