@@ -118,8 +118,11 @@ void backupInto(TD_M& dm, const QString& target, bool noWait)
         throw AppError(QStringLiteral("不能把数据库备份到它自己 (%1)，请另选一个文件。").arg(native(absolute)));
     if (!QFileInfo(absolute).absoluteDir().exists())
         throw AppError(QStringLiteral("无法备份数据库到 %1: 文件夹不存在。").arg(native(absolute)));
-    removeStalePartFiles(QFileInfo(absolute).absoluteDir());
-    removeStalePartFiles(QFileInfo(dm.databasePath()).absoluteDir());
+    const QDir targetFolder = QFileInfo(absolute).absoluteDir();
+    const QDir databaseFolder = QFileInfo(dm.databasePath()).absoluteDir();
+    removeStalePartFiles(targetFolder);
+    if (databaseFolder != targetFolder)
+        removeStalePartFiles(databaseFolder);
     const QString part = partFileBeside(absolute, "part");
     vacuumInto(dm, part, noWait);
     RestrictToOwner(part);
