@@ -6,8 +6,12 @@
 #include "store/Backup.h"
 #include "store/DataModule.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QProgressDialog>
+
+#include <memory>
 
 namespace Zt_typro
 {
@@ -40,20 +44,43 @@ bool RestoreDatabaseInteractive(QWidget* owner)
     const QString chosen = prompter().fileName(owner, QStringLiteral("恢复数据"), folder, kFilter, false);
     if (chosen.isEmpty())
         return false;
-    BackupInfo info;
+    const QString shown = native(QFileInfo(chosen).absoluteFilePath());
+
+    // Reading a large backup takes a while: the window shows how far it has come, and the
+    // operator may stop it (nothing has been changed yet).
+    QProgressDialog progress(QStringLiteral("正在读取备份 %1 …").arg(shown), QStringLiteral("取消"), 0, 1000, owner);
+    progress.setWindowTitle(QStringLiteral("恢复数据"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(300);
+    progress.setAutoReset(false);
+    progress.setAutoClose(false);
+    std::unique_ptr<PreparedRestore> prepared;
     try {
-        info = InspectBackup(chosen);
+        prepared = PrepareRestore(*D_M, chosen, [&](qint64 done, qint64 total) {
+            progress.setValue(total > 0 ? int(done * 1000 / total) : 0);
+            QCoreApplication::processEvents();
+            return !progress.wasCanceled();
+        });
     } catch (const AppError& e) {
         throw AppError(e.message() + QStringLiteral("\n当前的数据库没有被改动。"));
     }
-    const QString question = QStringLiteral("确实要用备份 %1 恢复数据吗？\n备份日期: %2\n其中有支票 %3 张。\n"
-                                            "当前的数据库将先备份到 backup 文件夹，然后被替换。")
-                                 .arg(native(QFileInfo(chosen).absoluteFilePath()), BackupDateText(info))
-                                 .arg(info.cheques);
+    progress.close();
+    if (!prepared)
+        return false;
+
+    QString question = QStringLiteral("确实要用备份 %1 恢复数据吗？\n备份日期: %2\n其中有支票 %3 张。\n")
+                           .arg(shown, BackupDateText(prepared->info))
+                           .arg(prepared->info.cheques);
+    if (prepared->layoutRowsAdded > 0)
+        question += prepared->layoutFromCurrent
+                        ? QStringLiteral("备份中缺少 %1 项打印格式，将沿用当前数据库中的设置。\n").arg(prepared->layoutRowsAdded)
+                        : QStringLiteral("备份中缺少 %1 项打印格式，将使用新数据库的默认位置，请恢复后检查打印格式。\n")
+                              .arg(prepared->layoutRowsAdded);
+    question += QStringLiteral("当前的数据库将先备份到 backup 文件夹，然后被替换。");
     if (!prompter().confirm(owner, QStringLiteral("提示"), question))
         return false;
-    const QString safety = RestoreDatabase(*D_M, chosen);
-    QString done = QStringLiteral("数据已恢复，现有支票 %1 张。").arg(info.cheques);
+    const QString safety = CommitRestore(*D_M, *prepared);
+    QString done = QStringLiteral("数据已恢复，现有支票 %1 张。").arg(prepared->info.cheques);
     if (!safety.isEmpty())
         done += QStringLiteral("\n恢复前的数据库已备份为 %1。").arg(native(safety));
     prompter().inform(owner, QStringLiteral("提示"), done);

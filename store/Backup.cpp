@@ -15,10 +15,13 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTime>
+#include <QSet>
+#include <QUrl>
 #include <QUuid>
 
 #include <algorithm>
 #include <filesystem>
+#include <limits>
 #include <system_error>
 
 Q_LOGGING_CATEGORY(lcBackup, "quillmate.backup")
@@ -34,6 +37,14 @@ constexpr qint64 kStalePartSeconds = 60 * 60;
 QString native(const QString& path)
 {
     return QDir::toNativeSeparators(path);
+}
+
+// Settings of a connection that reads a file from outside: nothing in the file's schema runs
+// functions of the program.
+void distrustSchema(QSqlDatabase db)
+{
+    QSqlQuery q(db);
+    q.exec(QStringLiteral("PRAGMA trusted_schema = OFF"));
 }
 
 bool sameFile(const QString& a, const QString& b)
@@ -159,6 +170,8 @@ public:
         m_open = db.open();
         if (!m_open)
             m_error = db.lastError().text();
+        else
+            distrustSchema(db);
     }
     ~ReadOnlyConnection()
     {
@@ -180,12 +193,80 @@ private:
     QString m_error;
 };
 
-// The columns each table of the program's database must have.
-const char* const kTableChecks[] = {
-    "select skrmc, zh, khh, cs from skr limit 0",
-    "select ph, skr, je, yt, nian, yue, ri, fjxx, hkfs, rq from zp limit 0",
-    "select kjmc, kjx, kjy, win, kjyy, dy from prn limit 0",
+// The tables of the program's database with the columns each must have, and the column that
+// names a row to the operator. The layout comes last: fields it lacks are added after it.
+struct TableSpec
+{
+    const char* name;
+    const char* columns;
+    const char* shownBy;
 };
+const TableSpec kTables[] = {
+    {"skr", "skrmc, zh, khh, cs", "skrmc"},
+    {"zp", "ph, skr, je, yt, nian, yue, ri, fjxx, hkfs, rq", "ph"},
+    {"prn", "kjmc, kjx, kjy, win, kjyy, dy", "kjmc"},
+};
+
+QString tableName(const TableSpec& table)
+{
+    return QString::fromLatin1(table.name);
+}
+
+QStringList columnsOf(const TableSpec& table)
+{
+    return QString::fromLatin1(table.columns).split(QStringLiteral(", "));
+}
+
+// Checks that the register's tables in schema (main, or an attached file) are plain tables
+// with a row key of their own and the columns the program reads. Nothing is read from a table
+// before this: a view could run without end, a table without rowid or with a column called
+// rowid would lose the register's order. Returns the reason when they are not.
+QString structureProblem(QSqlDatabase db, const QString& schema)
+{
+    QSqlQuery q(db);
+    for (const TableSpec& table : kTables) {
+        const QString name = tableName(table);
+        // The names are the program's own: PRAGMA takes no bound values.
+        if (!q.exec(QStringLiteral("PRAGMA %1.table_list(%2)").arg(schema, name)))
+            return QStringLiteral("文件已损坏: ") + q.lastError().text().trimmed();
+        QString type;
+        bool withoutRowid = false;
+        while (q.next()) {
+            if (q.value(QStringLiteral("schema")).toString() != schema)
+                continue;
+            type = q.value(QStringLiteral("type")).toString();
+            withoutRowid = q.value(QStringLiteral("wr")).toInt() != 0;
+        }
+        q.finish();
+        if (type.isEmpty())
+            continue; // missing: the column check names it
+        if (type == QLatin1String("view"))
+            return QStringLiteral("%1 是视图，不是数据表").arg(name);
+        if (type != QLatin1String("table"))
+            return QStringLiteral("%1 是特殊的表 (%2)，不是普通数据表").arg(name, type);
+        if (withoutRowid)
+            return QStringLiteral("数据表 %1 没有行号 (WITHOUT ROWID)").arg(name);
+        if (!q.exec(QStringLiteral("PRAGMA %1.table_xinfo(%2)").arg(schema, name)))
+            return QStringLiteral("文件已损坏: ") + q.lastError().text().trimmed();
+        while (q.next()) {
+            const QString column = q.value(QStringLiteral("name")).toString().toLower();
+            if (column == QLatin1String("rowid") || column == QLatin1String("oid") || column == QLatin1String("_rowid_"))
+                return QStringLiteral("数据表 %1 有一列名为 %2，与行号同名").arg(name, q.value(QStringLiteral("name")).toString());
+        }
+        q.finish();
+    }
+    for (const TableSpec& table : kTables) {
+        if (!q.exec(QStringLiteral("select %1 from %2.%3 limit 0").arg(QString::fromLatin1(table.columns), schema,
+                                                                       tableName(table))))
+            return QStringLiteral("缺少数据表 skr、zp 或 prn，或其中的列");
+        q.finish();
+    }
+    if (q.exec(QStringLiteral("PRAGMA %1.user_version").arg(schema)) && q.next() && q.value(0).toInt() > kSchemaVersion)
+        return QStringLiteral("它由较新的程序写成，结构版本是 %1，本程序只认识到版本 %2")
+            .arg(q.value(0).toInt())
+            .arg(kSchemaVersion);
+    return {};
+}
 
 QString timeStamp(const QDate& day)
 {
@@ -330,16 +411,8 @@ BackupInfo InspectBackup(const QString& path)
     if (problems != QStringList{QStringLiteral("ok")})
         throw refuse(QStringLiteral("文件已损坏: ") + problems.mid(0, 3).join(QStringLiteral("; ")));
     q.finish();
-    for (const char* check : kTableChecks) {
-        if (!q.exec(QString::fromLatin1(check)))
-            throw refuse(QStringLiteral("缺少数据表 skr、zp 或 prn，或其中的列"));
-        q.finish();
-    }
-    if (q.exec(QStringLiteral("PRAGMA user_version")) && q.next() && q.value(0).toInt() > kSchemaVersion)
-        throw refuse(QStringLiteral("它由较新的程序写成，结构版本是 %1，本程序只认识到版本 %2")
-                         .arg(q.value(0).toInt())
-                         .arg(kSchemaVersion));
-    q.finish();
+    if (const QString problem = structureProblem(connection.database(), QStringLiteral("main")); !problem.isEmpty())
+        throw refuse(problem);
     if (!q.exec(QStringLiteral("select count(*) from zp")) || !q.next())
         throw refuse(QStringLiteral("文件已损坏: ") + q.lastError().text().trimmed());
     info.cheques = q.value(0).toInt();
@@ -381,18 +454,410 @@ void InstallDailyBackup(TD_M& dm)
     });
 }
 
-QString RestoreDatabase(TD_M& dm, const QString& source)
+namespace
+{
+// Rows copied by one statement while a backup is read: between two, the window repaints and
+// the operator may stop.
+constexpr int kRowsPerStep = 20000;
+// The longest part of a value a message shows.
+constexpr int kShownChars = 30;
+
+QString shortened(const QString& text)
+{
+    return text.size() > kShownChars ? text.left(kShownChars) + QStringLiteral("…") : text;
+}
+
+// The condition under which a value of column breaks the program's rule for it.
+QString ruleBroken(const QString& table, const QString& column)
+{
+    const ColumnRule* rule = FindColumnRule(table + QLatin1Char('.') + column);
+    if (!rule)
+        return {};
+    QStringList broken;
+    if (rule->maxChars > 0)
+        broken << QStringLiteral("typeof(%1) not in ('text', 'null')").arg(column)
+               << QStringLiteral("length(%1) > %2").arg(column).arg(rule->maxChars);
+    else
+        broken << QStringLiteral("typeof(%1) not in ('integer', 'null')").arg(column);
+    if (rule->int16)
+        broken << QStringLiteral("%1 not between -32768 and 32767").arg(column);
+    if (rule->notNull)
+        broken << QStringLiteral("%1 is null").arg(column);
+    return broken.join(QStringLiteral(" or "));
+}
+
+// What is wrong with the row of table at rowid in the attached backup, in the operator's
+// words: its place in the table, what names it, and the first value that breaks a rule (or
+// driverText, the database's own objection, when none does).
+QString rowProblem(QSqlDatabase db, const TableSpec& table, qint64 rowid, const QString& driverText)
+{
+    const QString name = tableName(table);
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("select count(*) from src.%1 where rowid <= ?").arg(name));
+    q.addBindValue(rowid);
+    const qint64 position = q.exec() && q.next() ? q.value(0).toLongLong() : rowid;
+    q.finish();
+    QString problem;
+    QString shownBy;
+    for (const QString& column : columnsOf(table)) {
+        q.prepare(QStringLiteral("select typeof(%1), length(%1), substr(%1, 1, %2) from src.%3 where rowid = ?")
+                      .arg(column)
+                      .arg(kShownChars + 1)
+                      .arg(name));
+        q.addBindValue(rowid);
+        if (!q.exec() || !q.next())
+            continue;
+        const QString type = q.value(0).toString();
+        const qint64 length = q.value(1).toLongLong();
+        const QString value = shortened(q.value(2).toString());
+        q.finish();
+        if (column == QLatin1String(table.shownBy))
+            shownBy = value;
+        const ColumnRule* rule = FindColumnRule(name + QLatin1Char('.') + column);
+        if (!rule || !problem.isEmpty())
+            continue;
+        const QString caption = QString::fromUtf8(rule->caption);
+        if (type == QLatin1String("null")) {
+            if (rule->notNull)
+                problem = QStringLiteral("%1是空的").arg(caption);
+        } else if (rule->maxChars > 0 && type != QLatin1String("text")) {
+            problem = QStringLiteral("%1存成了%2 (%3)，不是文字，原来的写法（如前面的 0）已无法确定").arg(caption, type, value);
+        } else if (rule->maxChars > 0 && length > rule->maxChars) {
+            problem = QStringLiteral("%1有 %2 个字符，本程序最多允许 %3 个").arg(caption).arg(length).arg(rule->maxChars);
+        } else if (rule->maxChars == 0 && type != QLatin1String("integer")) {
+            problem = QStringLiteral("%1存成了%2 (%3)，不是整数").arg(caption, type, value);
+        } else if (rule->int16 && (value.toLongLong() < -32768 || value.toLongLong() > 32767)) {
+            problem = QStringLiteral("%1是 %2，超出 -32768 到 32767").arg(caption, value);
+        }
+    }
+    if (problem.isEmpty())
+        problem = QStringLiteral("不符合本程序的规则 (%1)").arg(driverText.trimmed());
+    return QStringLiteral("数据表 %1 的第 %2 行（%3）: %4").arg(name).arg(position).arg(shownBy, problem);
+}
+
+// A connection of its own on the new database being built, with the backup attached
+// read-only as "src".
+class BuildConnection
+{
+public:
+    BuildConnection(const QString& part, const QString& source)
+        : m_name(QStringLiteral("quillmate-restore-") + QUuid::createUuid().toString(QUuid::Id128))
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(kDriver, m_name);
+        db.setDatabaseName(part);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
+        if (!db.open()) {
+            m_error = db.lastError().text();
+            return;
+        }
+        distrustSchema(db);
+        QSqlQuery q(db);
+        // The new file is nobody's until it is renamed into place: a failure removes it, so
+        // it needs no journal. Its one commit at the end is synced to the disk.
+        q.exec(QStringLiteral("PRAGMA journal_mode = OFF"));
+        q.exec(QStringLiteral("PRAGMA cache_size = -65536"));
+        // Read-only, through SQLite: a write-ahead log beside the backup is applied, a hot
+        // journal is refused rather than played back into the operator's file.
+        const QString uri = QString::fromLatin1(QUrl::fromLocalFile(source).toEncoded()) + QStringLiteral("?mode=ro");
+        if (!q.prepare(QStringLiteral("ATTACH DATABASE ? AS src")) || (q.addBindValue(uri), !q.exec()))
+            m_error = q.lastError().text();
+        else
+            m_open = true;
+    }
+    ~BuildConnection()
+    {
+        {
+            QSqlDatabase db = QSqlDatabase::database(m_name, false);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    Q_DISABLE_COPY_MOVE(BuildConnection)
+
+    bool isOpen() const { return m_open; }
+    QString error() const { return m_error; }
+    QSqlDatabase database() const { return QSqlDatabase::database(m_name, false); }
+
+private:
+    QString m_name;
+    bool m_open = false;
+    QString m_error;
+};
+
+// The layout rows of the database at path, by form and field; empty when it cannot be read.
+QHash<QString, QVariantList> currentLayout(const QString& path)
+{
+    QHash<QString, QVariantList> rows;
+    if (!QFileInfo(path).isFile())
+        return rows;
+    ReadOnlyConnection connection(path);
+    if (!connection.isOpen() || !structureProblem(connection.database(), QStringLiteral("main")).isEmpty())
+        return rows;
+    QSqlQuery q(connection.database());
+    if (!q.exec(QStringLiteral("select kjmc, kjx, kjy, win, kjyy, dy from prn")))
+        return rows;
+    while (q.next()) {
+        QVariantList row;
+        for (int i = 0; i < 6; ++i)
+            row << q.value(i);
+        const QString key = q.value(3).toString() + QLatin1Char('/') + q.value(0).toString();
+        if (!rows.contains(key))
+            rows.insert(key, row);
+    }
+    return rows;
+}
+
+// Copies one table of the attached backup into the new database, in row order, rowids kept,
+// kRowsPerStep rows a statement. Returns false when progress asked to stop.
+bool copyTable(QSqlDatabase db, const TableSpec& table, const QString& refuseText, qint64* done, qint64 total,
+               const WorkProgress& progress)
+{
+    const QString name = tableName(table);
+    const QString columns = QString::fromLatin1(table.columns);
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+
+    // Every value is checked against its column's rule first, the first row that breaks one
+    // named: a value of another type is refused, not converted (a number stored for a cheque
+    // number has lost its leading zeros).
+    QStringList broken;
+    for (const QString& column : columnsOf(table))
+        if (const QString rule = ruleBroken(name, column); !rule.isEmpty())
+            broken << QStringLiteral("(%1)").arg(rule);
+    if (!q.exec(QStringLiteral("select rowid from src.%1 where %2 limit 1").arg(name, broken.join(QStringLiteral(" or ")))))
+        throw AppError(refuseText.arg(QStringLiteral("文件已损坏: ") + q.lastError().text().trimmed()));
+    if (q.next()) {
+        const qint64 rowid = q.value(0).toLongLong();
+        q.finish();
+        throw AppError(refuseText.arg(rowProblem(db, table, rowid, QString())));
+    }
+    q.finish();
+
+    const QString insert = QStringLiteral("insert into main.%1 (rowid, %2) select rowid, %2 from src.%1").arg(name, columns);
+    QSqlQuery step(db);
+    if (!step.prepare(insert + QStringLiteral(" where rowid > ? order by rowid limit %1").arg(kRowsPerStep)))
+        throw AppError(refuseText.arg(QStringLiteral("文件已损坏: ") + step.lastError().text().trimmed()));
+    qint64 last = std::numeric_limits<qint64>::min();
+    for (;;) {
+        step.addBindValue(last);
+        if (!step.exec()) {
+            // The program's other checks (a date, a yes/no) refused a row of this step: name it.
+            const QString driverText = step.lastError().text();
+            QSqlQuery rows(db);
+            rows.prepare(QStringLiteral("select rowid from src.%1 where rowid > ? order by rowid limit %2")
+                             .arg(name)
+                             .arg(kRowsPerStep));
+            rows.addBindValue(last);
+            QSqlQuery one(db);
+            one.prepare(insert + QStringLiteral(" where rowid = ?"));
+            if (rows.exec()) {
+                while (rows.next()) {
+                    one.addBindValue(rows.value(0));
+                    if (!one.exec())
+                        throw AppError(refuseText.arg(rowProblem(db, table, rows.value(0).toLongLong(),
+                                                                 one.lastError().text())));
+                }
+            }
+            throw AppError(refuseText.arg(QStringLiteral("文件已损坏: ") + driverText.trimmed()));
+        }
+        const int copied = step.numRowsAffected();
+        step.finish();
+        if (copied <= 0)
+            break;
+        *done += copied;
+        QSqlQuery q2(db);
+        if (!q2.exec(QStringLiteral("select max(rowid) from main.%1").arg(name)) || !q2.next())
+            throw AppError(refuseText.arg(q2.lastError().text().trimmed()));
+        last = q2.value(0).toLongLong();
+        if (progress && !progress(*done, total))
+            return false;
+    }
+    return true;
+}
+
+// Adds to the new database's layout each field of a new database it lacks, with its settings
+// from the current database at databasePath when that has them, else the defaults.
+void addMissingLayoutRows(QSqlDatabase db, const QString& databasePath, PreparedRestore& prepared)
+{
+    QSet<QString> present;
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (q.exec(QStringLiteral("select win, kjmc from main.prn")))
+        while (q.next())
+            present.insert(q.value(0).toString() + QLatin1Char('/') + q.value(1).toString());
+    q.finish();
+    QHash<QString, QVariantList> current;
+    bool currentRead = false;
+    if (!q.prepare(QStringLiteral("insert into main.prn (kjmc, kjx, kjy, win, kjyy, dy) values (?, ?, ?, ?, ?, ?)")))
+        throw AppError(q.lastError().text());
+    for (const LayoutRow& row : InitialLayoutRows()) {
+        const QString key = QString::fromUtf8(row.win) + QLatin1Char('/') + QString::fromUtf8(row.kjmc);
+        if (present.contains(key))
+            continue;
+        if (!currentRead) {
+            current = currentLayout(databasePath);
+            currentRead = true;
+        }
+        QVariantList values = current.value(key);
+        if (values.isEmpty()) {
+            prepared.layoutFromCurrent = false;
+            values = {QString::fromUtf8(row.kjmc), row.kjx, row.kjy, QString::fromUtf8(row.win),
+                      QString::fromUtf8(row.kjyy), row.dy ? 1 : 0};
+        }
+        for (const QVariant& value : values)
+            q.addBindValue(value);
+        if (!q.exec())
+            throw AppError(QStringLiteral("无法补上打印格式项 %1: %2").arg(key, q.lastError().text()));
+        ++prepared.layoutRowsAdded;
+    }
+}
+} // namespace
+
+PreparedRestore::~PreparedRestore()
+{
+    if (!committed && !part.isEmpty())
+        QFile::remove(part);
+}
+
+QString RestoreTarget(const QString& databasePath)
+{
+    const QFileInfo live(databasePath);
+    if (!live.isSymLink())
+        return live.absoluteFilePath();
+    const QString target = live.canonicalFilePath();
+    if (target.isEmpty())
+        throw AppError(QStringLiteral("数据库文件 %1 是指向 %2 的链接，但它指向的文件不存在，数据没有恢复。"
+                                      "请先把链接指向的数据库放回原处。")
+                           .arg(native(live.absoluteFilePath()), native(live.symLinkTarget())));
+    if (!QFileInfo(target).isFile())
+        throw AppError(QStringLiteral("数据库文件 %1 是指向 %2 的链接，它指向的不是普通文件，数据没有恢复。")
+                           .arg(native(live.absoluteFilePath()), native(target)));
+    return target;
+}
+
+std::unique_ptr<PreparedRestore> PrepareRestore(TD_M& dm, const QString& source, const WorkProgress& progress)
 {
     const QString live = dm.databasePath();
+    const QString target = RestoreTarget(live);
     const QString from = QFileInfo(source).absoluteFilePath();
-    if (sameFile(from, live))
+    if (sameFile(from, live) || sameFile(from, target))
         throw AppError(QStringLiteral("文件 %1 就是正在使用的数据库，不能用它恢复数据。").arg(native(from)));
-    InspectBackup(from);
+    // The friendly look first: a damaged file, a hot journal, a foreign database or a later
+    // version is refused with its reason before anything is built.
+    const BackupInfo inspected = InspectBackup(from);
+    const QString refuseText =
+        QStringLiteral("文件 %1 不是本程序可以使用的数据库备份 (%2)。").arg(native(from), QStringLiteral("%1"));
 
-    // The database being replaced is kept first. One the program cannot open (damaged, or not
-    // a database) is kept as the file it is.
+    auto prepared = std::make_unique<PreparedRestore>();
+    prepared->source = from;
+    prepared->target = target;
+    prepared->part = partFileBeside(target, "restore");
+    prepared->info.written = inspected.written;
+
+    BuildConnection build(prepared->part, from);
+    RestrictToOwner(prepared->part);
+    if (!build.isOpen())
+        throw AppError(refuseText.arg(build.error().trimmed()));
+    QSqlDatabase db = build.database();
+    // The file may have changed since its first look: what is read is checked again here.
+    if (const QString problem = structureProblem(db, QStringLiteral("src")); !problem.isEmpty())
+        throw AppError(refuseText.arg(problem));
+
+    QSqlQuery q(db);
+    const QStringList schema = SchemaStatements();
+    const auto failed = [&](const QString& what) {
+        return AppError(QStringLiteral("无法在 %1 建立恢复用的数据库 (%2): %3")
+                            .arg(native(QFileInfo(target).absolutePath()), what, q.lastError().text().trimmed()));
+    };
+    if (!db.transaction())
+        throw AppError(QStringLiteral("无法建立恢复用的数据库: %1").arg(db.lastError().text()));
+    // The tables first and their indexes after the rows: an index built once is faster than
+    // one kept up row by row.
+    for (const QString& sql : schema)
+        if (sql.startsWith(QLatin1String("CREATE TABLE")) && !q.exec(sql))
+            throw failed(sql);
+    qint64 total = 0;
+    for (const TableSpec& table : kTables) {
+        if (!q.exec(QStringLiteral("select count(*) from src.%1").arg(tableName(table))) || !q.next())
+            throw AppError(refuseText.arg(QStringLiteral("文件已损坏: ") + q.lastError().text().trimmed()));
+        total += q.value(0).toLongLong();
+        q.finish();
+    }
+    qint64 done = 0;
+    if (progress && !progress(0, total))
+        return nullptr;
+    for (const TableSpec& table : kTables)
+        if (!copyTable(db, table, refuseText, &done, total, progress))
+            return nullptr;
+    addMissingLayoutRows(db, live, *prepared);
+    for (const QString& sql : schema)
+        if (!sql.startsWith(QLatin1String("CREATE TABLE")) && !q.exec(sql))
+            throw failed(sql);
+    if (!q.exec(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion)))
+        throw failed(QStringLiteral("user_version"));
+    if (!db.commit())
+        throw AppError(QStringLiteral("无法写入恢复用的数据库 %1: %2").arg(native(prepared->part), db.lastError().text()));
+
+    // What is counted is what will be restored: the new file's own rows.
+    if (q.exec(QStringLiteral("select count(*), max(rq) from main.zp")) && q.next()) {
+        prepared->info.cheques = q.value(0).toInt();
+        prepared->info.newestCheque = QDate::fromString(q.value(1).toString(), Qt::ISODate);
+    }
+    q.finish();
+    if (q.exec(QStringLiteral("select count(*) from main.skr")) && q.next())
+        prepared->payees = q.value(0).toInt();
+    q.finish();
+    if (progress)
+        progress(total, total);
+    return prepared;
+}
+
+namespace
+{
+// Copies the file at from to a new file at to, for the owner only; a failed copy leaves nothing.
+void copyPrivately(const QString& from, const QString& to)
+{
+    const QString part = partFileBeside(to, "part");
+    QString error;
+    if (!QFile::copy(from, part) || (RestrictToOwner(part), !replaceFile(part, to, &error))) {
+        QFile::remove(part);
+        throw AppError(QStringLiteral("无法备份当前的数据库 %1 到 %2。%3").arg(native(from), native(to), error));
+    }
+}
+
+// A database in write-ahead-log mode keeps committed rows in its "-wal" file: before the file
+// alone is copied and replaced, the log is written back and the file leaves that mode. When
+// another program has it open that way, this cannot be done, and the restore waits for it.
+void leaveWriteAheadLog(TD_M& dm)
+{
+    QSqlQuery q(QSqlDatabase::database(dm.connectionName(), false));
+    if (!q.exec(QStringLiteral("PRAGMA journal_mode")) || !q.next() ||
+        q.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0)
+        return;
+    q.finish();
+    if (q.exec(QStringLiteral("PRAGMA journal_mode = DELETE")) && q.next() &&
+        q.value(0).toString().compare(QLatin1String("delete"), Qt::CaseInsensitive) == 0)
+        return;
+    throw AppError(QStringLiteral("数据库文件 %1 正以预写日志 (WAL) 方式被另一个程序打开，现在不能替换它，数据没有恢复。"
+                                  "请先关闭使用它的其他程序，再恢复数据。")
+                       .arg(native(dm.databasePath())));
+}
+
+void putInPlace(const QString& part, const QString& target)
+{
+    QString error;
+    if (!replaceFile(part, target, &error))
+        throw AppError(QStringLiteral("无法用备份替换数据库 %1: %2").arg(native(target), error));
+}
+} // namespace
+
+QString CommitRestore(TD_M& dm, PreparedRestore& prepared)
+{
+    const QString live = dm.databasePath();
+    if (prepared.committed || RestoreTarget(live) != prepared.target)
+        throw AppError(QStringLiteral("数据库文件 %1 在准备恢复时换了位置，数据没有恢复。请再试一次。").arg(native(live)));
     QString safety;
-    if (QFileInfo::exists(live)) {
+    if (QFileInfo::exists(prepared.target)) {
         if (!MakePrivateFolder(BackupFolder(live)))
             throw AppError(QStringLiteral("无法建立备份文件夹 %1。").arg(native(BackupFolder(live))));
         safety = safetyCopyPath(live);
@@ -403,41 +868,41 @@ QString RestoreDatabase(TD_M& dm, const QString& source)
         } catch (const AppError& e) {
             qCWarning(lcBackup) << "database kept as a plain file copy:" << e.message();
         }
-        if (opened)
-            BackupDatabase(dm, safety);
-        else if (!QFile::copy(live, safety))
-            throw AppError(QStringLiteral("无法备份当前的数据库 %1 到 %2。").arg(native(live), native(safety)));
-    }
-
-    // The backup is copied beside the database, and the copy is what is checked and renamed into
-    // place: the database never holds a half-copied file, nor one that changed after its check.
-    const QString part = partFileBeside(live, "restore");
-    if (!QFile::copy(from, part))
-        throw AppError(QStringLiteral("无法复制备份文件 %1 到 %2。").arg(native(from), native(part)));
-    RestrictToOwner(part);
-    try {
-        InspectBackup(part);
-    } catch (...) {
-        QFile::remove(part);
-        throw;
-    }
-
-    dm.closeConnection();
-    // A journal left beside the old file would be played back into the new one.
-    for (const char* tail : {"-journal", "-wal", "-shm"}) {
-        const QString leftover = live + QLatin1String(tail);
-        if (QFileInfo::exists(leftover) && !QFile::remove(leftover)) {
-            QFile::remove(part);
-            throw AppError(QStringLiteral("无法删除数据库的日志文件 %1，数据没有恢复。").arg(native(leftover)));
+        if (opened) {
+            leaveWriteAheadLog(dm);
+            // No other program writes between the copy and the rename; one that waited for the
+            // lock finds the file replaced once it has it.
+            dm.holdingWriteLock([&] {
+                copyPrivately(prepared.target, safety);
+                putInPlace(prepared.part, prepared.target);
+            });
+            dm.closeConnection();
+        } else {
+            // A file the program cannot open is no database anyone writes; a journal beside it
+            // would be played back into the new file.
+            dm.closeConnection();
+            copyPrivately(prepared.target, safety);
+            for (const char* tail : {"-journal", "-wal"}) {
+                const QString leftover = prepared.target + QLatin1String(tail);
+                if (QFileInfo::exists(leftover) && !QFile::remove(leftover))
+                    throw AppError(QStringLiteral("无法删除数据库的日志文件 %1，数据没有恢复。").arg(native(leftover)));
+            }
+            putInPlace(prepared.part, prepared.target);
         }
+    } else {
+        dm.closeConnection();
+        putInPlace(prepared.part, prepared.target);
     }
-    QString error;
-    if (!replaceFile(part, live, &error)) {
-        QFile::remove(part);
-        throw AppError(QStringLiteral("无法用备份替换数据库 %1: %2").arg(native(live), error));
-    }
-    qCDebug(lcBackup) << "database restored from" << from << "; the replaced one kept as" << safety;
+    prepared.committed = true;
+    qCDebug(lcBackup) << "database restored from" << prepared.source << "into" << prepared.target
+                      << "; the replaced one kept as" << safety;
     return safety;
+}
+
+QString RestoreDatabase(TD_M& dm, const QString& source)
+{
+    const std::unique_ptr<PreparedRestore> prepared = PrepareRestore(dm, source);
+    return CommitRestore(dm, *prepared);
 }
 
 } // namespace Zt_typro

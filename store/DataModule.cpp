@@ -278,12 +278,18 @@ void DmQuery::run(bool select)
     if (!select) {
         // A value that does not fit is refused before the database is touched at all.
         checkValues(objectName(), m_stmt, m_values);
+        // A write of its own is a transaction of its own: it holds the write lock before it
+        // looks at the file a last time (see TD_M::transaction).
+        if (!m_dm->inTransaction()) {
+            m_dm->transaction([&] { runStatement(m_dm, objectName(), m_stmt, m_values, false, nullptr); });
+            return;
+        }
         m_dm->beforeWrite();
+        runStatement(m_dm, objectName(), m_stmt, m_values, false, nullptr);
+        return;
     }
     QSqlRecord shape;
     QList<QSqlRecord> rows = runStatement(m_dm, objectName(), m_stmt, m_values, select, &shape);
-    if (!select)
-        return;
     m_model.reset([&] {
         m_rows = std::move(rows);
         m_pos = 0;
@@ -438,8 +444,12 @@ bool DmQuery::fieldBool(const QString& column) const
 void DmQuery::writeCurrentRow(Stmt id, const QVariantList& values, const QString& column, const QVariant& value)
 {
     current(); // a row to show the value on, before anything is written
-    m_dm->beforeWrite();
-    runStatement(m_dm, objectName(), id, values, false, nullptr);
+    if (m_dm->inTransaction()) {
+        m_dm->beforeWrite();
+        runStatement(m_dm, objectName(), id, values, false, nullptr);
+    } else {
+        m_dm->transaction([&] { runStatement(m_dm, objectName(), id, values, false, nullptr); });
+    }
     // The result row shows the value now stored.
     QSqlRecord& stored = const_cast<QSqlRecord&>(row(m_pos));
     stored.setValue(column, value);
@@ -748,10 +758,47 @@ void TD_M::beforeWrite()
 void TD_M::beginTransaction()
 {
     beforeWrite();
-    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
-    if (!db.transaction())
-        throw AppError(failureText(QStringLiteral("开始事务"), db.lastError().text()));
+    takeWriteLock();
+}
+
+void TD_M::takeWriteLock()
+{
+    // The write lock is taken at the start ("immediate"), and only then is the file looked at
+    // once more: a restore in another program renames the new file into place while it holds
+    // the lock on the old one, so a write that waited for that lock finds here that the file
+    // has been replaced, instead of going into the file no one will read again.
+    {
+        QSqlQuery q(QSqlDatabase::database(m_connectionName, false));
+        if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
+            throw AppError(failureText(QStringLiteral("开始事务"), q.lastError().text()));
+    }
     m_inTransaction = true;
+    if (const FileState state = fileState(); state != FileState::Same) {
+        const QString text = fileChangeText(state);
+        qCWarning(lcDm) << "database file changed while waiting for its lock:" << m_path;
+        rollbackTransaction();
+        throw AppError(text);
+    }
+}
+
+void TD_M::holdingWriteLock(const std::function<void()>& body)
+{
+    if (m_inTransaction)
+        throw AppError(QStringLiteral("数据库正在写入，不能同时替换数据库文件。"));
+    ensureConnected();
+    checkFileUnchanged();
+    takeWriteLock();
+    try {
+        body();
+    } catch (...) {
+        rollbackTransaction();
+        throw;
+    }
+    // Nothing was written: giving the lock back is a rollback. A file the body renamed into
+    // place is the caller's to open (it closes the connection).
+    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    m_inTransaction = false;
+    db.rollback();
 }
 
 void TD_M::commitTransaction()

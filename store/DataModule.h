@@ -205,7 +205,10 @@ public:
     void setBeforeWriteHook(std::function<void(TD_M&)> hook) { m_beforeWriteHook = std::move(hook); }
 
     /// Runs body as one transaction: everything it wrote is stored, or, when it throws,
-    /// nothing is (the error goes on to the caller).
+    /// nothing is (the error goes on to the caller). The transaction takes the database's write
+    /// lock at its start (another program's writes wait for it, up to five seconds) and then
+    /// makes sure the file is still the one the connection has open. A single execute() or
+    /// row edit outside a transaction runs as a transaction of its own.
     template <typename F>
     void transaction(F&& body)
     {
@@ -218,6 +221,16 @@ public:
         }
         commitTransaction();
     }
+
+    /// True inside transaction().
+    bool inTransaction() const { return m_inTransaction; }
+
+    /// Runs body while this connection holds the database's write lock, without writing
+    /// anything itself: no other program can write the file meanwhile (its writes wait, and
+    /// when the file has been replaced by then they find it so and write nothing). A restore
+    /// copies the file and renames another one into its place here. Not inside transaction().
+    /// Throws AppError when the lock cannot be had, or what body throws.
+    void holdingWriteLock(const std::function<void()>& body);
 
     /// The message for a database failure: what failed, the driver's text and the file.
     QString failureText(const QString& what, const QString& driverText) const;
@@ -232,6 +245,7 @@ signals:
 
 private:
     void beginTransaction();
+    void takeWriteLock();
     void commitTransaction();
     void rollbackTransaction();
     void createDatabaseFile(const QString& path);
