@@ -6,6 +6,8 @@
 #include "cheque/ChequePanel.h"
 #include "common/Clock.h"
 #include "settings/OrgPanel.h"
+#include "common/Error.h"
+#include "store/Backup.h"
 #include "store/DataModule.h"
 #include "store/Settings.h"
 #include "tests/support/ScriptedPrompter.h"
@@ -22,6 +24,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QSettings>
 #include <QThread>
 #include <QElapsedTimer>
@@ -81,6 +84,28 @@ public:
                m_process.exitCode() == 0;
     }
     QString errors() { return QString::fromUtf8(m_process.readAllStandardError()); }
+    /// The lines printed so far that start with prefix, without it.
+    QStringList lines(const QByteArray& prefix)
+    {
+        m_out += m_process.readAllStandardOutput();
+        QStringList found;
+        for (const QByteArray& line : m_out.split('\n'))
+            if (line.startsWith(prefix))
+                found << QString::fromUtf8(line.mid(prefix.size()));
+        return found;
+    }
+    /// Waits until at least n lines start with prefix; true when they came.
+    bool waitForLines(const QByteArray& prefix, qsizetype n, int ms = 60000)
+    {
+        QElapsedTimer t;
+        t.start();
+        while (lines(prefix).size() < n) {
+            if (t.elapsed() > ms || m_process.state() == QProcess::NotRunning)
+                return false;
+            m_process.waitForReadyRead(200);
+        }
+        return true;
+    }
 
 private:
     QProcess m_process;
@@ -454,6 +479,52 @@ private slots:
 
     // The settings file cannot be written when the organisation details are confirmed: a
     // message, the panel stays open with what was typed, and the old values stay stored.
+    // A restore while another running copy of the program prints cheque after cheque: every
+    // cheque whose preview showed is in a database a restore kept aside or in the one now in
+    // use; none went into a file that was replaced while its write waited.
+    void restoreWhileAnotherProgramPrints_noChequeLost()
+    {
+        TD_M dm;
+        const QString saved = QDir::current().absoluteFilePath(QStringLiteral("saved.pdp"));
+        BackupDatabase(dm, saved);
+        Helper printer({QStringLiteral("cheques"), QStringLiteral("30000001"), QStringLiteral("400")});
+        const QByteArray previewed("previewed ");
+        QVERIFY2(printer.waitForLines(previewed, 10), qPrintable(printer.errors()));
+        QStringList kept;
+        for (int round = 0; round < 8; ++round) {
+            const qsizetype before = printer.lines(previewed).size();
+            try {
+                kept << RestoreDatabase(dm, saved);
+            } catch (const AppError& e) {
+                QFAIL(qPrintable(e.message()));
+            }
+            // The other program goes on printing into the restored file.
+            QVERIFY2(printer.waitForLines(previewed, before + 10), qPrintable(printer.errors()));
+        }
+        QVERIFY2(printer.waitFor("done", 300000), qPrintable(printer.errors()));
+        QVERIFY(printer.finish());
+
+        QSet<QString> stored;
+        for (const QString& path : kept + QStringList{m_db}) {
+            QVERIFY(!path.isEmpty());
+            const QString name = QStringLiteral("read-") + QFileInfo(path).fileName();
+            {
+                QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+                db.setDatabaseName(path);
+                QVERIFY(db.open());
+                QSqlQuery q(db);
+                QVERIFY(q.exec(QStringLiteral("select ph from zp")));
+                while (q.next())
+                    stored.insert(q.value(0).toString());
+            }
+            QSqlDatabase::removeDatabase(name);
+        }
+        const QStringList shown = printer.lines(previewed);
+        QVERIFY(shown.size() >= 90);
+        for (const QString& number : shown)
+            QVERIFY2(stored.contains(number), qPrintable(QStringLiteral("cheque %1 previewed but stored nowhere").arg(number)));
+    }
+
     void settingsUnwritable_messagePanelStaysOpen()
     {
         FormsFixture forms;
