@@ -486,6 +486,19 @@ QString ruleBroken(const QString& table, const QString& column)
     return broken.join(QStringLiteral(" or "));
 }
 
+// Checks of the program beyond a column's rule: a cheque's date must be a day of the
+// calendar (SQLite's date() takes 2026-02-30 as it stands).
+struct ExtraCheck
+{
+    const char* table;
+    const char* column;
+    const char* broken; // the condition under which the value is wrong
+    const char* problem; // what is wrong, with %1 for the value
+};
+const ExtraCheck kExtraChecks[] = {
+    {"zp", "rq", "rq is not null and date(rq, '+0 days') is not rq", "日期 %1 不是日历上的一天"},
+};
+
 // What is wrong with the row of table at rowid in the attached backup, in the operator's
 // words: its place in the table, what names it, and the first value that breaks a rule (or
 // driverText, the database's own objection, when none does).
@@ -530,6 +543,18 @@ QString rowProblem(QSqlDatabase db, const TableSpec& table, qint64 rowid, const 
             problem = QStringLiteral("%1是 %2，超出 -32768 到 32767").arg(caption, value);
         }
     }
+    for (const ExtraCheck& check : kExtraChecks) {
+        if (!problem.isEmpty() || name != QLatin1String(check.table))
+            continue;
+        q.prepare(QStringLiteral("select %1, substr(%2, 1, %3) from src.%4 where rowid = ?")
+                      .arg(QString::fromLatin1(check.broken), QString::fromLatin1(check.column))
+                      .arg(kShownChars + 1)
+                      .arg(name));
+        q.addBindValue(rowid);
+        if (q.exec() && q.next() && q.value(0).toInt() != 0)
+            problem = QString::fromUtf8(check.problem).arg(shortened(q.value(1).toString()));
+        q.finish();
+    }
     if (problem.isEmpty())
         problem = QStringLiteral("不符合本程序的规则 (%1)").arg(driverText.trimmed());
     return QStringLiteral("数据表 %1 的第 %2 行（%3）: %4").arg(name).arg(position).arg(shownBy, problem);
@@ -553,8 +578,9 @@ public:
         distrustSchema(db);
         QSqlQuery q(db);
         // The new file is nobody's until it is renamed into place: a failure removes it, so
-        // it needs no journal. Its one commit at the end is synced to the disk.
-        q.exec(QStringLiteral("PRAGMA journal_mode = OFF"));
+        // its journal is kept in memory (a statement that fails is still undone). Its one
+        // commit at the end is synced to the disk.
+        q.exec(QStringLiteral("PRAGMA journal_mode = MEMORY"));
         q.exec(QStringLiteral("PRAGMA cache_size = -65536"));
         // Read-only, through SQLite: a write-ahead log beside the backup is applied, a hot
         // journal is refused rather than played back into the operator's file.
@@ -624,6 +650,9 @@ bool copyTable(QSqlDatabase db, const TableSpec& table, const QString& refuseTex
     for (const QString& column : columnsOf(table))
         if (const QString rule = ruleBroken(name, column); !rule.isEmpty())
             broken << QStringLiteral("(%1)").arg(rule);
+    for (const ExtraCheck& check : kExtraChecks)
+        if (name == QLatin1String(check.table))
+            broken << QStringLiteral("(%1)").arg(QString::fromLatin1(check.broken));
     if (!q.exec(QStringLiteral("select rowid from src.%1 where %2 limit 1").arg(name, broken.join(QStringLiteral(" or ")))))
         throw AppError(refuseText.arg(QStringLiteral("文件已损坏: ") + q.lastError().text().trimmed()));
     if (q.next()) {
