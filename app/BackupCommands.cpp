@@ -6,12 +6,16 @@
 #include "store/Backup.h"
 #include "store/DataModule.h"
 
-#include <QCoreApplication>
+#include <QEventLoop>
 #include <QDir>
 #include <QFileInfo>
 #include <QProgressDialog>
+#include <QTimer>
 
+#include <atomic>
+#include <exception>
 #include <memory>
+#include <thread>
 
 namespace Zt_typro
 {
@@ -46,25 +50,52 @@ bool RestoreDatabaseInteractive(QWidget* owner)
         return false;
     const QString shown = native(QFileInfo(chosen).absoluteFilePath());
 
-    // Reading a large backup takes a while: the window shows how far it has come, and the
-    // operator may stop it (nothing has been changed yet).
+    // Reading a large backup takes a while. It runs on a thread of its own (on connections of
+    // its own) while the window repaints and shows how far it has come; the operator may stop
+    // it, as nothing has been changed yet.
     QProgressDialog progress(QStringLiteral("正在读取备份 %1 …").arg(shown), QStringLiteral("取消"), 0, 1000, owner);
     progress.setWindowTitle(QStringLiteral("恢复数据"));
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(300);
     progress.setAutoReset(false);
     progress.setAutoClose(false);
+    std::atomic<qint64> rowsRead{0};
+    std::atomic<qint64> total{0};
+    std::atomic<bool> stop{false};
     std::unique_ptr<PreparedRestore> prepared;
-    try {
-        prepared = PrepareRestore(*D_M, chosen, [&](qint64 done, qint64 total) {
-            progress.setValue(total > 0 ? int(done * 1000 / total) : 0);
-            QCoreApplication::processEvents();
-            return !progress.wasCanceled();
-        });
-    } catch (const AppError& e) {
-        throw AppError(e.message() + QStringLiteral("\n当前的数据库没有被改动。"));
-    }
+    std::exception_ptr failure;
+    QEventLoop waiting;
+    std::thread reader([&] {
+        try {
+            prepared = PrepareRestore(databasePath, chosen, [&](qint64 d, qint64 t) {
+                rowsRead = d;
+                total = t;
+                return !stop;
+            });
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        // Posted to the window's thread: taken up once the loop below runs, if not yet.
+        QMetaObject::invokeMethod(&waiting, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    QObject::connect(&progress, &QProgressDialog::canceled, &waiting, [&] { stop = true; });
+    QTimer poll;
+    poll.setInterval(50);
+    QObject::connect(&poll, &QTimer::timeout, &waiting, [&] {
+        const qint64 t = total;
+        progress.setValue(t > 0 ? int(rowsRead * 1000 / t) : 0);
+    });
+    poll.start();
+    waiting.exec();
+    reader.join();
     progress.close();
+    if (failure) {
+        try {
+            std::rethrow_exception(failure);
+        } catch (const AppError& e) {
+            throw AppError(e.message() + QStringLiteral("\n当前的数据库没有被改动。"));
+        }
+    }
     if (!prepared)
         return false;
 

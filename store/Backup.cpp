@@ -467,23 +467,15 @@ QString shortened(const QString& text)
     return text.size() > kShownChars ? text.left(kShownChars) + QStringLiteral("…") : text;
 }
 
-// The condition under which a value of column breaks the program's rule for it.
+// The condition under which a value of column is of another type than the program stores there
+// (text, or an integer). Lengths and the rest are the new database's own checks.
 QString ruleBroken(const QString& table, const QString& column)
 {
     const ColumnRule* rule = FindColumnRule(table + QLatin1Char('.') + column);
     if (!rule)
         return {};
-    QStringList broken;
-    if (rule->maxChars > 0)
-        broken << QStringLiteral("typeof(%1) not in ('text', 'null')").arg(column)
-               << QStringLiteral("length(%1) > %2").arg(column).arg(rule->maxChars);
-    else
-        broken << QStringLiteral("typeof(%1) not in ('integer', 'null')").arg(column);
-    if (rule->int16)
-        broken << QStringLiteral("%1 not between -32768 and 32767").arg(column);
-    if (rule->notNull)
-        broken << QStringLiteral("%1 is null").arg(column);
-    return broken.join(QStringLiteral(" or "));
+    return rule->maxChars > 0 ? QStringLiteral("typeof(%1) in ('integer', 'real', 'blob')").arg(column)
+                              : QStringLiteral("typeof(%1) in ('text', 'real', 'blob')").arg(column);
 }
 
 // Checks of the program beyond a column's rule: a cheque's date must be a day of the
@@ -496,7 +488,8 @@ struct ExtraCheck
     const char* problem; // what is wrong, with %1 for the value
 };
 const ExtraCheck kExtraChecks[] = {
-    {"zp", "rq", "rq is not null and date(rq, '+0 days') is not rq", "日期 %1 不是日历上的一天"},
+    // Only a day after the 28th can be past its month's end.
+    {"zp", "rq", "substr(rq, 9) > '28' and date(rq, '+0 days') is not rq", "日期 %1 不是日历上的一天"},
 };
 
 // What is wrong with the row of table at rowid in the attached backup, in the operator's
@@ -643,9 +636,10 @@ bool copyTable(QSqlDatabase db, const TableSpec& table, const QString& refuseTex
     QSqlQuery q(db);
     q.setForwardOnly(true);
 
-    // Every value is checked against its column's rule first, the first row that breaks one
-    // named: a value of another type is refused, not converted (a number stored for a cheque
-    // number has lost its leading zeros).
+    // Every value is checked for its column's type first, the first row at fault named: a value
+    // of another type is refused, not converted (a number stored for a cheque number has lost
+    // its leading zeros), as is a date that is no day. The new database's own checks (a length, a yes/no) stop
+    // the statement that copies a row they refuse; that row is then looked for and named.
     QStringList broken;
     for (const QString& column : columnsOf(table))
         if (const QString rule = ruleBroken(name, column); !rule.isEmpty())
@@ -764,9 +758,10 @@ QString RestoreTarget(const QString& databasePath)
     return target;
 }
 
-std::unique_ptr<PreparedRestore> PrepareRestore(TD_M& dm, const QString& source, const WorkProgress& progress)
+std::unique_ptr<PreparedRestore> PrepareRestore(const QString& databasePath, const QString& source,
+                                                const WorkProgress& progress)
 {
-    const QString live = dm.databasePath();
+    const QString live = databasePath;
     const QString target = RestoreTarget(live);
     const QString from = QFileInfo(source).absoluteFilePath();
     if (sameFile(from, live) || sameFile(from, target))
@@ -930,7 +925,7 @@ QString CommitRestore(TD_M& dm, PreparedRestore& prepared)
 
 QString RestoreDatabase(TD_M& dm, const QString& source)
 {
-    const std::unique_ptr<PreparedRestore> prepared = PrepareRestore(dm, source);
+    const std::unique_ptr<PreparedRestore> prepared = PrepareRestore(dm.databasePath(), source);
     return CommitRestore(dm, *prepared);
 }
 

@@ -111,9 +111,11 @@ QString RestoreTarget(const QString& databasePath);
 /// key, or when a value is not of its column's type, longer than the program allows or fails
 /// another of its checks. Layout fields the backup lacks are taken from the current database
 /// (or, when it cannot be read, the defaults of a new database) and counted. progress is told
-/// as rows are copied and may stop the work (nullptr is then returned). The database of dm is
-/// not touched.
-std::unique_ptr<PreparedRestore> PrepareRestore(TD_M& dm, const QString& source, const WorkProgress& progress = {});
+/// as rows are copied and may stop the work (nullptr is then returned). The database at
+/// databasePath (the data module's) is only read. Uses connections of its own only, so it may
+/// run on a thread of its own while the window goes on.
+std::unique_ptr<PreparedRestore> PrepareRestore(const QString& databasePath, const QString& source,
+                                                const WorkProgress& progress = {});
 
 /// Puts a prepared restore in place: while the connection of dm holds the database's write lock
 /// (other programs' writes wait, and then find the file replaced and write nothing), the current

@@ -13,6 +13,7 @@
 #include "tests/support/TestEnv.h"
 
 #include <QAction>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTableView>
 #include <QDir>
@@ -22,6 +23,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
+#include <QTimer>
 #include <QUuid>
 
 #include <cstdio>
@@ -855,21 +857,37 @@ private slots:
         QVERIFY(!QFileInfo::exists(shared));
     }
 
-    // Reading a backup stopped by the operator changes nothing and leaves no file behind.
-    void restore_stoppedWhileReading_changesNothing()
+    // Reading a large backup shows a progress window with a cancel; stopped there, the restore
+    // asks nothing more, changes nothing and leaves no file behind.
+    void restore_stoppedInTheProgressWindow_changesNothing()
     {
         FormsFixture forms;
+        ScriptedPrompter prompter;
+        Frm_main->show();
         storeCheque(*D_M, QStringLiteral("10000001"));
         const QString saved = forms.workDir().filePath(QStringLiteral("saved.pdp"));
         BackupDatabase(*D_M, saved);
-        storeCheque(*D_M, QStringLiteral("10000002"));
+        QVERIFY(Connection(saved).exec(QStringLiteral(
+            "insert into zp (ph, skr, je, rq) with recursive n(i) as (select 1 union all select i + 1 from n "
+            "where i < 200000) select printf('%08d', 20000000 + i), '乙公司', '1.00', '2026-12-10' from n")));
         D_M->closeConnection();
         const QByteArray before = readAll(D_M->databasePath());
         const QStringList files = QDir(forms.workDir().path()).entryList(QDir::Files | QDir::Hidden);
-        int asked = 0;
-        const auto prepared = PrepareRestore(*D_M, saved, [&](qint64, qint64) { return ++asked < 2; });
-        QVERIFY(!prepared);
-        QCOMPARE(asked, 2);
+
+        bool shown = false;
+        QTimer::singleShot(0, Frm_main, [&] {
+            auto* progress = Frm_main->findChild<QProgressDialog*>();
+            shown = progress && progress->labelText().contains(QDir::toNativeSeparators(saved));
+            auto* cancel = progress ? progress->findChild<QPushButton*>() : nullptr;
+            shown = shown && cancel && cancel->text() == QStringLiteral("取消");
+            if (cancel)
+                cancel->click();
+        });
+        prompter.fileAnswers.enqueue(saved);
+        trigger("mnuhf");
+        QVERIFY(shown);
+        QCOMPARE(prompter.ofKind(QStringLiteral("error")).size(), 0);
+        QCOMPARE(prompter.ofKind(QStringLiteral("confirm")).size(), 0);
         QCOMPARE(readAll(D_M->databasePath()), before);
         QCOMPARE(QDir(forms.workDir().path()).entryList(QDir::Files | QDir::Hidden), files);
     }
