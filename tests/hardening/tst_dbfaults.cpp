@@ -487,7 +487,8 @@ private slots:
         TD_M dm;
         const QString saved = QDir::current().absoluteFilePath(QStringLiteral("saved.pdp"));
         BackupDatabase(dm, saved);
-        Helper printer({QStringLiteral("cheques"), QStringLiteral("30000001"), QStringLiteral("400")});
+        // It prints on until it is stopped, however fast this machine is.
+        Helper printer({QStringLiteral("cheques"), QStringLiteral("30000001"), QStringLiteral("1000000")});
         const QByteArray previewed("previewed ");
         QVERIFY2(printer.waitForLines(previewed, 10), qPrintable(printer.errors()));
         QStringList kept;
@@ -501,8 +502,8 @@ private slots:
             // The other program goes on printing into the restored file.
             QVERIFY2(printer.waitForLines(previewed, before + 10), qPrintable(printer.errors()));
         }
-        QVERIFY2(printer.waitFor("done", 300000), qPrintable(printer.errors()));
-        QVERIFY(printer.finish());
+        // Stopped as a power cut stops it: a cheque whose preview showed was committed before.
+        printer.kill();
 
         QSet<QString> stored;
         for (const QString& path : kept + QStringList{m_db}) {
@@ -521,6 +522,7 @@ private slots:
         }
         const QStringList shown = printer.lines(previewed);
         QVERIFY(shown.size() >= 90);
+        QVERIFY(stored.size() >= shown.size());
         for (const QString& number : shown)
             QVERIFY2(stored.contains(number), qPrintable(QStringLiteral("cheque %1 previewed but stored nowhere").arg(number)));
     }
