@@ -204,6 +204,13 @@ void ChequePanel::buildTypeChoice()
     Button_qx->setText(QStringLiteral("取 消"));
     connect(Button_qd, &QPushButton::clicked, this, [this] { guarded([this] { Button_qdClick(); }); });
     connect(Button_qx, &QPushButton::clicked, this, [this] { guarded([this] { Button_qxClick(); }); });
+    // The choice is named in the group's title: the form the next cheque prints on.
+    const auto showChoice = [this] {
+        GroupBox_zplx->setTitle(RadioButton_xj->isChecked() ? QStringLiteral("支票类型: 将按现金支票打印")
+                                                            : QStringLiteral("支票类型: 将按转帐支票打印"));
+    };
+    connect(RadioButton_zz, &QRadioButton::toggled, this, showChoice);
+    showChoice();
 }
 
 QLabel* ChequePanel::digitBox(int place) const
@@ -388,6 +395,8 @@ void ChequePanel::Button_qdClick()
         m_handOver->beforeChequeJob(CB_skr->currentText());
     const QString code = RadioButton_xj->isChecked() ? QStringLiteral("xj") : QStringLiteral("zz");
     Zt_typro::PrintCheque(*this, code);
+    // The next cheque is a transfer cheque again unless the operator chooses otherwise.
+    RadioButton_zz->setChecked(true);
     if (m_handOver)
         m_handOver->afterChequeJob(CB_nian->currentText(), CB_yue->currentText(), CB_ri->currentText());
     Zt_typro::ResetChequeCapitalsFont(*this);

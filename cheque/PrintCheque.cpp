@@ -9,6 +9,7 @@
 #include "print/ChequePrintForm.h"
 #include "print/Placement.h"
 #include "print/Report.h"
+#include "store/ChequeHistory.h"
 #include "store/DataModule.h"
 #include "store/Schema.h"
 
@@ -126,6 +127,52 @@ void closeQueries()
 }
 } // namespace
 
+namespace
+{
+QString formName(const QString& formCode)
+{
+    return formCode == QLatin1String("xj") ? QStringLiteral("现金支票") : QStringLiteral("转帐支票");
+}
+
+// "1234567.50" as "1,234,567.50": the amount as a clerk reads it back.
+QString groupedAmount(const QString& amount)
+{
+    const qsizetype point = amount.indexOf(QLatin1Char('.'));
+    QString whole = point < 0 ? amount : amount.left(point);
+    const QString rest = point < 0 ? QString() : amount.mid(point);
+    for (qsizetype at = whole.size() - 3; at > 0; at -= 3)
+        whole.insert(at, QLatin1Char(','));
+    return whole + rest;
+}
+
+// What the confirmation shows under its question: the cheque as it will be printed.
+QString chequeDetails(const ChequeData& c, const QString& formCode, const QString& capitals)
+{
+    return QStringLiteral("票据: %1\n票号: %2\n收款人: %3\n金额: %4 元\n大写: %5\n出票日期: %6")
+        .arg(formName(formCode), c.ph, c.skr.trimmed(), groupedAmount(c.je), capitals, c.rq.toString(Qt::ISODate));
+}
+
+// Before a number already in the register is stored again: true to go on.
+bool numberMayBeUsedAgain(QWidget* owner, const ChequeData& c)
+{
+    DmQuery* q = D_M->ADOQ_zp_up;
+    const QueryCloser closer(*q);
+    q->setStatement(Stmt::Z5, {c.ph});
+    q->open();
+    if (q->recordCount() == 0)
+        return true;
+    q->setRecNo(q->recordCount() - 1);
+    const QString earlier = QStringLiteral("%1，%2，%3 元，%4")
+                                .arg(q->fieldText(QStringLiteral("rq")), q->fieldText(QStringLiteral("skr")),
+                                     groupedAmount(q->fieldText(QStringLiteral("je"))), q->fieldText(QStringLiteral("zt")));
+    const QString times = q->recordCount() > 1 ? QStringLiteral("（共 %1 次，最近一次）").arg(q->recordCount()) : QString();
+    return prompter().confirm(owner, QStringLiteral("提示"),
+                              QStringLiteral("票号 %1 已经登记过%2: %3。\n是否仍要用这个票号登记并打印？"
+                                             "（卡纸后重打可以沿用原票号；否则请改正票号。）")
+                                  .arg(c.ph, times, earlier));
+}
+} // namespace
+
 void PrintCheque(ChequePanel& screen, const QString& formCode)
 {
     struct CloseAtEnd
@@ -140,21 +187,32 @@ void PrintCheque(ChequePanel& screen, const QString& formCode)
     for (int place = 1; place <= 15; ++place)
         boxes << screen.digitBox(place)->text();
     CheckAmountAgreement(screen.Edit_je->text(), screen.Panel_daxie->text(), boxes);
-    // The labels are filled first so that a page that could not be printed (no Chinese font)
-    // is refused before anything is stored.
+    // Everything that can fail runs before anything is stored: the labels, the layout of the
+    // form (fields it does not print are emptied), and the glyphs of what will print.
     fillLabels(*Frm_zz_print, screen);
+    ApplyLayoutToLabels(Frm_zz_print, formCode);
     const Report& report = *Frm_zz_print->QuickRep1;
     CheckReportFonts(report);
 
-    if (!prompter().confirm(screen.window(), QStringLiteral("提示"),
-                            QStringLiteral("请认真核对您各项数据的正确性,是否现在开始打印?")))
+    QWidget* owner = screen.window();
+    if (!numberMayBeUsedAgain(owner, cheque))
+        return;
+    if (!prompter().confirmDetailed(owner, QStringLiteral("提示"),
+                                    QStringLiteral("请认真核对您各项数据的正确性,是否现在开始打印?"),
+                                    chequeDetails(cheque, formCode, screen.Panel_daxie->text())))
         return;
 
-    // The register row and the payee's count are stored together or not at all.
+    // The register row, its registration and the payee's count are stored together or not at all.
     const QString name = cheque.skr.trimmed();
+    qint64 zpid = 0;
     D_M->transaction([&] {
         D_M->ADOQ_zp_up->setStatement(Stmt::Z1, registerValues(cheque));
         D_M->ADOQ_zp_up->execute();
+        D_M->ADOQ_zp_up->setStatement(Stmt::Z7);
+        D_M->ADOQ_zp_up->open();
+        zpid = D_M->ADOQ_zp_up->field(QStringLiteral("zpid")).toLongLong();
+        D_M->ADOQ_zp_up->close();
+        AddChequeEvent(*D_M, zpid, ChequeEvent::Registered);
         D_M->ADOQ_skr->setStatement(Stmt::S6, {name});
         D_M->ADOQ_skr->open();
         const bool known = D_M->ADOQ_skr->recordCount() > 0;
@@ -163,10 +221,29 @@ void PrintCheque(ChequePanel& screen, const QString& formCode)
         D_M->ADOQ_skr_up->execute();
     });
 
-    ApplyLayoutToLabels(Frm_zz_print, formCode);
-    prompter().preview(screen.window(), Frm_zz_print->caption(),
-                       [&report](QPrinter* printer) { PaintReportOnPrinter(report, printer); });
-    clearScreen(screen);
+    const PreviewResult shown =
+        prompter().preview(owner, QStringLiteral("%1 %2 打印预览").arg(formName(formCode), cheque.ph),
+                           [&report](QPrinter* printer) { PaintReportOnPrinter(report, printer); });
+    if (shown.printed) {
+        AddChequeEvent(*D_M, zpid, ChequeEvent::Printed, shown.destination);
+        clearScreen(screen);
+        return;
+    }
+    // Closed without printing: the register says so, kept to be printed later, or voided.
+    const bool keep = prompter().confirm(
+        owner, QStringLiteral("提示"),
+        QStringLiteral("这张支票还没有打印（票号 %1）。\n选“是”: 保留登记，记为未打印，以后可在票据查询中打印；\n"
+                       "选“否”: 作废这张支票，作废原因为“预览后未打印”，屏幕上的内容保留。")
+            .arg(cheque.ph));
+    if (keep) {
+        AddChequeEvent(*D_M, zpid, ChequeEvent::ClosedUnprinted);
+        clearScreen(screen);
+        return;
+    }
+    D_M->transaction([&] {
+        AddChequeEvent(*D_M, zpid, ChequeEvent::ClosedUnprinted);
+        AddChequeEvent(*D_M, zpid, ChequeEvent::Voided, QStringLiteral("预览后未打印"));
+    });
 }
 
 void ResetChequeCapitalsFont(ChequePanel& screen)

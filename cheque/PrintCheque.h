@@ -7,13 +7,16 @@ class ChequePanel;
 namespace Zt_typro
 {
 
-/// The cheque print job for the cheque on the entry screen screen, form code "zz" (transfer) or "xj"
-/// (cash). Asks for confirmation; on Yes stores the cheque in the register and counts its payee
-/// (one transaction: both or neither), fills the 33 labels of the cheque print form, places them
-/// by the form code's layout, shows the preview (the operator prints from it) and empties the
-/// screen for the next cheque. What the register cannot hold (a date that is no real date, a
-/// text too long for its column) is refused with a message before anything is stored; the screen
-/// then keeps its values.
+/// The cheque print job for the cheque on the entry screen screen, form code "zz" (transfer) or
+/// "xj" (cash). Everything that can fail runs first: what the register cannot hold (a date that
+/// is no real date, a text too long for its column), the amount read back, the labels filled
+/// and placed by the form's layout, the glyphs of the fields that print. A number already in
+/// the register is asked about (No: the screen keeps everything). The confirmation shows the
+/// form, number, payee, amount and date under its question; on Yes the cheque is stored with
+/// its registration and its payee counted (one transaction), and the preview, titled with the
+/// form and number, is shown. Printed from the preview, the history says where and the screen
+/// is emptied; closed without printing, the operator keeps it as not printed (emptied) or voids
+/// it ("预览后未打印", the screen keeps it).
 void PrintCheque(ChequePanel& screen, const QString& formCode);
 
 /// Puts the capital-amount font of the cheque side back to "宋体" 10 on the screen's capitals

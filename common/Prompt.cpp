@@ -45,6 +45,14 @@ bool QtPrompter::confirm(QWidget* owner, const QString& caption, const QString& 
     return box.exec() == QMessageBox::Yes;
 }
 
+bool QtPrompter::confirmDetailed(QWidget* owner, const QString& caption, const QString& text, const QString& details)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, owner);
+    box.setInformativeText(details);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
 void QtPrompter::inform(QWidget* owner, const QString& caption, const QString& text)
 {
     showBox(owner, QMessageBox::NoIcon, caption, text);
@@ -64,14 +72,19 @@ std::optional<QFont> QtPrompter::chooseFont(QWidget* owner, const QFont& initial
     return font;
 }
 
-void QtPrompter::preview(QWidget* owner, const QString& title, const std::function<void(QPrinter*)>& paint)
+PreviewResult QtPrompter::preview(QWidget* owner, const QString& title, const std::function<void(QPrinter*)>& paint)
 {
     QPrinter printer(QPrinter::HighResolution);
     printer.setFullPage(true);
     QPrintPreviewDialog dialog(&printer, owner);
     dialog.setWindowTitle(title);
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&paint](QPrinter* p) { paint(p); });
-    dialog.exec();
+    // The preview accepts itself once it has printed; closing it any other way rejects it.
+    PreviewResult result;
+    result.printed = dialog.exec() == QDialog::Accepted;
+    if (result.printed)
+        result.destination = printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
+    return result;
 }
 
 bool QtPrompter::print(QWidget*, const std::function<void(QPrinter*)>& paint, QString* error)

@@ -13,6 +13,13 @@ class QPagedPaintDevice;
 namespace Zt_typro
 {
 
+/// What became of a page shown in the print preview.
+struct PreviewResult
+{
+    bool printed = false;  // the operator sent it to a printer or a file from the preview
+    QString destination;   // the printer's name, or the file written
+};
+
 /// Every modal exchange with the operator goes through this one interface: questions, messages,
 /// the font dialog, the print preview and printing. The program uses the Qt dialogs
 /// (QtPrompter); tests install a scripted one that answers from a queue and records each question.
@@ -23,15 +30,18 @@ public:
 
     /// A Yes/No question; true only for Yes.
     virtual bool confirm(QWidget* owner, const QString& caption, const QString& text) = 0;
+    /// A Yes/No question with details shown under it in the same box; true only for Yes.
+    virtual bool confirmDetailed(QWidget* owner, const QString& caption, const QString& text, const QString& details) = 0;
     /// A message with a single OK button and no icon.
     virtual void inform(QWidget* owner, const QString& caption, const QString& text) = 0;
     /// An error message with a single OK button.
     virtual void error(QWidget* owner, const QString& caption, const QString& text) = 0;
     /// The font dialog; no value when the operator cancels.
     virtual std::optional<QFont> chooseFont(QWidget* owner, const QFont& initial) = 0;
-    /// Shows the print preview of a page drawn by paint, and returns when it is closed.
-    /// The operator may print from the preview.
-    virtual void preview(QWidget* owner, const QString& title, const std::function<void(QPrinter*)>& paint) = 0;
+    /// Shows the print preview of a page drawn by paint, and returns when it is closed: whether
+    /// the operator printed from it, and where to.
+    virtual PreviewResult preview(QWidget* owner, const QString& title,
+                                  const std::function<void(QPrinter*)>& paint) = 0;
     /// Prints a page drawn by paint on the default printer without a dialog.
     /// Returns false with a message in *error when no printer can take it.
     virtual bool print(QWidget* owner, const std::function<void(QPrinter*)>& paint, QString* error) = 0;
@@ -57,10 +67,11 @@ class QtPrompter : public Prompter
 {
 public:
     bool confirm(QWidget* owner, const QString& caption, const QString& text) override;
+    bool confirmDetailed(QWidget* owner, const QString& caption, const QString& text, const QString& details) override;
     void inform(QWidget* owner, const QString& caption, const QString& text) override;
     void error(QWidget* owner, const QString& caption, const QString& text) override;
     std::optional<QFont> chooseFont(QWidget* owner, const QFont& initial) override;
-    void preview(QWidget* owner, const QString& title, const std::function<void(QPrinter*)>& paint) override;
+    PreviewResult preview(QWidget* owner, const QString& title, const std::function<void(QPrinter*)>& paint) override;
     bool print(QWidget* owner, const std::function<void(QPrinter*)>& paint, QString* error) override;
     QString fileName(QWidget* owner, const QString& caption, const QString& proposed, const QString& filter,
                      bool forSaving) override;

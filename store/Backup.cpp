@@ -23,6 +23,7 @@
 #include <filesystem>
 #include <limits>
 #include <system_error>
+#include <vector>
 
 Q_LOGGING_CATEGORY(lcBackup, "quillmate.backup")
 
@@ -200,12 +201,21 @@ struct TableSpec
     const char* name;
     const char* columns;
     const char* shownBy;
+    int since; // the schema version that brought the table: a file older than that lacks it
 };
 const TableSpec kTables[] = {
-    {"skr", "skrmc, zh, khh, cs", "skrmc"},
-    {"zp", "ph, skr, je, yt, nian, yue, ri, fjxx, hkfs, rq", "ph"},
-    {"prn", "kjmc, kjx, kjy, win, kjyy, dy", "kjmc"},
+    {"skr", "skrmc, zh, khh, cs", "skrmc", 0},
+    {"zp", "ph, skr, je, yt, nian, yue, ri, fjxx, hkfs, rq", "ph", 0},
+    {"zpls", "zpid, sj, sm, czy, fssj", "zpid", 2},
+    {"prn", "kjmc, kjx, kjy, win, kjyy, dy", "kjmc", 0},
 };
+
+// The schema version of the file in schema (main, or an attached file).
+int versionOf(QSqlDatabase db, const QString& schema)
+{
+    QSqlQuery q(db);
+    return q.exec(QStringLiteral("PRAGMA %1.user_version").arg(schema)) && q.next() ? q.value(0).toInt() : 0;
+}
 
 QString tableName(const TableSpec& table)
 {
@@ -255,16 +265,18 @@ QString structureProblem(QSqlDatabase db, const QString& schema)
         }
         q.finish();
     }
+    const int version = versionOf(db, schema);
+    if (version > kSchemaVersion)
+        return QStringLiteral("它由较新的程序写成，结构版本是 %1，本程序只认识到版本 %2").arg(version).arg(kSchemaVersion);
     for (const TableSpec& table : kTables) {
+        if (table.since > version)
+            continue;
         if (!q.exec(QStringLiteral("select %1 from %2.%3 limit 0").arg(QString::fromLatin1(table.columns), schema,
                                                                        tableName(table))))
-            return QStringLiteral("缺少数据表 skr、zp 或 prn，或其中的列");
+            return table.since > 0 ? QStringLiteral("缺少数据表 %1，或其中的列").arg(tableName(table))
+                                   : QStringLiteral("缺少数据表 skr、zp 或 prn，或其中的列");
         q.finish();
     }
-    if (q.exec(QStringLiteral("PRAGMA %1.user_version").arg(schema)) && q.next() && q.value(0).toInt() > kSchemaVersion)
-        return QStringLiteral("它由较新的程序写成，结构版本是 %1，本程序只认识到版本 %2")
-            .arg(q.value(0).toInt())
-            .arg(kSchemaVersion);
     return {};
 }
 
@@ -800,8 +812,14 @@ std::unique_ptr<PreparedRestore> PrepareRestore(const QString& databasePath, con
     for (const QString& sql : schema)
         if (sql.startsWith(QLatin1String("CREATE TABLE")) && !q.exec(sql))
             throw failed(sql);
+    const int version = versionOf(db, QStringLiteral("src"));
+    std::vector<const TableSpec*> tables;
+    for (const TableSpec& table : kTables)
+        if (table.since <= version)
+            tables.push_back(&table);
     qint64 total = 0;
-    for (const TableSpec& table : kTables) {
+    for (const TableSpec* spec : tables) {
+        const TableSpec& table = *spec;
         if (!q.exec(QStringLiteral("select count(*) from src.%1").arg(tableName(table))) || !q.next())
             throw AppError(refuseText.arg(QStringLiteral("文件已损坏: ") + q.lastError().text().trimmed()));
         total += q.value(0).toLongLong();
@@ -810,9 +828,13 @@ std::unique_ptr<PreparedRestore> PrepareRestore(const QString& databasePath, con
     qint64 done = 0;
     if (progress && !progress(0, total))
         return nullptr;
-    for (const TableSpec& table : kTables)
-        if (!copyTable(db, table, refuseText, &done, total, progress))
+    for (const TableSpec* table : tables)
+        if (!copyTable(db, *table, refuseText, &done, total, progress))
             return nullptr;
+    // A backup from before the history was kept: its cheques get their registration, as an
+    // upgraded file's do.
+    if (version < 2 && !q.exec(QString::fromUtf8(kHistoryForEarlierCheques)))
+        throw failed(QStringLiteral("zpls"));
     addMissingLayoutRows(db, live, *prepared);
     for (const QString& sql : schema)
         if (!sql.startsWith(QLatin1String("CREATE TABLE")) && !q.exec(sql))

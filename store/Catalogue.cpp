@@ -1,5 +1,7 @@
 #include "store/Catalogue.h"
 
+#include "store/Schema.h"
+
 #include <array>
 
 namespace Zt_typro
@@ -7,7 +9,7 @@ namespace Zt_typro
 namespace
 {
 // Payee lists come most used first; payees used equally often keep the order they were added.
-const std::array<Statement, 19> kCatalogue = {{
+const std::array<Statement, 24> kCatalogue = {{
     {Stmt::S1, "S1", "select skrmc from skr order by cs desc, rowid", {}},
     {Stmt::S2, "S2", "select skrmc from skr order by cs desc, rowid", {}},
     {Stmt::S3, "S3", "select skrmc, zh, khh, cs from skr order by cs desc, rowid", {}},
@@ -25,10 +27,28 @@ const std::array<Statement, 19> kCatalogue = {{
      {QStringLiteral("zp.ph"), QStringLiteral("zp.skr"), QStringLiteral("zp.je"), QStringLiteral("zp.yt"),
       QStringLiteral("zp.nian"), QStringLiteral("zp.yue"), QStringLiteral("zp.ri"), QStringLiteral("zp.fjxx"),
       QStringLiteral("zp.rq"), QStringLiteral("zp.hkfs")}},
-    {Stmt::Z2, "Z2", "select ph, rq, skr, je, yt, hkfs from zp where ph = ? order by rowid", {QString()}},
-    {Stmt::Z3, "Z3", "select ph, rq, skr, je, yt, hkfs from zp where rq between ? and ? order by rowid",
+    // The register searches show each cheque's state (zt) from its history.
+    {Stmt::Z2, "Z2", "select ph, rq, skr, je, yt, hkfs, " CHEQUE_STATE_SQL " as zt from zp where ph = ? order by rowid",
+     {QString()}},
+    {Stmt::Z3, "Z3",
+     "select ph, rq, skr, je, yt, hkfs, " CHEQUE_STATE_SQL " as zt from zp where rq between ? and ? order by rowid",
      {QString(), QString()}},
-    {Stmt::Z4, "Z4", "select ph, rq, skr, je, yt, hkfs from zp where skr = ? order by rowid", {QString()}},
+    {Stmt::Z4, "Z4", "select ph, rq, skr, je, yt, hkfs, " CHEQUE_STATE_SQL " as zt from zp where skr = ? order by rowid",
+     {QString()}},
+    // The cheques of a number, with their state: asked about before the same number is stored again.
+    {Stmt::Z5, "Z5", "select rowid as zpid, ph, rq, skr, je, hkfs, " CHEQUE_STATE_SQL " as zt from zp where ph = ? order by rowid",
+     {QString()}},
+    // One cheque as stored, with its state: printed again from the register.
+    {Stmt::Z6, "Z6",
+     "select rowid as zpid, ph, skr, je, yt, nian, yue, ri, fjxx, rq, hkfs, " CHEQUE_STATE_SQL " as zt from zp where rowid = ?",
+     {QString()}},
+    // The row key of the cheque just stored on this connection.
+    {Stmt::Z7, "Z7", "select last_insert_rowid() as zpid", {}},
+    // A cheque's history: events are only ever added.
+    {Stmt::E1, "E1", "insert into zpls (zpid, sj, sm, czy, fssj) values (?, ?, ?, ?, ?)",
+     {QStringLiteral("zpls.zpid"), QStringLiteral("zpls.sj"), QStringLiteral("zpls.sm"), QStringLiteral("zpls.czy"),
+      QStringLiteral("zpls.fssj")}},
+    {Stmt::E2, "E2", "select fssj, sj, sm, czy from zpls where zpid = ? order by rowid", {QString()}},
     {Stmt::P1, "P1", "select kjmc, kjx, kjy, win, kjyy, dy from prn where win = ? order by rowid", {QString()}},
     {Stmt::P2, "P2", "select rowid as row_id, kjmc, kjx, kjy, win, kjyy, dy from prn where win = ? order by kjx",
      {QString()}},

@@ -10,7 +10,8 @@ namespace Zt_typro
 enum class Stmt
 {
     S1, S2, S3, S4, S5, S6, S7, S8, S9, S10, S11,
-    Z1, Z2, Z3, Z4,
+    Z1, Z2, Z3, Z4, Z5, Z6, Z7,
+    E1, E2,
     P1, P2, P3,
     R1,
 };

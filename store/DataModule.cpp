@@ -217,7 +217,7 @@ QList<QSqlRecord> runStatement(TD_M* dm, const QString& queryName, Stmt id, cons
 {
     checkValues(queryName, id, values);
     const Statement& st = CatalogueStatement(id);
-    QSqlQuery q = execText(dm, id, QString::fromLatin1(st.sql), values);
+    QSqlQuery q = execText(dm, id, QString::fromUtf8(st.sql), values);
     QList<QSqlRecord> rows;
     if (!select)
         return rows;
@@ -242,10 +242,11 @@ struct PagedText
 
 PagedText pagedText(const QString& queryName, Stmt id)
 {
-    static const QRegularExpression shape(QStringLiteral("^select\\s+(.+?)\\s+from\\s+(\\w+)(.*)$"),
+    // The last "from" is the statement's own: a column may read another table in a subquery.
+    static const QRegularExpression shape(QStringLiteral("^select\\s+(.+)\\s+from\\s+(\\w+)(.*)$"),
                                           QRegularExpression::CaseInsensitiveOption |
                                               QRegularExpression::DotMatchesEverythingOption);
-    const QRegularExpressionMatch m = shape.match(QString::fromLatin1(CatalogueStatement(id).sql));
+    const QRegularExpressionMatch m = shape.match(QString::fromUtf8(CatalogueStatement(id).sql));
     if (!m.hasMatch())
         throw AppError(QStringLiteral("语句 %1 不能分页读取 (%2)。").arg(StatementName(id), queryName));
     // A result in register order is its keys in ascending order. Sorting the keys here costs a
@@ -481,6 +482,8 @@ TD_M::TD_M(QObject* parent)
     ADOQ_zb_up = new DmQuery(this, "ADOQ_zb_up");
     ADOQ_zpdyxz = new DmQuery(this, "ADOQ_zpdyxz");
     ADOQ_pzdyxz = new DmQuery(this, "ADOQ_pzdyxz");
+    ADOQ_zpls = new DmQuery(this, "ADOQ_zpls");
+    ADOQ_zpls_up = new DmQuery(this, "ADOQ_zpls_up");
 }
 
 TD_M::~TD_M()

@@ -145,7 +145,7 @@ private:
 } // namespace Zt_typro
 
 /// The data module: one connection to the database file "pjzp.pdp" in the current working
-/// directory, opened by the first query that runs, and the thirteen named queries.
+/// directory, opened by the first query that runs, and its named queries.
 class TD_M : public QObject
 {
     Q_OBJECT
@@ -167,6 +167,9 @@ public:
     Zt_typro::DmQuery* ADOQ_zb_up;
     Zt_typro::DmQuery* ADOQ_zpdyxz;
     Zt_typro::DmQuery* ADOQ_pzdyxz;
+    // A cheque's history: read, and events added.
+    Zt_typro::DmQuery* ADOQ_zpls;
+    Zt_typro::DmQuery* ADOQ_zpls_up;
 
     /// The database file this module works on (absolute).
     QString databasePath() const;

@@ -27,6 +27,11 @@ const ColumnRule kRules[] = {
     {"prn.win", "窗口名称", 30, false, false},
     {"prn.kjyy", "控件意义", 20, false, false},
     {"prn.dy", "是否打印", 0, true, false},
+    {"zpls.zpid", "支票", 0, true, false},
+    {"zpls.sj", "事件", 10, true, false},
+    {"zpls.sm", "说明", 200, false, false},
+    {"zpls.czy", "操作员", 64, false, false},
+    {"zpls.fssj", "时间", 19, true, false},
 };
 
 // Characters as the database counts them: code points, so a character outside the Basic
@@ -40,6 +45,29 @@ int charCount(const QString& text)
         ++n;
     }
     return n;
+}
+// The history of each cheque (version 2 on): events that are only ever added.
+QString historyTable()
+{
+    return QStringLiteral("CREATE TABLE zpls ("
+                          " zpid INTEGER NOT NULL,"
+                          " sj TEXT NOT NULL CHECK (sj IN ('登记', '打印', '预览后未打印', '重打', '作废')),"
+                          " sm TEXT CHECK (sm IS NULL OR length(sm) <= 200),"
+                          " czy TEXT CHECK (czy IS NULL OR length(czy) <= 64),"
+                          " fssj TEXT NOT NULL CHECK (length(fssj) <= 19))");
+}
+
+QString historyIndex()
+{
+    return QStringLiteral("CREATE INDEX zpls_by_cheque ON zpls (zpid, sj)");
+}
+
+QStringList historyTriggers()
+{
+    return {QStringLiteral("CREATE TRIGGER zpls_only_added BEFORE UPDATE ON zpls"
+                           " BEGIN SELECT RAISE(ABORT, '支票的记录只能添加，不能修改'); END"),
+            QStringLiteral("CREATE TRIGGER zpls_never_removed BEFORE DELETE ON zpls"
+                           " BEGIN SELECT RAISE(ABORT, '支票的记录只能添加，不能删除'); END")};
 }
 } // namespace
 
@@ -69,17 +97,27 @@ QStringList SchemaStatements()
                        " win TEXT CHECK (win IS NULL OR length(win) <= 30),"
                        " kjyy TEXT CHECK (kjyy IS NULL OR length(kjyy) <= 20),"
                        " dy INTEGER NOT NULL DEFAULT 0 CHECK (dy IN (0, 1)))"),
+        historyTable(),
         QStringLiteral("CREATE INDEX skr_by_name ON skr (skrmc)"),
         QStringLiteral("CREATE INDEX skr_by_count ON skr (cs DESC)"),
         QStringLiteral("CREATE INDEX zp_by_number ON zp (ph)"),
         QStringLiteral("CREATE INDEX zp_by_date ON zp (rq)"),
         QStringLiteral("CREATE INDEX zp_by_payee ON zp (skr)"),
         QStringLiteral("CREATE INDEX prn_by_form ON prn (win, kjmc)"),
+        historyIndex(),
+        historyTriggers().at(0),
+        historyTriggers().at(1),
     };
 }
 
 QStringList SchemaUpgradeStatements(int from)
 {
+    if (from == 1) {
+        // Version 1 to 2: each cheque's history. The cheques already in the register were
+        // registered by a program that kept no history: each gets its registration, marked so.
+        return QStringList{historyTable(), historyIndex()} + historyTriggers() +
+               QStringList{QString::fromUtf8(kHistoryForEarlierCheques)};
+    }
     if (from != 0)
         return {};
     // Version 0 to 1: the payee table without the 16-bit limit on its use count. SQLite cannot

@@ -109,9 +109,10 @@ void PrintVoucher(VoucherPanel& screen, const QString& formCode)
     for (int place = 1; place <= 15; ++place)
         boxes << screen.digitBox(place)->text();
     CheckAmountAgreement(screen.Edit_jine->text(), screen.P_daxie->text(), boxes);
-    // The labels are filled first so that a page that could not be printed (no Chinese font)
-    // is refused before anything is stored.
+    // Everything that can fail runs before anything is stored: the labels, the layout of the
+    // form (fields it does not print are emptied), and the glyphs of what will print.
     fillLabels(*Frm_pz_print, screen);
+    ApplyLayoutToLabels(Frm_pz_print, formCode);
     const Report& report = *Frm_pz_print->QuickRep1;
     CheckReportFonts(report);
 
@@ -132,8 +133,9 @@ void PrintVoucher(VoucherPanel& screen, const QString& formCode)
         D_M->ADOQ_skr_up->execute();
     });
 
-    ApplyLayoutToLabels(Frm_pz_print, formCode);
-    prompter().preview(screen.window(), Frm_pz_print->caption(),
+    const QString title =
+        formCode == QLatin1String("jzd") ? QStringLiteral("进帐单打印预览") : QStringLiteral("电汇凭证打印预览");
+    prompter().preview(screen.window(), title,
                        [&report](QPrinter* printer) { PaintReportOnPrinter(report, printer); });
     clearScreen(screen);
 }

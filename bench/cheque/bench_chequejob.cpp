@@ -30,12 +30,14 @@ public:
     explicit PdfPrompter(QString path) : m_path(std::move(path)) { setPrompter(this); }
     ~PdfPrompter() override { setPrompter(nullptr); }
     bool confirm(QWidget*, const QString&, const QString&) override { return true; }
-    void preview(QWidget*, const QString&, const std::function<void(QPrinter*)>& paint) override
+    bool confirmDetailed(QWidget*, const QString&, const QString&, const QString&) override { return true; }
+    PreviewResult preview(QWidget*, const QString&, const std::function<void(QPrinter*)>& paint) override
     {
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(m_path);
         paint(&printer);
+        return {true, m_path};
     }
 
 private:

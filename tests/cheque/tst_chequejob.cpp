@@ -142,7 +142,8 @@ private slots:
         QCOMPARE(p.QRL_fjxx4->caption(), QStringLiteral("四"));
         QCOMPARE(p.QRL_fen->position(), QPoint(757, 78));
         QCOMPARE(p.QRL_dx->caption(), QStringLiteral("叁佰元整"));
-        QVERIFY(f.screen->RadioButton_xj->isChecked()); // the choice stays for the next cheque
+        // The next cheque is a transfer cheque again unless the operator chooses otherwise.
+        QVERIFY(f.screen->RadioButton_zz->isChecked());
     }
 
     void answeringNo_storesAndClearsNothing()

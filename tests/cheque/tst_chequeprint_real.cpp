@@ -62,11 +62,15 @@ private slots:
         const QString pdf = forms.workDir().filePath(QStringLiteral("cheque.pdf"));
         QStringList questions;
         bool printed = false;
+        QString details;
+        QString title;
         std::function<void()> answer;
         answer = [&] {
             QWidget* modal = QApplication::activeModalWidget();
             if (auto* box = qobject_cast<QMessageBox*>(modal)) {
                 questions << box->windowTitle() + QLatin1Char('|') + box->text();
+                if (details.isEmpty())
+                    details = box->informativeText();
                 // Yes to printing; No to the voucher offered afterwards, which ends the job.
                 const bool offer = questions.size() > 1;
                 box->button(offer ? QMessageBox::No : QMessageBox::Yes)->click();
@@ -76,9 +80,11 @@ private slots:
                 // Print from the preview, as the operator does, into a PDF file.
                 preview->printer()->setOutputFormat(QPrinter::PdfFormat);
                 preview->printer()->setOutputFileName(pdf);
+                // What the preview's print button does once the print dialog is accepted.
+                title = preview->windowTitle();
                 preview->findChild<QPrintPreviewWidget*>()->print();
                 printed = true;
-                preview->close();
+                preview->accept();
             }
             QTimer::singleShot(20, Frm_main, answer);
         };
@@ -88,6 +94,9 @@ private slots:
         QCOMPARE(questions, (QStringList{QStringLiteral("提示|请认真核对您各项数据的正确性,是否现在开始打印?"),
                                          QStringLiteral("提示|是否打印电汇凭证或进帐单?")}));
         QVERIFY(printed);
+        QCOMPARE(details, QStringLiteral("票据: 转帐支票\n票号: 00420001\n收款人: 华东机械有限公司\n金额: 1,234.50 元\n"
+                                         "大写: 壹仟贰佰叁拾肆元伍角整\n出票日期: 2005-12-25"));
+        QCOMPARE(title, QStringLiteral("转帐支票 00420001 打印预览"));
         QVERIFY(QApplication::activeModalWidget() == nullptr);
         QVERIFY(s->E_ph->text().isEmpty()); // the screen was cleared after the preview
 
@@ -96,6 +105,10 @@ private slots:
         QVERIFY(q.next());
         QCOMPARE(q.value(0).toString(), QStringLiteral("00420001"));
         QCOMPARE(q.value(1).toString(), QStringLiteral("1234.50"));
+        // The history says where the page went.
+        QVERIFY(q.exec(QStringLiteral("select group_concat(sj || '|' || ifnull(sm, ''), ';') from zpls")));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toString(), QStringLiteral("登记|;打印|") + pdf);
 
         const QList<PdfPage> pages = ReadPdfWords(pdf);
         QCOMPARE(pages.size(), 1);

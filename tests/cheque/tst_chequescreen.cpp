@@ -258,7 +258,12 @@ private slots:
         QTest::mouseClick(s->Panel_cg->closeButton(), Qt::LeftButton);
         QVERIFY(!s->Panel_cg->isVisible());
         QVERIFY(s->RadioButton_zz->isChecked());
-        QCOMPARE(s->Panel_zplx->findChild<QGroupBox*>()->title(), QStringLiteral("支票类型"));
+        // The group names the form the cheque will print on.
+        QGroupBox* group = s->Panel_zplx->findChild<QGroupBox*>();
+        QCOMPARE(group->title(), QStringLiteral("支票类型: 将按转帐支票打印"));
+        s->RadioButton_xj->setChecked(true);
+        QCOMPARE(group->title(), QStringLiteral("支票类型: 将按现金支票打印"));
+        s->RadioButton_zz->setChecked(true);
         QCOMPARE(s->Button_qd->text(), QStringLiteral("确 定"));
         QCOMPARE(s->Button_qx->text(), QStringLiteral("取 消"));
     }

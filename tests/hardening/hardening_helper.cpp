@@ -76,7 +76,7 @@ public:
         std::fprintf(stderr, "error: %s\n", qUtf8Printable(text));
         ScriptedPrompter::error(owner, caption, text);
     }
-    void preview(QWidget*, const QString&, const std::function<void(QPrinter*)>&) override
+    PreviewResult preview(QWidget*, const QString&, const std::function<void(QPrinter*)>&) override
     {
         if (g_stop == QLatin1String("commit"))
             waitToBeKilled("committed");
@@ -84,6 +84,7 @@ public:
             say("previewed");
         else
             say(qPrintable(QStringLiteral("previewed ") + g_number));
+        return {true, QStringLiteral("helper")};
     }
 };
 

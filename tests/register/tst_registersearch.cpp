@@ -124,7 +124,7 @@ private slots:
         QCOMPARE(f.column(0), numbers);
         QCOMPARE(D_M->ADOQ_zpcx->recordCount(), numbers.size());
         // Titles stay whatever was found.
-        QCOMPARE(f.result->DBGrid_cx->model()->columnCount(), 6);
+        QCOMPARE(f.result->DBGrid_cx->model()->columnCount(), 7);
     }
 
     void search_showsTheWholeRegisterRow()
@@ -135,13 +135,13 @@ private slots:
         f.search(1, kDay24, kDay25);
         QCOMPARE(f.row(0), (QStringList{QStringLiteral("10000002"), QStringLiteral("2005-12-24"),
                                         QStringLiteral("乙公司"), QStringLiteral("200.50"), QStringLiteral("运费"),
-                                        QStringLiteral("现金")}));
+                                        QStringLiteral("现金"), QStringLiteral("已打印")}));
         QCOMPARE(f.row(1), (QStringList{QStringLiteral("10000003"), QStringLiteral("2005-12-24"),
                                         QStringLiteral("甲公司"), QStringLiteral("300.00"), QStringLiteral("货款"),
-                                        QStringLiteral("转帐")}));
+                                        QStringLiteral("转帐"), QStringLiteral("已打印")}));
         QCOMPARE(f.row(2), (QStringList{QStringLiteral("A'01"), QStringLiteral("2005-12-25"),
                                         QStringLiteral("O'Brien 商行"), QStringLiteral("400.00"),
-                                        QStringLiteral("材料"), QStringLiteral("转帐")}));
+                                        QStringLiteral("材料"), QStringLiteral("转帐"), QStringLiteral("已打印")}));
     }
 
     void emptyNumber_findsChequesRegisteredWithoutNumber()
@@ -157,7 +157,8 @@ private slots:
         f.search(0, QStringLiteral("   "));
         QVERIFY(f.result->isVisible());
         QCOMPARE(f.row(0), (QStringList{QString(), QStringLiteral("2005-12-28"), QStringLiteral("戊公司"),
-                                        QStringLiteral("1.00"), QStringLiteral("补录"), QStringLiteral("转帐")}));
+                                        QStringLiteral("1.00"), QStringLiteral("补录"), QStringLiteral("转帐"),
+                                        QStringLiteral("未打印")}));
         QCOMPARE(f.result->DBGrid_cx->model()->rowCount(), 1);
     }
 
@@ -176,7 +177,8 @@ private slots:
         for (int c = 0; c < m->columnCount(); ++c)
             titles << m->headerData(c, Qt::Horizontal).toString();
         QCOMPARE(titles, (QStringList{QStringLiteral("票号"), QStringLiteral("日期"), QStringLiteral("收款人"),
-                                      QStringLiteral("金额"), QStringLiteral("用途"), QStringLiteral("汇款方式")}));
+                                      QStringLiteral("金额"), QStringLiteral("用途"), QStringLiteral("汇款方式"),
+                                      QStringLiteral("状态")}));
     }
 
     void grid_hasItsColumnsAndDecorations()
@@ -194,9 +196,9 @@ private slots:
 
         QHeaderView* titles = grid->horizontalHeader();
         QList<int> widths;
-        for (int c = 0; c < 6; ++c)
+        for (int c = 0; c < 7; ++c)
             widths << titles->sectionSize(c);
-        QCOMPARE(widths, (QList<int>{66, 63, 251, 87, 381, titles->defaultSectionSize()}));
+        QCOMPARE(widths, (QList<int>{66, 63, 251, 87, 381, titles->defaultSectionSize(), 60}));
         for (int c = 0; c < 5; ++c)
             QCOMPARE(grid->model()->headerData(c, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>(),
                      Qt::Alignment(Qt::AlignCenter));
@@ -254,10 +256,10 @@ private slots:
         QCOMPARE(m->rowCount(), 2);
         QCOMPARE(f.row(0), (QStringList{QStringLiteral("10000002"), QStringLiteral("2005-12-24"),
                                         QStringLiteral("乙公司"), QStringLiteral("200.50"), QStringLiteral("运费"),
-                                        QStringLiteral("现金")}));
+                                        QStringLiteral("现金"), QStringLiteral("已打印")}));
         QCOMPARE(f.row(1), (QStringList{QStringLiteral("10000002"), QStringLiteral("2005-12-27"),
                                         QStringLiteral("丙公司"), QStringLiteral("600.00"), QStringLiteral("退款"),
-                                        QStringLiteral("转帐")}));
+                                        QStringLiteral("转帐"), QStringLiteral("已打印")}));
         QCOMPARE(registerRows(f), 6);
         QCOMPARE(f.cheque.count(QStringLiteral("select count(*) from zp where skr = '乙公司' and yt = '运费'")), 1);
 

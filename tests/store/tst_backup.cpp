@@ -548,7 +548,8 @@ private slots:
         QTest::newRow("text file") << "text" << "不是数据库文件";
         QTest::newRow("empty file") << "empty" << "不是数据库文件";
         QTest::newRow("copied while a write was under way") << "hotjournal" << "旁边有未写完的日志文件";
-        QTest::newRow("written by a later program") << "newer" << "它由较新的程序写成，结构版本是 2";
+        QTest::newRow("written by a later program")
+            << "newer" << QStringLiteral("它由较新的程序写成，结构版本是 %1").arg(kSchemaVersion + 1);
     }
     void restore_badFile_refusedDatabaseUnchanged()
     {

@@ -110,7 +110,10 @@ private slots:
             db.setDatabaseName(m_work->filePath(QStringLiteral("pjzp.pdp")));
             QVERIFY(db.open());
             QSqlQuery q(db);
+            // The first schema: no history table, and the payee count's 16-bit limit.
             for (QString sql : SchemaStatements()) {
+                if (sql.contains(QLatin1String("zpls")))
+                    continue;
                 sql.replace(QStringLiteral(" cs INTEGER DEFAULT 0)"),
                             QStringLiteral(" cs INTEGER DEFAULT 0 CHECK (cs IS NULL OR cs BETWEEN -32768 AND 32767))"));
                 QVERIFY2(q.exec(sql), qPrintable(q.lastError().text()));
@@ -139,6 +142,31 @@ private slots:
         m_dm->ADOQ_skr_up->execute();
         QCOMPARE(countRows(*m_dm, QStringLiteral("select cs from skr where rowid = 7")), 32768);
         QCOMPARE(runValue(*m_dm, QStringLiteral("pragma integrity_check")), QStringLiteral("ok"));
+
+        // The cheque printed before the history was kept has its registration, and shows as
+        // printed; opened again, nothing is added.
+        const QString history = QStringLiteral("select group_concat(sj || '/' || sm, ';') from zpls");
+        QCOMPARE(runValue(*m_dm, history), QStringLiteral("登记/升级前登记"));
+        m_dm->ADOQ_zpcx->setStatement(Stmt::Z2, {QStringLiteral("10000001")});
+        m_dm->ADOQ_zpcx->open();
+        QCOMPARE(m_dm->ADOQ_zpcx->recordCount(), 1);
+        QCOMPARE(m_dm->ADOQ_zpcx->fieldText(QStringLiteral("zt")), QStringLiteral("已打印"));
+        m_dm.reset();
+        m_dm = std::make_unique<TD_M>();
+        m_dm->ensureConnected();
+        QCOMPARE(runValue(*m_dm, history), QStringLiteral("登记/升级前登记"));
+    }
+
+    // The history only ever grows: the database itself refuses to change or remove an event.
+    void history_eventsCannotBeChangedOrRemoved()
+    {
+        m_dm->ADOQ_zpls_up->setStatement(Stmt::E1, {1, QStringLiteral("登记"), QVariant(), QStringLiteral("甲"),
+                                                     QStringLiteral("2026-12-10 09:00:00")});
+        m_dm->ADOQ_zpls_up->execute();
+        QVERIFY(!runSql(*m_dm, QStringLiteral("update zpls set sj = '作废'")));
+        QVERIFY(!runSql(*m_dm, QStringLiteral("delete from zpls")));
+        QVERIFY(!runSql(*m_dm, QStringLiteral("insert into zpls (zpid, sj, fssj) values (1, '改写', '2026-12-10')")));
+        QCOMPARE(runValue(*m_dm, QStringLiteral("select count(*) || sj from zpls")), QStringLiteral("1登记"));
     }
 
     // A file written by a later program (a higher version) is refused with its version named,

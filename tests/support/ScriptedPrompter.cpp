@@ -44,12 +44,23 @@ std::optional<QFont> ScriptedPrompter::chooseFont(QWidget*, const QFont& initial
     return fontAnswers.isEmpty() ? std::nullopt : fontAnswers.dequeue();
 }
 
-void ScriptedPrompter::preview(QWidget*, const QString& title, const std::function<void(QPrinter*)>& paint)
+bool ScriptedPrompter::confirmDetailed(QWidget* owner, const QString& caption, const QString& text,
+                                       const QString& details)
+{
+    const qsizetype before = questions.size();
+    const bool answer = confirm(owner, caption, text);
+    if (questions.size() > before)
+        questions[before].details = details;
+    return answer;
+}
+
+PreviewResult ScriptedPrompter::preview(QWidget*, const QString& title, const std::function<void(QPrinter*)>& paint)
 {
     questions.append({QStringLiteral("preview"), title, QString()});
     ++previews;
     if (onPage)
         onPage(paint);
+    return previewAnswers.isEmpty() ? PreviewResult{true, QString::fromUtf8(kTestPrinter)} : previewAnswers.dequeue();
 }
 
 bool ScriptedPrompter::print(QWidget*, const std::function<void(QPrinter*)>& paint, QString* error)

@@ -21,6 +21,7 @@ public:
         QString kind;    // "confirm", "inform", "error", "font", "preview", "print", "file"
         QString caption;
         QString text;
+        QString details = {}; // the details a question showed under its text
     };
 
     ScriptedPrompter();
@@ -29,6 +30,8 @@ public:
     QQueue<bool> confirmAnswers;              // an empty queue answers No
     QQueue<std::optional<QFont>> fontAnswers; // an empty queue answers Cancel
     QQueue<QString> fileAnswers;              // an empty queue answers Cancel
+    QQueue<PreviewResult> previewAnswers;     // an empty queue answers: printed on kTestPrinter
+    static constexpr char kTestPrinter[] = "测试打印机";
     bool printerAvailable = true;
     /// Called with the page of each preview or print, e.g. to render it to a PDF.
     std::function<void(const std::function<void(QPrinter*)>&)> onPage;
@@ -43,10 +46,12 @@ public:
     Question last() const { return questions.isEmpty() ? Question{} : questions.last(); }
 
     bool confirm(QWidget* owner, const QString& caption, const QString& text) override;
+    /// Answered and recorded as confirm() (an override of confirm answers it too), with details.
+    bool confirmDetailed(QWidget* owner, const QString& caption, const QString& text, const QString& details) override;
     void inform(QWidget* owner, const QString& caption, const QString& text) override;
     void error(QWidget* owner, const QString& caption, const QString& text) override;
     std::optional<QFont> chooseFont(QWidget* owner, const QFont& initial) override;
-    void preview(QWidget* owner, const QString& title, const std::function<void(QPrinter*)>& paint) override;
+    PreviewResult preview(QWidget* owner, const QString& title, const std::function<void(QPrinter*)>& paint) override;
     bool print(QWidget* owner, const std::function<void(QPrinter*)>& paint, QString* error) override;
     QString fileName(QWidget* owner, const QString& caption, const QString& proposed, const QString& filter,
                      bool forSaving) override;

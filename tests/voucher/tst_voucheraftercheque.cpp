@@ -41,7 +41,8 @@ struct HandOver : VoucherFixture
     /// Types the cheque as an operator does: number, payee, amount (left with Tab), purpose.
     void typeCheque(const QString& payee, const QString& amount) const
     {
-        cheque->E_ph->setText(QStringLiteral("10203040"));
+        // Each cheque its own number: a number used again is asked about first.
+        cheque->E_ph->setText(QString::number(m_nextNumber++));
         cheque->CB_skr->setFocus();
         cheque->CB_skr->lineEdit()->clear();
         typeText(cheque->CB_skr->lineEdit(), payee);
@@ -71,6 +72,8 @@ struct HandOver : VoucherFixture
     }
 
     ChequePanel* cheque = nullptr;
+
+    mutable int m_nextNumber = 10203040;
 };
 } // namespace
 
