@@ -6,6 +6,7 @@
 #include "store/DataModule.h"
 #include "tests/cheque/ChequeFixture.h"
 
+#include <QSqlError>
 #include <QSqlRecord>
 
 using namespace Zt_typro;
@@ -144,6 +145,110 @@ private slots:
         QCOMPARE(p.QRL_dx->caption(), QStringLiteral("叁佰元整"));
         // The next cheque is a transfer cheque again unless the operator chooses otherwise.
         QVERIFY(f.screen->RadioButton_zz->isChecked());
+    }
+
+    // The preview closed without printing: the register says so. Kept, the cheque waits as not
+    // printed and the screen is emptied; voided, the reason is the closing, and the screen keeps
+    // the cheque to be corrected.
+    void previewClosedUnprinted_keptOrVoided_data()
+    {
+        QTest::addColumn<bool>("keep");
+        QTest::addColumn<QString>("history");
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("screenNumber");
+        QTest::newRow("kept") << true << QStringLiteral("登记;预览后未打印") << QStringLiteral("未打印") << QString();
+        QTest::newRow("voided") << false << QStringLiteral("登记;预览后未打印;作废(预览后未打印)")
+                                << QStringLiteral("作废") << QStringLiteral("10000001");
+    }
+    void previewClosedUnprinted_keptOrVoided()
+    {
+        QFETCH(bool, keep);
+        QFETCH(QString, history);
+        QFETCH(QString, state);
+        QFETCH(QString, screenNumber);
+        ChequeFixture f;
+        f.fill(QStringLiteral("10000001"), QStringLiteral("张三"), QStringLiteral("1234.5"), QStringLiteral("货款"));
+        f.prompter.previewAnswers.enqueue(PreviewResult{});
+        f.prompter.confirmAnswers.enqueue(true); // the confirmation
+        f.prompter.confirmAnswers.enqueue(keep); // "这张支票还没有打印"
+        f.screen->RadioButton_zz->setChecked(true);
+        f.screen->Button_pjdy->click();
+        f.screen->Button_qd->click();
+        QCOMPARE(f.prompter.ofKind(QStringLiteral("error")).size(), 0);
+        const auto confirms = f.prompter.ofKind(QStringLiteral("confirm"));
+        QVERIFY(confirms.size() >= 2);
+        QVERIFY2(confirms.at(1).text.startsWith(QStringLiteral("这张支票还没有打印")), qPrintable(confirms.at(1).text));
+        QSqlQuery events = f.sql(QStringLiteral("select group_concat(sj || ifnull('(' || sm || ')', ''), ';') from zpls"));
+        QVERIFY(events.next());
+        QCOMPARE(events.value(0).toString(), history);
+        D_M->ADOQ_zpcx->setStatement(Stmt::Z2, {QStringLiteral("10000001")});
+        D_M->ADOQ_zpcx->open();
+        QCOMPARE(D_M->ADOQ_zpcx->fieldText(QStringLiteral("zt")), state);
+        QCOMPARE(f.screen->E_ph->text(), screenNumber);
+    }
+
+    // A number already in the register is asked about before the confirmation, naming the
+    // earlier cheque: No goes back to the screen with everything kept, Yes stores the second.
+    void numberAlreadyRegistered_askedFirst()
+    {
+        ChequeFixture f;
+        f.fill(QStringLiteral("10000001"), QStringLiteral("张三"), QStringLiteral("1234.5"), QStringLiteral("货款"));
+        f.confirmJob(QStringLiteral("zz"), true);
+        QCOMPARE(f.count(QStringLiteral("select count(*) from zp")), 1);
+
+        f.fill(QStringLiteral("10000001"), QStringLiteral("李四"), QStringLiteral("99"), QStringLiteral("运费"));
+        f.prompter.questions.clear();
+        f.prompter.confirmAnswers.enqueue(false);
+        f.screen->Button_pjdy->click();
+        f.screen->Button_qd->click();
+        // (The voucher is offered afterwards, as after any answer to the confirmation.)
+        QVERIFY(!f.prompter.questions.isEmpty());
+        QCOMPARE(f.prompter.questions.first().text,
+                 QStringLiteral("票号 10000001 已经登记过: 2005-12-25，张三，1,234.50 元，已打印。\n"
+                                "是否仍要用这个票号登记并打印？（卡纸后重打可以沿用原票号；否则请改正票号。）"));
+        QCOMPARE(f.count(QStringLiteral("select count(*) from zp")), 1);
+        QCOMPARE(f.screen->E_ph->text(), QStringLiteral("10000001"));
+        QCOMPARE(f.screen->CB_skr->currentText(), QStringLiteral("李四"));
+        QCOMPARE(f.screen->Edit_je->text(), QStringLiteral("99.00"));
+
+        f.confirmJob(QStringLiteral("zz"), true); // Yes to the number, Yes to the confirmation
+        QCOMPARE(f.count(QStringLiteral("select count(*) from zp where ph = '10000001'")), 2);
+        QCOMPARE(f.count(QStringLiteral("select count(*) from zpls where sj = '打印'")), 2);
+    }
+
+    // Whatever fails in the job leaves no register row behind: the layout read runs before the
+    // row is written, and a failure after it (the history refusing it) takes the row back.
+    // Pressing again once it is mended gives one row, not two.
+    void failureInTheJob_leavesNoRow_data()
+    {
+        QTest::addColumn<QString>("breakIt");
+        QTest::addColumn<QString>("mendIt");
+        QTest::newRow("layout unreadable") << QStringLiteral("alter table prn rename to prn_away")
+                                           << QStringLiteral("alter table prn_away rename to prn");
+        QTest::newRow("history refused after the insert")
+            << QStringLiteral("create temp trigger refuse_history before insert on zpls "
+                              "begin select raise(abort, 'forced'); end")
+            << QStringLiteral("drop trigger temp.refuse_history");
+    }
+    void failureInTheJob_leavesNoRow()
+    {
+        QFETCH(QString, breakIt);
+        QFETCH(QString, mendIt);
+        ChequeFixture f;
+        f.fill(QStringLiteral("10000001"), QStringLiteral("张三"), QStringLiteral("1234.5"), QStringLiteral("货款"));
+        QCOMPARE(f.sql(breakIt).lastError().type(), QSqlError::NoError);
+        f.confirmJob(QStringLiteral("zz"), true);
+        QCOMPARE(f.prompter.ofKind(QStringLiteral("error")).size(), 1);
+        QCOMPARE(f.prompter.previews, 0);
+        QCOMPARE(f.sql(mendIt).lastError().type(), QSqlError::NoError);
+        QCOMPARE(f.count(QStringLiteral("select count(*) from zp")), 0);
+        QCOMPARE(f.count(QStringLiteral("select count(*) from skr")), 0);
+        QCOMPARE(f.screen->E_ph->text(), QStringLiteral("10000001"));
+
+        f.confirmJob(QStringLiteral("zz"), true);
+        QCOMPARE(f.prompter.ofKind(QStringLiteral("error")).size(), 1);
+        QCOMPARE(f.count(QStringLiteral("select count(*) from zp")), 1);
+        QCOMPARE(f.count(QStringLiteral("select count(*) from zpls")), 2);
     }
 
     void answeringNo_storesAndClearsNothing()
