@@ -10,6 +10,7 @@
 #include "printsetup/CalibrationPanel.h"
 #include "printsetup/ChequeDesigner.h"
 #include "printsetup/VoucherDesigner.h"
+#include "cheque/PrintCheque.h"
 #include "register/ResultPanel.h"
 #include "register/SearchPanel.h"
 #include "settings/OrgPanel.h"
@@ -153,6 +154,7 @@ void TFrm_main::buildPanels()
     Panel_dwset = new OrgPanel(m_client);
     Panel_zpcx = new SearchPanel(m_client);
     Panel_zpcxjg = new ResultPanel(m_client);
+    Panel_zpcxjg->setReprint([](QWidget* owner, qint64 zpid) { return Zt_typro::ReprintCheque(owner, zpid); });
     Panel_pass = new PasswordPanel(m_client);
     Panel_dyjjz = new CalibrationPanel(m_client);
 

@@ -11,6 +11,7 @@
 #include "print/Report.h"
 #include "store/ChequeHistory.h"
 #include "store/DataModule.h"
+#include "store/Settings.h"
 #include "store/Schema.h"
 
 #include <QComboBox>
@@ -244,6 +245,56 @@ void PrintCheque(ChequePanel& screen, const QString& formCode)
         AddChequeEvent(*D_M, zpid, ChequeEvent::ClosedUnprinted);
         AddChequeEvent(*D_M, zpid, ChequeEvent::Voided, QStringLiteral("预览后未打印"));
     });
+}
+
+bool ReprintCheque(QWidget* owner, qint64 zpid)
+{
+    struct CloseAtEnd
+    {
+        ~CloseAtEnd() { closeQueries(); }
+    } closeAtEnd;
+
+    DmQuery* q = D_M->ADOQ_zp_up;
+    q->setStatement(Stmt::Z6, {zpid});
+    q->open();
+    if (q->recordCount() == 0)
+        throw AppError(QStringLiteral("登记簿中没有这张支票（可能数据已恢复成另一份），请重新查询。"));
+    const QString state = q->fieldText(QStringLiteral("zt"));
+    const QString number = q->fieldText(QStringLiteral("ph"));
+    if (state == QString::fromUtf8(kStateVoided))
+        throw AppError(QStringLiteral("票号 %1 的支票已作废，不能重打。").arg(number));
+    const QString formCode = q->fieldText(QStringLiteral("hkfs")) == QStringLiteral("现金") ? QStringLiteral("xj")
+                                                                                           : QStringLiteral("zz");
+
+    // The stored cheque is typed into a screen of its own, never shown: the capitals, digit
+    // boxes, stub and note lines come out exactly as when it was first printed.
+    ChequePanel stored(nullptr);
+    stored.Panel_fkhmc->setText(ReadOrgBank());
+    stored.Panel_cprzh->setText(ReadOrgAccount());
+    stored.E_ph->setText(number);
+    stored.CB_skr->setEditText(q->fieldText(QStringLiteral("skr")));
+    stored.Edit_je->setText(q->fieldText(QStringLiteral("je")));
+    stored.Edit_jeExit();
+    stored.Edit_yt->setText(q->fieldText(QStringLiteral("yt")));
+    stored.CB_nian->setEditText(q->fieldText(QStringLiteral("nian")));
+    stored.CB_yue->setEditText(q->fieldText(QStringLiteral("yue")));
+    stored.CB_ri->setEditText(q->fieldText(QStringLiteral("ri")));
+    stored.Memo_xinxi->setPlainText(q->fieldText(QStringLiteral("fjxx")));
+    q->close();
+
+    fillLabels(*Frm_zz_print, stored);
+    ApplyLayoutToLabels(Frm_zz_print, formCode);
+    const Report& report = *Frm_zz_print->QuickRep1;
+    CheckReportFonts(report);
+    const PreviewResult shown =
+        prompter().preview(owner, QStringLiteral("%1 %2 重打预览").arg(formName(formCode), number),
+                           [&report](QPrinter* printer) { PaintReportOnPrinter(report, printer); });
+    if (!shown.printed)
+        return false;
+    // A cheque never printed before is printed now for the first time.
+    AddChequeEvent(*D_M, zpid, state == QString::fromUtf8(kStateUnprinted) ? ChequeEvent::Printed : ChequeEvent::Reprinted,
+                   shown.destination);
+    return true;
 }
 
 void ResetChequeCapitalsFont(ChequePanel& screen)

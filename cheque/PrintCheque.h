@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
+
+class QWidget;
 
 class ChequePanel;
 
@@ -18,6 +21,12 @@ namespace Zt_typro
 /// is emptied; closed without printing, the operator keeps it as not printed (emptied) or voids
 /// it ("预览后未打印", the screen keeps it).
 void PrintCheque(ChequePanel& screen, const QString& formCode);
+
+/// Prints again, from the register, the cheque stored at zpid: its stored values on the current
+/// layout of its form, through the preview. A voided cheque is refused (AppError). Printed, its
+/// history gets 打印 (a cheque not printed before) or 重打, with where the page went. True when
+/// it was printed.
+bool ReprintCheque(QWidget* owner, qint64 zpid);
 
 /// Puts the capital-amount font of the cheque side back to "宋体" 10 on the screen's capitals
 /// and on the cheque print form's QRL_dx (other font attributes stay).

@@ -4,6 +4,7 @@
 #include "common/Guard.h"
 #include "common/Named.h"
 #include "common/Prompt.h"
+#include "register/ChequeDialogs.h"
 #include "register/RegisterExport.h"
 #include "store/DataModule.h"
 
@@ -11,6 +12,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QSqlRecord>
 #include <QTableView>
 
 using Zt_typro::guarded;
@@ -124,6 +126,15 @@ ResultPanel::ResultPanel(QWidget* parent)
     Button_zpcx_dc = named<QPushButton>(this, "Button_zpcx_dc", QStringLiteral("导出"));
     Button_zpcx_dc->setGeometry(width() - 2 - 75, height() - 27, 75, 25);
     connect(Button_zpcx_dc, &QPushButton::clicked, this, [this] { guarded([this] { Button_zpcx_dcClick(); }); });
+    Button_zpcx_cd = named<QPushButton>(this, "Button_zpcx_cd", QStringLiteral("重打"));
+    Button_zpcx_cd->setGeometry(2, height() - 27, 75, 25);
+    connect(Button_zpcx_cd, &QPushButton::clicked, this, [this] { guarded([this] { Button_zpcx_cdClick(); }); });
+    Button_zpcx_zf = named<QPushButton>(this, "Button_zpcx_zf", QStringLiteral("作废"));
+    Button_zpcx_zf->setGeometry(2 + 79, height() - 27, 75, 25);
+    connect(Button_zpcx_zf, &QPushButton::clicked, this, [this] { guarded([this] { Button_zpcx_zfClick(); }); });
+    Button_zpcx_ls = named<QPushButton>(this, "Button_zpcx_ls", QStringLiteral("记录"));
+    Button_zpcx_ls->setGeometry(2 + 2 * 79, height() - 27, 75, 25);
+    connect(Button_zpcx_ls, &QPushButton::clicked, this, [this] { guarded([this] { Button_zpcx_lsClick(); }); });
 
     // The columns keep the widths the operator gave them from one search to the next; they take
     // their first widths when they come into being.
@@ -178,4 +189,68 @@ void ResultPanel::Button_zpcx_dcClick()
     const qsizetype rows = Zt_typro::ExportRegisterRows(*D_M, keys, path);
     ask.inform(this, QStringLiteral("提示"),
                QStringLiteral("已导出 %1 张支票到 %2。").arg(rows).arg(QDir::toNativeSeparators(path)));
+}
+
+qint64 ResultPanel::selectedCheque()
+{
+    const Zt_typro::DmQuery* search = D_M->ADOQ_zpcx;
+    const int row = DBGrid_cx->currentIndex().row();
+    if (!search->isOpen() || !search->isPaged() || row < 0 || row >= search->keys().size()) {
+        Zt_typro::prompter().inform(this, QStringLiteral("提示"), QStringLiteral("请先在查询结果中选择一张支票。"));
+        return -1;
+    }
+    return search->keys().at(row);
+}
+
+QString ResultPanel::selectedText() const
+{
+    const int row = DBGrid_cx->currentIndex().row();
+    const QSqlRecord r = D_M->ADOQ_zpcx->record(row);
+    return QStringLiteral("票号 %1，%2，收款人 %3，金额 %4 元")
+        .arg(r.value(QStringLiteral("ph")).toString(), r.value(QStringLiteral("rq")).toString(),
+             r.value(QStringLiteral("skr")).toString(), r.value(QStringLiteral("je")).toString());
+}
+
+void ResultPanel::refresh()
+{
+    const int row = DBGrid_cx->currentIndex().row();
+    D_M->ADOQ_zpcx->open();
+    if (row >= 0 && row < DataSource1->rowCount())
+        DBGrid_cx->setCurrentIndex(DataSource1->index(row, 0));
+}
+
+void ResultPanel::Button_zpcx_cdClick()
+{
+    const qint64 zpid = selectedCheque();
+    if (zpid < 0 || !m_reprint)
+        return;
+    if (m_reprint(window(), zpid))
+        refresh();
+}
+
+void ResultPanel::Button_zpcx_zfClick()
+{
+    const qint64 zpid = selectedCheque();
+    if (zpid < 0)
+        return;
+    const QString state =
+        D_M->ADOQ_zpcx->record(DBGrid_cx->currentIndex().row()).value(QStringLiteral("zt")).toString();
+    if (state == QString::fromUtf8(Zt_typro::kStateVoided)) {
+        Zt_typro::prompter().inform(this, QStringLiteral("提示"), QStringLiteral("这张支票已经作废了。"));
+        return;
+    }
+    TFrm_zf dialog(window(), selectedText());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    Zt_typro::AddChequeEvent(*D_M, zpid, Zt_typro::ChequeEvent::Voided, dialog.reason());
+    refresh();
+}
+
+void ResultPanel::Button_zpcx_lsClick()
+{
+    const qint64 zpid = selectedCheque();
+    if (zpid < 0)
+        return;
+    TFrm_zpls dialog(window(), selectedText(), Zt_typro::ChequeHistory(*D_M, zpid));
+    dialog.exec();
 }

@@ -4,6 +4,8 @@
 
 #include <QIdentityProxyModel>
 
+#include <functional>
+
 class QPushButton;
 class QTableView;
 
@@ -35,6 +37,13 @@ public:
     QTableView* DBGrid_cx;
     RegisterGridSource* DataSource1;
     QPushButton* Button_zpcx_dc;
+    QPushButton* Button_zpcx_cd;
+    QPushButton* Button_zpcx_zf;
+    QPushButton* Button_zpcx_ls;
+
+    /// How a stored cheque is printed again (the cheque screen's job, connected by the main
+    /// window): true when it was printed.
+    void setReprint(std::function<bool(QWidget* owner, qint64 zpid)> reprint) { m_reprint = std::move(reprint); }
 
     /// Shows the rows of a query's result model in the grid (the grid follows the model as the
     /// query is closed and opened again).
@@ -48,6 +57,20 @@ public:
     /// result it says so and writes nothing.
     void Button_zpcx_dcClick();
 
+    /// "重打": prints the selected cheque again from its stored values (a voided one is refused).
+    void Button_zpcx_cdClick();
+    /// "作废": voids the selected cheque after asking its reason (Frm_zf).
+    void Button_zpcx_zfClick();
+    /// "记录": shows the selected cheque's history (Frm_zpls).
+    void Button_zpcx_lsClick();
+
 private:
     void applyColumnWidths();
+    /// The row key of the cheque selected in the grid; -1 (after saying so) when there is none.
+    qint64 selectedCheque();
+    /// "票号 … 收款人 … 金额 …" of the selected row, to name it in a dialog.
+    QString selectedText() const;
+    /// Runs the search again, keeping the selected row: the states are read afresh.
+    void refresh();
+    std::function<bool(QWidget*, qint64)> m_reprint;
 };
