@@ -3,6 +3,7 @@
 #include "common/Error.h"
 #include "store/Backup.h"
 #include "store/DataModule.h"
+#include "store/Schema.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -18,21 +19,28 @@ namespace Zt_typro
 {
 namespace
 {
-// The register's columns in the order they are exported, and whether each is kept as text.
+// The register's columns in the order they are exported (a column of zp, or what its
+// history says of the cheque).
 struct ExportColumn
 {
-    const char* column;
+    const char* column; // as read: a column of zp, or an expression over the cheque's history
     const char* title;
-    bool asText;
 };
 
-// The cheque number and the amount are digit strings that must stay as typed: a spreadsheet
-// would drop the trailing zero of 1200.50, the leading zeros of 00012345, and turn a long
-// number into 1.2E+19.
 const ExportColumn kColumns[] = {
-    {"ph", "票号", true},  {"rq", "日期", false}, {"skr", "收款人", false}, {"je", "金额", true},
-    {"yt", "用途", false}, {"hkfs", "汇款方式", false}, {"nian", "年", false}, {"yue", "月", false},
-    {"ri", "日", false},   {"fjxx", "附加信息", false},
+    {"ph", "票号"},
+    {"rq", "日期"},
+    {"skr", "收款人"},
+    {"je", "金额"},
+    {"yt", "用途"},
+    {"hkfs", "汇款方式"},
+    {"nian", "年"},
+    {"yue", "月"},
+    {"ri", "日"},
+    {"fjxx", "附加信息"},
+    {CHEQUE_STATE_SQL, "状态"},
+    {"(select sj || ' ' || fssj || ifnull(' ' || sm, '') from zpls where zpid = zp.rowid order by rowid desc limit 1)",
+     "最后记录"},
 };
 constexpr int kColumnCount = int(std::size(kColumns));
 
@@ -45,19 +53,19 @@ QString rowSelect(qsizetype keys)
 {
     QString sql = QStringLiteral("select rowid");
     for (const ExportColumn& c : kColumns)
-        sql += QStringLiteral(", ") + QLatin1String(c.column);
+        sql += QStringLiteral(", ") + QString::fromUtf8(c.column);
     sql += QStringLiteral(" from zp where rowid in (");
     for (qsizetype i = 0; i < keys; ++i)
         sql += i ? QStringLiteral(", ?") : QStringLiteral("?");
     return sql + QLatin1Char(')');
 }
 
-void appendRecord(QByteArray& out, const QStringList& values, bool header)
+void appendRecord(QByteArray& out, const QStringList& values)
 {
     for (int i = 0; i < values.size(); ++i) {
         if (i)
             out += ',';
-        out += CsvField(values.at(i), !header && kColumns[i].asText);
+        out += CsvField(values.at(i));
     }
     out += "\r\n";
 }
@@ -71,15 +79,14 @@ QStringList RegisterExportHeader()
     return titles;
 }
 
-QByteArray CsvField(const QString& value, bool asText)
+QByteArray CsvField(const QString& value)
 {
     QString text = value;
-    // Excel evaluates a field that starts with =, + , - or @ as a formula, also inside quotes;
-    // written as a text formula it shows exactly its text. Excel and LibreOffice Calc both
-    // evaluate ="..." when they open a CSV file and show the text between the quotes.
-    static const QString formulaStarts = QStringLiteral("=+-@");
-    if (!text.isEmpty() && (asText || formulaStarts.contains(text.front())))
-        text = QStringLiteral("=\"") + text.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+    // A spreadsheet runs a field that starts with =, +, -, @ (or a tab or carriage return
+    // before one) as a formula, also inside quotes: the usual leading apostrophe makes it text.
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+    if (!text.isEmpty() && formulaStarts.contains(text.front()))
+        text.prepend(QLatin1Char('\''));
     text.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return '"' + text.toUtf8() + '"';
 }
@@ -105,7 +112,7 @@ qsizetype ExportRegisterRows(TD_M& dm, const QList<qint64>& keys, const QString&
     };
 
     QByteArray out("\xEF\xBB\xBF"); // the byte-order mark: Excel then reads the file as UTF-8
-    appendRecord(out, RegisterExportHeader(), true);
+    appendRecord(out, RegisterExportHeader());
 
     qsizetype written = 0;
     QSqlQuery fullRead(db);
@@ -146,7 +153,7 @@ qsizetype ExportRegisterRows(TD_M& dm, const QList<qint64>& keys, const QString&
             const auto found = rows.constFind(keys.at(first + i));
             if (found == rows.cend())
                 continue;
-            appendRecord(out, *found, false);
+            appendRecord(out, *found);
             ++written;
         }
         if (out.size() >= kFlushBytes)

@@ -61,14 +61,6 @@ QList<QStringList> parseCsv(const QString& text, QString* problem)
     return records;
 }
 
-// What a spreadsheet shows for a field written as a text formula ="...".
-QString shownText(const QString& field)
-{
-    if (field.startsWith(QLatin1String("=\"")) && field.endsWith(QLatin1Char('"')))
-        return field.mid(2, field.size() - 3).replace(QStringLiteral("\"\""), QStringLiteral("\""));
-    return field;
-}
-
 bool writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
@@ -84,7 +76,7 @@ QByteArray readAll(const QString& path)
 const QStringList kHeader{QStringLiteral("票号"), QStringLiteral("日期"),     QStringLiteral("收款人"),
                           QStringLiteral("金额"), QStringLiteral("用途"),     QStringLiteral("汇款方式"),
                           QStringLiteral("年"),   QStringLiteral("月"),       QStringLiteral("日"),
-                          QStringLiteral("附加信息")};
+                          QStringLiteral("附加信息"), QStringLiteral("状态"), QStringLiteral("最后记录")};
 
 const QString kHardPayee = QStringLiteral("北京\"华夏\"贸易, 有限公司");
 const QString kHardNote = QStringLiteral("第一行, 带逗号\n第二行 \"引号\"");
@@ -100,32 +92,26 @@ private slots:
     void csvField_data()
     {
         QTest::addColumn<QString>("value");
-        QTest::addColumn<bool>("asText");
         QTest::addColumn<QByteArray>("field");
-        QTest::newRow("plain Chinese") << QStringLiteral("甲公司") << false << QStringLiteral("\"甲公司\"").toUtf8();
-        QTest::newRow("empty") << QString() << false << QByteArray("\"\"");
-        QTest::newRow("empty kept as text") << QString() << true << QByteArray("\"\"");
-        QTest::newRow("quote doubled") << QStringLiteral("A\"B") << false << QByteArray("\"A\"\"B\"");
-        QTest::newRow("comma inside") << QStringLiteral("a, b") << false << QByteArray("\"a, b\"");
-        QTest::newRow("line break kept") << QStringLiteral("a\nb") << false << QByteArray("\"a\nb\"");
-        QTest::newRow("amount as text") << QStringLiteral("1200.50") << true << QByteArray("\"=\"\"1200.50\"\"\"");
-        QTest::newRow("number with leading zeros") << QStringLiteral("00012345") << true
-                                                   << QByteArray("\"=\"\"00012345\"\"\"");
-        QTest::newRow("text as text with a quote") << QStringLiteral("A\"1") << true
-                                                   << QByteArray("\"=\"\"A\"\"\"\"1\"\"\"");
-        QTest::newRow("starts like a formula") << QStringLiteral("=1+2") << false
-                                               << QByteArray("\"=\"\"=1+2\"\"\"");
-        QTest::newRow("starts with a minus") << QStringLiteral("-见附件") << false
-                                             << QStringLiteral("\"=\"\"-见附件\"\"\"").toUtf8();
-        QTest::newRow("starts with a plus") << QStringLiteral("+86") << false << QByteArray("\"=\"\"+86\"\"\"");
-        QTest::newRow("starts with an at") << QStringLiteral("@x") << false << QByteArray("\"=\"\"@x\"\"\"");
+        QTest::newRow("plain Chinese") << QStringLiteral("甲公司") << QStringLiteral("\"甲公司\"").toUtf8();
+        QTest::newRow("empty") << QString() << QByteArray("\"\"");
+        QTest::newRow("quote doubled") << QStringLiteral("A\"B") << QByteArray("\"A\"\"B\"");
+        QTest::newRow("comma inside") << QStringLiteral("a, b") << QByteArray("\"a, b\"");
+        QTest::newRow("line break kept") << QStringLiteral("a\nb") << QByteArray("\"a\nb\"");
+        QTest::newRow("amount as a plain number") << QStringLiteral("1200.50") << QByteArray("\"1200.50\"");
+        QTest::newRow("number with leading zeros") << QStringLiteral("00012345") << QByteArray("\"00012345\"");
+        QTest::newRow("starts like a formula") << QStringLiteral("=1+2") << QByteArray("\"'=1+2\"");
+        QTest::newRow("formula with a quote") << QStringLiteral("=\"x\"") << QByteArray("\"'=\"\"x\"\"\"");
+        QTest::newRow("starts with a minus") << QStringLiteral("-见附件") << QStringLiteral("\"'-见附件\"").toUtf8();
+        QTest::newRow("starts with a plus") << QStringLiteral("+86") << QByteArray("\"'+86\"");
+        QTest::newRow("starts with an at") << QStringLiteral("@x") << QByteArray("\"'@x\"");
+        QTest::newRow("starts with a tab") << QStringLiteral("\t=1") << QByteArray("\"'\t=1\"");
     }
     void csvField()
     {
         QFETCH(QString, value);
-        QFETCH(bool, asText);
         QFETCH(QByteArray, field);
-        QCOMPARE(CsvField(value, asText), field);
+        QCOMPARE(CsvField(value), field);
     }
 
     // Every column of every row found, in the grid's order, read back field by field: a quote,
@@ -168,16 +154,18 @@ private slots:
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
         QCOMPARE(records.size(), 3);
         QCOMPARE(records.at(0), kHeader);
-        QCOMPARE(records.at(1), (QStringList{QStringLiteral("=\"00012345\""), QStringLiteral("2026-12-08"), kHardPayee,
-                                             QStringLiteral("=\"1200.50\""), QStringLiteral("货款"),
-                                             QStringLiteral("转帐"), QStringLiteral("2026"), QStringLiteral("12"),
-                                             QStringLiteral("8"), kHardNote}));
-        QCOMPARE(records.at(2), (QStringList{QStringLiteral("=\"10000003\""), QStringLiteral("2026-12-10"), kHardPayee,
-                                             QStringLiteral("=\"7.00\""), QStringLiteral("杂费"),
-                                             QStringLiteral("转帐"), QStringLiteral("2026"), QStringLiteral("12"),
-                                             QStringLiteral("10"), QString()}));
-        QCOMPARE(shownText(records.at(1).at(3)), QStringLiteral("1200.50"));
-        QCOMPARE(shownText(records.at(1).at(0)), QStringLiteral("00012345"));
+        // Number and amount as stored; the state and latest event from the cheque's history.
+        QCOMPARE(records.at(1).mid(0, 11), (QStringList{QStringLiteral("00012345"), QStringLiteral("2026-12-08"), kHardPayee,
+                                                         QStringLiteral("1200.50"), QStringLiteral("货款"),
+                                                         QStringLiteral("转帐"), QStringLiteral("2026"), QStringLiteral("12"),
+                                                         QStringLiteral("8"), kHardNote, QStringLiteral("已打印")}));
+        QCOMPARE(records.at(2).mid(0, 11), (QStringList{QStringLiteral("10000003"), QStringLiteral("2026-12-10"), kHardPayee,
+                                                         QStringLiteral("7.00"), QStringLiteral("杂费"),
+                                                         QStringLiteral("转帐"), QStringLiteral("2026"), QStringLiteral("12"),
+                                                         QStringLiteral("10"), QString(), QStringLiteral("已打印")}));
+        const QRegularExpression lastEvent(QStringLiteral("^打印 \\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2} 测试打印机$"));
+        for (int r : {1, 2})
+            QVERIFY2(lastEvent.match(records.at(r).at(11)).hasMatch(), qPrintable(records.at(r).at(11)));
 
         // A purpose that a spreadsheet would take for a formula shows as its text.
         f.search(0, QStringLiteral("10000002"));
@@ -186,7 +174,7 @@ private slots:
         const QList<QStringList> second = parseCsv(QString::fromUtf8(readAll(path).mid(kBom.size())), &problem);
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
         QCOMPARE(second.size(), 2);
-        QCOMPARE(second.at(1).at(4), QStringLiteral("=\"=运费\""));
+        QCOMPARE(second.at(1).at(4), QStringLiteral("'=运费"));
         QCOMPARE(second.at(1).at(5), QStringLiteral("现金"));
     }
 
@@ -314,7 +302,7 @@ private slots:
             parseCsv(QString::fromUtf8(readAll(path + QStringLiteral(".csv")).mid(kBom.size())), &problem);
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
         QCOMPARE(records.size(), 2);
-        QCOMPARE(records.at(1).at(0), QStringLiteral("=\"10000001\""));
+        QCOMPARE(records.at(1).at(0), QStringLiteral("10000001"));
     }
 
     // An empty result exports the header alone.
@@ -330,7 +318,7 @@ private slots:
         f.cheque.prompter.fileAnswers.enqueue(path);
         f.result->Button_zpcx_dc->click();
         QCOMPARE(readAll(path), kBom + QStringLiteral("\"票号\",\"日期\",\"收款人\",\"金额\",\"用途\",\"汇款方式\","
-                                                      "\"年\",\"月\",\"日\",\"附加信息\"\r\n")
+                                                      "\"年\",\"月\",\"日\",\"附加信息\",\"状态\",\"最后记录\"\r\n")
                                            .toUtf8());
         QCOMPARE(f.cheque.prompter.last().text,
                  QStringLiteral("已导出 0 张支票到 %1。").arg(QDir::toNativeSeparators(path)));
