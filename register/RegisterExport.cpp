@@ -5,15 +5,23 @@
 #include "store/DataModule.h"
 #include "store/Schema.h"
 
+#include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QSaveFile>
+#include <QUuid>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <xlsxwriter.h>
+
+#include <filesystem>
+#include <functional>
 #include <iterator>
+#include <system_error>
 
 namespace Zt_typro
 {
@@ -91,30 +99,25 @@ QByteArray CsvField(const QString& value)
     return '"' + text.toUtf8() + '"';
 }
 
-qsizetype ExportRegisterRows(TD_M& dm, const QList<qint64>& keys, const QString& path)
+namespace
 {
-    const QString shown = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+void refuseRecordsFile(TD_M& dm, const QString& path, const QString& shown)
+{
     if (IsRecordsFile(dm.databasePath(), path))
         throw AppError(QStringLiteral("不能导出到 %1: 它是数据库文件、数据库的日志或程序保存的备份，"
                                       "导出会毁掉记录。请另选一个文件名。")
                            .arg(shown));
+}
+
+// Reads the register rows with the given keys, in that order, kKeysPerRead at a time, and
+// hands each row's values (in the order of kColumns) to take. A key whose row no longer
+// exists is skipped. Returns the number of rows handed on.
+qsizetype readRows(TD_M& dm, const QList<qint64>& keys, const std::function<void(const QStringList&)>& take)
+{
     dm.ensureConnected();
     dm.checkFileUnchanged();
     QSqlDatabase db = QSqlDatabase::database(dm.connectionName(), false);
-
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw AppError(QStringLiteral("无法写入文件 %1: %2").arg(shown, file.errorString()));
-    const auto writeOut = [&](QByteArray& bytes) {
-        if (file.write(bytes) != bytes.size())
-            throw AppError(QStringLiteral("无法写入文件 %1: %2").arg(shown, file.errorString()));
-        bytes.clear();
-    };
-
-    QByteArray out("\xEF\xBB\xBF"); // the byte-order mark: Excel then reads the file as UTF-8
-    appendRecord(out, RegisterExportHeader());
-
-    qsizetype written = 0;
+    qsizetype taken = 0;
     QSqlQuery fullRead(db);
     fullRead.setForwardOnly(true);
     bool fullReadPrepared = false;
@@ -153,15 +156,123 @@ qsizetype ExportRegisterRows(TD_M& dm, const QList<qint64>& keys, const QString&
             const auto found = rows.constFind(keys.at(first + i));
             if (found == rows.cend())
                 continue;
-            appendRecord(out, *found);
-            ++written;
+            take(*found);
+            ++taken;
         }
+    }
+    return taken;
+}
+} // namespace
+
+qsizetype ExportRegisterRows(TD_M& dm, const QList<qint64>& keys, const QString& path)
+{
+    const QString shown = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    refuseRecordsFile(dm, path, shown);
+    dm.ensureConnected();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw AppError(QStringLiteral("无法写入文件 %1: %2").arg(shown, file.errorString()));
+    const auto writeOut = [&](QByteArray& bytes) {
+        if (file.write(bytes) != bytes.size())
+            throw AppError(QStringLiteral("无法写入文件 %1: %2").arg(shown, file.errorString()));
+        bytes.clear();
+    };
+    QByteArray out("\xEF\xBB\xBF"); // the byte-order mark: Excel then reads the file as UTF-8
+    appendRecord(out, RegisterExportHeader());
+    const qsizetype written = readRows(dm, keys, [&](const QStringList& values) {
+        appendRecord(out, values);
         if (out.size() >= kFlushBytes)
             writeOut(out);
-    }
+    });
     writeOut(out);
     if (!file.commit())
         throw AppError(QStringLiteral("无法写入文件 %1: %2").arg(shown, file.errorString()));
+    return written;
+}
+
+qsizetype ExportRegisterWorkbook(TD_M& dm, const QList<qint64>& keys, const QString& path)
+{
+    const QString shown = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    refuseRecordsFile(dm, path, shown);
+    dm.ensureConnected();
+    // Written beside the target and renamed into place: a failure leaves a file already there.
+    const QFileInfo target(path);
+    const QString part = target.absoluteDir().filePath(QStringLiteral(".") + target.fileName() + QStringLiteral(".part-") +
+                                                       QUuid::createUuid().toString(QUuid::Id128));
+    struct RemovePart
+    {
+        QString path;
+        ~RemovePart() { QFile::remove(path); }
+    } removePart{part};
+
+    // Rows go out as they are read (constant memory): a whole register never sits in memory.
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    const QByteArray partName = QFile::encodeName(part);
+    lxw_workbook* book = workbook_new_opt(partName.constData(), &options);
+    if (!book)
+        throw AppError(QStringLiteral("无法写入文件 %1。").arg(shown));
+    lxw_format* bold = workbook_add_format(book);
+    format_set_bold(bold);
+    lxw_format* money = workbook_add_format(book);
+    format_set_num_format(money, "#,##0.00");
+    lxw_format* day = workbook_add_format(book);
+    format_set_num_format(day, "yyyy-mm-dd");
+    lxw_format* lines = workbook_add_format(book);
+    format_set_text_wrap(lines);
+
+    const QStringList titles = RegisterExportHeader();
+    lxw_worksheet* sheet = nullptr;
+    lxw_row_t row = 0;
+    int sheets = 0;
+    // A sheet holds at most 1,048,576 rows: a larger register goes on over further sheets.
+    constexpr lxw_row_t kRowsPerSheet = 1048576;
+    const auto newSheet = [&] {
+        ++sheets;
+        const QByteArray name = (sheets == 1 ? QStringLiteral("支票登记") : QStringLiteral("支票登记%1").arg(sheets)).toUtf8();
+        sheet = workbook_add_worksheet(book, name.constData());
+        for (int c = 0; c < titles.size(); ++c)
+            worksheet_write_string(sheet, 0, lxw_col_t(c), titles.at(c).toUtf8().constData(), bold);
+        worksheet_set_column(sheet, 0, 0, 12, nullptr);
+        worksheet_set_column(sheet, 1, 1, 11, nullptr);
+        worksheet_set_column(sheet, 2, 2, 30, nullptr);
+        worksheet_set_column(sheet, 3, 3, 14, nullptr);
+        worksheet_set_column(sheet, 4, 4, 24, nullptr);
+        worksheet_set_column(sheet, 9, 9, 30, nullptr);
+        worksheet_set_column(sheet, 11, 11, 40, nullptr);
+        row = 1;
+    };
+    newSheet();
+    const qsizetype written = readRows(dm, keys, [&](const QStringList& values) {
+        if (row >= kRowsPerSheet)
+            newSheet();
+        for (int c = 0; c < values.size(); ++c) {
+            const QString& value = values.at(c);
+            const QLatin1String column(kColumns[c].column);
+            bool number = false;
+            const double amount = column == QLatin1String("je") ? value.toDouble(&number) : 0.0;
+            const QDate date = column == QLatin1String("rq") ? QDate::fromString(value, Qt::ISODate) : QDate();
+            if (number) {
+                worksheet_write_number(sheet, row, lxw_col_t(c), amount, money);
+            } else if (date.isValid()) {
+                lxw_datetime when{date.year(), date.month(), date.day(), 0, 0, 0.0};
+                worksheet_write_datetime(sheet, row, lxw_col_t(c), &when, day);
+            } else if (!value.isEmpty()) {
+                // A string cell is never run as a formula, whatever it starts with.
+                worksheet_write_string(sheet, row, lxw_col_t(c), value.toUtf8().constData(),
+                                       value.contains(QLatin1Char('\n')) ? lines : nullptr);
+            }
+        }
+        ++row;
+    });
+    const lxw_error closed = workbook_close(book);
+    if (closed != LXW_NO_ERROR)
+        throw AppError(QStringLiteral("无法写入文件 %1: %2").arg(shown, QString::fromUtf8(lxw_strerror(closed))));
+    std::error_code ec;
+    std::filesystem::rename(std::filesystem::path(part.toStdU16String()), std::filesystem::path(path.toStdU16String()),
+                            ec);
+    if (ec)
+        throw AppError(QStringLiteral("无法写入文件 %1: %2").arg(shown, QString::fromLocal8Bit(ec.message())));
     return written;
 }
 

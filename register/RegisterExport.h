@@ -31,4 +31,12 @@ QByteArray CsvField(const QString& value);
 /// them).
 qsizetype ExportRegisterRows(TD_M& dm, const QList<qint64>& keys, const QString& path);
 
+/// The same rows as an Excel workbook (.xlsx) at path: the header row in bold, then one row
+/// per cheque; the cheque number and every text as a string cell (never run as a formula),
+/// the amount as a number shown with two decimals (so that SUM works), the date as a date,
+/// the note with its line breaks. A register longer than a sheet goes on over further sheets.
+/// Written beside path and renamed into place; refused like ExportRegisterRows for a records
+/// file. Returns the number of rows written; throws AppError naming the file on failure.
+qsizetype ExportRegisterWorkbook(TD_M& dm, const QList<qint64>& keys, const QString& path);
+
 } // namespace Zt_typro

@@ -180,13 +180,16 @@ void ResultPanel::Button_zpcx_dcClick()
     const QString proposed = QFileInfo(D_M->databasePath())
                                  .absoluteDir()
                                  .filePath(QStringLiteral("支票登记-") + Zt_typro::Today().toString(Qt::ISODate) +
-                                           QStringLiteral(".csv"));
+                                           QStringLiteral(".xlsx"));
     const QString chosen = ask.fileName(this, QStringLiteral("导出查询结果"), proposed,
-                                        QStringLiteral("CSV 文件 (*.csv);;所有文件 (*)"), true);
-    const QString path = Zt_typro::ResolveSaveTarget(this, chosen, QStringLiteral("csv"));
+                                        QStringLiteral("Excel 工作簿 (*.xlsx);;CSV 文件 (*.csv);;所有文件 (*)"), true);
+    // A workbook unless a CSV file is asked for by its name.
+    const QString path = Zt_typro::ResolveSaveTarget(this, chosen, QStringLiteral("xlsx"));
     if (path.isEmpty())
         return;
-    const qsizetype rows = Zt_typro::ExportRegisterRows(*D_M, keys, path);
+    const bool csv = QFileInfo(path).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0;
+    const qsizetype rows = csv ? Zt_typro::ExportRegisterRows(*D_M, keys, path)
+                               : Zt_typro::ExportRegisterWorkbook(*D_M, keys, path);
     ask.inform(this, QStringLiteral("提示"),
                QStringLiteral("已导出 %1 张支票到 %2。").arg(rows).arg(QDir::toNativeSeparators(path)));
 }

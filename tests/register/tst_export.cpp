@@ -6,6 +6,10 @@
 #include "tests/register/RegisterFixture.h"
 
 #include <QFile>
+#include <QHash>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QXmlStreamReader>
 #include <QPlainTextEdit>
 
 #include <unistd.h>
@@ -59,6 +63,67 @@ QList<QStringList> parseCsv(const QString& text, QString* problem)
     if (quoted || !field.isEmpty() || !record.isEmpty())
         *problem = QStringLiteral("the file does not end with a complete record");
     return records;
+}
+
+// One part of a zip archive (a workbook), read with unzip.
+QByteArray zipPart(const QString& archive, const QString& part)
+{
+    QProcess unzip;
+    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), archive, part});
+    if (!unzip.waitForFinished(30000) || unzip.exitCode() != 0)
+        return {};
+    return unzip.readAllStandardOutput();
+}
+
+// A cell of a worksheet as written: its type attribute, the number format of its style, and
+// its value (the number, or the inline string).
+struct Cell
+{
+    QString type;
+    QString format;
+    QString value;
+    bool formula = false;
+};
+
+// The cells of sheet1 of a workbook by reference ("A2"), with their styles' number formats.
+QHash<QString, Cell> readSheet(const QString& archive)
+{
+    QHash<int, QString> formats{{0, QStringLiteral("General")}};
+    QList<int> styleFormats;
+    {
+        QXmlStreamReader xml(zipPart(archive, QStringLiteral("xl/styles.xml")));
+        bool inCellXfs = false;
+        while (!xml.atEnd()) {
+            xml.readNext();
+            if (xml.isStartElement() && xml.name() == QLatin1String("numFmt"))
+                formats.insert(xml.attributes().value(QLatin1String("numFmtId")).toInt(),
+                               xml.attributes().value(QLatin1String("formatCode")).toString());
+            if (xml.name() == QLatin1String("cellXfs"))
+                inCellXfs = xml.isStartElement();
+            if (inCellXfs && xml.isStartElement() && xml.name() == QLatin1String("xf"))
+                styleFormats << xml.attributes().value(QLatin1String("numFmtId")).toInt();
+        }
+    }
+    QHash<QString, Cell> cells;
+    QXmlStreamReader xml(zipPart(archive, QStringLiteral("xl/worksheets/sheet1.xml")));
+    QString ref;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (!xml.isStartElement())
+            continue;
+        if (xml.name() == QLatin1String("c")) {
+            ref = xml.attributes().value(QLatin1String("r")).toString();
+            Cell& cell = cells[ref];
+            cell.type = xml.attributes().value(QLatin1String("t")).toString();
+            const int style = xml.attributes().value(QLatin1String("s")).toInt();
+            cell.format = formats.value(styleFormats.value(style));
+        } else if (xml.name() == QLatin1String("v") || xml.name() == QLatin1String("t")) {
+            cells[ref].value += xml.readElementText();
+        } else if (xml.name() == QLatin1String("f")) {
+            cells[ref].formula = true;
+        }
+    }
+    return cells;
 }
 
 bool writeFile(const QString& path, const QByteArray& bytes)
@@ -141,7 +206,7 @@ private slots:
         const auto files = f.cheque.prompter.ofKind(QStringLiteral("file"));
         QCOMPARE(files.size(), 1);
         QCOMPARE(files.first().caption, QStringLiteral("导出查询结果"));
-        QCOMPARE(files.first().text, f.cheque.forms.workDir().filePath(QStringLiteral("支票登记-2026-12-10.csv")));
+        QCOMPARE(files.first().text, f.cheque.forms.workDir().filePath(QStringLiteral("支票登记-2026-12-10.xlsx")));
         QCOMPARE(f.cheque.prompter.ofKind(QStringLiteral("error")).size(), 0);
         QCOMPARE(f.cheque.prompter.last().kind, QStringLiteral("inform"));
         QCOMPARE(f.cheque.prompter.last().text,
@@ -251,7 +316,7 @@ private slots:
         QCOMPARE(f.cheque.prompter.last().text, QStringLiteral("已导出 1 张支票到 %1。").arg(QDir::toNativeSeparators(own)));
     }
 
-    // A name typed without a suffix writes "<name>.csv": when that file exists, the operator is
+    // A name typed without a suffix writes the workbook "<name>.xlsx": when that file exists, the operator is
     // asked about it (the save dialog asked only about the name typed); No leaves it as it was.
     void export_nameWithoutSuffix_asksBeforeReplacing()
     {
@@ -261,7 +326,7 @@ private slots:
         f.openSearch();
         f.search(2, QStringLiteral("甲公司"));
         const QString typed = f.cheque.forms.workDir().filePath(QStringLiteral("登记"));
-        const QString written = typed + QStringLiteral(".csv");
+        const QString written = typed + QStringLiteral(".xlsx");
         QVERIFY(writeFile(written, "月报"));
         const QString question =
             QStringLiteral("%1 已经存在。\n要替换它吗?").arg(QDir::toNativeSeparators(written));
@@ -281,7 +346,47 @@ private slots:
         QCOMPARE(f.cheque.prompter.ofKind(QStringLiteral("confirm")).size(), 2);
         QCOMPARE(f.cheque.prompter.last().text,
                  QStringLiteral("已导出 1 张支票到 %1。").arg(QDir::toNativeSeparators(written)));
-        QVERIFY(readAll(written).startsWith(kBom));
+        QVERIFY(readAll(written).startsWith("PK")); // a workbook is a zip archive
+    }
+
+    // The workbook read back: the number and every text as strings (a formula-looking purpose
+    // too, never a formula), the amount a number with two decimals, the date a date, the note
+    // with its line break, and the state.
+    void export_workbook_typesAndValuesReadBack()
+    {
+        RegisterFixture f;
+        f.print(QDate(2026, 12, 8), QStringLiteral("00012345"), QStringLiteral("甲公司"), QStringLiteral("1234567.5"),
+                QStringLiteral("=运费"));
+        f.cheque.sql(QStringLiteral("update zp set fjxx = '第一行\n第二行'"));
+        f.openSearch();
+        f.search(2, QStringLiteral("甲公司"));
+        const QString path = f.cheque.forms.workDir().filePath(QStringLiteral("登记.xlsx"));
+        f.cheque.prompter.fileAnswers.enqueue(path);
+        f.result->Button_zpcx_dc->click();
+        QCOMPARE(f.cheque.prompter.ofKind(QStringLiteral("error")).size(), 0);
+
+        const QHash<QString, Cell> cells = readSheet(path);
+        QVERIFY2(!cells.isEmpty(), "the workbook could not be read");
+        QCOMPARE(cells.value(QStringLiteral("A1")).value, QStringLiteral("票号"));
+        QCOMPARE(cells.value(QStringLiteral("L1")).value, QStringLiteral("最后记录"));
+        const Cell number = cells.value(QStringLiteral("A2"));
+        QCOMPARE(number.type, QStringLiteral("inlineStr"));
+        QCOMPARE(number.value, QStringLiteral("00012345"));
+        const Cell date = cells.value(QStringLiteral("B2"));
+        QCOMPARE(date.type, QString());
+        QCOMPARE(date.value.toDouble(), double(QDate(1899, 12, 30).daysTo(QDate(2026, 12, 8))));
+        QCOMPARE(date.format, QStringLiteral("yyyy-mm-dd"));
+        const Cell amount = cells.value(QStringLiteral("D2"));
+        QCOMPARE(amount.type, QString());
+        QCOMPARE(amount.value.toDouble(), 1234567.5);
+        QCOMPARE(amount.format, QStringLiteral("#,##0.00"));
+        const Cell purpose = cells.value(QStringLiteral("E2"));
+        QCOMPARE(purpose.type, QStringLiteral("inlineStr"));
+        QCOMPARE(purpose.value, QStringLiteral("=运费"));
+        QVERIFY(!purpose.formula);
+        QCOMPARE(cells.value(QStringLiteral("J2")).value, QStringLiteral("第一行\n第二行"));
+        QCOMPARE(cells.value(QStringLiteral("K2")).value, QStringLiteral("已打印"));
+        QVERIFY(cells.value(QStringLiteral("L2")).value.startsWith(QStringLiteral("打印 ")));
     }
 
     // The file holds the rows the grid lists: a cheque printed after the search is not in it.
@@ -295,11 +400,11 @@ private slots:
         f.print(QDate(2026, 12, 10), QStringLiteral("10000002"), QStringLiteral("甲公司"), QStringLiteral("2"),
                 QStringLiteral("货款"));
         const QString path = f.cheque.forms.workDir().filePath(QStringLiteral("结果"));
-        f.cheque.prompter.fileAnswers.enqueue(path);
+        const QString named = path + QStringLiteral(".csv");
+        f.cheque.prompter.fileAnswers.enqueue(named);
         f.result->Button_zpcx_dc->click();
         QString problem;
-        const QList<QStringList> records =
-            parseCsv(QString::fromUtf8(readAll(path + QStringLiteral(".csv")).mid(kBom.size())), &problem);
+        const QList<QStringList> records = parseCsv(QString::fromUtf8(readAll(named).mid(kBom.size())), &problem);
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
         QCOMPARE(records.size(), 2);
         QCOMPARE(records.at(1).at(0), QStringLiteral("10000001"));
