@@ -251,6 +251,31 @@ private slots:
         QCOMPARE(f.count(QStringLiteral("select count(*) from zpls")), 2);
     }
 
+    // Only what the form prints is checked for glyphs: a character the font lacks on a note line
+    // the transfer cheque never prints does not stop the cheque; on a line it prints, it does.
+    void glyphCheck_onlyTheFieldsThatPrint_data()
+    {
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("third line, not printed on a transfer cheque")
+            << QStringLiteral("一\n二\n𠀀\n四") << false;
+        QTest::newRow("first line, printed") << QStringLiteral("𠀀\n二\n三\n四") << true;
+    }
+    void glyphCheck_onlyTheFieldsThatPrint()
+    {
+        QFETCH(QString, note);
+        QFETCH(bool, refused);
+        ChequeFixture f;
+        f.fill(QStringLiteral("10000001"), QStringLiteral("张三"), QStringLiteral("12"), QStringLiteral("货款"));
+        f.screen->Memo_xinxi->setPlainText(note);
+        f.confirmJob(QStringLiteral("zz"), true);
+        const auto errors = f.prompter.ofKind(QStringLiteral("error"));
+        QCOMPARE(errors.size(), refused ? 1 : 0);
+        if (refused)
+            QVERIFY2(errors.first().text.contains(QStringLiteral("的字形")), qPrintable(errors.first().text));
+        QCOMPARE(f.count(QStringLiteral("select count(*) from zp")), refused ? 0 : 1);
+    }
+
     void answeringNo_storesAndClearsNothing()
     {
         ChequeFixture f;
