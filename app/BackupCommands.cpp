@@ -6,8 +6,8 @@
 #include "store/Backup.h"
 #include "store/DataModule.h"
 
-#include <QEventLoop>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QProgressDialog>
 #include <QTimer>
@@ -104,7 +104,8 @@ bool RestoreDatabaseInteractive(QWidget* owner)
                            .arg(prepared->info.cheques);
     if (prepared->layoutRowsAdded > 0)
         question += prepared->layoutFromCurrent
-                        ? QStringLiteral("备份中缺少 %1 项打印格式，将沿用当前数据库中的设置。\n").arg(prepared->layoutRowsAdded)
+                        ? QStringLiteral("备份中缺少 %1 项打印格式，将沿用当前数据库中的设置。\n")
+                              .arg(prepared->layoutRowsAdded)
                         : QStringLiteral("备份中缺少 %1 项打印格式，将使用新数据库的默认位置，请恢复后检查打印格式。\n")
                               .arg(prepared->layoutRowsAdded);
     question += QStringLiteral("当前的数据库将先备份到 backup 文件夹，然后被替换。");

@@ -11,8 +11,8 @@
 #include "print/Report.h"
 #include "store/ChequeHistory.h"
 #include "store/DataModule.h"
-#include "store/Settings.h"
 #include "store/Schema.h"
+#include "store/Settings.h"
 
 #include <QComboBox>
 #include <QDate>
@@ -165,8 +165,10 @@ bool numberMayBeUsedAgain(QWidget* owner, const ChequeData& c)
     q->setRecNo(q->recordCount() - 1);
     const QString earlier = QStringLiteral("%1，%2，%3 元，%4")
                                 .arg(q->fieldText(QStringLiteral("rq")), q->fieldText(QStringLiteral("skr")),
-                                     groupedAmount(q->fieldText(QStringLiteral("je"))), q->fieldText(QStringLiteral("zt")));
-    const QString times = q->recordCount() > 1 ? QStringLiteral("（共 %1 次，最近一次）").arg(q->recordCount()) : QString();
+                                     groupedAmount(q->fieldText(QStringLiteral("je"))),
+                                     q->fieldText(QStringLiteral("zt")));
+    const QString times = q->recordCount() > 1 ? QStringLiteral("（共 %1 次，最近一次）").arg(q->recordCount())
+                                               : QString();
     return prompter().confirm(owner, QStringLiteral("提示"),
                               QStringLiteral("票号 %1 已经登记过%2: %3。\n是否仍要用这个票号登记并打印？"
                                              "（卡纸后重打可以沿用原票号；否则请改正票号。）")
@@ -222,9 +224,9 @@ void PrintCheque(ChequePanel& screen, const QString& formCode)
         D_M->ADOQ_skr_up->execute();
     });
 
-    const PreviewResult shown =
-        prompter().preview(owner, QStringLiteral("%1 %2 打印预览").arg(formName(formCode), cheque.ph),
-                           [&report](QPrinter* printer) { PaintReportOnPrinter(report, printer); });
+    const PreviewResult shown = prompter().preview(
+        owner, QStringLiteral("%1 %2 打印预览").arg(formName(formCode), cheque.ph),
+        [&report](QPrinter* printer) { PaintReportOnPrinter(report, printer); });
     if (shown.printed) {
         AddChequeEvent(*D_M, zpid, ChequeEvent::Printed, shown.destination);
         clearScreen(screen);
@@ -264,7 +266,7 @@ bool ReprintCheque(QWidget* owner, qint64 zpid)
     if (state == QString::fromUtf8(kStateVoided))
         throw AppError(QStringLiteral("票号 %1 的支票已作废，不能重打。").arg(number));
     const QString formCode = q->fieldText(QStringLiteral("hkfs")) == QStringLiteral("现金") ? QStringLiteral("xj")
-                                                                                           : QStringLiteral("zz");
+                                                                                            : QStringLiteral("zz");
 
     // The stored cheque is typed into a screen of its own, never shown: the capitals, digit
     // boxes, stub and note lines come out exactly as when it was first printed.
@@ -286,13 +288,14 @@ bool ReprintCheque(QWidget* owner, qint64 zpid)
     ApplyLayoutToLabels(Frm_zz_print, formCode);
     const Report& report = *Frm_zz_print->QuickRep1;
     CheckReportFonts(report);
-    const PreviewResult shown =
-        prompter().preview(owner, QStringLiteral("%1 %2 重打预览").arg(formName(formCode), number),
-                           [&report](QPrinter* printer) { PaintReportOnPrinter(report, printer); });
+    const PreviewResult shown = prompter().preview(
+        owner, QStringLiteral("%1 %2 重打预览").arg(formName(formCode), number),
+        [&report](QPrinter* printer) { PaintReportOnPrinter(report, printer); });
     if (!shown.printed)
         return false;
     // A cheque never printed before is printed now for the first time.
-    AddChequeEvent(*D_M, zpid, state == QString::fromUtf8(kStateUnprinted) ? ChequeEvent::Printed : ChequeEvent::Reprinted,
+    AddChequeEvent(*D_M, zpid,
+                   state == QString::fromUtf8(kStateUnprinted) ? ChequeEvent::Printed : ChequeEvent::Reprinted,
                    shown.destination);
     return true;
 }

@@ -16,8 +16,8 @@ namespace Zt_typro
 /// What became of a page shown in the print preview.
 struct PreviewResult
 {
-    bool printed = false;  // the operator sent it to a printer or a file from the preview
-    QString destination;   // the printer's name, or the file written
+    bool printed = false; // the operator sent it to a printer or a file from the preview
+    QString destination;  // the printer's name, or the file written
 };
 
 /// Every modal exchange with the operator goes through this one interface: questions, messages,
@@ -31,7 +31,8 @@ public:
     /// A Yes/No question; true only for Yes.
     virtual bool confirm(QWidget* owner, const QString& caption, const QString& text) = 0;
     /// A Yes/No question with details shown under it in the same box; true only for Yes.
-    virtual bool confirmDetailed(QWidget* owner, const QString& caption, const QString& text, const QString& details) = 0;
+    virtual bool confirmDetailed(QWidget* owner, const QString& caption, const QString& text,
+                                 const QString& details) = 0;
     /// A message with a single OK button and no icon.
     virtual void inform(QWidget* owner, const QString& caption, const QString& text) = 0;
     /// An error message with a single OK button.

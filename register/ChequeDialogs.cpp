@@ -50,8 +50,9 @@ void TFrm_zf::Button_zf_qdClick()
         return;
     }
     if (reason().size() > 200) {
-        Zt_typro::prompter().error(this, QStringLiteral("提示"),
-                                   QStringLiteral("作废原因最多 200 个字（现有 %1 个），支票没有作废。").arg(reason().size()));
+        Zt_typro::prompter().error(
+            this, QStringLiteral("提示"),
+            QStringLiteral("作废原因最多 200 个字（现有 %1 个），支票没有作废。").arg(reason().size()));
         return;
     }
     accept();

@@ -11,10 +11,10 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSaveFile>
-#include <QUuid>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUuid>
 
 #include <xlsxwriter.h>
 
@@ -197,7 +197,8 @@ qsizetype ExportRegisterWorkbook(TD_M& dm, const QList<qint64>& keys, const QStr
     dm.ensureConnected();
     // Written beside the target and renamed into place: a failure leaves a file already there.
     const QFileInfo target(path);
-    const QString part = target.absoluteDir().filePath(QStringLiteral(".") + target.fileName() + QStringLiteral(".part-") +
+    const QString part = target.absoluteDir().filePath(QStringLiteral(".") + target.fileName() +
+                                                       QStringLiteral(".part-") +
                                                        QUuid::createUuid().toString(QUuid::Id128));
     struct RemovePart
     {
@@ -229,7 +230,8 @@ qsizetype ExportRegisterWorkbook(TD_M& dm, const QList<qint64>& keys, const QStr
     constexpr lxw_row_t kRowsPerSheet = 1048576;
     const auto newSheet = [&] {
         ++sheets;
-        const QByteArray name = (sheets == 1 ? QStringLiteral("支票登记") : QStringLiteral("支票登记%1").arg(sheets)).toUtf8();
+        const QByteArray name =
+            (sheets == 1 ? QStringLiteral("支票登记") : QStringLiteral("支票登记%1").arg(sheets)).toUtf8();
         sheet = workbook_add_worksheet(book, name.constData());
         for (int c = 0; c < titles.size(); ++c)
             worksheet_write_string(sheet, 0, lxw_col_t(c), titles.at(c).toUtf8().constData(), bold);

@@ -33,9 +33,8 @@ struct GridColumn
 };
 
 const GridColumn kColumns[] = {
-    {"ph", "票号", 66, true},     {"rq", "日期", 63, true}, {"skr", "收款人", 251, true},
-    {"je", "金额", 87, true},     {"yt", "用途", 381, true}, {"hkfs", "汇款方式", 0, false},
-    {"zt", "状态", 60, true},
+    {"ph", "票号", 66, true},  {"rq", "日期", 63, true},       {"skr", "收款人", 251, true}, {"je", "金额", 87, true},
+    {"yt", "用途", 381, true}, {"hkfs", "汇款方式", 0, false}, {"zt", "状态", 60, true},
 };
 
 const GridColumn* findColumn(const QString& field)

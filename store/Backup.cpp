@@ -11,11 +11,11 @@
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTime>
-#include <QSet>
 #include <QUrl>
 #include <QUuid>
 
@@ -260,19 +260,23 @@ QString structureProblem(QSqlDatabase db, const QString& schema)
             return QStringLiteral("文件已损坏: ") + q.lastError().text().trimmed();
         while (q.next()) {
             const QString column = q.value(QStringLiteral("name")).toString().toLower();
-            if (column == QLatin1String("rowid") || column == QLatin1String("oid") || column == QLatin1String("_rowid_"))
-                return QStringLiteral("数据表 %1 有一列名为 %2，与行号同名").arg(name, q.value(QStringLiteral("name")).toString());
+            if (column == QLatin1String("rowid") || column == QLatin1String("oid") ||
+                column == QLatin1String("_rowid_"))
+                return QStringLiteral("数据表 %1 有一列名为 %2，与行号同名")
+                    .arg(name, q.value(QStringLiteral("name")).toString());
         }
         q.finish();
     }
     const int version = versionOf(db, schema);
     if (version > kSchemaVersion)
-        return QStringLiteral("它由较新的程序写成，结构版本是 %1，本程序只认识到版本 %2").arg(version).arg(kSchemaVersion);
+        return QStringLiteral("它由较新的程序写成，结构版本是 %1，本程序只认识到版本 %2")
+            .arg(version)
+            .arg(kSchemaVersion);
     for (const TableSpec& table : kTables) {
         if (table.since > version)
             continue;
-        if (!q.exec(QStringLiteral("select %1 from %2.%3 limit 0").arg(QString::fromLatin1(table.columns), schema,
-                                                                       tableName(table))))
+        if (!q.exec(QStringLiteral("select %1 from %2.%3 limit 0")
+                        .arg(QString::fromLatin1(table.columns), schema, tableName(table))))
             return table.since > 0 ? QStringLiteral("缺少数据表 %1，或其中的列").arg(tableName(table))
                                    : QStringLiteral("缺少数据表 skr、zp 或 prn，或其中的列");
         q.finish();
@@ -496,7 +500,7 @@ struct ExtraCheck
 {
     const char* table;
     const char* column;
-    const char* broken; // the condition under which the value is wrong
+    const char* broken;  // the condition under which the value is wrong
     const char* problem; // what is wrong, with %1 for the value
 };
 const ExtraCheck kExtraChecks[] = {
@@ -539,9 +543,11 @@ QString rowProblem(QSqlDatabase db, const TableSpec& table, qint64 rowid, const 
             if (rule->notNull)
                 problem = QStringLiteral("%1是空的").arg(caption);
         } else if (rule->maxChars > 0 && type != QLatin1String("text")) {
-            problem = QStringLiteral("%1存成了%2 (%3)，不是文字，原来的写法（如前面的 0）已无法确定").arg(caption, type, value);
+            problem = QStringLiteral("%1存成了%2 (%3)，不是文字，原来的写法（如前面的 0）已无法确定")
+                          .arg(caption, type, value);
         } else if (rule->maxChars > 0 && length > rule->maxChars) {
-            problem = QStringLiteral("%1有 %2 个字符，本程序最多允许 %3 个").arg(caption).arg(length).arg(rule->maxChars);
+            problem =
+                QStringLiteral("%1有 %2 个字符，本程序最多允许 %3 个").arg(caption).arg(length).arg(rule->maxChars);
         } else if (rule->maxChars == 0 && type != QLatin1String("integer")) {
             problem = QStringLiteral("%1存成了%2 (%3)，不是整数").arg(caption, type, value);
         } else if (rule->int16 && (value.toLongLong() < -32768 || value.toLongLong() > 32767)) {
@@ -659,7 +665,8 @@ bool copyTable(QSqlDatabase db, const TableSpec& table, const QString& refuseTex
     for (const ExtraCheck& check : kExtraChecks)
         if (name == QLatin1String(check.table))
             broken << QStringLiteral("(%1)").arg(QString::fromLatin1(check.broken));
-    if (!q.exec(QStringLiteral("select rowid from src.%1 where %2 limit 1").arg(name, broken.join(QStringLiteral(" or ")))))
+    if (!q.exec(
+            QStringLiteral("select rowid from src.%1 where %2 limit 1").arg(name, broken.join(QStringLiteral(" or ")))))
         throw AppError(refuseText.arg(QStringLiteral("文件已损坏: ") + q.lastError().text().trimmed()));
     if (q.next()) {
         const qint64 rowid = q.value(0).toLongLong();
@@ -668,7 +675,8 @@ bool copyTable(QSqlDatabase db, const TableSpec& table, const QString& refuseTex
     }
     q.finish();
 
-    const QString insert = QStringLiteral("insert into main.%1 (rowid, %2) select rowid, %2 from src.%1").arg(name, columns);
+    const QString insert =
+        QStringLiteral("insert into main.%1 (rowid, %2) select rowid, %2 from src.%1").arg(name, columns);
     QSqlQuery step(db);
     if (!step.prepare(insert + QStringLiteral(" where rowid > ? order by rowid limit %1").arg(kRowsPerStep)))
         throw AppError(refuseText.arg(QStringLiteral("文件已损坏: ") + step.lastError().text().trimmed()));
@@ -689,8 +697,8 @@ bool copyTable(QSqlDatabase db, const TableSpec& table, const QString& refuseTex
                 while (rows.next()) {
                     one.addBindValue(rows.value(0));
                     if (!one.exec())
-                        throw AppError(refuseText.arg(rowProblem(db, table, rows.value(0).toLongLong(),
-                                                                 one.lastError().text())));
+                        throw AppError(
+                            refuseText.arg(rowProblem(db, table, rows.value(0).toLongLong(), one.lastError().text())));
                 }
             }
             throw AppError(refuseText.arg(QStringLiteral("文件已损坏: ") + driverText.trimmed()));
@@ -736,7 +744,7 @@ void addMissingLayoutRows(QSqlDatabase db, const QString& databasePath, Prepared
         QVariantList values = current.value(key);
         if (values.isEmpty()) {
             prepared.layoutFromCurrent = false;
-            values = {QString::fromUtf8(row.kjmc), row.kjx, row.kjy, QString::fromUtf8(row.win),
+            values = {QString::fromUtf8(row.kjmc), row.kjx,       row.kjy, QString::fromUtf8(row.win),
                       QString::fromUtf8(row.kjyy), row.dy ? 1 : 0};
         }
         for (const QVariant& value : values)
@@ -842,7 +850,8 @@ std::unique_ptr<PreparedRestore> PrepareRestore(const QString& databasePath, con
     if (!q.exec(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion)))
         throw failed(QStringLiteral("user_version"));
     if (!db.commit())
-        throw AppError(QStringLiteral("无法写入恢复用的数据库 %1: %2").arg(native(prepared->part), db.lastError().text()));
+        throw AppError(
+            QStringLiteral("无法写入恢复用的数据库 %1: %2").arg(native(prepared->part), db.lastError().text()));
 
     // What is counted is what will be restored: the new file's own rows.
     if (q.exec(QStringLiteral("select count(*), max(rq) from main.zp")) && q.next()) {
@@ -884,9 +893,10 @@ void leaveWriteAheadLog(TD_M& dm)
     if (q.exec(QStringLiteral("PRAGMA journal_mode = DELETE")) && q.next() &&
         q.value(0).toString().compare(QLatin1String("delete"), Qt::CaseInsensitive) == 0)
         return;
-    throw AppError(QStringLiteral("数据库文件 %1 正以预写日志 (WAL) 方式被另一个程序打开，现在不能替换它，数据没有恢复。"
-                                  "请先关闭使用它的其他程序，再恢复数据。")
-                       .arg(native(dm.databasePath())));
+    throw AppError(
+        QStringLiteral("数据库文件 %1 正以预写日志 (WAL) 方式被另一个程序打开，现在不能替换它，数据没有恢复。"
+                       "请先关闭使用它的其他程序，再恢复数据。")
+            .arg(native(dm.databasePath())));
 }
 
 void putInPlace(const QString& part, const QString& target)
@@ -901,7 +911,8 @@ QString CommitRestore(TD_M& dm, PreparedRestore& prepared)
 {
     const QString live = dm.databasePath();
     if (prepared.committed || RestoreTarget(live) != prepared.target)
-        throw AppError(QStringLiteral("数据库文件 %1 在准备恢复时换了位置，数据没有恢复。请再试一次。").arg(native(live)));
+        throw AppError(
+            QStringLiteral("数据库文件 %1 在准备恢复时换了位置，数据没有恢复。请再试一次。").arg(native(live)));
     QString safety;
     if (QFileInfo::exists(prepared.target)) {
         if (!MakePrivateFolder(BackupFolder(live)))

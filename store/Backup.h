@@ -2,8 +2,8 @@
 
 #include <QDate>
 #include <QDateTime>
-#include <QtGlobal>
 #include <QString>
+#include <QtGlobal>
 
 #include <functional>
 #include <memory>

@@ -9,10 +9,29 @@ namespace Zt_typro
 /// Every statement the program sends to the database, by its id.
 enum class Stmt
 {
-    S1, S2, S3, S4, S5, S6, S7, S8, S9, S10, S11,
-    Z1, Z2, Z3, Z4, Z5, Z6, Z7,
-    E1, E2,
-    P1, P2, P3,
+    S1,
+    S2,
+    S3,
+    S4,
+    S5,
+    S6,
+    S7,
+    S8,
+    S9,
+    S10,
+    S11,
+    Z1,
+    Z2,
+    Z3,
+    Z4,
+    Z5,
+    Z6,
+    Z7,
+    E1,
+    E2,
+    P1,
+    P2,
+    P3,
     R1,
 };
 

@@ -34,20 +34,19 @@ inline constexpr char kEarlierRegistration[] = "升级前登记";
 /// The statement that gives each cheque of zp without a history its registration (marked
 /// kEarlierRegistration, at its cheque date): run when a file of version 1 is upgraded or
 /// restored.
-inline constexpr char kHistoryForEarlierCheques[] =
-    "INSERT INTO zpls (zpid, sj, sm, czy, fssj)"
-    " SELECT rowid, '登记', '升级前登记', NULL, ifnull(rq, '') FROM zp"
-    " WHERE rowid NOT IN (SELECT zpid FROM zpls)";
+inline constexpr char kHistoryForEarlierCheques[] = "INSERT INTO zpls (zpid, sj, sm, czy, fssj)"
+                                                    " SELECT rowid, '登记', '升级前登记', NULL, ifnull(rq, '') FROM zp"
+                                                    " WHERE rowid NOT IN (SELECT zpid FROM zpls)";
 
 /// The state of the cheque of zp at rowid zp.rowid, from its history, as an SQL expression:
 /// 作废 once voided; else 已重打 once printed again; else 已打印 once printed (or registered
 /// before the history was kept); else 未打印.
-#define CHEQUE_STATE_SQL                                                                                    \
+#define CHEQUE_STATE_SQL                                                                                   \
     "(case"                                                                                                \
-    " when exists (select 1 from zpls where zpid = zp.rowid and sj = '作废') then '作废'"                  \
-    " when exists (select 1 from zpls where zpid = zp.rowid and sj = '重打') then '已重打'"                \
-    " when exists (select 1 from zpls where zpid = zp.rowid and sj = '打印') then '已打印'"                \
-    " when exists (select 1 from zpls where zpid = zp.rowid and sj = '登记' and sm = '升级前登记')"         \
+    " when exists (select 1 from zpls where zpid = zp.rowid and sj = '作废') then '作废'"              \
+    " when exists (select 1 from zpls where zpid = zp.rowid and sj = '重打') then '已重打'"           \
+    " when exists (select 1 from zpls where zpid = zp.rowid and sj = '打印') then '已打印'"           \
+    " when exists (select 1 from zpls where zpid = zp.rowid and sj = '登记' and sm = '升级前登记')" \
     " then '已打印' else '未打印' end)"
 
 /// The statements that create the three tables and their indexes of a new database (of version

@@ -133,10 +133,9 @@ void PrintVoucher(VoucherPanel& screen, const QString& formCode)
         D_M->ADOQ_skr_up->execute();
     });
 
-    const QString title =
-        formCode == QLatin1String("jzd") ? QStringLiteral("进帐单打印预览") : QStringLiteral("电汇凭证打印预览");
-    prompter().preview(screen.window(), title,
-                       [&report](QPrinter* printer) { PaintReportOnPrinter(report, printer); });
+    const QString title = formCode == QLatin1String("jzd") ? QStringLiteral("进帐单打印预览")
+                                                           : QStringLiteral("电汇凭证打印预览");
+    prompter().preview(screen.window(), title, [&report](QPrinter* printer) { PaintReportOnPrinter(report, printer); });
     clearScreen(screen);
 }
 

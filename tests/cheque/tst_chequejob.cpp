@@ -178,7 +178,8 @@ private slots:
         const auto confirms = f.prompter.ofKind(QStringLiteral("confirm"));
         QVERIFY(confirms.size() >= 2);
         QVERIFY2(confirms.at(1).text.startsWith(QStringLiteral("这张支票还没有打印")), qPrintable(confirms.at(1).text));
-        QSqlQuery events = f.sql(QStringLiteral("select group_concat(sj || ifnull('(' || sm || ')', ''), ';') from zpls"));
+        QSqlQuery events = f.sql(
+            QStringLiteral("select group_concat(sj || ifnull('(' || sm || ')', ''), ';') from zpls"));
         QVERIFY(events.next());
         QCOMPARE(events.value(0).toString(), history);
         D_M->ADOQ_zpcx->setStatement(Stmt::Z2, {QStringLiteral("10000001")});
@@ -257,8 +258,7 @@ private slots:
     {
         QTest::addColumn<QString>("note");
         QTest::addColumn<bool>("refused");
-        QTest::newRow("third line, not printed on a transfer cheque")
-            << QStringLiteral("一\n二\n𠀀\n四") << false;
+        QTest::newRow("third line, not printed on a transfer cheque") << QStringLiteral("一\n二\n𠀀\n四") << false;
         QTest::newRow("first line, printed") << QStringLiteral("𠀀\n二\n三\n四") << true;
     }
     void glyphCheck_onlyTheFieldsThatPrint()

@@ -5,8 +5,8 @@
 #include "app/MainWindow.h"
 #include "cheque/ChequePanel.h"
 #include "common/Clock.h"
-#include "settings/OrgPanel.h"
 #include "common/Error.h"
+#include "settings/OrgPanel.h"
 #include "store/Backup.h"
 #include "store/DataModule.h"
 #include "store/Settings.h"
@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -26,11 +27,10 @@
 #include <QRandomGenerator>
 #include <QSet>
 #include <QSettings>
-#include <QThread>
-#include <QElapsedTimer>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
+#include <QThread>
 
 #include <unistd.h>
 
@@ -524,7 +524,8 @@ private slots:
         QVERIFY(shown.size() >= 90);
         QVERIFY(stored.size() >= shown.size());
         for (const QString& number : shown)
-            QVERIFY2(stored.contains(number), qPrintable(QStringLiteral("cheque %1 previewed but stored nowhere").arg(number)));
+            QVERIFY2(stored.contains(number),
+                     qPrintable(QStringLiteral("cheque %1 previewed but stored nowhere").arg(number)));
     }
 
     void settingsUnwritable_messagePanelStaysOpen()

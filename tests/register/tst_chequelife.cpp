@@ -20,10 +20,11 @@ const QDate kDay(2005, 12, 24);
 // The history of the cheque numbered ph, as "event(note);…".
 QString historyOf(RegisterFixture& f, const QString& ph)
 {
-    QSqlQuery q = f.cheque.sql(QStringLiteral("select group_concat(sj || ifnull('(' || sm || ')', ''), ';') from "
-                                              "(select sj, sm from zpls where zpid = (select rowid from zp where ph = '%1') "
-                                              "order by rowid)")
-                                   .arg(ph));
+    QSqlQuery q = f.cheque.sql(
+        QStringLiteral("select group_concat(sj || ifnull('(' || sm || ')', ''), ';') from "
+                       "(select sj, sm from zpls where zpid = (select rowid from zp where ph = '%1') "
+                       "order by rowid)")
+            .arg(ph));
     return q.next() ? q.value(0).toString() : QString();
 }
 
@@ -56,22 +57,27 @@ private slots:
     {
         RegisterFixture f;
         ScriptedPrompter& ask = f.cheque.prompter;
-        f.print(kDay, QStringLiteral("10000001"), QStringLiteral("甲公司"), QStringLiteral("100"), QStringLiteral("货款"));
+        f.print(kDay, QStringLiteral("10000001"), QStringLiteral("甲公司"), QStringLiteral("100"),
+                QStringLiteral("货款"));
         // The second: the preview closed without printing, kept as not printed.
         f.cheque.screen->open();
-        f.cheque.fill(QStringLiteral("10000002"), QStringLiteral("乙公司"), QStringLiteral("200"), QStringLiteral("运费"));
+        f.cheque.fill(QStringLiteral("10000002"), QStringLiteral("乙公司"), QStringLiteral("200"),
+                      QStringLiteral("运费"));
         ask.previewAnswers.enqueue(PreviewResult{});
         ask.confirmAnswers.enqueue(true);
         ask.confirmAnswers.enqueue(true);
         f.cheque.screen->Button_pjdy->click();
         f.cheque.screen->Button_qd->click();
-        f.print(kDay, QStringLiteral("10000003"), QStringLiteral("丙公司"), QStringLiteral("300"), QStringLiteral("材料"));
+        f.print(kDay, QStringLiteral("10000003"), QStringLiteral("丙公司"), QStringLiteral("300"),
+                QStringLiteral("材料"));
         QCOMPARE(ask.ofKind(QStringLiteral("error")).size(), 0);
 
         f.openSearch();
         f.search(1, kDay, kDay);
-        QCOMPARE(f.column(0), (QStringList{QStringLiteral("10000001"), QStringLiteral("10000002"), QStringLiteral("10000003")}));
-        QCOMPARE(f.column(6), (QStringList{QStringLiteral("已打印"), QStringLiteral("未打印"), QStringLiteral("已打印")}));
+        QCOMPARE(f.column(0),
+                 (QStringList{QStringLiteral("10000001"), QStringLiteral("10000002"), QStringLiteral("10000003")}));
+        QCOMPARE(f.column(6),
+                 (QStringList{QStringLiteral("已打印"), QStringLiteral("未打印"), QStringLiteral("已打印")}));
 
         // Printed again, and printed for the first time, from the register.
         select(f, 0);
@@ -96,7 +102,8 @@ private slots:
         });
         f.result->Button_zpcx_zf->click();
         QVERIFY(refusedEmpty);
-        QCOMPARE(f.column(6), (QStringList{QStringLiteral("已重打"), QStringLiteral("已打印"), QStringLiteral("作废")}));
+        QCOMPARE(f.column(6),
+                 (QStringList{QStringLiteral("已重打"), QStringLiteral("已打印"), QStringLiteral("作废")}));
 
         const QString printer = QString::fromUtf8(ScriptedPrompter::kTestPrinter);
         QCOMPARE(historyOf(f, QStringLiteral("10000001")),
@@ -118,7 +125,8 @@ private slots:
             auto* dialog = qobject_cast<TFrm_zpls*>(modal);
             QVERIFY(dialog);
             for (int row = 0; row < dialog->Grid_zpls->rowCount(); ++row)
-                shown << dialog->Grid_zpls->item(row, 1)->text() + QLatin1Char('|') + dialog->Grid_zpls->item(row, 2)->text();
+                shown << dialog->Grid_zpls->item(row, 1)->text() + QLatin1Char('|') +
+                             dialog->Grid_zpls->item(row, 2)->text();
             dialog->accept();
         });
         f.result->Button_zpcx_ls->click();

@@ -7,10 +7,10 @@
 
 #include <QFile>
 #include <QHash>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
-#include <QPlainTextEdit>
 
 #include <unistd.h>
 
@@ -138,9 +138,9 @@ QByteArray readAll(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-const QStringList kHeader{QStringLiteral("票号"), QStringLiteral("日期"),     QStringLiteral("收款人"),
-                          QStringLiteral("金额"), QStringLiteral("用途"),     QStringLiteral("汇款方式"),
-                          QStringLiteral("年"),   QStringLiteral("月"),       QStringLiteral("日"),
+const QStringList kHeader{QStringLiteral("票号"),     QStringLiteral("日期"), QStringLiteral("收款人"),
+                          QStringLiteral("金额"),     QStringLiteral("用途"), QStringLiteral("汇款方式"),
+                          QStringLiteral("年"),       QStringLiteral("月"),   QStringLiteral("日"),
                           QStringLiteral("附加信息"), QStringLiteral("状态"), QStringLiteral("最后记录")};
 
 const QString kHardPayee = QStringLiteral("北京\"华夏\"贸易, 有限公司");
@@ -220,15 +220,18 @@ private slots:
         QCOMPARE(records.size(), 3);
         QCOMPARE(records.at(0), kHeader);
         // Number and amount as stored; the state and latest event from the cheque's history.
-        QCOMPARE(records.at(1).mid(0, 11), (QStringList{QStringLiteral("00012345"), QStringLiteral("2026-12-08"), kHardPayee,
-                                                         QStringLiteral("1200.50"), QStringLiteral("货款"),
-                                                         QStringLiteral("转帐"), QStringLiteral("2026"), QStringLiteral("12"),
-                                                         QStringLiteral("8"), kHardNote, QStringLiteral("已打印")}));
-        QCOMPARE(records.at(2).mid(0, 11), (QStringList{QStringLiteral("10000003"), QStringLiteral("2026-12-10"), kHardPayee,
-                                                         QStringLiteral("7.00"), QStringLiteral("杂费"),
-                                                         QStringLiteral("转帐"), QStringLiteral("2026"), QStringLiteral("12"),
-                                                         QStringLiteral("10"), QString(), QStringLiteral("已打印")}));
-        const QRegularExpression lastEvent(QStringLiteral("^打印 \\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2} 测试打印机$"));
+        QCOMPARE(records.at(1).mid(0, 11),
+                 (QStringList{QStringLiteral("00012345"), QStringLiteral("2026-12-08"), kHardPayee,
+                              QStringLiteral("1200.50"), QStringLiteral("货款"), QStringLiteral("转帐"),
+                              QStringLiteral("2026"), QStringLiteral("12"), QStringLiteral("8"), kHardNote,
+                              QStringLiteral("已打印")}));
+        QCOMPARE(
+            records.at(2).mid(0, 11),
+            (QStringList{QStringLiteral("10000003"), QStringLiteral("2026-12-10"), kHardPayee, QStringLiteral("7.00"),
+                         QStringLiteral("杂费"), QStringLiteral("转帐"), QStringLiteral("2026"), QStringLiteral("12"),
+                         QStringLiteral("10"), QString(), QStringLiteral("已打印")}));
+        const QRegularExpression lastEvent(
+            QStringLiteral("^打印 \\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2} 测试打印机$"));
         for (int r : {1, 2})
             QVERIFY2(lastEvent.match(records.at(r).at(11)).hasMatch(), qPrintable(records.at(r).at(11)));
 

@@ -156,9 +156,9 @@ private slots:
         f.openSearch();
         f.search(0, QStringLiteral("   "));
         QVERIFY(f.result->isVisible());
-        QCOMPARE(f.row(0), (QStringList{QString(), QStringLiteral("2005-12-28"), QStringLiteral("戊公司"),
-                                        QStringLiteral("1.00"), QStringLiteral("补录"), QStringLiteral("转帐"),
-                                        QStringLiteral("未打印")}));
+        QCOMPARE(f.row(0),
+                 (QStringList{QString(), QStringLiteral("2005-12-28"), QStringLiteral("戊公司"), QStringLiteral("1.00"),
+                              QStringLiteral("补录"), QStringLiteral("转帐"), QStringLiteral("未打印")}));
         QCOMPARE(f.result->DBGrid_cx->model()->rowCount(), 1);
     }
 

@@ -13,15 +13,15 @@
 #include "tests/support/TestEnv.h"
 
 #include <QAction>
-#include <QProgressDialog>
-#include <QPushButton>
-#include <QTableView>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <QUuid>
@@ -626,13 +626,15 @@ private slots:
     {
         QTest::addColumn<QStringList>("statements");
         QTest::addColumn<QString>("refusal");
-        const QString plainRegister = QStringLiteral("create table zp (ph, skr, je, yt, nian, yue, ri, fjxx, hkfs, rq)");
+        const QString plainRegister = QStringLiteral(
+            "create table zp (ph, skr, je, yt, nian, yue, ri, fjxx, hkfs, rq)");
         const QString dropRegister = QStringLiteral("drop table zp");
         QTest::newRow("trigger that swallows every later cheque")
             << QStringList{QStringLiteral("create trigger swallow before insert on zp begin select raise(ignore); end")}
             << QString();
         QTest::newRow("trigger that wipes the register")
-            << QStringList{QStringLiteral("create trigger wipe after insert on zp begin delete from zp; end")} << QString();
+            << QStringList{QStringLiteral("create trigger wipe after insert on zp begin delete from zp; end")}
+            << QString();
         QTest::newRow("trigger that falsifies the amount")
             << QStringList{QStringLiteral("create trigger falsify after insert on zp begin "
                                           "update zp set je = '0.01' where rowid = new.rowid; end")}
@@ -644,32 +646,36 @@ private slots:
             << QString();
         QTest::newRow("number columns holding text")
             << QStringList{dropRegister,
-                           QStringLiteral("create table zp (ph integer, skr text, je real, yt, nian, yue, ri, fjxx, hkfs, rq)"),
+                           QStringLiteral(
+                               "create table zp (ph integer, skr text, je real, yt, nian, yue, ri, fjxx, hkfs, rq)"),
                            QStringLiteral("insert into zp (ph, je) values ('A0012345', '一千元')")}
             << QString();
-        QTest::newRow("register as a view")
-            << QStringList{QStringLiteral("alter table zp rename to zp_rows"),
-                           QStringLiteral("create view zp as select * from zp_rows")}
-            << QStringLiteral("zp 是视图，不是数据表");
+        QTest::newRow("register as a view") << QStringList{QStringLiteral("alter table zp rename to zp_rows"),
+                                                           QStringLiteral("create view zp as select * from zp_rows")}
+                                            << QStringLiteral("zp 是视图，不是数据表");
         QTest::newRow("never-ending view")
             << QStringList{dropRegister,
-                           QStringLiteral("create view zp as with recursive n(i) as (select 1 union all select i + 1 from n) "
-                                          "select cast(i as text) as ph, '' as skr, '' as je, '' as yt, '' as nian, "
-                                          "'' as yue, '' as ri, '' as fjxx, '' as hkfs, null as rq from n")}
+                           QStringLiteral(
+                               "create view zp as with recursive n(i) as (select 1 union all select i + 1 from n) "
+                               "select cast(i as text) as ph, '' as skr, '' as je, '' as yt, '' as nian, "
+                               "'' as yue, '' as ri, '' as fjxx, '' as hkfs, null as rq from n")}
             << QStringLiteral("zp 是视图，不是数据表");
         QTest::newRow("register without rowid")
             << QStringList{dropRegister,
-                           QStringLiteral("create table zp (ph text primary key, skr, je, yt, nian, yue, ri, fjxx, hkfs, rq) "
-                                          "without rowid"),
+                           QStringLiteral(
+                               "create table zp (ph text primary key, skr, je, yt, nian, yue, ri, fjxx, hkfs, rq) "
+                               "without rowid"),
                            QStringLiteral("insert into zp (ph, je) values ('10000001', '1.00')")}
             << QStringLiteral("数据表 zp 没有行号 (WITHOUT ROWID)");
         QTest::newRow("column named rowid")
             << QStringList{dropRegister,
-                           QStringLiteral("create table zp (rowid integer, ph, skr, je, yt, nian, yue, ri, fjxx, hkfs, rq)")}
+                           QStringLiteral(
+                               "create table zp (rowid integer, ph, skr, je, yt, nian, yue, ri, fjxx, hkfs, rq)")}
             << QStringLiteral("数据表 zp 有一列名为 rowid，与行号同名");
         QTest::newRow("numbers stored as numbers")
             << QStringList{dropRegister,
-                           QStringLiteral("create table zp (ph integer, skr text, je real, yt, nian, yue, ri, fjxx, hkfs, rq)"),
+                           QStringLiteral(
+                               "create table zp (ph integer, skr text, je real, yt, nian, yue, ri, fjxx, hkfs, rq)"),
                            QStringLiteral("insert into zp (ph, skr, je) values ('00012345', '甲公司', '1200.50')")}
             << QStringLiteral("数据表 zp 的第 1 行（12345）: 票号存成了integer (12345)，不是文字");
         QTest::newRow("payee longer than the program allows")
@@ -683,13 +689,15 @@ private slots:
                                           "('10000002', '2026-02-30')")}
             << QStringLiteral("数据表 zp 的第 2 行（10000002）: 日期 2026-02-30 不是日历上的一天");
         QTest::newRow("layout switch neither on nor off")
-            << QStringList{QStringLiteral("create table prn_rows as select * from prn"), QStringLiteral("drop table prn"),
+            << QStringList{QStringLiteral("create table prn_rows as select * from prn"),
+                           QStringLiteral("drop table prn"),
                            QStringLiteral("create table prn (kjmc, kjx, kjy, win, kjyy, dy)"),
                            QStringLiteral("insert into prn select * from prn_rows"),
                            QStringLiteral("update prn set dy = 7 where win = 'zz' and kjmc = 'P_zz_fen'")}
             << QStringLiteral("（P_zz_fen）: 不符合本程序的规则 (");
         QTest::newRow("layout position beyond what a form holds")
-            << QStringList{QStringLiteral("create table prn_rows as select * from prn"), QStringLiteral("drop table prn"),
+            << QStringList{QStringLiteral("create table prn_rows as select * from prn"),
+                           QStringLiteral("drop table prn"),
                            QStringLiteral("create table prn (kjmc, kjx, kjy, win, kjyy, dy)"),
                            QStringLiteral("insert into prn select * from prn_rows"),
                            QStringLiteral("update prn set kjx = 99999 where win = 'zz' and kjmc = 'P_zz_fen'")}
@@ -714,8 +722,9 @@ private slots:
             if (refusal.isEmpty())
                 backupNumbers = file.numbers();
         }
-        const QString schemaSql = QStringLiteral("select type || ' ' || name || ' ' || ifnull(sql, '') from sqlite_master "
-                                                 "order by name");
+        const QString schemaSql = QStringLiteral(
+            "select type || ' ' || name || ' ' || ifnull(sql, '') from sqlite_master "
+            "order by name");
         const auto schemaOf = [&](const QString& path) {
             QStringList objects;
             Connection c(path);
@@ -737,7 +746,8 @@ private slots:
         if (!refusal.isEmpty()) {
             QCOMPARE(errors.size(), 1);
             QVERIFY2(errors.first().text.contains(refusal), qPrintable(errors.first().text));
-            QVERIFY2(errors.first().text.endsWith(QStringLiteral("当前的数据库没有被改动。")), qPrintable(errors.first().text));
+            QVERIFY2(errors.first().text.endsWith(QStringLiteral("当前的数据库没有被改动。")),
+                     qPrintable(errors.first().text));
             QCOMPARE(prompter.ofKind(QStringLiteral("confirm")).size(), 0);
             QCOMPARE(readAll(D_M->databasePath()), before);
             // No half-built file is left behind.
@@ -752,10 +762,10 @@ private slots:
         QCOMPARE(schemaOf(D_M->databasePath()), ownSchema);
         QCOMPARE(Connection(D_M->databasePath()).numbers(), backupNumbers);
 
-        D_M->ADOQ_zp_up->setStatement(Stmt::Z1, {QStringLiteral("00012345"), QStringLiteral("乙公司"),
-                                                 QStringLiteral("1200.50"), QStringLiteral("货款"), QStringLiteral("2026"),
-                                                 QStringLiteral("12"), QStringLiteral("10"), QString(),
-                                                 QDate(2026, 12, 10), QStringLiteral("转帐")});
+        D_M->ADOQ_zp_up->setStatement(Stmt::Z1,
+                                      {QStringLiteral("00012345"), QStringLiteral("乙公司"), QStringLiteral("1200.50"),
+                                       QStringLiteral("货款"), QStringLiteral("2026"), QStringLiteral("12"),
+                                       QStringLiteral("10"), QString(), QDate(2026, 12, 10), QStringLiteral("转帐")});
         D_M->ADOQ_zp_up->execute();
         Connection now(D_M->databasePath());
         QCOMPARE(now.numbers(), backupNumbers + QStringList{QStringLiteral("00012345")});
@@ -780,8 +790,8 @@ private slots:
         prompter.confirmAnswers.enqueue(true);
         trigger("mnuhf");
         QCOMPARE(prompter.ofKind(QStringLiteral("error")).size(), 0);
-        const QString layoutNote = QStringLiteral("备份中缺少 %1 项打印格式，将沿用当前数据库中的设置。")
-                                       .arg(InitialLayoutRows().size());
+        const QString layoutNote =
+            QStringLiteral("备份中缺少 %1 项打印格式，将沿用当前数据库中的设置。").arg(InitialLayoutRows().size());
         QVERIFY2(prompter.ofKind(QStringLiteral("confirm")).first().text.contains(layoutNote),
                  qPrintable(prompter.ofKind(QStringLiteral("confirm")).first().text));
         Connection now(D_M->databasePath());
@@ -853,7 +863,8 @@ private slots:
         trigger("mnuhf");
         const auto errors = prompter.ofKind(QStringLiteral("error"));
         QCOMPARE(errors.size(), 1);
-        QVERIFY2(errors.first().text.contains(QStringLiteral("但它指向的文件不存在，数据没有恢复")), qPrintable(errors.first().text));
+        QVERIFY2(errors.first().text.contains(QStringLiteral("但它指向的文件不存在，数据没有恢复")),
+                 qPrintable(errors.first().text));
         QVERIFY(QFileInfo(D_M->databasePath()).isSymLink());
         QVERIFY(!QFileInfo::exists(shared));
     }

@@ -161,7 +161,7 @@ private slots:
     void history_eventsCannotBeChangedOrRemoved()
     {
         m_dm->ADOQ_zpls_up->setStatement(Stmt::E1, {1, QStringLiteral("登记"), QVariant(), QStringLiteral("甲"),
-                                                     QStringLiteral("2026-12-10 09:00:00")});
+                                                    QStringLiteral("2026-12-10 09:00:00")});
         m_dm->ADOQ_zpls_up->execute();
         QVERIFY(!runSql(*m_dm, QStringLiteral("update zpls set sj = '作废'")));
         QVERIFY(!runSql(*m_dm, QStringLiteral("delete from zpls")));
