@@ -2,6 +2,7 @@
 
 #include "common/Guard.h"
 #include "common/Prompt.h"
+#include "store/Schema.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -49,10 +50,9 @@ void TFrm_zf::Button_zf_qdClick()
         Memo_zfyy->setFocus();
         return;
     }
-    if (reason().size() > 200) {
-        Zt_typro::prompter().error(
-            this, QStringLiteral("提示"),
-            QStringLiteral("作废原因最多 200 个字（现有 %1 个），支票没有作废。").arg(reason().size()));
+    // The reason is kept as the note of the event: it must fit the note's column.
+    if (const QString problem = Zt_typro::CheckColumnValue(QStringLiteral("zpls.sm"), reason()); !problem.isEmpty()) {
+        Zt_typro::prompter().error(this, QStringLiteral("提示"), QStringLiteral("作废原因: ") + problem);
         return;
     }
     accept();

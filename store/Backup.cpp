@@ -158,23 +158,24 @@ QStringList dailyBackups(const QDir& folder)
     return names;
 }
 
-// A connection of its own, read-only, on a file that is not the program's database.
-class ReadOnlyConnection
+// A connection of its own on a file that is not the program's database (opened with the
+// driver's options), closed and removed when it goes.
+class OwnConnection
 {
 public:
-    explicit ReadOnlyConnection(const QString& path)
-        : m_name(QStringLiteral("quillmate-inspect-") + QUuid::createUuid().toString(QUuid::Id128))
+    OwnConnection(const QString& path, const QString& options)
+        : m_name(QStringLiteral("quillmate-own-") + QUuid::createUuid().toString(QUuid::Id128))
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(kDriver, m_name);
         db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        db.setConnectOptions(options);
         m_open = db.open();
         if (!m_open)
             m_error = db.lastError().text();
         else
             distrustSchema(db);
     }
-    ~ReadOnlyConnection()
+    ~OwnConnection()
     {
         {
             QSqlDatabase db = QSqlDatabase::database(m_name, false);
@@ -182,11 +183,18 @@ public:
         }
         QSqlDatabase::removeDatabase(m_name);
     }
-    Q_DISABLE_COPY_MOVE(ReadOnlyConnection)
+    Q_DISABLE_COPY_MOVE(OwnConnection)
 
     bool isOpen() const { return m_open; }
     QString error() const { return m_error; }
     QSqlDatabase database() const { return QSqlDatabase::database(m_name, false); }
+
+protected:
+    void fail(const QString& error)
+    {
+        m_open = false;
+        m_error = error;
+    }
 
 private:
     QString m_name;
@@ -194,16 +202,26 @@ private:
     QString m_error;
 };
 
+// A read-only connection of its own on a file that is not the program's database.
+class ReadOnlyConnection : public OwnConnection
+{
+public:
+    explicit ReadOnlyConnection(const QString& path)
+        : OwnConnection(path, QStringLiteral("QSQLITE_OPEN_READONLY"))
+    {
+    }
+};
+
 // The tables of the program's database with the columns each must have, and the column that
 // names a row to the operator. The layout comes last: fields it lacks are added after it.
-struct TableSpec
+struct RecordTable
 {
     const char* name;
     const char* columns;
     const char* shownBy;
     int since; // the schema version that brought the table: a file older than that lacks it
 };
-const TableSpec kTables[] = {
+const RecordTable kTables[] = {
     {"skr", "skrmc, zh, khh, cs", "skrmc", 0},
     {"zp", "ph, skr, je, yt, nian, yue, ri, fjxx, hkfs, rq", "ph", 0},
     {"zpls", "zpid, sj, sm, czy, fssj", "zpid", 2},
@@ -217,12 +235,12 @@ int versionOf(QSqlDatabase db, const QString& schema)
     return q.exec(QStringLiteral("PRAGMA %1.user_version").arg(schema)) && q.next() ? q.value(0).toInt() : 0;
 }
 
-QString tableName(const TableSpec& table)
+QString tableName(const RecordTable& table)
 {
     return QString::fromLatin1(table.name);
 }
 
-QStringList columnsOf(const TableSpec& table)
+QStringList columnsOf(const RecordTable& table)
 {
     return QString::fromLatin1(table.columns).split(QStringLiteral(", "));
 }
@@ -234,7 +252,7 @@ QStringList columnsOf(const TableSpec& table)
 QString structureProblem(QSqlDatabase db, const QString& schema)
 {
     QSqlQuery q(db);
-    for (const TableSpec& table : kTables) {
+    for (const RecordTable& table : kTables) {
         const QString name = tableName(table);
         // The names are the program's own: PRAGMA takes no bound values.
         if (!q.exec(QStringLiteral("PRAGMA %1.table_list(%2)").arg(schema, name)))
@@ -272,7 +290,7 @@ QString structureProblem(QSqlDatabase db, const QString& schema)
         return QStringLiteral("它由较新的程序写成，结构版本是 %1，本程序只认识到版本 %2")
             .arg(version)
             .arg(kSchemaVersion);
-    for (const TableSpec& table : kTables) {
+    for (const RecordTable& table : kTables) {
         if (table.since > version)
             continue;
         if (!q.exec(QStringLiteral("select %1 from %2.%3 limit 0")
@@ -511,7 +529,7 @@ const ExtraCheck kExtraChecks[] = {
 // What is wrong with the row of table at rowid in the attached backup, in the operator's
 // words: its place in the table, what names it, and the first value that breaks a rule (or
 // driverText, the database's own objection, when none does).
-QString rowProblem(QSqlDatabase db, const TableSpec& table, qint64 rowid, const QString& driverText)
+QString rowProblem(QSqlDatabase db, const RecordTable& table, qint64 rowid, const QString& driverText)
 {
     const QString name = tableName(table);
     QSqlQuery q(db);
@@ -573,21 +591,15 @@ QString rowProblem(QSqlDatabase db, const TableSpec& table, qint64 rowid, const 
 
 // A connection of its own on the new database being built, with the backup attached
 // read-only as "src".
-class BuildConnection
+class BuildConnection : public OwnConnection
 {
 public:
     BuildConnection(const QString& part, const QString& source)
-        : m_name(QStringLiteral("quillmate-restore-") + QUuid::createUuid().toString(QUuid::Id128))
+        : OwnConnection(part, QStringLiteral("QSQLITE_OPEN_URI"))
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(kDriver, m_name);
-        db.setDatabaseName(part);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
-        if (!db.open()) {
-            m_error = db.lastError().text();
+        if (!isOpen())
             return;
-        }
-        distrustSchema(db);
-        QSqlQuery q(db);
+        QSqlQuery q(database());
         // The new file is nobody's until it is renamed into place: a failure removes it, so
         // its journal is kept in memory (a statement that fails is still undone). Its one
         // commit at the end is synced to the disk.
@@ -597,28 +609,8 @@ public:
         // journal is refused rather than played back into the operator's file.
         const QString uri = QString::fromLatin1(QUrl::fromLocalFile(source).toEncoded()) + QStringLiteral("?mode=ro");
         if (!q.prepare(QStringLiteral("ATTACH DATABASE ? AS src")) || (q.addBindValue(uri), !q.exec()))
-            m_error = q.lastError().text();
-        else
-            m_open = true;
+            fail(q.lastError().text());
     }
-    ~BuildConnection()
-    {
-        {
-            QSqlDatabase db = QSqlDatabase::database(m_name, false);
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(m_name);
-    }
-    Q_DISABLE_COPY_MOVE(BuildConnection)
-
-    bool isOpen() const { return m_open; }
-    QString error() const { return m_error; }
-    QSqlDatabase database() const { return QSqlDatabase::database(m_name, false); }
-
-private:
-    QString m_name;
-    bool m_open = false;
-    QString m_error;
 };
 
 // The layout rows of the database at path, by form and field; empty when it cannot be read.
@@ -646,7 +638,7 @@ QHash<QString, QVariantList> currentLayout(const QString& path)
 
 // Copies one table of the attached backup into the new database, in row order, rowids kept,
 // kRowsPerStep rows a statement. Returns false when progress asked to stop.
-bool copyTable(QSqlDatabase db, const TableSpec& table, const QString& refuseText, qint64* done, qint64 total,
+bool copyTable(QSqlDatabase db, const RecordTable& table, const QString& refuseText, qint64* done, qint64 total,
                const WorkProgress& progress)
 {
     const QString name = tableName(table);
@@ -821,14 +813,13 @@ std::unique_ptr<PreparedRestore> PrepareRestore(const QString& databasePath, con
         if (sql.startsWith(QLatin1String("CREATE TABLE")) && !q.exec(sql))
             throw failed(sql);
     const int version = versionOf(db, QStringLiteral("src"));
-    std::vector<const TableSpec*> tables;
-    for (const TableSpec& table : kTables)
+    std::vector<const RecordTable*> tables;
+    for (const RecordTable& table : kTables)
         if (table.since <= version)
             tables.push_back(&table);
     qint64 total = 0;
-    for (const TableSpec* spec : tables) {
-        const TableSpec& table = *spec;
-        if (!q.exec(QStringLiteral("select count(*) from src.%1").arg(tableName(table))) || !q.next())
+    for (const RecordTable* table : tables) {
+        if (!q.exec(QStringLiteral("select count(*) from src.%1").arg(tableName(*table))) || !q.next())
             throw AppError(refuseText.arg(QStringLiteral("文件已损坏: ") + q.lastError().text().trimmed()));
         total += q.value(0).toLongLong();
         q.finish();
@@ -836,7 +827,7 @@ std::unique_ptr<PreparedRestore> PrepareRestore(const QString& databasePath, con
     qint64 done = 0;
     if (progress && !progress(0, total))
         return nullptr;
-    for (const TableSpec* table : tables)
+    for (const RecordTable* table : tables)
         if (!copyTable(db, *table, refuseText, &done, total, progress))
             return nullptr;
     // A backup from before the history was kept: its cheques get their registration, as an

@@ -47,15 +47,11 @@ const std::array<Statement, 24> kCatalogue = {{
      "select ph, rq, skr, je, yt, hkfs, " CHEQUE_STATE_SQL " as zt from zp where skr = ? order by rowid",
      {QString()}},
     // The cheques of a number, with their state: asked about before the same number is stored again.
-    {Stmt::Z5,
-     "Z5",
-     "select rowid as zpid, ph, rq, skr, je, hkfs, " CHEQUE_STATE_SQL " as zt from zp where ph = ? order by rowid",
-     {QString()}},
+    {Stmt::Z5, "Z5", "select rq, skr, je, " CHEQUE_STATE_SQL " as zt from zp where ph = ? order by rowid", {QString()}},
     // One cheque as stored, with its state: printed again from the register.
     {Stmt::Z6,
      "Z6",
-     "select rowid as zpid, ph, skr, je, yt, nian, yue, ri, fjxx, rq, hkfs, " CHEQUE_STATE_SQL
-     " as zt from zp where rowid = ?",
+     "select ph, skr, je, yt, nian, yue, ri, fjxx, hkfs, " CHEQUE_STATE_SQL " as zt from zp where rowid = ?",
      {QString()}},
     // The row key of the cheque just stored on this connection.
     {Stmt::Z7, "Z7", "select last_insert_rowid() as zpid", {}},

@@ -125,19 +125,20 @@ int holdLock(int ms, const QString& mode)
     return 0;
 }
 
-int printCheque(const QString& number, const QString& payee)
+// The program with its cheque screen open on the database of the current folder.
+ChequePanel* openChequeScreen()
 {
-    HelperPrompter prompter;
     PrepareApplication();
     CreateForms();
     SetToday(QDate(2005, 12, 25));
     Frm_main->show();
     Frm_main->findChild<QAction*>(QStringLiteral("mnuzpbj"))->trigger();
-    ChequePanel* s = Frm_main->Panel_zp;
-    if (g_stop == QLatin1String("insert") && !installInsertStop()) {
-        std::fprintf(stderr, "cannot reach sqlite3_update_hook\n");
-        return 1;
-    }
+    return Frm_main->Panel_zp;
+}
+
+// Types a transfer cheque on the screen and runs "票据打印" and "确 定".
+void printOn(ChequePanel* s, const QString& number, const QString& payee)
+{
     s->E_ph->setText(number);
     s->CB_skr->setEditText(payee);
     s->Edit_je->setText(QStringLiteral("1234.5"));
@@ -146,6 +147,17 @@ int printCheque(const QString& number, const QString& payee)
     s->RadioButton_zz->setChecked(true);
     s->Button_pjdy->click();
     s->Button_qd->click();
+}
+
+int printCheque(const QString& number, const QString& payee)
+{
+    HelperPrompter prompter;
+    ChequePanel* s = openChequeScreen();
+    if (g_stop == QLatin1String("insert") && !installInsertStop()) {
+        std::fprintf(stderr, "cannot reach sqlite3_update_hook\n");
+        return 1;
+    }
+    printOn(s, number, payee);
     const bool failed = !prompter.ofKind(QStringLiteral("error")).isEmpty();
     DestroyForms();
     say(failed ? "failed" : "done");
@@ -155,22 +167,10 @@ int printCheque(const QString& number, const QString& payee)
 int printCheques(qlonglong first, int count)
 {
     HelperPrompter prompter;
-    PrepareApplication();
-    CreateForms();
-    SetToday(QDate(2005, 12, 25));
-    Frm_main->show();
-    Frm_main->findChild<QAction*>(QStringLiteral("mnuzpbj"))->trigger();
-    ChequePanel* s = Frm_main->Panel_zp;
+    ChequePanel* s = openChequeScreen();
     for (int i = 0; i < count; ++i) {
         g_number = QString::number(first + i);
-        s->E_ph->setText(g_number);
-        s->CB_skr->setEditText(QStringLiteral("丙公司"));
-        s->Edit_je->setText(QStringLiteral("1234.5"));
-        s->Edit_jeExit();
-        s->Edit_yt->setText(QStringLiteral("货款"));
-        s->RadioButton_zz->setChecked(true);
-        s->Button_pjdy->click();
-        s->Button_qd->click();
+        printOn(s, g_number, QStringLiteral("丙公司"));
     }
     DestroyForms();
     say("done");
