@@ -2,11 +2,17 @@
 
 #include "common/Guard.h"
 
+
+#include <algorithm>
+
+#include <QAbstractButton>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QStyle>
 
 namespace Zt_typro
@@ -15,6 +21,13 @@ namespace Zt_typro
 QColor PanelBackground()
 {
     return QColor(216, 228, 248);
+}
+
+QPoint KeptInside(const QPoint& wanted, const QSize& size, const QSize& parentSize)
+{
+    const int x = std::max(0, std::min(wanted.x(), parentSize.width() - size.width()));
+    const int y = std::max(0, std::min(wanted.y(), parentSize.height() - size.height()));
+    return {x, y};
 }
 
 TitleStrip::TitleStrip(QWidget* panel, QWidget* parent)
@@ -47,8 +60,9 @@ void TitleStrip::mouseMoveEvent(QMouseEvent* event)
 {
     if (!m_dragging || !(event->buttons() & Qt::LeftButton))
         return;
-    const QPoint inParent = m_panel->parentWidget()->mapFromGlobal(event->globalPosition().toPoint());
-    m_panel->move(inParent - m_grab);
+    QWidget* parent = m_panel->parentWidget();
+    const QPoint inParent = parent->mapFromGlobal(event->globalPosition().toPoint());
+    m_panel->move(KeptInside(inParent - m_grab, m_panel->size(), parent->size()));
     event->accept();
 }
 
@@ -98,14 +112,93 @@ WorkingPanel::WorkingPanel(QWidget* parent, const PanelChrome& chrome, const QRe
     m_close->setFocusPolicy(Qt::NoFocus);
     m_close->setToolTip(QStringLiteral("关闭"));
     m_close->setGeometry(geometry.width() - 19, 1, 17, 17);
-    connect(m_close, &QPushButton::clicked, this, [this] {
-        guarded([this] {
-            hide();
-            emit closed();
-        });
-    });
+    connect(m_close, &QPushButton::clicked, this, [this] { guarded([this] { requestClose(); }); });
 
     hide();
+}
+
+bool WorkingPanel::requestClose()
+{
+    if (!confirmClose())
+        return false;
+    hide();
+    emit closed();
+    return true;
+}
+
+bool WorkingPanel::closeTopmost(QWidget* container)
+{
+    // children() lists siblings bottom to top, a raised one last.
+    const QObjectList children = container->children();
+    for (auto it = children.crbegin(); it != children.crend(); ++it) {
+        auto* panel = qobject_cast<WorkingPanel*>(*it);
+        if (!panel || !panel->isVisibleTo(container))
+            continue;
+        if (!closeTopmost(panel))
+            panel->requestClose();
+        return true;
+    }
+    return false;
+}
+
+void WorkingPanel::focusFirstField()
+{
+    QWidget* field = m_firstField;
+    if (!field || !field->isVisibleTo(this) || !field->isEnabled()) {
+        field = nullptr;
+        // The first widget after the panel in the focus chain that takes keyboard focus.
+        for (QWidget* w = nextInFocusChain(); w && w != this; w = w->nextInFocusChain()) {
+            if (!isAncestorOf(w))
+                continue;
+            if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisibleTo(this) && !w->focusProxy()) {
+                field = w;
+                break;
+            }
+        }
+    }
+    if (field)
+        field->setFocus(Qt::TabFocusReason);
+}
+
+void WorkingPanel::showEvent(QShowEvent* event)
+{
+    QFrame::showEvent(event);
+    // A window given back from the task bar shows its panels again: nothing moves then.
+    if (event->spontaneous())
+        return;
+    raise();
+    focusFirstField();
+    // In a window smaller than its client area, the client scrolls to bring the panel into view.
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
+        if (auto* area = qobject_cast<QScrollArea*>(w)) {
+            area->ensureWidgetVisible(this, 0, 0);
+            break;
+        }
+    }
+}
+
+void WorkingPanel::keyPressEvent(QKeyEvent* event)
+{
+    const int key = event->key();
+    if (key == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        guarded([this] {
+            if (!closeTopmost(this))
+                requestClose();
+        });
+        event->accept();
+        return;
+    }
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        auto* focused = qobject_cast<QAbstractButton*>(window()->focusWidget());
+        QAbstractButton* button = focused && isAncestorOf(focused) && !focused->isCheckable() ? focused : m_default;
+        if (button && button->isEnabled() && button->isVisibleTo(this)) {
+            button->click();
+            event->accept();
+            return;
+        }
+    }
+    QFrame::keyPressEvent(event);
 }
 
 void WorkingPanel::setTitle(const QString& title)

@@ -4,6 +4,7 @@
 #include <QPoint>
 #include <QWidget>
 
+class QAbstractButton;
 class QLabel;
 class QPushButton;
 
@@ -12,7 +13,8 @@ namespace Zt_typro
 
 /// The title strip across the top of a working panel. A press of the left button on it moves
 /// the panel with the pointer until the button is released, the grabbed spot staying under the
-/// pointer; other buttons do nothing.
+/// pointer as far as the panel stays inside its parent: a panel is never dragged out of reach.
+/// Other buttons do nothing.
 class TitleStrip : public QWidget
 {
     Q_OBJECT
@@ -44,6 +46,10 @@ struct PanelChrome
 /// A working panel: raised panel in the window's background colour with a title strip, a bold
 /// blue title and a 17 x 17 close button at the top-right corner. Hidden when created; showing
 /// or hiding it changes neither its position nor its content.
+///
+/// Keyboard: a panel that shows comes to the top of its siblings and puts the focus on its first
+/// field; Enter presses the focused button, or else the panel's default button; Esc closes the
+/// topmost open sub-panel, or else the panel, as the close button does.
 class WorkingPanel : public QFrame
 {
     Q_OBJECT
@@ -57,15 +63,45 @@ public:
     /// Sets the text of the title label.
     void setTitle(const QString& title);
 
+    /// The button Enter presses when the focus is not on a button; nullptr for none.
+    void setDefaultButton(QAbstractButton* button) { m_default = button; }
+    QAbstractButton* defaultButton() const { return m_default; }
+    /// The field that takes the focus when the panel shows; by default the first one in the tab
+    /// order that takes focus from the keyboard.
+    void setFirstField(QWidget* field) { m_firstField = field; }
+    /// Puts the focus on the first field.
+    void focusFirstField();
+
+    /// What the close button does: asks confirmClose, then hides the panel and emits closed.
+    /// Returns false when the panel stays open.
+    bool requestClose();
+
+    /// Closes the topmost visible working panel among the children of container (the sub-panel
+    /// of that panel first, if one is open). Returns false when none is open.
+    static bool closeTopmost(QWidget* container);
+
 signals:
     /// The close button was pressed (the panel is already hidden).
     void closed();
+
+protected:
+    /// Asked before the panel closes; false keeps it open. Nothing to ask by default.
+    virtual bool confirmClose() { return true; }
+
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     TitleStrip* m_strip;
     QLabel* m_title = nullptr;
     QPushButton* m_close;
+    QAbstractButton* m_default = nullptr;
+    QWidget* m_firstField = nullptr;
 };
+
+/// Places a widget of size size at the wanted top-left point inside a parent of parentSize: as
+/// near to wanted as keeps it wholly inside, its top-left corner first when it is larger.
+QPoint KeptInside(const QPoint& wanted, const QSize& size, const QSize& parentSize);
 
 /// The background colour of the main window and its panels.
 QColor PanelBackground();
