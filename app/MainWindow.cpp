@@ -23,24 +23,48 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLayout>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QScrollArea>
 #include <QStyle>
 
 using Zt_typro::guarded;
 
 namespace
 {
-QAction* addItem(QMenu* menu, const char* name, const char* caption)
+// A caption with its mnemonic shown after it, as "系统设置(&S)"; none when key is 0.
+QString withMnemonic(const char* caption, char key)
 {
-    QAction* action = menu->addAction(QString::fromUtf8(caption));
+    QString text = QString::fromUtf8(caption);
+    if (key)
+        text += QStringLiteral("(&%1)").arg(QLatin1Char(key));
+    return text;
+}
+
+QAction* addItem(QMenu* menu, const char* name, const char* caption, char key = 0,
+                 const QKeySequence& shortcut = {})
+{
+    QAction* action = menu->addAction(withMnemonic(caption, key));
     action->setObjectName(QString::fromLatin1(name));
+    action->setShortcut(shortcut);
     return action;
 }
 
-QMenu* addSubmenu(QWidget* parent, const char* name, const char* caption)
+// The caption without its mnemonic: "转帐支票打印设置(&Z)" gives "转帐支票打印设置".
+QString plainCaption(const QAction* action)
 {
-    auto* menu = new QMenu(QString::fromUtf8(caption), parent);
+    QString text = action->text();
+    static const QRegularExpression mnemonic(QStringLiteral("\\(&.\\)$"));
+    text.remove(mnemonic);
+    return text.remove(QLatin1Char('&'));
+}
+
+QMenu* addSubmenu(QWidget* parent, const char* name, const char* caption, char key)
+{
+    auto* menu = new QMenu(withMnemonic(caption, key), parent);
     menu->setObjectName(QString::fromLatin1(name));
     return menu;
 }
@@ -61,19 +85,47 @@ TFrm_main::TFrm_main(QWidget* parent)
     f.setPixelSize(13);
     setFont(f);
 
-    m_client = new QWidget(this);
+    // The client area keeps its designed size; on a smaller screen the window shows it through
+    // a view that scrolls, so that no panel or button is ever out of reach.
+    m_view = new QScrollArea(this);
+    m_view->setObjectName(QStringLiteral("ClientView"));
+    m_view->setFrameShape(QFrame::NoFrame);
+    m_view->setWidgetResizable(false);
+    m_client = new QWidget;
     m_client->setObjectName(QStringLiteral("ClientArea"));
     m_client->setFixedSize(996, 609);
     m_client->setAutoFillBackground(true);
     QPalette pal = m_client->palette();
     pal.setColor(QPalette::Window, Zt_typro::PanelBackground());
     m_client->setPalette(pal);
-    setCentralWidget(m_client);
+    m_view->setPalette(pal);
+    m_view->setWidget(m_client);
+    setCentralWidget(m_view);
 
     buildMenu();
     buildPanels();
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
-    move(176, 52);
+    if (const QScreen* s = screen())
+        fitInto(s->availableGeometry());
+}
+
+void TFrm_main::fitInto(const QRect& available)
+{
+    // The designed size: the client area under the menu bar, no larger.
+    const QSize designed(m_client->width(), m_client->height() + menuBar()->sizeHint().height());
+    setMaximumSize(designed);
+    // The window frame the window manager adds around it; an estimate before the first show.
+    QMargins frame = frameGeometry().isValid() && isVisible()
+                         ? QMargins(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
+                                    frameGeometry().right() - geometry().right(),
+                                    frameGeometry().bottom() - geometry().bottom())
+                         : QMargins(4, 30, 4, 4);
+    const QSize room = available.size().shrunkBy(frame).expandedTo(QSize(200, 150));
+    resize(designed.boundedTo(room));
+    // Centred in the available area, its title bar never above or left of it.
+    const QSize outer = size().grownBy(frame);
+    const QPoint topLeft(available.left() + std::max(0, (available.width() - outer.width()) / 2),
+                         available.top() + std::max(0, (available.height() - outer.height()) / 2));
+    move(topLeft);
 }
 
 TFrm_main::~TFrm_main()
@@ -87,41 +139,43 @@ void TFrm_main::buildMenu()
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
 
-    mnufile = addSubmenu(bar, "mnufile", "系统设置");
-    mnuzh = addItem(mnufile, "mnuzh", "单位帐号设置");
+    // Each caption carries its mnemonic after it; the everyday commands have a shortcut too.
+    mnufile = addSubmenu(bar, "mnufile", "系统设置", 'S');
+    mnuzh = addItem(mnufile, "mnuzh", "单位帐号设置", 'U');
     addSeparator(mnufile, "N16");
-    print_set = addSubmenu(mnufile, "print_set", "打印设置");
+    print_set = addSubmenu(mnufile, "print_set", "打印设置", 'P');
     mnufile->addMenu(print_set);
-    zz_prn_set = addItem(print_set, "zz_prn_set", "转帐支票打印设置");
-    xx_prn_set = addItem(print_set, "xx_prn_set", "现金支票打印设置");
+    zz_prn_set = addItem(print_set, "zz_prn_set", "转帐支票打印设置", 'Z');
+    xx_prn_set = addItem(print_set, "xx_prn_set", "现金支票打印设置", 'X');
     addSeparator(print_set, "N12");
-    dhpz_prn_set = addItem(print_set, "dhpz_prn_set", "电汇凭证打印设置");
-    jzd_prn_set = addItem(print_set, "jzd_prn_set", "进 帐 单打印设置");
+    dhpz_prn_set = addItem(print_set, "dhpz_prn_set", "电汇凭证打印设置", 'D');
+    jzd_prn_set = addItem(print_set, "jzd_prn_set", "进 帐 单打印设置", 'J');
     addSeparator(print_set, "N13");
-    dyj_jz = addItem(print_set, "dyj_jz", "打印机校准");
+    dyj_jz = addItem(print_set, "dyj_jz", "打印机校准", 'C');
     addSeparator(mnufile, "N10");
-    pass_set = addItem(mnufile, "pass_set", "密码设置");
+    pass_set = addItem(mnufile, "pass_set", "密码设置", 'M');
     addSeparator(mnufile, "N3");
-    mnubf = addItem(mnufile, "mnubf", "备份数据");
-    mnuhf = addItem(mnufile, "mnuhf", "恢复数据");
+    mnubf = addItem(mnufile, "mnubf", "备份数据", 'B');
+    mnuhf = addItem(mnufile, "mnuhf", "恢复数据", 'R');
     addSeparator(mnufile, "N17");
-    mnuquit = addItem(mnufile, "mnuquit", "退出");
+    mnuquit = addItem(mnufile, "mnuquit", "退出", 'X');
     bar->addMenu(mnufile);
 
-    mnuzp = addSubmenu(bar, "mnuzp", "票据编辑");
-    mnuzpbj = addItem(mnuzp, "mnuzpbj", "支票编辑");
+    mnuzp = addSubmenu(bar, "mnuzp", "票据编辑", 'E');
+    mnuzpbj = addItem(mnuzp, "mnuzpbj", "支票编辑", 'Z', QKeySequence(Qt::Key_F2));
     addSeparator(mnuzp, "N11");
-    mnupzbj = addItem(mnuzp, "mnupzbj", "凭证编辑");
+    mnupzbj = addItem(mnuzp, "mnupzbj", "凭证编辑", 'P', QKeySequence(Qt::Key_F3));
     bar->addMenu(mnuzp);
 
-    mnu_pjcx = addSubmenu(bar, "mnu_pjcx", "票据查询");
-    zpcx = addItem(mnu_pjcx, "zpcx", "票据查询");
+    mnu_pjcx = addSubmenu(bar, "mnu_pjcx", "票据查询", 'Q');
+    zpcx = addItem(mnu_pjcx, "zpcx", "票据查询", 'C', QKeySequence(Qt::CTRL | Qt::Key_F));
     bar->addMenu(mnu_pjcx);
 
-    mnuhelp = addSubmenu(bar, "mnuhelp", "帮助 ");
-    help = addItem(mnuhelp, "help", "帮助");
+    // The heading keeps its trailing blank before the mnemonic.
+    mnuhelp = addSubmenu(bar, "mnuhelp", "帮助 ", 'H');
+    help = addItem(mnuhelp, "help", "帮助", 'H', QKeySequence(Qt::Key_F1));
     addSeparator(mnuhelp, "N1");
-    mnugy = addItem(mnuhelp, "mnugy", "关于");
+    mnugy = addItem(mnuhelp, "mnugy", "关于", 'A');
     bar->addMenu(mnuhelp);
 
     const auto bind = [this](QAction* action, void (TFrm_main::*handler)()) {
@@ -177,6 +231,17 @@ void TFrm_main::buildPanels()
     connect(Panel_zpcx, &Zt_typro::WorkingPanel::closed, Panel_zpcxjg, &QWidget::hide);
 }
 
+void TFrm_main::keyPressEvent(QKeyEvent* event)
+{
+    // Esc with the focus outside every panel closes the topmost open one.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        guarded([this] { Zt_typro::WorkingPanel::closeTopmost(m_client); });
+        event->accept();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
 void TFrm_main::mnuzhClick()
 {
     Panel_dwset->open();
@@ -185,7 +250,7 @@ void TFrm_main::mnuzhClick()
 void TFrm_main::openChequeDesigner(const QString& code, QAction* chosen, QAction* other)
 {
     chequeFormCode = code;
-    P_zzzp_set->open(code, chosen->text());
+    P_zzzp_set->open(code, plainCaption(chosen));
     // Only once the designer is open: a failed load leaves both commands available.
     other->setEnabled(false);
 }
@@ -193,7 +258,7 @@ void TFrm_main::openChequeDesigner(const QString& code, QAction* chosen, QAction
 void TFrm_main::openVoucherDesigner(const QString& code, QAction* chosen, QAction* other)
 {
     voucherFormCode = code;
-    Panel_pz_set->open(code, chosen->text());
+    Panel_pz_set->open(code, plainCaption(chosen));
     other->setEnabled(false);
 }
 

@@ -8,6 +8,7 @@
 class QAction;
 class QMenu;
 class QPushButton;
+class QScrollArea;
 class ChequePanel;
 class VoucherPanel;
 class ChequeDesigner;
@@ -34,6 +35,12 @@ public:
     ~TFrm_main() override;
 
     QWidget* clientArea() const { return m_client; }
+    /// The view of the client area: it scrolls when the window is smaller than the client.
+    QScrollArea* clientView() const { return m_view; }
+
+    /// Sizes and places the window inside available (a screen's work area): at its designed size
+    /// where that fits, smaller with a scrolling client area where it does not, never off it.
+    void fitInto(const QRect& available);
 
     // Menu
     QMenu* mnufile;
@@ -100,6 +107,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildMenu();
@@ -108,6 +116,7 @@ private:
     void openVoucherDesigner(const QString& code, QAction* chosen, QAction* other);
 
     QWidget* m_client;
+    QScrollArea* m_view;
     std::unique_ptr<Zt_typro::VoucherAfterChequeLink> m_chequeToVoucher;
 };
 

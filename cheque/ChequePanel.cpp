@@ -73,13 +73,15 @@ void ChequePanel::buildFace()
     E_ph = Zt_typro::placed<QLineEdit>(GroupBox3, "E_ph", QRect(72, 52, 180, 22));
     E_ph->setMaxLength(20);
 
-    caption(GroupBox3, "付款行名称:", 390, 56);
-    Panel_fkhmc = Zt_typro::TextPanel(GroupBox3, "Panel_fkhmc", QRect(466, 52, 150, 22));
-    caption(GroupBox3, "出票人帐号:", 390, 86);
-    Panel_cprzh = Zt_typro::TextPanel(GroupBox3, "Panel_cprzh", QRect(466, 82, 150, 22));
+    // The paying bank and the drawer's account take the rest of their rows: a branch's full name
+    // and an account of 19 digits in groups of four fit whole.
+    caption(GroupBox3, "付款行名称:", 266, 56);
+    Panel_fkhmc = Zt_typro::TextPanel(GroupBox3, "Panel_fkhmc", QRect(342, 52, 274, 22));
+    caption(GroupBox3, "出票人帐号:", 366, 86);
+    Panel_cprzh = Zt_typro::TextPanel(GroupBox3, "Panel_cprzh", QRect(442, 82, 174, 22));
 
     caption(GroupBox3, "收款人:", 12, 86);
-    CB_skr = Zt_typro::placed<QComboBox>(GroupBox3, "CB_skr", QRect(72, 82, 300, 22));
+    CB_skr = Zt_typro::placed<QComboBox>(GroupBox3, "CB_skr", QRect(72, 82, 284, 22));
     CB_skr->setEditable(true);
     CB_skr->setInsertPolicy(QComboBox::NoInsert);
     CB_skr->setMaxVisibleItems(16);
@@ -141,6 +143,10 @@ void ChequePanel::buildStub()
 {
     Panel_cg = new Zt_typro::WorkingPanel(this, kStub, QRect(168, 88, 241, 225));
     auto* vertical = new QLabel(QStringLiteral("附\n加\n信\n息"), Panel_cg);
+    // Four lines beside the memo's four: a pixel smaller than the panel's text to fit its height.
+    QFont verticalFont = vertical->font();
+    verticalFont.setPixelSize(12);
+    vertical->setFont(verticalFont);
     vertical->setGeometry(6, 22, 16, 72);
     Memo_xinxi = Zt_typro::placed<QPlainTextEdit>(Panel_cg, "Memo_xinxi", QRect(24, 22, 209, 72));
     Memo_xinxi->setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -161,20 +167,21 @@ void ChequePanel::buildStub()
         Memo_xinxi->setTextCursor(cursor);
     });
 
+    // The date row fits the panel's width with its last caption.
     caption(Panel_cg, "日  期: ", 8, 104);
-    CB_nian = Zt_typro::placed<QComboBox>(Panel_cg, "CB_nian", QRect(58, 100, 58, 22));
+    CB_nian = Zt_typro::placed<QComboBox>(Panel_cg, "CB_nian", QRect(52, 100, 58, 22));
     CB_nian->setEditable(true);
-    caption(Panel_cg, "年", 118, 104);
-    CB_yue = Zt_typro::placed<QComboBox>(Panel_cg, "CB_yue", QRect(134, 100, 40, 22));
+    caption(Panel_cg, "年", 111, 104);
+    CB_yue = Zt_typro::placed<QComboBox>(Panel_cg, "CB_yue", QRect(125, 100, 40, 22));
     CB_yue->setEditable(true);
     for (int m = 1; m <= 12; ++m)
         CB_yue->addItem(QString::number(m));
-    caption(Panel_cg, "月", 176, 104);
-    CB_ri = Zt_typro::placed<QComboBox>(Panel_cg, "CB_ri", QRect(190, 100, 40, 22));
+    caption(Panel_cg, "月", 166, 104);
+    CB_ri = Zt_typro::placed<QComboBox>(Panel_cg, "CB_ri", QRect(180, 100, 40, 22));
     CB_ri->setEditable(true);
     for (QComboBox* box : {CB_nian, CB_yue, CB_ri})
         box->setInsertPolicy(QComboBox::NoInsert);
-    caption(Panel_cg, "日", 232, 104);
+    caption(Panel_cg, "日", 221, 104);
 
     caption(Panel_cg, "收款人:", 8, 134);
     E_shoukuanren = Zt_typro::placed<QLineEdit>(Panel_cg, "E_shoukuanren", QRect(58, 130, 175, 22));
@@ -190,17 +197,19 @@ void ChequePanel::buildStub()
 
 void ChequePanel::buildTypeChoice()
 {
-    Panel_zplx = new Zt_typro::WorkingPanel(this, kType, QRect(168, 160, 241, 97));
-    GroupBox_zplx = Zt_typro::placed<QGroupBox>(Panel_zplx, "GroupBox_zplx", QRect(8, 18, 225, 40));
+    // The radio buttons sit inside the group's frame, below its title.
+    Panel_zplx = new Zt_typro::WorkingPanel(this, kType, QRect(168, 160, 241, 109));
+    GroupBox_zplx = Zt_typro::placed<QGroupBox>(Panel_zplx, "GroupBox_zplx", QRect(8, 18, 225, 52));
     GroupBox_zplx->setTitle(QStringLiteral("支票类型"));
-    RadioButton_zz = Zt_typro::placed<QRadioButton>(GroupBox_zplx, "RadioButton_zz", QRect(30, 16, 70, 20));
+    RadioButton_zz = Zt_typro::placed<QRadioButton>(GroupBox_zplx, "RadioButton_zz", QRect(30, 23, 70, 25));
     RadioButton_zz->setText(QStringLiteral("转帐"));
     RadioButton_zz->setChecked(true);
-    RadioButton_xj = Zt_typro::placed<QRadioButton>(GroupBox_zplx, "RadioButton_xj", QRect(130, 16, 70, 20));
+    RadioButton_xj = Zt_typro::placed<QRadioButton>(GroupBox_zplx, "RadioButton_xj", QRect(130, 23, 70, 25));
     RadioButton_xj->setText(QStringLiteral("现金"));
-    Button_qd = Zt_typro::placed<QPushButton>(Panel_zplx, "Button_qd", QRect(36, 64, 75, 25));
+    Button_qd = Zt_typro::placed<QPushButton>(Panel_zplx, "Button_qd", QRect(36, 76, 75, 25));
+    Panel_zplx->setDefaultButton(Button_qd);
     Button_qd->setText(QStringLiteral("确 定"));
-    Button_qx = Zt_typro::placed<QPushButton>(Panel_zplx, "Button_qx", QRect(130, 64, 75, 25));
+    Button_qx = Zt_typro::placed<QPushButton>(Panel_zplx, "Button_qx", QRect(130, 76, 75, 25));
     Button_qx->setText(QStringLiteral("取 消"));
     connect(Button_qd, &QPushButton::clicked, this, [this] { guarded([this] { Button_qdClick(); }); });
     connect(Button_qx, &QPushButton::clicked, this, [this] { guarded([this] { Button_qxClick(); }); });
@@ -291,6 +300,9 @@ void ChequePanel::open()
     // 3.
     Panel_fkhmc->setText(Zt_typro::ReadOrgBank());
     Panel_cprzh->setText(Zt_typro::ReadOrgAccount());
+    // A value longer than its box can still be read whole.
+    Panel_fkhmc->setToolTip(Panel_fkhmc->text());
+    Panel_cprzh->setToolTip(Panel_cprzh->text());
 
     // 4. - 6.
     const QString today = Zt_typro::DateText(Zt_typro::Today());

@@ -96,6 +96,7 @@ CalibrationPanel::CalibrationPanel(QWidget* parent)
     Button_jzy->setText(QStringLiteral("打印校准页"));
     Button_jzy->setGeometry(248, 296, 96, 25);
     Button_dyjjz_qd = named<QPushButton>(this, "Button_dyjjz_qd");
+    setDefaultButton(Button_dyjjz_qd);
     Button_dyjjz_qd->setText(QStringLiteral("确 定"));
     Button_dyjjz_qd->setGeometry(352, 296, 92, 25);
 

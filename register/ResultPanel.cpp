@@ -37,6 +37,9 @@ const GridColumn kColumns[] = {
     {"yt", "用途", 381, true}, {"hkfs", "汇款方式", 0, false}, {"zt", "状态", 60, true},
 };
 
+// Room either side of a cell's text: the grid's margin and its line.
+const int kCellPadding = 6;
+
 const GridColumn* findColumn(const QString& field)
 {
     for (const GridColumn& c : kColumns)
@@ -98,7 +101,7 @@ bool RegisterGridSource::removeRows(int, int, const QModelIndex&)
 
 // ---------------------------------------------------------------------------------------------
 ResultPanel::ResultPanel(QWidget* parent)
-    : WorkingPanel(parent, kChrome, QRect(224, 304, 457, 153))
+    : WorkingPanel(parent, kChrome, QRect(224, 304, 620, 290))
 {
     DataSource1 = named<RegisterGridSource>(this, "DataSource1");
 
@@ -155,7 +158,18 @@ void ResultPanel::applyColumnWidths()
     QHeaderView* titles = DBGrid_cx->horizontalHeader();
     for (int section = 0; section < DataSource1->columnCount(); ++section) {
         const GridColumn* column = findColumn(DataSource1->fieldName(section));
-        titles->resizeSection(section, column && column->width > 0 ? column->width : titles->defaultSectionSize());
+        int width = column && column->width > 0 ? column->width : titles->defaultSectionSize();
+        // Wide enough for what the column holds at the grid's font: a whole date, a 12-digit
+        // amount, a payee of 20 characters.
+        const QFontMetrics fm(DBGrid_cx->font());
+        const QString field = DataSource1->fieldName(section);
+        const char* sample = field == QLatin1String("rq")    ? "2026-12-31"
+                             : field == QLatin1String("je")  ? "999999999999.99"
+                             : field == QLatin1String("skr") ? "收款人收款人收款人收款人收款人收款人收款"
+                                                             : nullptr;
+        if (sample)
+            width = std::max(width, fm.horizontalAdvance(QString::fromUtf8(sample)) + 2 * kCellPadding);
+        titles->resizeSection(section, width);
     }
 }
 

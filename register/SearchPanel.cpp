@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QMoveEvent>
 #include <QPushButton>
 #include <QTabWidget>
 
@@ -85,6 +86,7 @@ SearchPanel::SearchPanel(QWidget* parent)
     PageControl_cxfs->setCurrentIndex(TabNumber);
 
     Button_zpcx = named<QPushButton>(this, "Button_zpcx", QStringLiteral("查  询"));
+    setDefaultButton(Button_zpcx);
     Button_zpcx->setGeometry(120, 184, 75, 25);
     Button_zpcxclose = named<QPushButton>(this, "Button_zpcxclose", QStringLiteral("关  闭"));
     Button_zpcxclose->setGeometry(264, 184, 75, 25);
@@ -181,4 +183,16 @@ void SearchPanel::mouseMoveEvent(QMouseEvent* event)
 {
     guarded([this] { Panel_zpcxMouseMove(); });
     WorkingPanel::mouseMoveEvent(event);
+}
+
+void SearchPanel::moveEvent(QMoveEvent* event)
+{
+    WorkingPanel::moveEvent(event);
+    QWidget* window = parentWidget();
+    auto* result = window ? window->findChild<ResultPanel*>(QStringLiteral("Panel_zpcxjg"), Qt::FindDirectChildrenOnly)
+                          : nullptr;
+    if (!result || event->pos() == event->oldPos())
+        return;
+    const QPoint moved = result->pos() + event->pos() - event->oldPos();
+    result->move(Zt_typro::KeptInside(moved, result->size(), window->size()));
 }

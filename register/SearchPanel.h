@@ -62,4 +62,6 @@ public:
 
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;
+    /// A move of this panel moves the result panel with it, kept inside the window.
+    void moveEvent(QMoveEvent* event) override;
 };

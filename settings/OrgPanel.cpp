@@ -44,6 +44,7 @@ OrgPanel::OrgPanel(QWidget* parent)
     setTabOrder(Edit_yhzh, Edit_khh);
 
     Button_dwset_qd = named<QPushButton>(this, "Button_dwset_qd", QStringLiteral("确 定"));
+    setDefaultButton(Button_dwset_qd);
     Button_dwset_qd->setGeometry(112, 176, 75, 25);
     Button_dwset_qx = named<QPushButton>(this, "Button_dwset_qx", QStringLiteral("取 消"));
     Button_dwset_qx->setGeometry(232, 176, 75, 25);

@@ -45,6 +45,7 @@ PasswordPanel::PasswordPanel(QWidget* parent)
     row("Label54", "再次输入新密码:", "Edit_newpass_too", 86, &Label54, &Edit_newpass_too);
 
     Button_pass_qd = named<QPushButton>(this, "Button_pass_qd", QStringLiteral("确 定"));
+    setDefaultButton(Button_pass_qd);
     Button_pass_qd->setGeometry(60, 160, 75, 25);
     Button_pass_qx = named<QPushButton>(this, "Button_pass_qx", QStringLiteral("取 消"));
     Button_pass_qx->setGeometry(156, 160, 75, 25);

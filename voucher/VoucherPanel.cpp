@@ -169,6 +169,7 @@ void VoucherPanel::buildTypeChoice()
     RadioButton_jzd = Zt_typro::placed<QRadioButton>(GroupBox6, "RadioButton_jzd", QRect(130, 18, 80, 20));
     RadioButton_jzd->setText(QStringLiteral("进帐单"));
     Button_pzlx_qd = Zt_typro::placed<QPushButton>(Panel_pzlx, "Button_pzlx_qd", QRect(36, 72, 75, 25));
+    Panel_pzlx->setDefaultButton(Button_pzlx_qd);
     Button_pzlx_qd->setText(QStringLiteral("确定"));
     Button_pzlx_qx = Zt_typro::placed<QPushButton>(Panel_pzlx, "Button_pzlx_qx", QRect(130, 72, 75, 25));
     Button_pzlx_qx->setText(QStringLiteral("取消"));

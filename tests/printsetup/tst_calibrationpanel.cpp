@@ -100,7 +100,7 @@ void TestCalibrationPanel::menuOpensThePanel()
 {
     auto* item = child<QAction>("dyj_jz");
     QVERIFY(item);
-    QCOMPARE(item->text(), QStringLiteral("打印机校准"));
+    QCOMPARE(item->text(), QStringLiteral("打印机校准(&C)"));
     QVERIFY(!panel()->isVisible());
     item->trigger();
     QVERIFY(panel()->isVisible());

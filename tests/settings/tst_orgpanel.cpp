@@ -269,12 +269,14 @@ void TestOrgPanel::tabAndEnterMoveThroughTheFields()
     QTRY_VERIFY(m_panel->Edit_yhzh->hasFocus());
     QTest::keyClick(m_panel->Edit_yhzh, Qt::Key_Enter, Qt::KeypadModifier);
     QTRY_VERIFY(m_panel->Edit_khh->hasFocus());
-    QTest::keyClick(m_panel->Edit_khh, Qt::Key_Return);
-    QVERIFY(m_panel->Edit_khh->hasFocus());
-    // Enter only moves: it stores nothing and leaves the text alone.
+    // Enter in the first two fields only moves: nothing is stored yet.
     QVERIFY(!m_panel->isHidden());
     QCOMPARE(m_panel->Edit_dwqc->text(), QStringLiteral("abc"));
     QVERIFY(!storedOrgValue(QStringLiteral("qc")).isValid());
+    // Enter in the last field runs "确 定": stored, and the panel closes.
+    QTest::keyClick(m_panel->Edit_khh, Qt::Key_Return);
+    QVERIFY(m_panel->isHidden());
+    QCOMPARE(storedOrgValue(QStringLiteral("qc")).toString(), QStringLiteral("abc"));
 }
 
 void TestOrgPanel::unwritableSettingsKeepThePanelOpen()
