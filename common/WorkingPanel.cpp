@@ -160,11 +160,10 @@ void WorkingPanel::focusFirstField()
         field->setFocus(Qt::TabFocusReason);
 }
 
-void WorkingPanel::showEvent(QShowEvent* event)
+void WorkingPanel::setVisible(bool visible)
 {
-    QFrame::showEvent(event);
-    // A window given back from the task bar shows its panels again: nothing moves then.
-    if (event->spontaneous())
+    QFrame::setVisible(visible);
+    if (!visible)
         return;
     raise();
     focusFirstField();

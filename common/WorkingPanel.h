@@ -76,6 +76,10 @@ public:
     /// Returns false when the panel stays open.
     bool requestClose();
 
+    /// Showing the panel, even one already shown, brings it to the top, puts the focus on its
+    /// first field and scrolls it into view.
+    void setVisible(bool visible) override;
+
     /// Closes the topmost visible working panel among the children of container (the sub-panel
     /// of that panel first, if one is open). Returns false when none is open.
     static bool closeTopmost(QWidget* container);
@@ -88,7 +92,6 @@ protected:
     /// Asked before the panel closes; false keeps it open. Nothing to ask by default.
     virtual bool confirmClose() { return true; }
 
-    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

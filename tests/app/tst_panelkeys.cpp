@@ -1,0 +1,269 @@
+// The working panels from the keyboard and the mouse: the focus on the first field when a panel
+// opens, Enter on the default button, Esc closing the topmost sub-panel or panel, a panel that
+// opens coming to the top, a panel dragged past any edge staying in reach, and every button of
+// the cheque screen reachable in a window on a 1024 x 768 screen.
+#include "app/MainWindow.h"
+#include "cheque/ChequePanel.h"
+#include "common/WorkingPanel.h"
+#include "printsetup/CalibrationPanel.h"
+#include "register/SearchPanel.h"
+#include "settings/OrgPanel.h"
+#include "settings/PasswordPanel.h"
+#include "tests/cheque/ChequeFixture.h"
+#include "voucher/VoucherPanel.h"
+
+#include <QAbstractButton>
+#include <QMouseEvent>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Zt_typro;
+
+namespace
+{
+
+WorkingPanel* panel(const QString& name)
+{
+    return Frm_main->findChild<WorkingPanel*>(name);
+}
+
+QAction* menuItem(const QString& name)
+{
+    return Frm_main->findChild<QAction*>(name);
+}
+
+// The working panel a widget belongs to.
+WorkingPanel* owningPanel(QWidget* w)
+{
+    while (w && !qobject_cast<WorkingPanel*>(w))
+        w = w->parentWidget();
+    return static_cast<WorkingPanel*>(w);
+}
+
+// Presses the left button on a panel's title strip, moves the pointer by offset and releases.
+void dragTitle(WorkingPanel* p, const QPoint& offset)
+{
+    QWidget* strip = p->titleStrip();
+    const QPointF local(strip->width() / 2.0, 7);
+    const QPointF global = strip->mapToGlobal(local);
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(strip, &press);
+    const QPointF to = global + offset;
+    QMouseEvent move(QEvent::MouseMove, strip->mapFromGlobal(to), to, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(strip, &move);
+    QMouseEvent release(QEvent::MouseButtonRelease, strip->mapFromGlobal(to), to, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QCoreApplication::sendEvent(strip, &release);
+}
+
+} // namespace
+
+class TestPanelKeys : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { SetToday(QDate()); }
+
+    // Each panel opened from its menu item: the focus on its first field, Enter on that field
+    // presses the default button, and Esc there closes the panel as its close button does.
+    void openEnterEsc_actAsThePanelsButtons_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("panelName");
+        QTest::addColumn<QString>("firstField");
+        QTest::addColumn<QString>("enterOn"); // empty: the focused field
+        QTest::addColumn<QString>("defaultButton");
+        // Enter in the organisation's first two fields moves to the next one; in its last it runs
+        // 确 定.
+        QTest::newRow("organisation") << "mnuzh" << "Panel_dwset" << "Edit_dwqc" << "Edit_khh" << "Button_dwset_qd";
+        QTest::newRow("password") << "pass_set" << "Panel_pass" << "Edit_old_pass" << "" << "Button_pass_qd";
+        QTest::newRow("calibration") << "dyj_jz" << "Panel_dyjjz" << "" << "Edit_pyx" << "Button_dyjjz_qd";
+        QTest::newRow("search") << "zpcx" << "Panel_zpcx" << "" << "Edit_ph" << "Button_zpcx";
+        QTest::newRow("cheque") << "mnuzpbj" << "Panel_zp" << "E_ph" << "" << "";
+        QTest::newRow("voucher") << "mnupzbj" << "P_pz" << "" << "" << "";
+    }
+
+    void openEnterEsc_actAsThePanelsButtons()
+    {
+        QFETCH(QString, item);
+        QFETCH(QString, panelName);
+        QFETCH(QString, firstField);
+        QFETCH(QString, enterOn);
+        QFETCH(QString, defaultButton);
+        ChequeFixture f;
+        WorkingPanel* p = panel(panelName);
+        QVERIFY(p);
+        menuItem(item)->trigger();
+        QVERIFY(p->isVisible());
+
+        QWidget* focused = Frm_main->focusWidget();
+        QVERIFY2(focused && p->isAncestorOf(focused), qPrintable(panelName));
+        QCOMPARE(owningPanel(focused), p);
+        if (!firstField.isEmpty())
+            QCOMPARE(focused->objectName(), firstField);
+
+        if (!defaultButton.isEmpty()) {
+            auto* button = p->findChild<QAbstractButton*>(defaultButton);
+            QVERIFY(button);
+            QCOMPARE(p->defaultButton(), button);
+            QSignalSpy pressed(button, &QAbstractButton::clicked);
+            QWidget* field = enterOn.isEmpty() ? focused : p->findChild<QWidget*>(enterOn);
+            QVERIFY(field);
+            QTest::keyClick(field, Qt::Key_Return);
+            QCOMPARE(pressed.size(), 1);
+            // What the button asked (a message about empty fields, a search) was answered.
+            menuItem(item)->trigger();
+            focused = Frm_main->focusWidget();
+        }
+
+        QSignalSpy closed(p, &WorkingPanel::closed);
+        QTest::keyClick(focused, Qt::Key_Escape);
+        QVERIFY(p->isHidden());
+        QCOMPARE(closed.size(), 1);
+    }
+
+    void enterOnTheTypeChoice_printsAndEscClosesTheTopmostFirst()
+    {
+        ChequeFixture f;
+        ChequePanel* s = f.screen;
+        f.fill(QStringLiteral("30001"), QStringLiteral("甲公司"), QStringLiteral("12"), QStringLiteral("货款"));
+
+        // Esc closes the stub, the topmost sub-panel, before the cheque screen.
+        s->Button_setcg->click();
+        QVERIFY(s->Panel_cg->isVisible());
+        QTest::keyClick(s->Edit_yt, Qt::Key_Escape);
+        QVERIFY(s->Panel_cg->isHidden());
+        QVERIFY(s->isVisible());
+
+        // The type choice takes the focus; Enter on a radio button prints the chosen form.
+        s->Button_pjdy->click();
+        QVERIFY(s->Panel_zplx->isVisible());
+        QWidget* focused = Frm_main->focusWidget();
+        QVERIFY(focused && s->Panel_zplx->isAncestorOf(focused));
+        f.prompter.confirmAnswers.enqueue(true);
+        QTest::keyClick(focused, Qt::Key_Return);
+        QVERIFY(s->Panel_zplx->isHidden());
+        QCOMPARE(f.count(QStringLiteral("select count(*) from zp where ph = '30001'")), 1);
+
+        // With the focus on 取 消, Enter cancels rather than prints.
+        f.fill(QStringLiteral("30002"), QStringLiteral("甲公司"), QStringLiteral("12"), QStringLiteral("货款"));
+        s->Button_pjdy->click();
+        s->Button_qx->setFocus();
+        QTest::keyClick(s->Button_qx, Qt::Key_Return);
+        QVERIFY(s->Panel_zplx->isHidden());
+        QCOMPARE(f.count(QStringLiteral("select count(*) from zp where ph = '30002'")), 0);
+
+        // Esc with the focus on the main window closes the topmost open panel.
+        menuItem(QStringLiteral("pass_set"))->trigger();
+        Frm_main->setFocus();
+        QTest::keyClick(Frm_main, Qt::Key_Escape);
+        QVERIFY(panel(QStringLiteral("Panel_pass"))->isHidden());
+        QVERIFY(s->isVisible());
+    }
+
+    void aPanelThatOpens_comesToTheTop()
+    {
+        ChequeFixture f;
+        menuItem(QStringLiteral("mnupzbj"))->trigger();
+        menuItem(QStringLiteral("zz_prn_set"))->trigger();
+        WorkingPanel* designer = panel(QStringLiteral("P_zzzp_set"));
+        WorkingPanel* voucher = panel(QStringLiteral("P_pz"));
+        QVERIFY(designer->isVisible() && voucher->isVisible());
+        const QRect overlap = designer->geometry() & voucher->geometry();
+        QVERIFY(!overlap.isEmpty());
+        QCOMPARE(owningPanel(Frm_main->clientArea()->childAt(overlap.center())), designer);
+        // Opened again, the voucher comes back above the designer.
+        menuItem(QStringLiteral("mnupzbj"))->trigger();
+        QCOMPARE(owningPanel(Frm_main->clientArea()->childAt(overlap.center())), voucher);
+    }
+
+    void aPanelDraggedPastAnEdge_staysInReach_data()
+    {
+        QTest::addColumn<QPoint>("offset");
+        QTest::newRow("left") << QPoint(-3000, 0);
+        QTest::newRow("right") << QPoint(3000, 0);
+        QTest::newRow("top") << QPoint(0, -3000);
+        QTest::newRow("bottom") << QPoint(0, 3000);
+        QTest::newRow("corner") << QPoint(2000, 2000);
+    }
+
+    void aPanelDraggedPastAnEdge_staysInReach()
+    {
+        QFETCH(QPoint, offset);
+        ChequeFixture f;
+        ChequePanel* s = f.screen;
+        dragTitle(s, offset);
+        QVERIFY2(Frm_main->clientArea()->rect().contains(s->geometry()), qPrintable(QVariant(s->geometry()).toString()));
+        // It moved as far as the edge, not back to where it was.
+        if (offset.x() < 0)
+            QCOMPARE(s->x(), 0);
+        if (offset.x() > 0)
+            QCOMPARE(s->geometry().right(), Frm_main->clientArea()->width() - 1);
+        if (offset.y() < 0)
+            QCOMPARE(s->y(), 0);
+        if (offset.y() > 0)
+            QCOMPARE(s->geometry().bottom(), Frm_main->clientArea()->height() - 1);
+
+        // The type choice dragged out of the cheque screen keeps 确 定 inside it: a cheque can
+        // still be printed.
+        f.fill(QStringLiteral("40001"), QStringLiteral("乙公司"), QStringLiteral("5"), QStringLiteral("货款"));
+        s->Button_pjdy->click();
+        dragTitle(s->Panel_zplx, offset);
+        QVERIFY(s->rect().contains(s->Panel_zplx->geometry()));
+        QVERIFY(s->rect().contains(s->Button_qd->geometry().translated(s->Panel_zplx->pos())));
+        f.prompter.confirmAnswers.enqueue(true);
+        QTest::mouseClick(s->Button_qd, Qt::LeftButton);
+        QCOMPARE(f.count(QStringLiteral("select count(*) from zp where ph = '40001'")), 1);
+    }
+
+    void onASmallScreen_everyButtonOfTheChequeScreenIsReachable_data()
+    {
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<bool>("scrolls");
+        // Screens with a task bar at the bottom.
+        QTest::newRow("1024x768") << QRect(0, 0, 1024, 768 - 40) << false;
+        QTest::newRow("800x600") << QRect(0, 0, 800, 600 - 40) << true;
+        QTest::newRow("second screen") << QRect(1920, 0, 1024, 768) << false;
+    }
+
+    void onASmallScreen_everyButtonOfTheChequeScreenIsReachable()
+    {
+        QFETCH(QRect, available);
+        QFETCH(bool, scrolls);
+        ChequeFixture f;
+        Frm_main->fitInto(available);
+        QCoreApplication::processEvents();
+        QVERIFY2(available.contains(Frm_main->geometry()), qPrintable(QVariant(Frm_main->geometry()).toString()));
+        QScrollArea* view = Frm_main->clientView();
+        QCOMPARE(view->viewport()->height() < Frm_main->clientArea()->height(), scrolls);
+
+        ChequePanel* s = f.screen;
+        s->Button_setcg->click();
+        f.fill(QStringLiteral("50001"), QStringLiteral("丙公司"), QStringLiteral("8"), QStringLiteral("货款"));
+        s->Button_pjdy->click();
+        const QList<QAbstractButton*> buttons = s->findChildren<QAbstractButton*>();
+        QVERIFY(buttons.size() >= 8);
+        for (QAbstractButton* button : buttons) {
+            if (!button->isVisibleTo(Frm_main))
+                continue;
+            view->ensureWidgetVisible(button, 0, 0);
+            const QRect inView(button->mapTo(view->viewport(), QPoint(0, 0)), button->size());
+            QVERIFY2(view->viewport()->rect().contains(inView),
+                     qPrintable(button->objectName() + QLatin1Char(' ') + QVariant(inView).toString()));
+        }
+        // Back to the top-left, the print button is brought into view when the choice opens.
+        view->verticalScrollBar()->setValue(0);
+        view->horizontalScrollBar()->setValue(0);
+        s->Panel_zplx->hide();
+        s->Button_pjdy->click();
+        const QRect choice(s->Panel_zplx->mapTo(view->viewport(), QPoint(0, 0)), s->Panel_zplx->size());
+        QVERIFY(view->viewport()->rect().contains(choice));
+        Frm_main->fitInto(QRect(0, 0, 1920, 1080));
+    }
+};
+
+QTEST_MAIN(TestPanelKeys)
+#include "tst_panelkeys.moc"
