@@ -13,16 +13,20 @@
 #include "store/Settings.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QApplication>
 #include <QComboBox>
 #include <QEvent>
 #include <QGroupBox>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -35,6 +39,60 @@ const Zt_typro::PanelChrome kChrome{"Panel_zp", "Image_zpedit", "Label1", "BitBt
 const Zt_typro::PanelChrome kStub{"Panel_cg", "Image_cg", "Label4", "BitBtn_cg_close", "支票存根"};
 const Zt_typro::PanelChrome kType{"Panel_zplx", "Image_zplx", nullptr, "BitBtn_lx_yc", "支票类型"};
 const int kMemoMaxLength = 100;
+
+// The note on the stub: at most kMemoMaxLength characters. A keystroke, a typed phrase from an
+// input method, a paste or a drop that would pass the limit is refused whole, the text and its
+// undo history kept as they were.
+class NoteEdit : public QPlainTextEdit
+{
+public:
+    explicit NoteEdit(QWidget* parent)
+        : QPlainTextEdit(parent)
+    {
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        const QString typed = event->text();
+        const bool inserts = !typed.isEmpty() && (typed.at(0).isPrint() || typed == QLatin1String("\r"));
+        if (inserts && !fits(typed.size())) {
+            QApplication::beep();
+            event->accept();
+            return;
+        }
+        QPlainTextEdit::keyPressEvent(event);
+    }
+
+    void inputMethodEvent(QInputMethodEvent* event) override
+    {
+        if (!event->commitString().isEmpty() && !fits(event->commitString().size())) {
+            QApplication::beep();
+            QInputMethodEvent dropped(QString(), {});
+            QPlainTextEdit::inputMethodEvent(&dropped);
+            return;
+        }
+        QPlainTextEdit::inputMethodEvent(event);
+    }
+
+    void insertFromMimeData(const QMimeData* source) override
+    {
+        if (source && source->hasText() && !fits(source->text().size())) {
+            QApplication::beep();
+            return;
+        }
+        QPlainTextEdit::insertFromMimeData(source);
+    }
+
+private:
+    // Whether inserting length characters in place of the selection keeps the note in its limit.
+    bool fits(qsizetype length) const
+    {
+        const QTextCursor cursor = textCursor();
+        const qsizetype selected = cursor.selectionEnd() - cursor.selectionStart();
+        return toPlainText().size() - selected + length <= kMemoMaxLength;
+    }
+};
 
 QLabel* caption(QWidget* parent, const char* text, int x, int y, int w = 0)
 {
@@ -148,11 +206,17 @@ void ChequePanel::buildStub()
     verticalFont.setPixelSize(12);
     vertical->setFont(verticalFont);
     vertical->setGeometry(6, 22, 16, 72);
-    Memo_xinxi = Zt_typro::placed<QPlainTextEdit>(Panel_cg, "Memo_xinxi", QRect(24, 22, 209, 72));
+    Memo_xinxi = new NoteEdit(Panel_cg);
+    Memo_xinxi->setObjectName(QStringLiteral("Memo_xinxi"));
+    Memo_xinxi->setGeometry(24, 22, 209, 72);
     Memo_xinxi->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Memo_xinxi->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    // The scroll bar is always there, so the lines wrap at one width whatever their number:
+    // the lines printed are the lines the memo shows.
+    Memo_xinxi->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo_xinxi->setTabChangesFocus(true);
     connect(Memo_xinxi, &QPlainTextEdit::textChanged, this, [this] {
-        // The note holds at most 100 characters, however they arrive.
+        // Text put in from code (a stored cheque) is held to the limit too.
         const QString text = Memo_xinxi->toPlainText();
         if (text.size() <= kMemoMaxLength)
             return;
@@ -231,10 +295,10 @@ QStringList ChequePanel::memoDisplayLines() const
 {
     // Laid out here with the memo's font and text width, so the lines are the same whether or not
     // the stub has been shown yet.
+    // The width is worked out from the memo's own size, never read from its viewport, which is
+    // laid out only once the stub shows.
     const QTextDocument* doc = Memo_xinxi->document();
-    int width = Memo_xinxi->viewport()->width();
-    if (!Memo_xinxi->isVisible())
-        width = Memo_xinxi->contentsRect().width();
+    const int width = Memo_xinxi->contentsRect().width() - Memo_xinxi->verticalScrollBar()->sizeHint().width();
     const qreal lineWidth = std::max<qreal>(1, width - 2 * doc->documentMargin());
     QStringList lines;
     for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
@@ -259,7 +323,7 @@ QStringList ChequePanel::memoDisplayLines() const
 
 bool ChequePanel::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == Edit_je && event->type() == QEvent::FocusOut) {
+    if (watched == Edit_je && Zt_typro::LeavesAmountField(event)) {
         guarded([this] { Edit_jeExit(); });
         return false;
     }

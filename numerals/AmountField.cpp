@@ -3,6 +3,7 @@
 #include "common/Error.h"
 #include "numerals/Amount.h"
 
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QWidget>
@@ -122,6 +123,14 @@ void FillDigitBoxes(const QList<QWidget*>& boxes, const QString& digitString)
     const QStringList texts = DigitBoxTexts(digitString);
     for (int k = 0; k < kDigitBoxCount; ++k)
         boxes.at(k)->setProperty(kTextProperty, texts.at(k));
+}
+
+bool LeavesAmountField(const QEvent* event)
+{
+    if (event->type() != QEvent::FocusOut)
+        return false;
+    const Qt::FocusReason reason = static_cast<const QFocusEvent*>(event)->reason();
+    return reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason;
 }
 
 QString LeaveAmountField(QLineEdit* field, QWidget* boxPanel, QWidget* capitals,

@@ -78,4 +78,9 @@ void FillDigitBoxes(const QList<QWidget*>& boxes, const QString& digitString);
 QString LeaveAmountField(QLineEdit* field, QWidget* boxPanel, QWidget* capitals,
                          const std::function<void(const QString& completed)>& beforeCapitals = {});
 
+/// True when event is the operator leaving an amount field: a loss of focus to another field or
+/// button. The field's own context menu opening, or the window losing the focus to another
+/// program, do not leave it: the amount stays as typed, open to more digits or a paste.
+bool LeavesAmountField(const QEvent* event);
+
 } // namespace Zt_typro

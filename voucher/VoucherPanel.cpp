@@ -184,7 +184,7 @@ QLabel* VoucherPanel::digitBox(int place) const
 
 bool VoucherPanel::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == Edit_jine && event->type() == QEvent::FocusOut) {
+    if (watched == Edit_jine && Zt_typro::LeavesAmountField(event)) {
         guarded([this] { Edit_jineExit(); });
         return false;
     }

@@ -4,8 +4,15 @@
 #include "store/Settings.h"
 #include "tests/cheque/ChequeFixture.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QInputMethodEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QTimer>
 
 using namespace Zt_typro;
 
@@ -271,8 +278,92 @@ private slots:
     void note_holdsAtMostAHundredCharacters()
     {
         ChequeFixture f;
-        f.screen->Memo_xinxi->setPlainText(QString(120, QLatin1Char('x')));
-        QCOMPARE(f.screen->Memo_xinxi->toPlainText().size(), 100);
+        QPlainTextEdit* memo = f.screen->Memo_xinxi;
+        // Text put in from code is held to the limit.
+        memo->setPlainText(QString(120, QLatin1Char('x')));
+        QCOMPARE(memo->toPlainText().size(), 100);
+
+        // Typed and pasted text that would pass the limit is refused whole; the text and its
+        // undo stay as they were.
+        f.screen->Button_setcg->click();
+        memo->setPlainText(QString(96, QChar(0x5B57)));
+        memo->moveCursor(QTextCursor::End);
+        memo->setFocus();
+        typeText(memo, QStringLiteral("付款"));
+        QCOMPARE(memo->toPlainText().size(), 98);
+        const QString before = memo->toPlainText();
+        QGuiApplication::clipboard()->setText(QStringLiteral("附加信息"));
+        memo->moveCursor(QTextCursor::Start);
+        memo->paste();
+        QCOMPARE(memo->toPlainText(), before);
+        QTest::keyClick(memo, Qt::Key_Return);
+        typeText(memo, QStringLiteral("三四"));
+        QCOMPARE(memo->toPlainText(), QStringLiteral("\n三") + before);
+        // A committed input-method phrase that does not fit is refused too.
+        QInputMethodEvent phrase(QString(), {});
+        phrase.setCommitString(QStringLiteral("两字"));
+        QCoreApplication::sendEvent(memo, &phrase);
+        QCOMPARE(memo->toPlainText(), QStringLiteral("\n三") + before);
+        memo->undo();
+        memo->undo();
+        QCOMPARE(memo->toPlainText(), before);
+        // A paste over a selection counts what it replaces.
+        memo->selectAll();
+        memo->paste();
+        QCOMPARE(memo->toPlainText(), QStringLiteral("附加信息"));
+    }
+
+    void noteLines_areTheLinesTheMemoShows()
+    {
+        ChequeFixture f;
+        ChequePanel* s = f.screen;
+        // Enough text to need the scroll bar, lines that end near the width.
+        const QString note = QStringLiteral("本次付款为二〇二六年第四季度房租，另需要折扣说明请见合同第三条第二款。\n"
+                                            "联系人王会计电话一三九一二三四五六七八\n短行\nABC DEF GHI JKL MNO PQR STU");
+        s->Memo_xinxi->setPlainText(note);
+        const QStringList hidden = s->memoDisplayLines();
+        QVERIFY(hidden.size() > 4);
+        s->Button_setcg->click();
+        QVERIFY(s->Memo_xinxi->isVisible());
+        QCoreApplication::processEvents();
+        QCOMPARE(s->memoDisplayLines(), hidden);
+        // The lines the memo lays out on screen.
+        QStringList shown;
+        for (QTextBlock block = s->Memo_xinxi->document()->begin(); block.isValid(); block = block.next()) {
+            const QTextLayout* layout = block.layout();
+            for (int i = 0; i < layout->lineCount(); ++i)
+                shown << block.text().mid(layout->lineAt(i).textStart(), layout->lineAt(i).textLength());
+        }
+        QCOMPARE(hidden, shown);
+    }
+
+    void amountField_completesOnlyWhenLeft()
+    {
+        ChequeFixture f;
+        QLineEdit* amount = f.screen->Edit_je;
+        amount->setFocus();
+        QTRY_VERIFY(amount->hasFocus());
+        QTest::keyClicks(amount, QStringLiteral("12"));
+        // Its own context menu opens and closes: the amount stays as typed.
+        QTimer::singleShot(0, [] {
+            if (QWidget* menu = QApplication::activePopupWidget())
+                menu->close();
+        });
+        QContextMenuEvent menuAt(QContextMenuEvent::Mouse, QPoint(5, 5), amount->mapToGlobal(QPoint(5, 5)));
+        QCoreApplication::sendEvent(amount, &menuAt);
+        QCOMPARE(amount->text(), QStringLiteral("12"));
+        // The window losing the focus to another program leaves it as typed too.
+        QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+        QCoreApplication::sendEvent(amount, &away);
+        QCOMPARE(amount->text(), QStringLiteral("12"));
+        amount->setFocus();
+        QTest::keyClicks(amount, QStringLiteral("3"));
+        QCOMPARE(amount->text(), QStringLiteral("123"));
+        QVERIFY(f.screen->Panel_daxie->text().isEmpty());
+        // Leaving for the next field completes it.
+        QTest::keyClick(amount, Qt::Key_Tab);
+        QTRY_COMPARE(amount->text(), QStringLiteral("123.00"));
+        QCOMPARE(f.screen->Panel_daxie->text(), QStringLiteral("壹佰贰拾叁元整"));
     }
 
     void cleanup() { SetToday(QDate()); }
