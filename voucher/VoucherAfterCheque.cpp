@@ -8,6 +8,7 @@
 #include "voucher/VoucherPanel.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -54,9 +55,28 @@ void OfferVoucherAfterCheque(VoucherPanel& voucher, const QString& year, const Q
     voucher.ComboBox_yue->setEditText(month);
     voucher.ComboBox_ri->setEditText(day);
 
-    voucher.P_cpr->setText(ReadPayerName());
-    voucher.P_cprzh->setText(ReadPayerAccount());
-    voucher.P_cprkhh->setText(ReadPayerBank());
+    QString name = ReadPayerName();
+    QString account = ReadPayerAccount();
+    QString bank = ReadPayerBank();
+    voucher.Label_cprly->hide();
+    if (name.isEmpty() && account.isEmpty() && bank.isEmpty()) {
+        // No payer file, or one without a payer: the organisation's own details, never a blank
+        // payer the operator cannot fill in; the panel says where they came from.
+        name = ReadOrgName();
+        account = ReadOrgAccount();
+        bank = ReadOrgBank();
+        const QString why = QFileInfo::exists(PayerFilePath())
+                                ? QStringLiteral("付款人文件 \"fkrxx.ine\" 中没有汇款人")
+                                : QStringLiteral("没有找到付款人文件 \"fkrxx.ine\"");
+        const QString source = name.isEmpty() && account.isEmpty() && bank.isEmpty()
+                                   ? QStringLiteral("，单位帐号设置也是空的: 请先在 系统设置 → 单位帐号设置 中填写本单位。")
+                                   : QStringLiteral("，汇款人取自本单位的单位帐号设置，请核对。");
+        voucher.Label_cprly->setText(why + source);
+        voucher.Label_cprly->show();
+    }
+    voucher.P_cpr->setText(name);
+    voucher.P_cprzh->setText(account);
+    voucher.P_cprkhh->setText(bank);
 
     voucher.ComboBox_skrmc->setEnabled(false);
 

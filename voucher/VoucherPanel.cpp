@@ -69,7 +69,7 @@ void onUserChange(QComboBox* box, VoucherPanel* panel, Handler handler)
 } // namespace
 
 VoucherPanel::VoucherPanel(QWidget* parent)
-    : WorkingPanel(parent, kChrome, QRect(224, 80, 521, 441))
+    : WorkingPanel(parent, kChrome, QRect(224, 80, 521, 451))
 {
     FontDialog_daxie = new Zt_typro::CapitalsFontDialog(this);
     buildDateAndAmount();
@@ -142,6 +142,13 @@ void VoucherPanel::buildPayer()
     P_cprzh = Zt_typro::TextPanel(GroupBox4, "P_cprzh", QRect(84, 44, 410, 22));
     caption(GroupBox4, nullptr, "汇 出 行：", 12, 72);
     P_cprkhh = Zt_typro::TextPanel(GroupBox4, "P_cprkhh", QRect(84, 68, 410, 22));
+
+    Label_cprly = Zt_typro::placed<QLabel>(this, "Label_cprly", QRect(12, 406, 396, 40));
+    Label_cprly->setWordWrap(true);
+    QPalette notice = Label_cprly->palette();
+    notice.setColor(QPalette::WindowText, QColor(160, 60, 0));
+    Label_cprly->setPalette(notice);
+    Label_cprly->hide();
 }
 
 void VoucherPanel::buildPayee()
@@ -160,18 +167,19 @@ void VoucherPanel::buildPayee()
 
 void VoucherPanel::buildTypeChoice()
 {
-    Panel_pzlx = new Zt_typro::WorkingPanel(this, kType, QRect(144, 192, 241, 105));
-    GroupBox6 = Zt_typro::placed<QGroupBox>(Panel_pzlx, "GroupBox6", QRect(8, 20, 225, 44));
+    // The radio buttons sit inside the group's frame, below its title.
+    Panel_pzlx = new Zt_typro::WorkingPanel(this, kType, QRect(144, 192, 241, 111));
+    GroupBox6 = Zt_typro::placed<QGroupBox>(Panel_pzlx, "GroupBox6", QRect(8, 18, 225, 52));
     GroupBox6->setTitle(QStringLiteral("凭证类型"));
-    RadioButton_dhpz = Zt_typro::placed<QRadioButton>(GroupBox6, "RadioButton_dhpz", QRect(24, 18, 90, 20));
+    RadioButton_dhpz = Zt_typro::placed<QRadioButton>(GroupBox6, "RadioButton_dhpz", QRect(24, 23, 90, 25));
     RadioButton_dhpz->setText(QStringLiteral("电汇凭证"));
     RadioButton_dhpz->setChecked(true);
-    RadioButton_jzd = Zt_typro::placed<QRadioButton>(GroupBox6, "RadioButton_jzd", QRect(130, 18, 80, 20));
+    RadioButton_jzd = Zt_typro::placed<QRadioButton>(GroupBox6, "RadioButton_jzd", QRect(130, 23, 80, 25));
     RadioButton_jzd->setText(QStringLiteral("进帐单"));
-    Button_pzlx_qd = Zt_typro::placed<QPushButton>(Panel_pzlx, "Button_pzlx_qd", QRect(36, 72, 75, 25));
+    Button_pzlx_qd = Zt_typro::placed<QPushButton>(Panel_pzlx, "Button_pzlx_qd", QRect(36, 78, 75, 25));
     Panel_pzlx->setDefaultButton(Button_pzlx_qd);
     Button_pzlx_qd->setText(QStringLiteral("确定"));
-    Button_pzlx_qx = Zt_typro::placed<QPushButton>(Panel_pzlx, "Button_pzlx_qx", QRect(130, 72, 75, 25));
+    Button_pzlx_qx = Zt_typro::placed<QPushButton>(Panel_pzlx, "Button_pzlx_qx", QRect(130, 78, 75, 25));
     Button_pzlx_qx->setText(QStringLiteral("取消"));
     connect(Button_pzlx_qd, &QPushButton::clicked, this, [this] { guarded([this] { Button_pzlx_qdClick(); }); });
     connect(Button_pzlx_qx, &QPushButton::clicked, this, [this] { guarded([this] { Button_pzlx_qxClick(); }); });
@@ -225,6 +233,7 @@ void VoucherPanel::open()
     Zt_typro::ClearListKeepingText(ComboBox_skrmc);
 
     // 4. The paying organisation's own details.
+    Label_cprly->hide();
     P_cpr->setText(Zt_typro::ReadOrgName());
     P_cprzh->setText(Zt_typro::ReadOrgAccount());
     P_cprkhh->setText(Zt_typro::ReadOrgBank());

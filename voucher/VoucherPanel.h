@@ -43,6 +43,8 @@ public:
     QLabel* P_cpr;
     QLabel* P_cprzh;
     QLabel* P_cprkhh;
+    /// Where the payer shown came from, when not from the payer file; hidden otherwise.
+    QLabel* Label_cprly;
 
     // The payee
     QGroupBox* GroupBox5;

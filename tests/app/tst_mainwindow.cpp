@@ -141,8 +141,8 @@ private slots:
         QTest::newRow("P_zzzp_set") << "P_zzzp_set" << "ClientArea" << QRect(176, 80, 689, 428) << "支票打印设置";
         QTest::newRow("Panel_pz_set") << "Panel_pz_set" << "ClientArea" << QRect(176, 80, 689, 425)
                                       << "凭证(进帐单)打印设置";
-        QTest::newRow("P_pz") << "P_pz" << "ClientArea" << QRect(224, 80, 521, 441) << "凭证编辑";
-        QTest::newRow("Panel_pzlx") << "Panel_pzlx" << "P_pz" << QRect(144, 192, 241, 105) << "";
+        QTest::newRow("P_pz") << "P_pz" << "ClientArea" << QRect(224, 80, 521, 451) << "凭证编辑";
+        QTest::newRow("Panel_pzlx") << "Panel_pzlx" << "P_pz" << QRect(144, 192, 241, 111) << "";
         QTest::newRow("Panel_dwset") << "Panel_dwset" << "ClientArea" << QRect(224, 80, 417, 225) << "单位帐号设置";
         QTest::newRow("Panel_zpcx") << "Panel_zpcx" << "ClientArea" << QRect(224, 80, 457, 225) << "支票查询";
         QTest::newRow("Panel_zpcxjg") << "Panel_zpcxjg" << "ClientArea" << QRect(224, 304, 620, 290) << "查询列表";

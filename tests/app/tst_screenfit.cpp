@@ -81,8 +81,18 @@ QStringList fitFaults(QWidget* root)
                               .arg(describe(w), rectText(w->geometry()), rectText(room));
         }
         if (auto* label = qobject_cast<QLabel*>(w)) {
-            if (label->text().isEmpty() || label->wordWrap() || label->textFormat() == Qt::RichText)
+            if (label->text().isEmpty() || label->textFormat() == Qt::RichText)
                 continue;
+            if (label->wordWrap()) {
+                // Wrapped text needs its whole height.
+                const int needed = label->heightForWidth(label->width());
+                if (needed > label->height())
+                    faults << QStringLiteral("%1 \"%2\" needs %3 rows of height, has %4")
+                                  .arg(describe(w), label->text())
+                                  .arg(needed)
+                                  .arg(label->height());
+                continue;
+            }
             const QFontMetrics fm(label->font());
             const QStringList lines = label->text().split(QLatin1Char('\n'));
             int widest = 0;
@@ -189,7 +199,11 @@ private slots:
         // The voucher screen with its type choice, the settings panels, the calibration panel.
         VoucherPanel* voucher = Frm_main->P_pz;
         voucher->open();
-        voucher->Button_pz_dy->click();
+        voucher->Panel_pzlx->show();
+        // The longest note about where the payer came from.
+        voucher->Label_cprly->setText(QStringLiteral("付款人文件 \"fkrxx.ine\" 中没有汇款人，单位帐号设置也是空的: "
+                                                     "请先在 系统设置 → 单位帐号设置 中填写本单位。"));
+        voucher->Label_cprly->show();
         faults << fitFaults(voucher);
         saveScreenshot(Frm_main, QStringLiteral("voucher-screen"));
         voucher->closeButton()->click();

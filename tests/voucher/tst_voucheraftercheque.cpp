@@ -112,6 +112,47 @@ private slots:
         QCOMPARE(f.screen->Edit_jine->text(), QStringLiteral("7.5"));
     }
 
+    void noPayerInTheFile_theVoucherCarriesTheOrganisation_data()
+    {
+        QTest::addColumn<QByteArray>("file"); // empty: no file at all
+        QTest::addColumn<QString>("why");
+        QTest::newRow("no file") << QByteArray() << QStringLiteral("没有找到付款人文件 \"fkrxx.ine\"");
+        QTest::newRow("empty file") << QByteArray("\n") << QStringLiteral("付款人文件 \"fkrxx.ine\" 中没有汇款人");
+        QTest::newRow("empty section") << QByteArray("[fkr]\nqc=\nzh=\nkhh=\n")
+                                       << QStringLiteral("付款人文件 \"fkrxx.ine\" 中没有汇款人");
+    }
+
+    void noPayerInTheFile_theVoucherCarriesTheOrganisation()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, why);
+        HandOver f;
+        QFile ini(QDir(f.forms.workDir().path()).filePath(QStringLiteral("fkrxx.ine")));
+        if (file.isEmpty()) {
+            QVERIFY(ini.remove());
+        } else {
+            QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            ini.write(file);
+            ini.close();
+        }
+        f.openCheque();
+        f.typeCheque(QStringLiteral("某某公司"), QStringLiteral("88"));
+        f.printCheque(true, true);
+        VoucherPanel* s = f.screen;
+        QVERIFY(s->isVisible());
+        QCOMPARE(s->P_cpr->text(), QStringLiteral("登记的单位"));
+        QCOMPARE(s->P_cprzh->text(), QStringLiteral("0000"));
+        QCOMPARE(s->P_cprkhh->text(), QStringLiteral("登记的银行"));
+        QVERIFY(s->Label_cprly->isVisible());
+        QVERIFY2(s->Label_cprly->text().startsWith(why), qPrintable(s->Label_cprly->text()));
+        QVERIFY(s->Label_cprly->text().contains(QStringLiteral("单位帐号设置")));
+
+        // Opened from the menu the voucher shows the organisation anyway, and says nothing.
+        s->hide();
+        f.openFromMenu();
+        QVERIFY(!s->Label_cprly->isVisible());
+    }
+
     void yesToTheOffer_showsTheVoucherPrefilledFromTheCheque()
     {
         HandOver f;
@@ -144,6 +185,7 @@ private slots:
         QCOMPARE(s->P_cpr->text(), QStringLiteral("付款单位有限公司"));
         QCOMPARE(s->P_cprzh->text(), QStringLiteral("9558 8000"));
         QCOMPARE(s->P_cprkhh->text(), QStringLiteral("中国银行某分行"));
+        QVERIFY(!s->Label_cprly->isVisible());
         // The lists come from today's date, the texts from the cheque.
         QCOMPARE(VoucherFixture::items(s->ComboBox_nian), VoucherFixture::numbers(2023, 2029));
         QCOMPARE(VoucherFixture::items(s->ComboBox_ri), VoucherFixture::numbers(1, 31));
