@@ -3,7 +3,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QMessageBox>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -65,10 +67,21 @@ void QtPrompter::error(QWidget* owner, const QString& caption, const QString& te
 
 std::optional<QFont> QtPrompter::chooseFont(QWidget* owner, const QFont& initial)
 {
+    // A family that is only a name for another ("宋体" for an installed Song face) is not in the
+    // dialog's list: the dialog opens on the face that really draws it, and a choice of that
+    // same face gives the original name back, so that OK without a change changes nothing.
+    QFont start = initial;
+    const QString drawnBy = QFontInfo(initial).family();
+    const bool substituted =
+        !QFontDatabase::families().contains(initial.family(), Qt::CaseInsensitive) && !drawnBy.isEmpty();
+    if (substituted)
+        start.setFamily(drawnBy);
     bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, initial, owner);
+    QFont font = QFontDialog::getFont(&ok, start, owner);
     if (!ok)
         return std::nullopt;
+    if (substituted && font.family() == drawnBy)
+        font.setFamily(initial.family());
     return font;
 }
 

@@ -1,5 +1,7 @@
 // One whole voucher through the real Qt dialogs: the confirmation box is answered Yes, the
 // preview prints into a PDF, and the words land where the layout rows of the form code say.
+#include "print/ChequePrintForm.h"
+#include "print/Report.h"
 #include "print/VoucherPrintForm.h"
 #include "store/Settings.h"
 #include "tests/support/PdfWords.h"
@@ -7,6 +9,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFontDialog>
+#include <QFontInfo>
 #include <QMessageBox>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
@@ -94,6 +98,33 @@ private slots:
         };
         for (const auto& [key, text] : expected)
             QVERIFY2(landsAt(text, voucherAnchorMm(rowPosition(key))), qPrintable(key + QLatin1Char('\n') + page.dump()));
+    }
+
+    void capitalsFontDialog_opensOnTheCurrentFace()
+    {
+        VoucherFixture f;
+        setPrompter(nullptr); // the real font dialog
+        f.openFromMenu();
+        const QString drawnBy = QFontInfo(f.screen->P_daxie->font()).family();
+        QVERIFY(!drawnBy.isEmpty());
+        QString shownFamily;
+        std::function<void()> answer;
+        answer = [&] {
+            if (auto* dialog = qobject_cast<QFontDialog*>(QApplication::activeModalWidget())) {
+                shownFamily = dialog->currentFont().family();
+                dialog->accept(); // 确定 without a change
+                return;
+            }
+            QTimer::singleShot(20, Frm_main, answer);
+        };
+        QTimer::singleShot(0, Frm_main, answer);
+        f.screen->popup_fontnameClick();
+        // The dialog showed the Song face the capitals are drawn in, and OK kept it.
+        QCOMPARE(shownFamily, drawnBy);
+        for (const QFont& font : {f.screen->P_daxie->font(), Frm_pz_print->QRL_dx->font(), Frm_zz_print->QRL_dx->font()}) {
+            QCOMPARE(font.family(), QStringLiteral("宋体"));
+            QCOMPARE(QFontInfo(font).family(), drawnBy);
+        }
     }
 };
 
