@@ -2,20 +2,15 @@
 
 #include "common/Clock.h"
 #include "common/Error.h"
+#include "common/LongWork.h"
 #include "common/Prompt.h"
 #include "store/Backup.h"
 #include "store/DataModule.h"
 
 #include <QDir>
-#include <QEventLoop>
 #include <QFileInfo>
-#include <QProgressDialog>
-#include <QTimer>
 
-#include <atomic>
-#include <exception>
 #include <memory>
-#include <thread>
 
 namespace Zt_typro
 {
@@ -36,7 +31,12 @@ void BackupDatabaseInteractive(QWidget* owner)
     const QString target = ResolveSaveTarget(owner, chosen, QStringLiteral("pdp"));
     if (target.isEmpty())
         return;
-    BackupDatabase(*D_M, target);
+    // A large register takes a while to copy: on a thread of its own, the window painting on.
+    D_M->ensureConnected();
+    D_M->checkFileUnchanged();
+    const QString databasePath = D_M->databasePath();
+    RunLongWork(owner, QStringLiteral("备份数据"), QStringLiteral("正在备份数据到 %1 …").arg(native(target)), false,
+                [&](const WorkProgress&) { BackupDatabaseApart(databasePath, target); });
     prompter().inform(owner, QStringLiteral("提示"), QStringLiteral("数据已备份到 %1。").arg(native(target)));
 }
 
@@ -53,48 +53,12 @@ bool RestoreDatabaseInteractive(QWidget* owner)
     // Reading a large backup takes a while. It runs on a thread of its own (on connections of
     // its own) while the window repaints and shows how far it has come; the operator may stop
     // it, as nothing has been changed yet.
-    QProgressDialog progress(QStringLiteral("正在读取备份 %1 …").arg(shown), QStringLiteral("取消"), 0, 1000, owner);
-    progress.setWindowTitle(QStringLiteral("恢复数据"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(300);
-    progress.setAutoReset(false);
-    progress.setAutoClose(false);
-    std::atomic<qint64> rowsRead{0};
-    std::atomic<qint64> total{0};
-    std::atomic<bool> stop{false};
     std::unique_ptr<PreparedRestore> prepared;
-    std::exception_ptr failure;
-    QEventLoop waiting;
-    std::thread reader([&] {
-        try {
-            prepared = PrepareRestore(databasePath, chosen, [&](qint64 d, qint64 t) {
-                rowsRead = d;
-                total = t;
-                return !stop;
-            });
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        // Posted to the window's thread: taken up once the loop below runs, if not yet.
-        QMetaObject::invokeMethod(&waiting, &QEventLoop::quit, Qt::QueuedConnection);
-    });
-    QObject::connect(&progress, &QProgressDialog::canceled, &waiting, [&] { stop = true; });
-    QTimer poll;
-    poll.setInterval(50);
-    QObject::connect(&poll, &QTimer::timeout, &waiting, [&] {
-        const qint64 t = total;
-        progress.setValue(t > 0 ? int(rowsRead * 1000 / t) : 0);
-    });
-    poll.start();
-    waiting.exec();
-    reader.join();
-    progress.close();
-    if (failure) {
-        try {
-            std::rethrow_exception(failure);
-        } catch (const AppError& e) {
-            throw AppError(e.message() + QStringLiteral("\n当前的数据库没有被改动。"));
-        }
+    try {
+        RunLongWork(owner, QStringLiteral("恢复数据"), QStringLiteral("正在读取备份 %1 …").arg(shown), true,
+                    [&](const WorkProgress& progress) { prepared = PrepareRestore(databasePath, chosen, progress); });
+    } catch (const AppError& e) {
+        throw AppError(e.message() + QStringLiteral("\n当前的数据库没有被改动。"));
     }
     if (!prepared)
         return false;

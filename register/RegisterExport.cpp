@@ -112,7 +112,8 @@ void refuseRecordsFile(TD_M& dm, const QString& path, const QString& shown)
 // Reads the register rows with the given keys, in that order, kKeysPerRead at a time, and
 // hands each row's values (in the order of kColumns) to take. A key whose row no longer
 // exists is skipped. Returns the number of rows handed on.
-qsizetype readRows(TD_M& dm, const QList<qint64>& keys, const std::function<void(const QStringList&)>& take)
+qsizetype readRows(TD_M& dm, const QList<qint64>& keys, const std::function<void(const QStringList&)>& take,
+                   const WorkProgress& progress)
 {
     dm.ensureConnected();
     dm.checkFileUnchanged();
@@ -159,12 +160,14 @@ qsizetype readRows(TD_M& dm, const QList<qint64>& keys, const std::function<void
             take(*found);
             ++taken;
         }
+        if (progress && !progress(first + count, keys.size()))
+            return -1;
     }
     return taken;
 }
 } // namespace
 
-qsizetype ExportRegisterRows(TD_M& dm, const QList<qint64>& keys, const QString& path)
+qsizetype ExportRegisterRows(TD_M& dm, const QList<qint64>& keys, const QString& path, const WorkProgress& progress)
 {
     const QString shown = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
     refuseRecordsFile(dm, path, shown);
@@ -183,14 +186,19 @@ qsizetype ExportRegisterRows(TD_M& dm, const QList<qint64>& keys, const QString&
         appendRecord(out, values);
         if (out.size() >= kFlushBytes)
             writeOut(out);
-    });
+    }, progress);
+    if (written < 0) {
+        file.cancelWriting(); // stopped: nothing is written, a file already there stays
+        return -1;
+    }
     writeOut(out);
     if (!file.commit())
         throw AppError(QStringLiteral("无法写入文件 %1: %2").arg(shown, file.errorString()));
     return written;
 }
 
-qsizetype ExportRegisterWorkbook(TD_M& dm, const QList<qint64>& keys, const QString& path)
+qsizetype ExportRegisterWorkbook(TD_M& dm, const QList<qint64>& keys, const QString& path,
+                                 const WorkProgress& progress)
 {
     const QString shown = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
     refuseRecordsFile(dm, path, shown);
@@ -266,8 +274,10 @@ qsizetype ExportRegisterWorkbook(TD_M& dm, const QList<qint64>& keys, const QStr
             }
         }
         ++row;
-    });
+    }, progress);
     const lxw_error closed = workbook_close(book);
+    if (written < 0)
+        return -1; // stopped: the part file goes, a file already there stays
     if (closed != LXW_NO_ERROR)
         throw AppError(QStringLiteral("无法写入文件 %1: %2").arg(shown, QString::fromUtf8(lxw_strerror(closed))));
     std::error_code ec;

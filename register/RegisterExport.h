@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "common/LongWork.h"
+
 class TD_M;
 
 namespace Zt_typro
@@ -21,6 +23,9 @@ QStringList RegisterExportHeader();
 /// is written as stored (the amount as a plain number).
 QByteArray CsvField(const QString& value);
 
+/// Both exports tell progress (when given) how many of the keys they have read after every few
+/// hundred rows; when it returns false they stop, write nothing and return -1.
+///
 /// Writes the register rows with the given keys (rowid of zp), in that order, to path as a
 /// CSV file: UTF-8 with a byte-order mark, comma-separated, CRLF between records, the header
 /// row first; every column of the register with the cheque's state and latest event. A key
@@ -29,7 +34,8 @@ QByteArray CsvField(const QString& value);
 /// the file or the database on failure, and, before anything is written, when path is one of
 /// the records (IsRecordsFile: the database, its journal, a kept backup, or a link to one of
 /// them).
-qsizetype ExportRegisterRows(TD_M& dm, const QList<qint64>& keys, const QString& path);
+qsizetype ExportRegisterRows(TD_M& dm, const QList<qint64>& keys, const QString& path,
+                             const WorkProgress& progress = {});
 
 /// The same rows as an Excel workbook (.xlsx) at path: the header row in bold, then one row
 /// per cheque; the cheque number and every text as a string cell (never run as a formula),
@@ -37,6 +43,7 @@ qsizetype ExportRegisterRows(TD_M& dm, const QList<qint64>& keys, const QString&
 /// the note with its line breaks. A register longer than a sheet goes on over further sheets.
 /// Written beside path and renamed into place; refused like ExportRegisterRows for a records
 /// file. Returns the number of rows written; throws AppError naming the file on failure.
-qsizetype ExportRegisterWorkbook(TD_M& dm, const QList<qint64>& keys, const QString& path);
+qsizetype ExportRegisterWorkbook(TD_M& dm, const QList<qint64>& keys, const QString& path,
+                                 const WorkProgress& progress = {});
 
 } // namespace Zt_typro

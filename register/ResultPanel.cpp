@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSqlRecord>
 #include <QTableView>
@@ -201,8 +202,27 @@ void ResultPanel::Button_zpcx_dcClick()
     if (path.isEmpty())
         return;
     const bool csv = QFileInfo(path).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0;
-    const qsizetype rows = csv ? Zt_typro::ExportRegisterRows(*D_M, keys, path)
-                               : Zt_typro::ExportRegisterWorkbook(*D_M, keys, path);
+    // A long register shows how far the export has come, and the window keeps painting: the
+    // dialog is modal to the window, so nothing else can be started meanwhile.
+    QProgressDialog progress(
+        QStringLiteral("正在导出 %1 张支票到 %2 …").arg(keys.size()).arg(QDir::toNativeSeparators(path)),
+        QStringLiteral("取消"), 0, 1000, this);
+    progress.setWindowTitle(QStringLiteral("导出查询结果"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(300);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    const Zt_typro::WorkProgress tell = [&progress](qint64 done, qint64 total) {
+        progress.setValue(total > 0 ? int(done * 1000 / total) : 0);
+        return !progress.wasCanceled();
+    };
+    const qsizetype rows = csv ? Zt_typro::ExportRegisterRows(*D_M, keys, path, tell)
+                               : Zt_typro::ExportRegisterWorkbook(*D_M, keys, path, tell);
+    progress.close();
+    if (rows < 0) {
+        ask.inform(this, QStringLiteral("提示"), QStringLiteral("导出已取消，没有写入文件。"));
+        return;
+    }
     ask.inform(this, QStringLiteral("提示"),
                QStringLiteral("已导出 %1 张支票到 %2。").arg(rows).arg(QDir::toNativeSeparators(path)));
 }

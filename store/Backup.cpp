@@ -81,9 +81,8 @@ QString partFileBeside(const QString& target, const char* kind)
 
 // Writes the database of dm into a file that does not exist yet. With noWait, a database
 // that another program holds locked is not waited for: the copy fails at once.
-void vacuumInto(TD_M& dm, const QString& part, bool noWait)
+void vacuumInto(QSqlDatabase db, const QString& databasePath, const QString& part, bool noWait)
 {
-    QSqlDatabase db = QSqlDatabase::database(dm.connectionName(), false);
     QSqlQuery q(db);
     int busyTimeout = -1;
     if (noWait && q.exec(QStringLiteral("pragma busy_timeout")) && q.next()) {
@@ -99,7 +98,7 @@ void vacuumInto(TD_M& dm, const QString& part, bool noWait)
         q.exec(QStringLiteral("pragma busy_timeout = %1").arg(busyTimeout));
     if (!ok) {
         QFile::remove(part);
-        throw AppError(QStringLiteral("无法备份数据库 %1: %2").arg(native(dm.databasePath()), error.trimmed()));
+        throw AppError(QStringLiteral("无法备份数据库 %1: %2").arg(native(databasePath), error.trimmed()));
     }
 }
 
@@ -121,22 +120,23 @@ void removeStalePartFiles(const QDir& folder)
     }
 }
 
-void backupInto(TD_M& dm, const QString& target, bool noWait)
+// Copies the database at databasePath to target: vacuum(part) writes the copy into a part file
+// beside target, which then takes target's place.
+void backupWith(const QString& databasePath, const QString& target,
+                const std::function<void(const QString& part)>& vacuum)
 {
-    dm.ensureConnected();
-    dm.checkFileUnchanged();
     const QString absolute = QFileInfo(target).absoluteFilePath();
-    if (sameFile(absolute, dm.databasePath()))
+    if (sameFile(absolute, databasePath))
         throw AppError(QStringLiteral("不能把数据库备份到它自己 (%1)，请另选一个文件。").arg(native(absolute)));
     if (!QFileInfo(absolute).absoluteDir().exists())
         throw AppError(QStringLiteral("无法备份数据库到 %1: 文件夹不存在。").arg(native(absolute)));
     const QDir targetFolder = QFileInfo(absolute).absoluteDir();
-    const QDir databaseFolder = QFileInfo(dm.databasePath()).absoluteDir();
+    const QDir databaseFolder = QFileInfo(databasePath).absoluteDir();
     removeStalePartFiles(targetFolder);
     if (databaseFolder != targetFolder)
         removeStalePartFiles(databaseFolder);
     const QString part = partFileBeside(absolute, "part");
-    vacuumInto(dm, part, noWait);
+    vacuum(part);
     RestrictToOwner(part);
     QString error;
     if (!replaceFile(part, absolute, &error)) {
@@ -144,6 +144,15 @@ void backupInto(TD_M& dm, const QString& target, bool noWait)
         throw AppError(QStringLiteral("无法备份数据库到 %1: %2").arg(native(absolute), error));
     }
     qCDebug(lcBackup) << "database backed up to" << absolute;
+}
+
+void backupInto(TD_M& dm, const QString& target, bool noWait)
+{
+    dm.ensureConnected();
+    dm.checkFileUnchanged();
+    backupWith(dm.databasePath(), target, [&](const QString& part) {
+        vacuumInto(QSqlDatabase::database(dm.connectionName(), false), dm.databasePath(), part, noWait);
+    });
 }
 
 // The automatic backups in a folder, oldest first (their names sort by date).
@@ -380,6 +389,17 @@ QString DailyBackupName(const QDate& day)
 void BackupDatabase(TD_M& dm, const QString& target)
 {
     backupInto(dm, target, false);
+}
+
+void BackupDatabaseApart(const QString& databasePath, const QString& target)
+{
+    backupWith(databasePath, target, [&](const QString& part) {
+        // Read-only; a write another program has open is waited for, as the data module does.
+        OwnConnection own(databasePath, QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=10000"));
+        if (!own.isOpen())
+            throw AppError(QStringLiteral("无法打开数据库 %1: %2").arg(native(databasePath), own.error().trimmed()));
+        vacuumInto(own.database(), databasePath, part, false);
+    });
 }
 
 bool MakeDailyBackupIfDue(TD_M& dm)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/LongWork.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -40,6 +42,11 @@ bool IsRecordsFile(const QString& databasePath, const QString& path);
 /// connection when needed. Throws AppError naming the file on any failure.
 void BackupDatabase(TD_M& dm, const QString& target);
 
+/// The same copy of the database file at databasePath, read on a connection of its own, so that
+/// it may run on a thread of its own while the window goes on (the caller checks first that the
+/// file is still the data module's).
+void BackupDatabaseApart(const QString& databasePath, const QString& target);
+
 /// The automatic backup: when the backup folder holds no backup of today (Today()), writes one
 /// and removes the oldest automatic backups dated up to today beyond kKeptDailyBackups (copies
 /// dated after today are neither counted nor removed). Returns true when a backup
@@ -73,10 +80,6 @@ QString BackupDateText(const BackupInfo& info);
 /// tables skr, zp and prn have their columns) and counts its cheques. Opens the file read-only
 /// on a connection of its own. Throws AppError with the reason when it is not.
 BackupInfo InspectBackup(const QString& path);
-
-/// Reports how far a long piece of work has come (done of total steps); returns false to stop
-/// it where it can be stopped safely.
-using WorkProgress = std::function<bool(qint64 done, qint64 total)>;
 
 /// A restore made ready by PrepareRestore: a new database of the program's own schema holding
 /// the backup's rows, built beside the database file and waiting to take its place. The new

@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSqlError>
 #include <QXmlStreamReader>
 
 #include <unistd.h>
@@ -450,6 +451,62 @@ private slots:
         QCOMPARE(f.cheque.prompter.questions.size(), 1);
         QCOMPARE(f.cheque.prompter.last().kind, QStringLiteral("file"));
         QCOMPARE(QDir(f.cheque.forms.workDir().path()).entryList({QStringLiteral("*.csv")}), QStringList{});
+    }
+
+    // A long export tells how far it has come and can be stopped: stopped, it writes nothing
+    // and a file already at the name stays as it was.
+    void export_long_toldAndStoppable_data()
+    {
+        QTest::addColumn<QString>("suffix");
+        QTest::newRow("csv") << QStringLiteral("csv");
+        QTest::newRow("xlsx") << QStringLiteral("xlsx");
+    }
+
+    void export_long_toldAndStoppable()
+    {
+        QFETCH(QString, suffix);
+        RegisterFixture f;
+        f.print(QDate(2026, 12, 10), QStringLiteral("1"), QStringLiteral("甲"), QStringLiteral("1"), QStringLiteral("a"));
+        QVERIFY(f.cheque.sql(QStringLiteral("with recursive n(i) as (select 2 union all select i + 1 from n where i < 1300) "
+                                            "insert into zp (ph, rq, skr, je, yt) "
+                                            "select i, '2026-12-10', '乙', '2.00', 'b' from n"))
+                    .lastError()
+                    .type() == QSqlError::NoError);
+        QList<qint64> keys;
+        for (QSqlQuery q = f.cheque.sql(QStringLiteral("select rowid from zp order by rowid")); q.next();)
+            keys << q.value(0).toLongLong();
+        QCOMPARE(keys.size(), 1300);
+        const QString path = f.cheque.forms.workDir().filePath(QStringLiteral("导出.") + suffix);
+        const auto run = [&](const WorkProgress& progress) {
+            return suffix == QLatin1String("csv") ? ExportRegisterRows(*D_M, keys, path, progress)
+                                                  : ExportRegisterWorkbook(*D_M, keys, path, progress);
+        };
+
+        QList<qint64> told;
+        QCOMPARE(run([&](qint64 done, qint64 total) {
+                     told << done;
+                     return total == keys.size();
+                 }),
+                 qsizetype(1300));
+        QCOMPARE(told, (QList<qint64>{500, 1000, 1300}));
+
+        QFile before(path);
+        QVERIFY(before.open(QIODevice::ReadOnly));
+        const QByteArray whole = before.readAll();
+        before.close();
+        told.clear();
+        QCOMPARE(run([&](qint64 done, qint64) {
+                     told << done;
+                     return done < 1000;
+                 }),
+                 qsizetype(-1));
+        QCOMPARE(told, (QList<qint64>{500, 1000}));
+        QFile after(path);
+        QVERIFY(after.open(QIODevice::ReadOnly));
+        QCOMPARE(after.readAll(), whole);
+        // Nothing of the stopped export is left beside it.
+        QCOMPARE(QDir(f.cheque.forms.workDir().path()).entryList({QStringLiteral("*导出*")}, QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("导出.") + suffix});
     }
 };
 

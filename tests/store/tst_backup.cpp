@@ -23,6 +23,8 @@
 #include <QSqlQuery>
 #include <QTableView>
 #include <QTest>
+
+#include <thread>
 #include <QTimer>
 #include <QUuid>
 
@@ -139,7 +141,23 @@ private slots:
 
         const QString target = work.filePath(QStringLiteral("备份 'a'.pdp"));
         BackupDatabase(dm, target);
+        // The same copy made on a thread of its own, as the backup command does.
+        const QString apart = work.filePath(QStringLiteral("备份 apart.pdp"));
+        QString failure;
+        std::thread copier([&] {
+            try {
+                BackupDatabaseApart(dm.databasePath(), apart);
+            } catch (const AppError& e) {
+                failure = e.message();
+            }
+        });
+        copier.join();
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
         QVERIFY(other.db().commit());
+        Connection apartCopy(apart);
+        QCOMPARE(apartCopy.numbers(), (QStringList{QStringLiteral("10000001"), QStringLiteral("10000002"),
+                                                   QStringLiteral("10000003")}));
+        QVERIFY(QFile::remove(apart));
 
         Connection copy(target);
         QCOMPARE(copy.value(QStringLiteral("pragma integrity_check")).toString(), QStringLiteral("ok"));
