@@ -101,6 +101,7 @@ SearchPanel::SearchPanel(QWidget* parent)
     // Moves of the mouse over the panel (and over its parts that do not take them) dock the
     // result panel.
     setMouseTracking(true);
+    setFirstField(searchField());
 }
 
 ResultPanel* SearchPanel::resultPanel() const
@@ -172,6 +173,22 @@ void SearchPanel::BitBtn_zpcx_closeClick()
 void SearchPanel::PageControl_cxfsChange()
 {
     resultPanel()->hide();
+    // The cursor goes to the field of the chosen way of searching.
+    setFirstField(searchField());
+    if (isVisible())
+        focusFirstField();
+}
+
+QWidget* SearchPanel::searchField() const
+{
+    switch (PageControl_cxfs->currentIndex()) {
+    case 0:
+        return Edit_ph;
+    case 1:
+        return DateTimePicker_ks;
+    default:
+        return ComboBox_skr;
+    }
 }
 
 void SearchPanel::Panel_zpcxMouseMove()

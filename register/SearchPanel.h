@@ -59,6 +59,8 @@ public:
 
     /// The result panel of the main window (the sibling named Panel_zpcxjg).
     ResultPanel* resultPanel() const;
+    /// The field of the active tab: the number, the start date or the payee.
+    QWidget* searchField() const;
 
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;

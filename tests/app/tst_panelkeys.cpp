@@ -13,6 +13,8 @@
 #include "voucher/VoucherPanel.h"
 
 #include <QAbstractButton>
+#include <QDateEdit>
+#include <QTabWidget>
 #include <QMouseEvent>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -81,7 +83,7 @@ private slots:
         QTest::newRow("organisation") << "mnuzh" << "Panel_dwset" << "Edit_dwqc" << "Edit_khh" << "Button_dwset_qd";
         QTest::newRow("password") << "pass_set" << "Panel_pass" << "Edit_old_pass" << "" << "Button_pass_qd";
         QTest::newRow("calibration") << "dyj_jz" << "Panel_dyjjz" << "" << "Edit_pyx" << "Button_dyjjz_qd";
-        QTest::newRow("search") << "zpcx" << "Panel_zpcx" << "" << "Edit_ph" << "Button_zpcx";
+        QTest::newRow("search") << "zpcx" << "Panel_zpcx" << "Edit_ph" << "" << "Button_zpcx";
         QTest::newRow("cheque") << "mnuzpbj" << "Panel_zp" << "E_ph" << "" << "";
         QTest::newRow("voucher") << "mnupzbj" << "P_pz" << "" << "" << "";
     }
@@ -162,6 +164,23 @@ private slots:
         QTest::keyClick(Frm_main, Qt::Key_Escape);
         QVERIFY(panel(QStringLiteral("Panel_pass"))->isHidden());
         QVERIFY(s->isVisible());
+    }
+
+    void search_putsTheCursorInTheChosenWaysField()
+    {
+        ChequeFixture f;
+        auto* search = static_cast<SearchPanel*>(panel(QStringLiteral("Panel_zpcx")));
+        menuItem(QStringLiteral("zpcx"))->trigger();
+        QCOMPARE(Frm_main->focusWidget(), search->Edit_ph);
+        search->PageControl_cxfs->setCurrentIndex(2);
+        QCOMPARE(Frm_main->focusWidget(), search->ComboBox_skr);
+        search->PageControl_cxfs->setCurrentIndex(1);
+        QCOMPARE(Frm_main->focusWidget(), search->DateTimePicker_ks);
+        // Opened again, on the tab it was left on.
+        search->closeButton()->click();
+        menuItem(QStringLiteral("zpcx"))->trigger();
+        QCOMPARE(Frm_main->focusWidget(), search->DateTimePicker_ks);
+        search->PageControl_cxfs->setCurrentIndex(0);
     }
 
     void aPanelThatOpens_comesToTheTop()
