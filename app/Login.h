@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -24,6 +25,8 @@ public:
     QLineEdit* Edit_pass;
     QPushButton* Button_yes;
     QPushButton* Button_cancel;
+    /// Under the password field: a new installation has no password, and where to set one.
+    QLabel* PasswordHint;
 
     /// The dialog became the active window: makes sure the password key exists and puts the
     /// focus into the password field.

@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -96,6 +97,8 @@ private slots:
     void gateEndsOnCancelOrClose();
     void escapeNeitherCancelsNorCloses();
     void gateAnswersTheRealMessageBox();
+
+    void hintTellsTheFirstPasswordAndWhereToSetIt();
 
 private:
     std::unique_ptr<SettingsSandbox> m_sandbox;
@@ -418,6 +421,36 @@ void TestLogin::gateAnswersTheRealMessageBox()
     QCOMPARE(textAfter, QStringLiteral("Secret"));
     QVERIFY(stillThere);
     QVERIFY(!Frm_main->isVisible());
+}
+
+// The first password is told where it is asked for: a new installation has none, and it is set
+// at 系统设置 → 密码设置. The hint fits between the field and the buttons, wholly readable.
+void TestLogin::hintTellsTheFirstPasswordAndWhereToSetIt()
+{
+    Frm_login->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Frm_login));
+    auto* hint = Frm_login->findChild<QLabel*>(QStringLiteral("PasswordHint"));
+    QVERIFY(hint);
+    QCOMPARE(hint, Frm_login->PasswordHint);
+    QVERIFY(hint->isVisible());
+    QVERIFY(hint->text().contains(QStringLiteral("新安装的程序没有密码")));
+    QVERIFY(hint->text().contains(QStringLiteral("“登 录”")));
+    QVERIFY(hint->text().contains(QStringLiteral("系统设置 → 密码设置")));
+
+    const QRect area = hint->geometry();
+    QVERIFY(Frm_login->rect().contains(area));
+    for (QWidget* other : {static_cast<QWidget*>(Frm_login->GroupBox1), static_cast<QWidget*>(Frm_login->Button_yes),
+                           static_cast<QWidget*>(Frm_login->Button_cancel)}) {
+        QVERIFY2(!area.intersects(other->geometry()), qPrintable(other->objectName()));
+        QVERIFY(Frm_login->rect().contains(other->geometry()));
+    }
+    // Every line of the text shows: the words need no more height than the label has.
+    QVERIFY(hint->wordWrap());
+    QVERIFY2(hint->heightForWidth(area.width()) <= area.height(),
+             qPrintable(QStringLiteral("%1 > %2").arg(hint->heightForWidth(area.width())).arg(area.height())));
+    // The field still has room for what is typed.
+    QVERIFY(Frm_login->GroupBox1->rect().contains(Frm_login->Edit_pass->geometry()));
+    Frm_login->hide();
 }
 
 QTEST_MAIN(TestLogin)
