@@ -75,8 +75,33 @@ TFrm_login::TFrm_login(QWidget* parent)
 bool TFrm_login::runGate()
 {
     m_loggedIn = false;
+    m_emptyPassword = false;
     exec();
+    // Asked over the main window once the dialog is gone; whatever happens here, the operator
+    // is in.
+    if (m_loggedIn && m_emptyPassword)
+        guarded([this] { offerToSetPassword(); });
     return m_loggedIn;
+}
+
+void TFrm_login::offerToSetPassword()
+{
+    if (Zt_typro::ReadPasswordOffered())
+        return;
+    // Remembered before asking, so that the question never comes back whatever the answer. A
+    // store that cannot be written does not keep the operator from setting a password now.
+    try {
+        Zt_typro::WritePasswordOffered();
+    } catch (const Zt_typro::AppError& e) {
+        qWarning("password offer not remembered: %s", e.what());
+    }
+    if (!Zt_typro::prompter().confirm(
+            Frm_main, QStringLiteral("提示"),
+            QStringLiteral("现在的登录密码为空，任何人都可以打开本程序。\n是否现在设置登录密码？"
+                           "（选“是”打开密码设置，原密码一栏留空。）\n"
+                           "以后也可以在 系统设置 → 密码设置 中设置。这个问题只问一次。")))
+        return;
+    Frm_main->pass_setClick();
 }
 
 void TFrm_login::FormActivate()
@@ -118,6 +143,7 @@ void TFrm_login::Button_yesClick()
         return;
     }
     m_failures = 0;
+    m_emptyPassword = entry.isEmpty();
     // A password still stored as plain text is stored as a hash from now on (an empty one, no
     // password at all, stays as it is). Logging in does not depend on it: a store that cannot
     // be written keeps the plain text for the next time.
