@@ -13,6 +13,7 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -41,18 +42,29 @@ TFrm_login::TFrm_login(QWidget* parent)
     QFont groupFont(QStringLiteral("宋体"));
     groupFont.setPixelSize(15);
     GroupBox1->setFont(groupFont);
-    GroupBox1->setGeometry(16, 12, 192, 81);
+    GroupBox1->setGeometry(16, 4, 192, 56);
 
     Edit_pass = named<QLineEdit>(GroupBox1, "Edit_pass");
     Edit_pass->setFont(font);
-    Edit_pass->setGeometry(16, 36, 160, 21);
+    Edit_pass->setGeometry(16, 26, 160, 21);
     Zt_typro::ShowAsStars(Edit_pass);
 
+    // A new user does not know the first password: say it here, where it is asked for.
+    PasswordHint = named<QLabel>(
+        this, "PasswordHint",
+        QStringLiteral("新安装的程序没有密码，\n留空，直接按“登 录”即可。\n设置密码: 系统设置 → 密码设置"));
+    QFont hintFont(QStringLiteral("宋体"));
+    hintFont.setPixelSize(12);
+    PasswordHint->setFont(hintFont);
+    PasswordHint->setWordWrap(true);
+    PasswordHint->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    PasswordHint->setGeometry(10, 62, 204, 56);
+
     Button_yes = named<QPushButton>(this, "Button_yes", QStringLiteral("登 录"));
-    Button_yes->setGeometry(32, 112, 75, 25);
+    Button_yes->setGeometry(32, 122, 75, 25);
     Button_yes->setDefault(true);
     Button_cancel = named<QPushButton>(this, "Button_cancel", QStringLiteral("取 消"));
-    Button_cancel->setGeometry(120, 112, 75, 25);
+    Button_cancel->setGeometry(120, 122, 75, 25);
     setTabOrder(Edit_pass, Button_yes);
     setTabOrder(Button_yes, Button_cancel);
 
@@ -63,8 +75,33 @@ TFrm_login::TFrm_login(QWidget* parent)
 bool TFrm_login::runGate()
 {
     m_loggedIn = false;
+    m_emptyPassword = false;
     exec();
+    // Asked over the main window once the dialog is gone; whatever happens here, the operator
+    // is in.
+    if (m_loggedIn && m_emptyPassword)
+        guarded([this] { offerToSetPassword(); });
     return m_loggedIn;
+}
+
+void TFrm_login::offerToSetPassword()
+{
+    if (Zt_typro::ReadPasswordOffered())
+        return;
+    // Remembered before asking, so that the question never comes back whatever the answer. A
+    // store that cannot be written does not keep the operator from setting a password now.
+    try {
+        Zt_typro::WritePasswordOffered();
+    } catch (const Zt_typro::AppError& e) {
+        qWarning("password offer not remembered: %s", e.what());
+    }
+    if (!Zt_typro::prompter().confirm(
+            Frm_main, QStringLiteral("提示"),
+            QStringLiteral("现在的登录密码为空，任何人都可以打开本程序。\n是否现在设置登录密码？"
+                           "（选“是”打开密码设置，原密码一栏留空。）\n"
+                           "以后也可以在 系统设置 → 密码设置 中设置。这个问题只问一次。")))
+        return;
+    Frm_main->pass_setClick();
 }
 
 void TFrm_login::FormActivate()
@@ -106,6 +143,7 @@ void TFrm_login::Button_yesClick()
         return;
     }
     m_failures = 0;
+    m_emptyPassword = entry.isEmpty();
     // A password still stored as plain text is stored as a hash from now on (an empty one, no
     // password at all, stays as it is). Logging in does not depend on it: a store that cannot
     // be written keeps the plain text for the next time.

@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -17,13 +18,17 @@ public:
 
     /// Start-up's login step: shows the dialog modally. Returns true when the operator logged
     /// in (the main window is then visible and the dialog hidden), false when the operator
-    /// cancelled or closed the dialog and the application is to end.
+    /// cancelled or closed the dialog and the application is to end. The first time the
+    /// operator gets in with the empty password, the main window then asks once whether to set
+    /// a password (offerToSetPassword).
     bool runGate();
 
     QGroupBox* GroupBox1;
     QLineEdit* Edit_pass;
     QPushButton* Button_yes;
     QPushButton* Button_cancel;
+    /// Under the password field: a new installation has no password, and where to set one.
+    QLabel* PasswordHint;
 
     /// The dialog became the active window: makes sure the password key exists and puts the
     /// focus into the password field.
@@ -43,10 +48,15 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    /// After a login with the empty password: unless it was done before, remembers that it is
+    /// done and asks whether to set a password now; Yes opens the password panel.
+    void offerToSetPassword();
+
     /// Wrong passwords in a row answered at once; each one after them makes the next try wait a
     /// second longer than the last, at most kMaxWaitSeconds.
     static constexpr int kFreeTries = 3;
     static constexpr int kMaxWaitSeconds = 5;
     bool m_loggedIn = false;
+    bool m_emptyPassword = false; // the operator got in with the empty password
     int m_failures = 0; // wrong passwords in a row
 };

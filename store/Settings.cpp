@@ -161,6 +161,18 @@ void EnsurePasswordKey()
     Store(kPassApp).ensureKey();
 }
 
+bool ReadPasswordOffered()
+{
+    return !readValue(kPassApp, QStringLiteral("offered")).isEmpty();
+}
+
+void WritePasswordOffered()
+{
+    Store store(kPassApp);
+    store.write(QStringLiteral("offered"), QStringLiteral("1"));
+    store.commit();
+}
+
 QString OrgSettingsLocation()
 {
     return Store(kOrgApp).location();

@@ -35,6 +35,11 @@ void WriteOrgDetails(const QString& name, const QString& account, const QString&
 void WritePassword(const QString& stored);
 /// Makes sure the password key exists, creating it empty when it is missing.
 void EnsurePasswordKey();
+/// Whether the operator, having logged in with the empty password, was already offered to set
+/// one (value "offered" beside the password): the offer is made once, whatever the answer.
+bool ReadPasswordOffered();
+/// Remembers that the offer to set a password was made.
+void WritePasswordOffered();
 
 /// Where the per-user store of the organisation's details or of the password lives, for messages.
 QString OrgSettingsLocation();

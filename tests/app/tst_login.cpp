@@ -2,6 +2,7 @@
 #include "app/Login.h"
 #include "app/MainWindow.h"
 #include "common/PasswordHash.h"
+#include "settings/PasswordPanel.h"
 #include "store/Settings.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestEnv.h"
@@ -11,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -97,7 +99,19 @@ private slots:
     void escapeNeitherCancelsNorCloses();
     void gateAnswersTheRealMessageBox();
 
+    void hintTellsTheFirstPasswordAndWhereToSetIt();
+    void firstLoginWithTheEmptyPassword_offersOnce_data();
+    void firstLoginWithTheEmptyPassword_offersOnce();
+    void offerTakenUp_thePasswordSetGuardsTheNextStart();
+    void loginWithAPassword_neverOffers();
+
 private:
+    /// Runs the login gate as start-up does, typing entry and pressing Enter once it is up.
+    bool passGate(const QString& entry);
+    /// Ends the forms and builds them again, as a second start of the program would; the
+    /// settings stay.
+    void restart();
+
     std::unique_ptr<SettingsSandbox> m_sandbox;
     std::unique_ptr<FormsFixture> m_forms;
 };
@@ -418,6 +432,144 @@ void TestLogin::gateAnswersTheRealMessageBox()
     QCOMPARE(textAfter, QStringLiteral("Secret"));
     QVERIFY(stillThere);
     QVERIFY(!Frm_main->isVisible());
+}
+
+bool TestLogin::passGate(const QString& entry)
+{
+    whenModal(Frm_login, [entry] {
+        Frm_login->Edit_pass->setText(entry);
+        QTest::keyClick(Frm_login->Edit_pass, Qt::Key_Return);
+        // A refused entry leaves the gate up: leave it the way the operator would.
+        if (Frm_login->isVisible())
+            Frm_login->Button_cancel->click();
+    });
+    return Frm_login->runGate();
+}
+
+void TestLogin::restart()
+{
+    m_forms.reset();
+    m_forms = std::make_unique<FormsFixture>();
+}
+
+// The first password is told where it is asked for: a new installation has none, and it is set
+// at 系统设置 → 密码设置. The hint fits between the field and the buttons, wholly readable.
+void TestLogin::hintTellsTheFirstPasswordAndWhereToSetIt()
+{
+    Frm_login->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Frm_login));
+    auto* hint = Frm_login->findChild<QLabel*>(QStringLiteral("PasswordHint"));
+    QVERIFY(hint);
+    QCOMPARE(hint, Frm_login->PasswordHint);
+    QVERIFY(hint->isVisible());
+    QVERIFY(hint->text().contains(QStringLiteral("新安装的程序没有密码")));
+    QVERIFY(hint->text().contains(QStringLiteral("“登 录”")));
+    QVERIFY(hint->text().contains(QStringLiteral("系统设置 → 密码设置")));
+
+    const QRect area = hint->geometry();
+    QVERIFY(Frm_login->rect().contains(area));
+    for (QWidget* other : {static_cast<QWidget*>(Frm_login->GroupBox1), static_cast<QWidget*>(Frm_login->Button_yes),
+                           static_cast<QWidget*>(Frm_login->Button_cancel)}) {
+        QVERIFY2(!area.intersects(other->geometry()), qPrintable(other->objectName()));
+        QVERIFY(Frm_login->rect().contains(other->geometry()));
+    }
+    // Every line of the text shows: the words need no more height than the label has.
+    QVERIFY(hint->wordWrap());
+    QVERIFY2(hint->heightForWidth(area.width()) <= area.height(),
+             qPrintable(QStringLiteral("%1 > %2").arg(hint->heightForWidth(area.width())).arg(area.height())));
+    // The field still has room for what is typed.
+    QVERIFY(Frm_login->GroupBox1->rect().contains(Frm_login->Edit_pass->geometry()));
+    Frm_login->hide();
+}
+
+void TestLogin::firstLoginWithTheEmptyPassword_offersOnce_data()
+{
+    QTest::addColumn<bool>("answer");
+    QTest::newRow("是: the password panel opens") << true;
+    QTest::newRow("否: nothing opens") << false;
+}
+
+// The first login with the empty password asks, over the main window, whether to set a
+// password; Yes opens the password panel, ready for the new password. The question is asked once:
+// a later start with the empty password goes straight in, whatever was answered.
+void TestLogin::firstLoginWithTheEmptyPassword_offersOnce()
+{
+    QFETCH(bool, answer);
+    {
+        ScriptedPrompter prompter;
+        prompter.confirmAnswers.enqueue(answer);
+        QVERIFY(!ReadPasswordOffered());
+        QVERIFY(passGate(QStringLiteral("  ")));
+        QVERIFY(Frm_main->isVisible());
+        QCOMPARE(prompter.questions.size(), 1);
+        QCOMPARE(prompter.last().kind, QStringLiteral("confirm"));
+        QCOMPARE(prompter.last().caption, QStringLiteral("提示"));
+        QCOMPARE(prompter.last().text,
+                 QStringLiteral("现在的登录密码为空，任何人都可以打开本程序。\n是否现在设置登录密码？"
+                                "（选“是”打开密码设置，原密码一栏留空。）\n"
+                                "以后也可以在 系统设置 → 密码设置 中设置。这个问题只问一次。"));
+        QCOMPARE(Frm_main->Panel_pass->isVisible(), answer);
+        if (answer) {
+            QVERIFY(Frm_main->Panel_pass->Edit_old_pass->text().isEmpty());
+            QVERIFY(Frm_main->Panel_pass->Edit_newpass->text().isEmpty());
+            QVERIFY(Frm_main->Panel_pass->Edit_newpass_too->text().isEmpty());
+        }
+        QVERIFY(ReadPasswordOffered());
+        // The answer set no password by itself.
+        QCOMPARE(ReadPassword(), QString());
+    }
+    for (int start = 2; start <= 3; ++start) {
+        restart();
+        ScriptedPrompter prompter;
+        prompter.confirmAnswers.enqueue(true);
+        QVERIFY(passGate(QString()));
+        QVERIFY(Frm_main->isVisible());
+        QVERIFY2(prompter.questions.isEmpty(), qPrintable(prompter.last().text));
+        QVERIFY(!Frm_main->Panel_pass->isVisible());
+    }
+}
+
+// The operator takes the offer, sets a password in the panel it opened, and from the next start
+// on the empty password is refused and the new one lets the operator in, without another offer.
+void TestLogin::offerTakenUp_thePasswordSetGuardsTheNextStart()
+{
+    {
+        ScriptedPrompter prompter;
+        prompter.confirmAnswers.enqueue(true);
+        QVERIFY(passGate(QString()));
+        PasswordPanel* panel = Frm_main->Panel_pass;
+        QVERIFY(panel->isVisible());
+        QTest::keyClicks(panel->Edit_newpass, QStringLiteral("cashier 7"));
+        QTest::keyClicks(panel->Edit_newpass_too, QStringLiteral("cashier 7"));
+        QTest::mouseClick(panel->Button_pass_qd, Qt::LeftButton);
+        QCOMPARE(prompter.last().text, QStringLiteral("密码修改成功!"));
+        QVERIFY(!panel->isVisible());
+    }
+    restart();
+    ScriptedPrompter prompter;
+    QVERIFY(!passGate(QString()));
+    QCOMPARE(prompter.questions.size(), 1);
+    QCOMPARE(prompter.last().text, QStringLiteral("密码错误!"));
+    restart();
+    QVERIFY(passGate(QStringLiteral("cashier 7")));
+    QCOMPARE(prompter.questions.size(), 1);
+}
+
+// A login with a password, right or after wrong tries, never asks; nor is the offer used up by it.
+void TestLogin::loginWithAPassword_neverOffers()
+{
+    WritePassword(PasswordHash(QStringLiteral("secret"), 1000));
+    ScriptedPrompter prompter;
+    prompter.confirmAnswers.enqueue(true);
+    QVERIFY(!passGate(QString()));
+    QCOMPARE(prompter.questions.size(), 1);
+    QCOMPARE(prompter.last().text, QStringLiteral("密码错误!"));
+    restart();
+    QVERIFY(passGate(QStringLiteral("secret")));
+    QCOMPARE(prompter.questions.size(), 1);
+    QVERIFY(!Frm_main->Panel_pass->isVisible());
+    QVERIFY(!ReadPasswordOffered());
+    QCOMPARE(prompter.confirmAnswers.size(), 1);
 }
 
 QTEST_MAIN(TestLogin)
