@@ -21,9 +21,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
-#include <QLabel>
-#include <QLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -44,8 +43,7 @@ QString withMnemonic(const char* caption, char key)
     return text;
 }
 
-QAction* addItem(QMenu* menu, const char* name, const char* caption, char key = 0,
-                 const QKeySequence& shortcut = {})
+QAction* addItem(QMenu* menu, const char* name, const char* caption, char key = 0, const QKeySequence& shortcut = {})
 {
     QAction* action = menu->addAction(withMnemonic(caption, key));
     action->setObjectName(QString::fromLatin1(name));
@@ -114,11 +112,11 @@ void TFrm_main::fitInto(const QRect& available)
     const QSize designed(m_client->width(), m_client->height() + menuBar()->sizeHint().height());
     setMaximumSize(designed);
     // The window frame the window manager adds around it; an estimate before the first show.
-    QMargins frame = frameGeometry().isValid() && isVisible()
-                         ? QMargins(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
-                                    frameGeometry().right() - geometry().right(),
-                                    frameGeometry().bottom() - geometry().bottom())
-                         : QMargins(4, 30, 4, 4);
+    const QRect inner = geometry();
+    const QRect outerNow = frameGeometry();
+    const QMargins frame = isVisible() ? QMargins(inner.left() - outerNow.left(), inner.top() - outerNow.top(),
+                                                  outerNow.right() - inner.right(), outerNow.bottom() - inner.bottom())
+                                       : QMargins(4, 30, 4, 4);
     const QSize room = available.size().shrunkBy(frame).expandedTo(QSize(200, 150));
     resize(designed.boundedTo(room));
     // Centred in the available area, its title bar never above or left of it.

@@ -72,8 +72,8 @@ std::optional<QFont> QtPrompter::chooseFont(QWidget* owner, const QFont& initial
     // same face gives the original name back, so that OK without a change changes nothing.
     QFont start = initial;
     const QString drawnBy = QFontInfo(initial).family();
-    const bool substituted =
-        !QFontDatabase::families().contains(initial.family(), Qt::CaseInsensitive) && !drawnBy.isEmpty();
+    const bool substituted = !QFontDatabase::families().contains(initial.family(), Qt::CaseInsensitive) &&
+                             !drawnBy.isEmpty();
     if (substituted)
         start.setFamily(drawnBy);
     bool ok = false;

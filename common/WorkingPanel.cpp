@@ -2,7 +2,6 @@
 
 #include "common/Guard.h"
 
-
 #include <algorithm>
 
 #include <QAbstractButton>

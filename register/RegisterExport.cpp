@@ -182,11 +182,14 @@ qsizetype ExportRegisterRows(TD_M& dm, const QList<qint64>& keys, const QString&
     };
     QByteArray out("\xEF\xBB\xBF"); // the byte-order mark: Excel then reads the file as UTF-8
     appendRecord(out, RegisterExportHeader());
-    const qsizetype written = readRows(dm, keys, [&](const QStringList& values) {
-        appendRecord(out, values);
-        if (out.size() >= kFlushBytes)
-            writeOut(out);
-    }, progress);
+    const qsizetype written = readRows(
+        dm, keys,
+        [&](const QStringList& values) {
+            appendRecord(out, values);
+            if (out.size() >= kFlushBytes)
+                writeOut(out);
+        },
+        progress);
     if (written < 0) {
         file.cancelWriting(); // stopped: nothing is written, a file already there stays
         return -1;
@@ -197,8 +200,7 @@ qsizetype ExportRegisterRows(TD_M& dm, const QList<qint64>& keys, const QString&
     return written;
 }
 
-qsizetype ExportRegisterWorkbook(TD_M& dm, const QList<qint64>& keys, const QString& path,
-                                 const WorkProgress& progress)
+qsizetype ExportRegisterWorkbook(TD_M& dm, const QList<qint64>& keys, const QString& path, const WorkProgress& progress)
 {
     const QString shown = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
     refuseRecordsFile(dm, path, shown);
@@ -253,28 +255,31 @@ qsizetype ExportRegisterWorkbook(TD_M& dm, const QList<qint64>& keys, const QStr
         row = 1;
     };
     newSheet();
-    const qsizetype written = readRows(dm, keys, [&](const QStringList& values) {
-        if (row >= kRowsPerSheet)
-            newSheet();
-        for (int c = 0; c < values.size(); ++c) {
-            const QString& value = values.at(c);
-            const QLatin1String column(kColumns[c].column);
-            bool number = false;
-            const double amount = column == QLatin1String("je") ? value.toDouble(&number) : 0.0;
-            const QDate date = column == QLatin1String("rq") ? QDate::fromString(value, Qt::ISODate) : QDate();
-            if (number) {
-                worksheet_write_number(sheet, row, lxw_col_t(c), amount, money);
-            } else if (date.isValid()) {
-                lxw_datetime when{date.year(), date.month(), date.day(), 0, 0, 0.0};
-                worksheet_write_datetime(sheet, row, lxw_col_t(c), &when, day);
-            } else if (!value.isEmpty()) {
-                // A string cell is never run as a formula, whatever it starts with.
-                worksheet_write_string(sheet, row, lxw_col_t(c), value.toUtf8().constData(),
-                                       value.contains(QLatin1Char('\n')) ? lines : nullptr);
+    const qsizetype written = readRows(
+        dm, keys,
+        [&](const QStringList& values) {
+            if (row >= kRowsPerSheet)
+                newSheet();
+            for (int c = 0; c < values.size(); ++c) {
+                const QString& value = values.at(c);
+                const QLatin1String column(kColumns[c].column);
+                bool number = false;
+                const double amount = column == QLatin1String("je") ? value.toDouble(&number) : 0.0;
+                const QDate date = column == QLatin1String("rq") ? QDate::fromString(value, Qt::ISODate) : QDate();
+                if (number) {
+                    worksheet_write_number(sheet, row, lxw_col_t(c), amount, money);
+                } else if (date.isValid()) {
+                    lxw_datetime when{date.year(), date.month(), date.day(), 0, 0, 0.0};
+                    worksheet_write_datetime(sheet, row, lxw_col_t(c), &when, day);
+                } else if (!value.isEmpty()) {
+                    // A string cell is never run as a formula, whatever it starts with.
+                    worksheet_write_string(sheet, row, lxw_col_t(c), value.toUtf8().constData(),
+                                           value.contains(QLatin1Char('\n')) ? lines : nullptr);
+                }
             }
-        }
-        ++row;
-    }, progress);
+            ++row;
+        },
+        progress);
     const lxw_error closed = workbook_close(book);
     if (written < 0)
         return -1; // stopped: the part file goes, a file already there stays

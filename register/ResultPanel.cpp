@@ -164,8 +164,8 @@ void ResultPanel::applyColumnWidths()
         // amount, a payee of 20 characters.
         const QFontMetrics fm(DBGrid_cx->font());
         const QString field = DataSource1->fieldName(section);
-        const char* sample = field == QLatin1String("rq")    ? "2026-12-31"
-                             : field == QLatin1String("je")  ? "999999999999.99"
+        const char* sample = field == QLatin1String("rq")   ? "2026-12-31"
+                             : field == QLatin1String("je") ? "999999999999.99"
                              : field == QLatin1String("skr") ? "收款人收款人收款人收款人收款人收款人收款"
                                                              : nullptr;
         if (sample)

@@ -65,11 +65,11 @@ void OfferVoucherAfterCheque(VoucherPanel& voucher, const QString& year, const Q
         name = ReadOrgName();
         account = ReadOrgAccount();
         bank = ReadOrgBank();
-        const QString why = QFileInfo::exists(PayerFilePath())
-                                ? QStringLiteral("付款人文件 \"fkrxx.ine\" 中没有汇款人")
-                                : QStringLiteral("没有找到付款人文件 \"fkrxx.ine\"");
+        const QString why = QFileInfo::exists(PayerFilePath()) ? QStringLiteral("付款人文件 \"fkrxx.ine\" 中没有汇款人")
+                                                               : QStringLiteral("没有找到付款人文件 \"fkrxx.ine\"");
         const QString source = name.isEmpty() && account.isEmpty() && bank.isEmpty()
-                                   ? QStringLiteral("，单位帐号设置也是空的: 请先在 系统设置 → 单位帐号设置 中填写本单位。")
+                                   ? QStringLiteral(
+                                         "，单位帐号设置也是空的: 请先在 系统设置 → 单位帐号设置 中填写本单位。")
                                    : QStringLiteral("，汇款人取自本单位的单位帐号设置，请核对。");
         voucher.Label_cprly->setText(why + source);
         voucher.Label_cprly->show();

@@ -87,8 +87,8 @@ private slots:
         for (QAction* a : bar->actions())
             top << a->text();
         QCOMPARE(top, (QStringList{"系统设置(&S)", "票据编辑(&E)", "票据查询(&Q)", "帮助 (&H)"}));
-        QCOMPARE(captions(Frm_main->mnufile), (QStringList{"单位帐号设置(&U)", "-", "打印设置(&P)", "-", "密码设置(&M)", "-",
-                                                          "备份数据(&B)", "恢复数据(&R)", "-", "退出(&X)"}));
+        QCOMPARE(captions(Frm_main->mnufile), (QStringList{"单位帐号设置(&U)", "-", "打印设置(&P)", "-", "密码设置(&M)",
+                                                           "-", "备份数据(&B)", "恢复数据(&R)", "-", "退出(&X)"}));
         QCOMPARE(captions(Frm_main->print_set),
                  (QStringList{"转帐支票打印设置(&Z)", "现金支票打印设置(&X)", "-", "电汇凭证打印设置(&D)",
                               "进 帐 单打印设置(&J)", "-", "打印机校准(&C)"}));
@@ -107,9 +107,12 @@ private slots:
         QTest::addColumn<QKeySequence>("keys");
         QTest::addColumn<QString>("item");
         QTest::addColumn<QString>("panel");
-        QTest::newRow("F2") << QKeySequence(Qt::Key_F2) << "mnuzpbj" << "Panel_zp";
-        QTest::newRow("F3") << QKeySequence(Qt::Key_F3) << "mnupzbj" << "P_pz";
-        QTest::newRow("Ctrl+F") << QKeySequence(Qt::CTRL | Qt::Key_F) << "zpcx" << "Panel_zpcx";
+        QTest::newRow("F2") << QKeySequence(Qt::Key_F2) << "mnuzpbj"
+                            << "Panel_zp";
+        QTest::newRow("F3") << QKeySequence(Qt::Key_F3) << "mnupzbj"
+                            << "P_pz";
+        QTest::newRow("Ctrl+F") << QKeySequence(Qt::CTRL | Qt::Key_F) << "zpcx"
+                                << "Panel_zpcx";
     }
 
     void shortcuts_openTheEverydayPanels()
@@ -137,15 +140,19 @@ private slots:
         QTest::addColumn<QString>("title");
         QTest::newRow("Panel_zp") << "Panel_zp" << "ClientArea" << QRect(232, 80, 641, 355) << "支票正联";
         QTest::newRow("Panel_cg") << "Panel_cg" << "Panel_zp" << QRect(168, 88, 241, 225) << "支票存根";
-        QTest::newRow("Panel_zplx") << "Panel_zplx" << "Panel_zp" << QRect(168, 160, 241, 109) << "";
+        QTest::newRow("Panel_zplx") << "Panel_zplx"
+                                    << "Panel_zp" << QRect(168, 160, 241, 109) << "";
         QTest::newRow("P_zzzp_set") << "P_zzzp_set" << "ClientArea" << QRect(176, 80, 689, 428) << "支票打印设置";
         QTest::newRow("Panel_pz_set") << "Panel_pz_set" << "ClientArea" << QRect(176, 80, 689, 425)
                                       << "凭证(进帐单)打印设置";
-        QTest::newRow("P_pz") << "P_pz" << "ClientArea" << QRect(224, 80, 521, 451) << "凭证编辑";
-        QTest::newRow("Panel_pzlx") << "Panel_pzlx" << "P_pz" << QRect(144, 192, 241, 111) << "";
+        QTest::newRow("P_pz") << "P_pz"
+                              << "ClientArea" << QRect(224, 80, 521, 451) << "凭证编辑";
+        QTest::newRow("Panel_pzlx") << "Panel_pzlx"
+                                    << "P_pz" << QRect(144, 192, 241, 111) << "";
         QTest::newRow("Panel_dwset") << "Panel_dwset" << "ClientArea" << QRect(224, 80, 417, 225) << "单位帐号设置";
         QTest::newRow("Panel_zpcx") << "Panel_zpcx" << "ClientArea" << QRect(224, 80, 457, 225) << "支票查询";
-        QTest::newRow("Panel_zpcxjg") << "Panel_zpcxjg" << "ClientArea" << QRect(224, 304, 620, 290) << "查询列表";
+        QTest::newRow("Panel_zpcxjg") << "Panel_zpcxjg"
+                                      << "ClientArea" << QRect(224, 304, 620, 290) << "查询列表";
         QTest::newRow("Panel_pass") << "Panel_pass" << "ClientArea" << QRect(224, 80, 289, 201) << "密码设置";
     }
 

@@ -14,11 +14,11 @@
 
 #include <QAbstractButton>
 #include <QDateEdit>
-#include <QTabWidget>
 #include <QMouseEvent>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTest>
 
 using namespace Zt_typro;
@@ -80,12 +80,36 @@ private slots:
         QTest::addColumn<QString>("defaultButton");
         // Enter in the organisation's first two fields moves to the next one; in its last it runs
         // 确 定.
-        QTest::newRow("organisation") << "mnuzh" << "Panel_dwset" << "Edit_dwqc" << "Edit_khh" << "Button_dwset_qd";
-        QTest::newRow("password") << "pass_set" << "Panel_pass" << "Edit_old_pass" << "" << "Button_pass_qd";
-        QTest::newRow("calibration") << "dyj_jz" << "Panel_dyjjz" << "" << "Edit_pyx" << "Button_dyjjz_qd";
-        QTest::newRow("search") << "zpcx" << "Panel_zpcx" << "Edit_ph" << "" << "Button_zpcx";
-        QTest::newRow("cheque") << "mnuzpbj" << "Panel_zp" << "E_ph" << "" << "";
-        QTest::newRow("voucher") << "mnupzbj" << "P_pz" << "" << "" << "";
+        QTest::newRow("organisation") << "mnuzh"
+                                      << "Panel_dwset"
+                                      << "Edit_dwqc"
+                                      << "Edit_khh"
+                                      << "Button_dwset_qd";
+        QTest::newRow("password") << "pass_set"
+                                  << "Panel_pass"
+                                  << "Edit_old_pass"
+                                  << ""
+                                  << "Button_pass_qd";
+        QTest::newRow("calibration") << "dyj_jz"
+                                     << "Panel_dyjjz"
+                                     << ""
+                                     << "Edit_pyx"
+                                     << "Button_dyjjz_qd";
+        QTest::newRow("search") << "zpcx"
+                                << "Panel_zpcx"
+                                << "Edit_ph"
+                                << ""
+                                << "Button_zpcx";
+        QTest::newRow("cheque") << "mnuzpbj"
+                                << "Panel_zp"
+                                << "E_ph"
+                                << ""
+                                << "";
+        QTest::newRow("voucher") << "mnupzbj"
+                                 << "P_pz"
+                                 << ""
+                                 << ""
+                                 << "";
     }
 
     void openEnterEsc_actAsThePanelsButtons()
@@ -215,7 +239,8 @@ private slots:
         ChequeFixture f;
         ChequePanel* s = f.screen;
         dragTitle(s, offset);
-        QVERIFY2(Frm_main->clientArea()->rect().contains(s->geometry()), qPrintable(QVariant(s->geometry()).toString()));
+        QVERIFY2(Frm_main->clientArea()->rect().contains(s->geometry()),
+                 qPrintable(QVariant(s->geometry()).toString()));
         // It moved as far as the edge, not back to where it was.
         if (offset.x() < 0)
             QCOMPARE(s->x(), 0);

@@ -71,7 +71,8 @@ QStringList fitFaults(QWidget* root)
             continue;
         QWidget* parent = w->parentWidget();
         // Inside the parent, and inside a group's frame below its title.
-        if (parent && !qobject_cast<QAbstractScrollArea*>(parent) && parent->objectName() != QLatin1String("qt_scrollarea_viewport")) {
+        if (parent && !qobject_cast<QAbstractScrollArea*>(parent) &&
+            parent->objectName() != QLatin1String("qt_scrollarea_viewport")) {
             QRect room = parent->rect();
             if (const auto* group = qobject_cast<QGroupBox*>(parent))
                 room = groupContents(group);
@@ -100,8 +101,8 @@ QStringList fitFaults(QWidget* root)
                 widest = std::max(widest, fm.horizontalAdvance(line));
             const QRect room = label->contentsRect();
             // One line needs the height of its ink; more need their line spacing.
-            const int height =
-                lines.size() == 1 ? fm.tightBoundingRect(label->text()).height() : lines.size() * fm.lineSpacing();
+            const int height = lines.size() == 1 ? fm.tightBoundingRect(label->text()).height()
+                                                 : lines.size() * fm.lineSpacing();
             if (widest > room.width() - 2 * label->margin() || height > room.height() + 2)
                 faults << QStringLiteral("%1 \"%2\" needs %3 x %4, has %5 x %6")
                               .arg(describe(w), label->text())
@@ -154,8 +155,9 @@ private slots:
         Frm_main->fitInto(QRect(0, 0, 1920, 1080));
         QCoreApplication::processEvents(); // the view lays itself out again
         WriteOrgDetails(QString::fromUtf8(kOrgName), QString::fromUtf8(kOrgAccount), QString::fromUtf8(kOrgBank));
-        f.print(QDate(2026, 12, 10), QStringLiteral("10203040"), QStringLiteral("上海浦东新区陆家嘴金融贸易区开发股份公司"),
-                QStringLiteral("1234567890.12"), QStringLiteral("货款"));
+        f.print(QDate(2026, 12, 10), QStringLiteral("10203040"),
+                QStringLiteral("上海浦东新区陆家嘴金融贸易区开发股份公司"), QStringLiteral("1234567890.12"),
+                QStringLiteral("货款"));
         for (int i = 1; i <= 8; ++i)
             f.print(QDate(2026, 11, i), QStringLiteral("2020000%1").arg(i), QStringLiteral("收款人%1").arg(i),
                     QStringLiteral("%1.50").arg(i * 1000), QStringLiteral("材料款"));
@@ -163,8 +165,9 @@ private slots:
         // The cheque screen with a cheque typed in, its stub and its type choice open.
         ChequePanel* cheque = f.cheque.screen;
         cheque->open();
-        f.cheque.fill(QStringLiteral("12345678901234567890"), QString::fromUtf8("上海浦东新区陆家嘴金融贸易区开发股份公司"),
-                      QStringLiteral("123456789012.34"), QStringLiteral("支付二〇二六年第四季度办公用房租金及物业管理费用"));
+        f.cheque.fill(QStringLiteral("12345678901234567890"),
+                      QString::fromUtf8("上海浦东新区陆家嘴金融贸易区开发股份公司"), QStringLiteral("123456789012.34"),
+                      QStringLiteral("支付二〇二六年第四季度办公用房租金及物业管理费用"));
         saveScreenshot(Frm_main, QStringLiteral("cheque-screen"));
         cheque->Button_setcg->click();
         cheque->Button_pjdy->click();
@@ -182,7 +185,8 @@ private slots:
         for (int c = 0; c < grid->model()->columnCount(); ++c) {
             if (grid->isColumnHidden(c))
                 continue;
-            const int wanted = std::max(static_cast<QAbstractItemView*>(grid)->sizeHintForColumn(c), grid->horizontalHeader()->sectionSizeHint(c));
+            const int wanted = std::max(static_cast<QAbstractItemView*>(grid)->sizeHintForColumn(c),
+                                        grid->horizontalHeader()->sectionSizeHint(c));
             if (wanted > grid->columnWidth(c))
                 faults << QStringLiteral("register column %1 \"%2\" wants %3, has %4")
                               .arg(c)
@@ -207,8 +211,8 @@ private slots:
         faults << fitFaults(voucher);
         saveScreenshot(Frm_main, QStringLiteral("voucher-screen"));
         voucher->closeButton()->click();
-        for (WorkingPanel* panel : std::initializer_list<WorkingPanel*>{Frm_main->Panel_dwset, Frm_main->Panel_pass,
-                                                                      Frm_main->Panel_dyjjz}) {
+        for (WorkingPanel* panel :
+             std::initializer_list<WorkingPanel*>{Frm_main->Panel_dwset, Frm_main->Panel_pass, Frm_main->Panel_dyjjz}) {
             panel->show();
             faults << fitFaults(panel);
             panel->hide();

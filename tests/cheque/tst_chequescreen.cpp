@@ -318,8 +318,9 @@ private slots:
         ChequeFixture f;
         ChequePanel* s = f.screen;
         // Enough text to need the scroll bar, lines that end near the width.
-        const QString note = QStringLiteral("本次付款为二〇二六年第四季度房租，另需要折扣说明请见合同第三条第二款。\n"
-                                            "联系人王会计电话一三九一二三四五六七八\n短行\nABC DEF GHI JKL MNO PQR STU");
+        const QString note = QStringLiteral(
+            "本次付款为二〇二六年第四季度房租，另需要折扣说明请见合同第三条第二款。\n"
+            "联系人王会计电话一三九一二三四五六七八\n短行\nABC DEF GHI JKL MNO PQR STU");
         s->Memo_xinxi->setPlainText(note);
         const QStringList hidden = s->memoDisplayLines();
         QVERIFY(hidden.size() > 4);

@@ -466,12 +466,15 @@ private slots:
     {
         QFETCH(QString, suffix);
         RegisterFixture f;
-        f.print(QDate(2026, 12, 10), QStringLiteral("1"), QStringLiteral("甲"), QStringLiteral("1"), QStringLiteral("a"));
-        QVERIFY(f.cheque.sql(QStringLiteral("with recursive n(i) as (select 2 union all select i + 1 from n where i < 1300) "
-                                            "insert into zp (ph, rq, skr, je, yt) "
-                                            "select i, '2026-12-10', '乙', '2.00', 'b' from n"))
-                    .lastError()
-                    .type() == QSqlError::NoError);
+        f.print(QDate(2026, 12, 10), QStringLiteral("1"), QStringLiteral("甲"), QStringLiteral("1"),
+                QStringLiteral("a"));
+        QVERIFY(
+            f.cheque
+                .sql(QStringLiteral("with recursive n(i) as (select 2 union all select i + 1 from n where i < 1300) "
+                                    "insert into zp (ph, rq, skr, je, yt) "
+                                    "select i, '2026-12-10', '乙', '2.00', 'b' from n"))
+                .lastError()
+                .type() == QSqlError::NoError);
         QList<qint64> keys;
         for (QSqlQuery q = f.cheque.sql(QStringLiteral("select rowid from zp order by rowid")); q.next();)
             keys << q.value(0).toLongLong();
@@ -505,8 +508,9 @@ private slots:
         QVERIFY(after.open(QIODevice::ReadOnly));
         QCOMPARE(after.readAll(), whole);
         // Nothing of the stopped export is left beside it.
-        QCOMPARE(QDir(f.cheque.forms.workDir().path()).entryList({QStringLiteral("*导出*")}, QDir::Files | QDir::Hidden),
-                 QStringList{QStringLiteral("导出.") + suffix});
+        QCOMPARE(
+            QDir(f.cheque.forms.workDir().path()).entryList({QStringLiteral("*导出*")}, QDir::Files | QDir::Hidden),
+            QStringList{QStringLiteral("导出.") + suffix});
     }
 };
 

@@ -24,9 +24,9 @@
 #include <QTableView>
 #include <QTest>
 
-#include <thread>
 #include <QTimer>
 #include <QUuid>
+#include <thread>
 
 #include <cstdio>
 
@@ -155,8 +155,8 @@ private slots:
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
         QVERIFY(other.db().commit());
         Connection apartCopy(apart);
-        QCOMPARE(apartCopy.numbers(), (QStringList{QStringLiteral("10000001"), QStringLiteral("10000002"),
-                                                   QStringLiteral("10000003")}));
+        QCOMPARE(apartCopy.numbers(),
+                 (QStringList{QStringLiteral("10000001"), QStringLiteral("10000002"), QStringLiteral("10000003")}));
         QVERIFY(QFile::remove(apart));
 
         Connection copy(target);

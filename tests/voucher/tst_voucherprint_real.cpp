@@ -121,7 +121,8 @@ private slots:
         f.screen->popup_fontnameClick();
         // The dialog showed the Song face the capitals are drawn in, and OK kept it.
         QCOMPARE(shownFamily, drawnBy);
-        for (const QFont& font : {f.screen->P_daxie->font(), Frm_pz_print->QRL_dx->font(), Frm_zz_print->QRL_dx->font()}) {
+        for (const QFont& font :
+             {f.screen->P_daxie->font(), Frm_pz_print->QRL_dx->font(), Frm_zz_print->QRL_dx->font()}) {
             QCOMPARE(font.family(), QStringLiteral("宋体"));
             QCOMPARE(QFontInfo(font).family(), drawnBy);
         }
