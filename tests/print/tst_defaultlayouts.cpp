@@ -15,10 +15,6 @@
 #include "tests/support/PdfWords.h"
 #include "tests/support/TestEnv.h"
 
-#include <QPageLayout>
-#include <QPageSize>
-#include <QPainter>
-#include <QPrinter>
 #include <QTest>
 
 #include <memory>
@@ -74,46 +70,6 @@ struct PrintedField
     QRectF boxMm;
 };
 
-// Prints every non-empty label of form on a page of its own, in band order, and returns the
-// labels printed.
-QList<const ReportLabel*> printFieldByField(const PrintForm& form, const QString& pdf)
-{
-    const Report& report = *form.QuickRep1;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(pdf);
-    QPageLayout layout(QPageSize(report.pageSizeMm(), QPageSize::Millimeter, QString(), QPageSize::ExactMatch),
-                       QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter);
-    layout.setMode(QPageLayout::FullPageMode);
-    printer.setPageLayout(layout);
-    printer.setFullPage(true);
-
-    QList<const ReportLabel*> printed;
-    for (const ReportLabel* label : form.QRBand1->labels()) {
-        if (!label->caption().isEmpty())
-            printed.append(label);
-    }
-    // One report per page holding the one label: a copy of the form's report with the others blank.
-    QPainter painter;
-    if (!painter.begin(&printer))
-        return {};
-    for (qsizetype i = 0; i < printed.size(); ++i) {
-        if (i > 0)
-            printer.newPage();
-        QHash<ReportLabel*, QString> kept;
-        for (ReportLabel* other : form.QRBand1->labels()) {
-            if (other != printed.at(i)) {
-                kept.insert(other, other->caption());
-                other->setCaption(QString());
-            }
-        }
-        PaintReport(report, painter);
-        for (auto it = kept.cbegin(); it != kept.cend(); ++it)
-            it.key()->setCaption(it.value());
-    }
-    painter.end();
-    return printed;
-}
 } // namespace
 
 class TestDefaultLayouts : public QObject
@@ -168,7 +124,7 @@ void TestDefaultLayouts::printedFieldsDoNotOverlap()
         ApplyLayoutToLabels(f, code);
     }
     const QString pdf = m_forms->workDir().filePath(code + QStringLiteral(".pdf"));
-    const QList<const ReportLabel*> printed = printFieldByField(*form, pdf);
+    const QList<const ReportLabel*> printed = PrintLabelsOnePerPage(*form, pdf);
     QCOMPARE(printed.size(), fields);
     const QList<PdfPage> pages = ReadPdfWords(pdf);
     QCOMPARE(pages.size(), printed.size());
