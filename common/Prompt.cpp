@@ -1,13 +1,17 @@
 #include "common/Prompt.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QScreen>
 
 namespace Zt_typro
 {
@@ -27,6 +31,19 @@ void showBox(QWidget* owner, QMessageBox::Icon icon, const QString& caption, con
     box.exec();
 }
 } // namespace
+
+void FitPreviewToWidth(QPrintPreviewDialog& dialog)
+{
+    // The dialog's own "fit width" action, so that its tool bar shows the mode it is in.
+    for (QAction* action : dialog.findChildren<QAction*>()) {
+        if (action->objectName() == QLatin1String("fitWidthAction")) {
+            action->trigger();
+            return;
+        }
+    }
+    if (auto* view = dialog.findChild<QPrintPreviewWidget*>())
+        view->fitToWidth();
+}
 
 Prompter& prompter()
 {
@@ -78,6 +95,15 @@ PreviewResult QtPrompter::preview(QWidget* owner, const QString& title, const st
     printer.setFullPage(true);
     QPrintPreviewDialog dialog(&printer, owner);
     dialog.setWindowTitle(title);
+    // Large enough to read: the whole screen, the page as wide as the window.
+    QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    if (screen) {
+        const QRect available = screen->availableGeometry();
+        dialog.resize(available.size());
+        dialog.move(available.topLeft());
+    }
+    dialog.setWindowState(dialog.windowState() | Qt::WindowMaximized);
+    FitPreviewToWidth(dialog);
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&paint](QPrinter* p) { paint(p); });
     // The preview accepts itself once it has printed; closing it any other way rejects it.
     PreviewResult result;

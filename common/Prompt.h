@@ -9,6 +9,7 @@
 class QWidget;
 class QPrinter;
 class QPagedPaintDevice;
+class QPrintPreviewDialog;
 
 namespace Zt_typro
 {
@@ -40,7 +41,8 @@ public:
     /// The font dialog; no value when the operator cancels.
     virtual std::optional<QFont> chooseFont(QWidget* owner, const QFont& initial) = 0;
     /// Shows the print preview of a page drawn by paint, and returns when it is closed: whether
-    /// the operator printed from it, and where to.
+    /// the operator printed from it, and where to. The preview opens as large as the screen,
+    /// the page fitted to the window's width.
     virtual PreviewResult preview(QWidget* owner, const QString& title,
                                   const std::function<void(QPrinter*)>& paint) = 0;
     /// Prints a page drawn by paint on the default printer without a dialog.
@@ -62,6 +64,9 @@ void setPrompter(Prompter* p);
 /// suffix is added and a file of the new name exists, the operator is asked here ("提示",
 /// Yes/No) whether to replace it. Empty when chosen is empty or the answer is No.
 QString ResolveSaveTarget(QWidget* owner, const QString& chosen, const QString& suffix);
+
+/// Puts a print preview into "fit width" zoom: the page as wide as the window.
+void FitPreviewToWidth(QPrintPreviewDialog& dialog);
 
 /// The Qt implementation: real message boxes, font dialog, preview and printer.
 class QtPrompter : public Prompter
