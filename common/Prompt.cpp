@@ -1,5 +1,6 @@
 #include "common/Prompt.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QDir>
 #include <QFileDialog>
@@ -68,6 +69,26 @@ bool QtPrompter::confirmDetailed(QWidget* owner, const QString& caption, const Q
     box.setInformativeText(details);
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
+}
+
+YesNoCancel QtPrompter::askYesNoCancel(QWidget* owner, const QString& caption, const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                    owner);
+    // The captions are the program's own, whatever translation of Qt is loaded.
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("是"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("否"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("取消"));
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return YesNoCancel::Yes;
+    case QMessageBox::No:
+        return YesNoCancel::No;
+    default:
+        return YesNoCancel::Cancel;
+    }
 }
 
 void QtPrompter::inform(QWidget* owner, const QString& caption, const QString& text)

@@ -21,6 +21,14 @@ struct PreviewResult
     QString destination;  // the printer's name, or the file written
 };
 
+/// The answer to a question with three buttons: 是 / 否 / 取消.
+enum class YesNoCancel
+{
+    Yes,
+    No,
+    Cancel, // also closing the box or pressing Esc
+};
+
 /// Every modal exchange with the operator goes through this one interface: questions, messages,
 /// the font dialog, the print preview and printing. The program uses the Qt dialogs
 /// (QtPrompter); tests install a scripted one that answers from a queue and records each question.
@@ -34,6 +42,9 @@ public:
     /// A Yes/No question with details shown under it in the same box; true only for Yes.
     virtual bool confirmDetailed(QWidget* owner, const QString& caption, const QString& text,
                                  const QString& details) = 0;
+    /// A question with the buttons 是, 否 and 取消 (Yes the default); closing the box or Esc
+    /// answers Cancel.
+    virtual YesNoCancel askYesNoCancel(QWidget* owner, const QString& caption, const QString& text) = 0;
     /// A message with a single OK button and no icon.
     virtual void inform(QWidget* owner, const QString& caption, const QString& text) = 0;
     /// An error message with a single OK button.
@@ -74,6 +85,7 @@ class QtPrompter : public Prompter
 public:
     bool confirm(QWidget* owner, const QString& caption, const QString& text) override;
     bool confirmDetailed(QWidget* owner, const QString& caption, const QString& text, const QString& details) override;
+    YesNoCancel askYesNoCancel(QWidget* owner, const QString& caption, const QString& text) override;
     void inform(QWidget* owner, const QString& caption, const QString& text) override;
     void error(QWidget* owner, const QString& caption, const QString& text) override;
     std::optional<QFont> chooseFont(QWidget* owner, const QFont& initial) override;
