@@ -1,15 +1,20 @@
 #include "common/Prompt.h"
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QFontInfo>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QScreen>
 
 namespace Zt_typro
 {
@@ -29,6 +34,19 @@ void showBox(QWidget* owner, QMessageBox::Icon icon, const QString& caption, con
     box.exec();
 }
 } // namespace
+
+void FitPreviewToWidth(QPrintPreviewDialog& dialog)
+{
+    // The dialog's own "fit width" action, so that its tool bar shows the mode it is in.
+    for (QAction* action : dialog.findChildren<QAction*>()) {
+        if (action->objectName() == QLatin1String("fitWidthAction")) {
+            action->trigger();
+            return;
+        }
+    }
+    if (auto* view = dialog.findChild<QPrintPreviewWidget*>())
+        view->fitToWidth();
+}
 
 Prompter& prompter()
 {
@@ -53,6 +71,26 @@ bool QtPrompter::confirmDetailed(QWidget* owner, const QString& caption, const Q
     box.setInformativeText(details);
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
+}
+
+YesNoCancel QtPrompter::askYesNoCancel(QWidget* owner, const QString& caption, const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                    owner);
+    // The captions are the program's own, whatever translation of Qt is loaded.
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("是"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("否"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("取消"));
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return YesNoCancel::Yes;
+    case QMessageBox::No:
+        return YesNoCancel::No;
+    default:
+        return YesNoCancel::Cancel;
+    }
 }
 
 void QtPrompter::inform(QWidget* owner, const QString& caption, const QString& text)
@@ -91,6 +129,15 @@ PreviewResult QtPrompter::preview(QWidget* owner, const QString& title, const st
     printer.setFullPage(true);
     QPrintPreviewDialog dialog(&printer, owner);
     dialog.setWindowTitle(title);
+    // Large enough to read: the whole screen, the page as wide as the window.
+    QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    if (screen) {
+        const QRect available = screen->availableGeometry();
+        dialog.resize(available.size());
+        dialog.move(available.topLeft());
+    }
+    dialog.setWindowState(dialog.windowState() | Qt::WindowMaximized);
+    FitPreviewToWidth(dialog);
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&paint](QPrinter* p) { paint(p); });
     // The preview accepts itself once it has printed; closing it any other way rejects it.
     PreviewResult result;

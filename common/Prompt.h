@@ -9,6 +9,7 @@
 class QWidget;
 class QPrinter;
 class QPagedPaintDevice;
+class QPrintPreviewDialog;
 
 namespace Zt_typro
 {
@@ -18,6 +19,14 @@ struct PreviewResult
 {
     bool printed = false; // the operator sent it to a printer or a file from the preview
     QString destination;  // the printer's name, or the file written
+};
+
+/// The answer to a question with three buttons: 是 / 否 / 取消.
+enum class YesNoCancel
+{
+    Yes,
+    No,
+    Cancel, // also closing the box or pressing Esc
 };
 
 /// Every modal exchange with the operator goes through this one interface: questions, messages,
@@ -33,6 +42,9 @@ public:
     /// A Yes/No question with details shown under it in the same box; true only for Yes.
     virtual bool confirmDetailed(QWidget* owner, const QString& caption, const QString& text,
                                  const QString& details) = 0;
+    /// A question with the buttons 是, 否 and 取消 (Yes the default); closing the box or Esc
+    /// answers Cancel.
+    virtual YesNoCancel askYesNoCancel(QWidget* owner, const QString& caption, const QString& text) = 0;
     /// A message with a single OK button and no icon.
     virtual void inform(QWidget* owner, const QString& caption, const QString& text) = 0;
     /// An error message with a single OK button.
@@ -40,7 +52,8 @@ public:
     /// The font dialog; no value when the operator cancels.
     virtual std::optional<QFont> chooseFont(QWidget* owner, const QFont& initial) = 0;
     /// Shows the print preview of a page drawn by paint, and returns when it is closed: whether
-    /// the operator printed from it, and where to.
+    /// the operator printed from it, and where to. The preview opens as large as the screen,
+    /// the page fitted to the window's width.
     virtual PreviewResult preview(QWidget* owner, const QString& title,
                                   const std::function<void(QPrinter*)>& paint) = 0;
     /// Prints a page drawn by paint on the default printer without a dialog.
@@ -63,12 +76,16 @@ void setPrompter(Prompter* p);
 /// Yes/No) whether to replace it. Empty when chosen is empty or the answer is No.
 QString ResolveSaveTarget(QWidget* owner, const QString& chosen, const QString& suffix);
 
+/// Puts a print preview into "fit width" zoom: the page as wide as the window.
+void FitPreviewToWidth(QPrintPreviewDialog& dialog);
+
 /// The Qt implementation: real message boxes, font dialog, preview and printer.
 class QtPrompter : public Prompter
 {
 public:
     bool confirm(QWidget* owner, const QString& caption, const QString& text) override;
     bool confirmDetailed(QWidget* owner, const QString& caption, const QString& text, const QString& details) override;
+    YesNoCancel askYesNoCancel(QWidget* owner, const QString& caption, const QString& text) override;
     void inform(QWidget* owner, const QString& caption, const QString& text) override;
     void error(QWidget* owner, const QString& caption, const QString& text) override;
     std::optional<QFont> chooseFont(QWidget* owner, const QFont& initial) override;

@@ -30,6 +30,9 @@ QString RowFieldKey(const QString& kjmc)
 
 void ApplyLayoutToBand(ReportBand& band, DmQuery& query, const QString& code)
 {
+    // The preview shows the page over the scan of this form code's blank form.
+    if (Report* report = band.report())
+        report->setFormCode(code);
     query.close();
     query.setStatement(Stmt::P1, {code});
     query.open();

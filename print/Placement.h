@@ -21,7 +21,8 @@ QString RowFieldKey(const QString& kjmc);
 /// whose field key equals the label's sets the label's left and top to its kjx and kjy (empty
 /// reads as 0), and blanks the caption when its dy is not true (empty counts as not printed).
 /// When two rows match, the later sets the position and either blanks. A label without a row
-/// keeps its position and caption. The query is left open.
+/// keeps its position and caption. The query is left open. The band's report takes code as its
+/// form code (Report::formCode).
 void ApplyLayoutToBand(ReportBand& band, DmQuery& query, const QString& code);
 
 /// The placement rule for the cheque print form, with D_M->ADOQ_zb ("zz", "xj").

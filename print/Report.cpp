@@ -8,6 +8,7 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPaintEngine>
@@ -27,6 +28,8 @@ QPageSize reportPageSize(const Report& report)
     // Exact match: 297 × 200 mm must not be rounded to a nearby standard paper.
     return QPageSize(report.pageSizeMm(), QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
 }
+
+void paintLabels(const Report& report, QPainter& painter, const PrinterCalibration& calibration, bool opaque);
 
 bool printable(char32_t c)
 {
@@ -152,6 +155,40 @@ void PaintReport(const Report& report, QPainter& painter)
 
 void PaintReport(const Report& report, QPainter& painter, const PrinterCalibration& calibration)
 {
+    paintLabels(report, painter, calibration, true);
+}
+
+bool IsPreviewRendering(const QPrinter& printer)
+{
+    const QPaintEngine* engine = printer.paintEngine();
+    return engine && engine->type() == QPaintEngine::Picture;
+}
+
+bool PaintFormScan(const Report& report, QPainter& painter)
+{
+    if (report.formCode().isEmpty())
+        return false;
+    const DesignerBackgroundSetting scan = ReadDesignerBackground(report.formCode());
+    if (scan.path.isEmpty())
+        return false;
+    const QImage image(scan.path);
+    if (image.isNull())
+        return false;
+    const QPaintDevice* device = painter.device();
+    const QSizeF page = report.pageSizeMm();
+    const QRectF sheet(0.0, 0.0, page.width() * device->logicalDpiX() / 25.4,
+                       page.height() * device->logicalDpiY() / 25.4);
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(sheet, image);
+    painter.restore();
+    return true;
+}
+
+namespace
+{
+void paintLabels(const Report& report, QPainter& painter, const PrinterCalibration& calibration, bool opaque)
+{
     const ReportBand* band = report.band();
     if (!band)
         return;
@@ -173,12 +210,14 @@ void PaintReport(const Report& report, QPainter& painter, const PrinterCalibrati
         // Auto-size: the text box is exactly as wide and high as the text; its top-left
         // corner (the top of the font's line box, ascent above the baseline) is the anchor.
         const QRectF box = painter.boundingRect(QRectF(topLeft, QSizeF(kOpenBox, kOpenBox)), flags, text);
-        painter.fillRect(box, Qt::white);
+        if (opaque)
+            painter.fillRect(box, Qt::white);
         painter.setPen(QColor(Qt::black));
         painter.drawText(box, flags, text);
     }
     painter.restore();
 }
+} // namespace
 
 PrinterCalibration CalibrationForPrinter(const QPrinter& printer)
 {
@@ -186,8 +225,7 @@ PrinterCalibration CalibrationForPrinter(const QPrinter& printer)
         return {};
     // The print preview paints the page through a recording engine first; only the page sent
     // to the printer from it is calibrated.
-    const QPaintEngine* engine = printer.paintEngine();
-    if (engine && engine->type() == QPaintEngine::Picture)
+    if (IsPreviewRendering(printer))
         return {};
     return ReadPrinterCalibration(printer.printerName());
 }
@@ -220,7 +258,10 @@ bool PaintReportOnPrinter(const Report& report, QPrinter* printer, const Printer
     QPainter painter;
     if (!painter.begin(printer))
         return false;
-    PaintReport(report, painter, calibration);
+    // On screen the page lies over the scan of the blank form. Ink is never white: over the
+    // scan the labels show the form through their boxes, as the paper will.
+    const bool overScan = IsPreviewRendering(*printer) && PaintFormScan(report, painter);
+    paintLabels(report, painter, calibration, !overScan);
     return painter.end();
 }
 

@@ -122,6 +122,11 @@ public:
     QFont font() const { return m_font; }
     void setFont(const QFont& font) { m_font = font; }
 
+    /// The form code whose layout was applied last ("zz", "xj", "dhpz", "jzd"); empty before.
+    /// The preview shows the blank-form scan remembered for it beneath the page.
+    QString formCode() const { return m_formCode; }
+    void setFormCode(const QString& code) { m_formCode = code; }
+
     /// Creates the band (named e.g. "QRBand1").
     ReportBand* addBand(const QString& name, QSize sizeUnits);
     ReportBand* band() const { return m_band; }
@@ -134,6 +139,7 @@ private:
     QSizeF m_page;
     QMarginsF m_margins;
     QString m_title;
+    QString m_formCode;
     QFont m_font;
     ReportBand* m_band = nullptr;
 };
@@ -149,8 +155,11 @@ void CheckReportFonts(const Report& report);
 /// Sets the printer's page to the report's page (custom size in millimetres, portrait, no
 /// margins, full page) and paints the report on it. Used for the preview, the printer and PDF.
 /// A real printer gets its stored calibration (CalibrationForPrinter); PDF output and the
-/// preview get none. False when the printer could not be opened for painting, or when its stored
-/// calibration cannot be read (the error box says why; nothing is printed). Throws nothing.
+/// preview get none. Only the preview's own rendering of the page (IsPreviewRendering) shows the
+/// blank-form scan remembered for the report's form code beneath the page (PaintFormScan); a
+/// printer or a PDF, also one printed from the preview, never gets it. False when the printer
+/// could not be opened for painting, or when its stored calibration cannot be read (the error box
+/// says why; nothing is printed). Throws nothing.
 bool PaintReportOnPrinter(const Report& report, QPrinter* printer);
 /// The same with an explicit calibration, whatever the printer.
 bool PaintReportOnPrinter(const Report& report, QPrinter* printer, const PrinterCalibration& calibration);
@@ -159,6 +168,17 @@ bool PaintReportOnPrinter(const Report& report, QPrinter* printer, const Printer
 /// for a real printer; none for PDF output, for the preview's own rendering of the page (its
 /// paint engine records pictures) and for a printer without a name.
 PrinterCalibration CalibrationForPrinter(const QPrinter& printer);
+
+/// True while the print preview renders its on-screen picture of the page on printer (its paint
+/// engine records pictures); false for a page that goes to a printer or a file.
+bool IsPreviewRendering(const QPrinter& printer);
+
+/// Paints the blank-form scan remembered for the report's form code (ReadDesignerBackground)
+/// over the whole sheet: the scan stands for the whole blank form, so it is drawn at the
+/// report's page size from the sheet's top-left edge, where the page's labels are then drawn
+/// over it at their true places. False, drawing nothing, when no scan is remembered or the file
+/// cannot be read.
+bool PaintFormScan(const Report& report, QPainter& painter);
 
 /// Paints the labels with a painter whose origin is the sheet's top-left edge; device pixels
 /// come from the painter device's resolution.

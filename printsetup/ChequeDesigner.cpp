@@ -10,45 +10,46 @@ namespace
 {
 const Zt_typro::PanelChrome kChrome{"P_zzzp_set", "Image_zpdysz", "Label43", "BitBtn_zzzp_close", "支票打印设置"};
 
-const Zt_typro::DesignerNames kNames{"ScrollBox_zz", "Panel_zz", QSize(981, 317), "Shape_zp", "Button_zz_pre", "Button_zz_bc",
-                                     "Butto_zz_prnyz", "GroupBox10", "HeaderControl1", "DBCtrlGrid_zp", "DataSource_zp", "DBText_zpkjyy",
-                                     "DBCheckBox_zpdy"};
+const Zt_typro::DesignerNames kNames{"ScrollBox_zz",    "Panel_zz",      QSize(981, 317),  "Shape_zp",
+                                     "Button_zz_pre",   "Button_zz_bc",  "Butto_zz_prnyz", "GroupBox10",
+                                     "HeaderControl1",  "DBCtrlGrid_zp", "DataSource_zp",  "DBText_zpkjyy",
+                                     "DBCheckBox_zpdy", "Label_zz_wz"};
 
-// The field panels in control order: name, caption, width, height.
+// The field panels in control order: name and caption.
 const QList<Zt_typro::DesignerFieldSpec> kFields{
-    {"P_zz_fjxx1", "附加信息一", 105, 17},
-    {"P_zz_nian", "年", 17, 17},
-    {"P_zz_yue", "月", 17, 17},
-    {"P_zz_ri", "日", 17, 17},
-    {"P_zz_skrcg", "收款人存根", 129, 17},
-    {"P_zz_jecg", "金额存根", 129, 17},
-    {"P_zz_ytcg", "用途存根", 129, 17},
-    {"P_zz_year", "大写年", 41, 17},
-    {"P_zz_moon", "大写月", 41, 17},
-    {"P_zz_day", "大写日", 41, 17},
-    {"P_zz_fkhmc", "付款行名称", 105, 17},
-    {"P_zz_cprzh", "出票人帐号", 105, 17},
-    {"P_zz_skr", "收款人", 153, 17},
-    {"P_zz_dx", "人民币大写", 153, 25},
-    {"P_zz_fen", "分", 17, 17},
-    {"P_zz_yt", "用途", 153, 17},
-    {"P_zz_jiao", "角", 17, 17},
-    {"P_zz_yuan", "元", 17, 17},
-    {"P_zz_shi", "十", 17, 17},
-    {"P_zz_bai", "百", 17, 17},
-    {"P_zz_qian", "千", 17, 17},
-    {"P_zz_wan", "万", 17, 17},
-    {"P_zz_rs", "拾", 17, 17},
-    {"P_zz_rb", "佰", 17, 17},
-    {"P_zz_rq", "仟", 17, 17},
-    {"P_zz_yi", "亿", 17, 17},
-    {"P_zz_fjxx2", "附加信息二", 105, 17},
-    {"P_zz_fjxx3", "附加信息三", 105, 17},
-    {"P_zz_fjxx4", "附加信息四", 105, 17},
-    {"P_zz_shiyi", "什", 17, 17},
-    {"P_zz_baiyi", "柏", 17, 17},
-    {"P_zz_qianyi", "杄", 17, 17},
-    {"P_zz_wanyi", "杤", 17, 17},
+    {"P_zz_fjxx1", "附加信息一"},
+    {"P_zz_nian", "年"},
+    {"P_zz_yue", "月"},
+    {"P_zz_ri", "日"},
+    {"P_zz_skrcg", "收款人存根"},
+    {"P_zz_jecg", "金额存根"},
+    {"P_zz_ytcg", "用途存根"},
+    {"P_zz_year", "大写年"},
+    {"P_zz_moon", "大写月"},
+    {"P_zz_day", "大写日"},
+    {"P_zz_fkhmc", "付款行名称"},
+    {"P_zz_cprzh", "出票人帐号"},
+    {"P_zz_skr", "收款人"},
+    {"P_zz_dx", "人民币大写"},
+    {"P_zz_fen", "分"},
+    {"P_zz_yt", "用途"},
+    {"P_zz_jiao", "角"},
+    {"P_zz_yuan", "元"},
+    {"P_zz_shi", "十"},
+    {"P_zz_bai", "百"},
+    {"P_zz_qian", "千"},
+    {"P_zz_wan", "万"},
+    {"P_zz_rs", "拾"},
+    {"P_zz_rb", "佰"},
+    {"P_zz_rq", "仟"},
+    {"P_zz_yi", "亿"},
+    {"P_zz_fjxx2", "附加信息二"},
+    {"P_zz_fjxx3", "附加信息三"},
+    {"P_zz_fjxx4", "附加信息四"},
+    {"P_zz_shiyi", "什"},
+    {"P_zz_baiyi", "柏"},
+    {"P_zz_qianyi", "杄"},
+    {"P_zz_wanyi", "杤"},
 };
 
 using FieldMember = Zt_typro::DesignerFieldPanel* ChequeDesigner::*;
@@ -116,6 +117,7 @@ ChequeDesigner::ChequeDesigner(QWidget* parent)
     Shape_zp = body().canvas->band();
     for (qsizetype i = 0; i < body().fields.size(); ++i)
         this->*kFieldMembers[i] = body().fields.at(i);
+    Label_zz_wz = body().position;
     Button_zz_pre = body().preview;
     Button_zz_bc = body().save;
     Butto_zz_prnyz = body().sample;

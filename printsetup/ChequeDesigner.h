@@ -57,6 +57,9 @@ public:
     Zt_typro::DesignerFieldPanel* P_zz_qianyi;
     Zt_typro::DesignerFieldPanel* P_zz_wanyi;
 
+    /// The selected field's position: millimetres from the paper's top-left corner.
+    QLabel* Label_zz_wz;
+
     QPushButton* Button_zz_pre;
     QPushButton* Button_zz_bc;
     QPushButton* Butto_zz_prnyz;

@@ -11,6 +11,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -95,7 +96,7 @@ private:
 } // namespace
 
 DesignerBody BuildDesignerBody(QWidget* designer, const DesignerNames& names, const QList<DesignerFieldSpec>& fields,
-                               const QList<QPoint>& designPositions)
+                               const QList<QSize>& sizes, const QList<QPoint>& designPositions)
 {
     DesignerBody body;
 
@@ -110,16 +111,20 @@ DesignerBody BuildDesignerBody(QWidget* designer, const DesignerNames& names, co
     int stacked = 4;
     for (qsizetype i = 0; i < fields.size(); ++i) {
         const DesignerFieldSpec& def = fields.at(i);
-        DesignerFieldPanel* panel = body.canvas->addFieldPanel(def.name, QString::fromUtf8(def.caption),
-                                                               QSize(def.width, def.height));
+        const QSize size = sizes.value(i, QSize(17, 17));
+        DesignerFieldPanel* panel = body.canvas->addFieldPanel(def.name, QString::fromUtf8(def.caption), size);
         if (i < designPositions.size()) {
             panel->move(designPositions.at(i));
         } else {
             panel->move(4, stacked);
-            stacked += def.height + 2;
+            stacked += size.height() + 2;
         }
         body.fields.append(panel);
     }
+
+    // Between the heading and the canvas: where the selected field prints on the paper.
+    body.position = named<QLabel>(designer, names.position);
+    body.position->setGeometry(16, 28, 505, 17);
 
     body.preview = button(designer, names.preview, QStringLiteral("打印预览"), 236);
     body.save = button(designer, names.save, QStringLiteral("保存设置"), 331);

@@ -7,6 +7,7 @@
 
 class QGroupBox;
 class QHeaderView;
+class QLabel;
 class QPushButton;
 class QScrollArea;
 class QStyledItemDelegate;
@@ -20,13 +21,12 @@ class DesignerCanvas;
 class DesignerFieldPanel;
 class DesignerPrintOptions;
 
-/// One field panel of a designer: component name, caption and size in pixels.
+/// One field panel of a designer: component name and caption. Its size is the size of what its
+/// field prints (LayoutDesigner works it out).
 struct DesignerFieldSpec
 {
     const char* name;
     const char* caption;
-    int width;
-    int height;
 };
 
 /// The component names of one layout designer (the cheque and the voucher designer differ only
@@ -46,6 +46,7 @@ struct DesignerNames
     const char* dataSource; // its model over the option-list query
     const char* text;       // the kjyy column
     const char* check;      // the dy check box column
+    const char* position;   // the selected field's position on the paper
 };
 
 /// The components below the title strip of a layout designer, built by BuildDesignerBody.
@@ -62,14 +63,15 @@ struct DesignerBody
     DesignerPrintOptions* dataSource = nullptr;
     QStyledItemDelegate* text = nullptr;
     QStyledItemDelegate* check = nullptr;
+    QLabel* position = nullptr;
     QList<DesignerFieldPanel*> fields; // in control order
 };
 
-/// Builds the scroll box with the canvas and its field panels (in the given order, each at its
-/// design position, or stacked down the left side when there is none), the three buttons and
-/// the print-content list (bound to its query later, with DesignerPrintOptions::setQuery), as
-/// children of designer.
+/// Builds the scroll box with the canvas and its field panels (in the given order, each of its
+/// size and at its design position, or stacked down the left side when there is none), the
+/// position label above the canvas, the three buttons and the print-content list (bound to its
+/// query later, with DesignerPrintOptions::setQuery), as children of designer.
 DesignerBody BuildDesignerBody(QWidget* designer, const DesignerNames& names, const QList<DesignerFieldSpec>& fields,
-                               const QList<QPoint>& designPositions);
+                               const QList<QSize>& sizes, const QList<QPoint>& designPositions);
 
 } // namespace Zt_typro

@@ -3,6 +3,7 @@
 #include "common/Guard.h"
 #include "printsetup/DesignerGeometry.h"
 
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -13,6 +14,10 @@ namespace
 {
 const QColor kSelectedCaption(0, 0, 255);
 const QColor kCaption(0, 0, 0);
+const QColor kOverlapOutline(255, 0, 0);
+// The canvas's caption font and the smallest a caption is made to fit a small box.
+constexpr int kCaptionPixels = 13;
+constexpr int kSmallestCaptionPixels = 5;
 
 QPalette whiteSurface(QPalette pal)
 {
@@ -47,6 +52,46 @@ void DesignerFieldPanel::setSelected(bool selected)
     QPalette pal = palette();
     pal.setColor(QPalette::WindowText, selected ? kSelectedCaption : kCaption);
     setPalette(pal);
+}
+
+void DesignerFieldPanel::setOverlapping(bool overlapping)
+{
+    if (m_overlapping == overlapping)
+        return;
+    m_overlapping = overlapping;
+    update();
+}
+
+int DesignerFieldPanel::captionPixelSize() const
+{
+    const QSize room = contentsRect().size();
+    QFont f = font();
+    int pixels = kCaptionPixels;
+    for (; pixels > kSmallestCaptionPixels; --pixels) {
+        f.setPixelSize(pixels);
+        const QSize needed = QFontMetrics(f).size(Qt::TextSingleLine, text());
+        if (needed.width() <= room.width() && needed.height() <= room.height())
+            break;
+    }
+    return pixels;
+}
+
+void DesignerFieldPanel::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    drawFrame(&painter);
+    QFont f = font();
+    f.setPixelSize(captionPixelSize());
+    painter.setFont(f);
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.setClipRect(contentsRect());
+    painter.drawText(contentsRect(), Qt::AlignCenter, text());
+    painter.setClipping(false);
+    if (m_overlapping) {
+        painter.setPen(QPen(kOverlapOutline, 1));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
 }
 
 void DesignerFieldPanel::mousePressEvent(QMouseEvent* event)
@@ -133,7 +178,9 @@ void DesignerCanvas::fieldPanelMouseDown(DesignerFieldPanel* panel, Qt::MouseBut
     m_dragging = true;
     m_grab = at;
     m_pressed = panel;
+    m_current = panel;
     panel->setSelected(true);
+    emit fieldsChanged();
 }
 
 void DesignerCanvas::fieldPanelMouseMove(QPoint globalAt)
@@ -159,6 +206,8 @@ void DesignerCanvas::canvasMouseDown(Qt::MouseButton button, QPoint at)
     m_bandOrigin = at;
     for (DesignerFieldPanel* panel : m_panels)
         panel->setSelected(false);
+    m_current = nullptr;
+    emit fieldsChanged();
 }
 
 void DesignerCanvas::canvasMouseMove(Qt::MouseButtons buttons, QPoint at)
@@ -174,10 +223,15 @@ void DesignerCanvas::canvasMouseMove(Qt::MouseButtons buttons, QPoint at)
     m_band->setGeometry(band);
     m_band->lower();
     m_band->show();
+    bool added = false;
     for (DesignerFieldPanel* panel : m_panels) {
-        if (LiesInsideBand(panel->geometry(), band))
+        if (!panel->isSelected() && LiesInsideBand(panel->geometry(), band)) {
             panel->setSelected(true);
+            added = true;
+        }
     }
+    if (added)
+        emit fieldsChanged();
 }
 
 void DesignerCanvas::canvasMouseUp()
@@ -202,6 +256,36 @@ void DesignerCanvas::moveSelection(QPoint wanted)
         return;
     for (DesignerFieldPanel* panel : selected)
         panel->move(panel->pos() + move);
+    refreshOverlapMarks();
+    emit fieldsMoved();
+    emit fieldsChanged();
+}
+
+void DesignerCanvas::refreshOverlapMarks()
+{
+    for (DesignerFieldPanel* panel : m_panels) {
+        const QRect box = panel->geometry();
+        bool overlapping = false;
+        for (const DesignerFieldPanel* other : m_panels) {
+            // QRect::intersects: boxes that share only an edge do not.
+            if (other != panel && box.intersects(other->geometry())) {
+                overlapping = true;
+                break;
+            }
+        }
+        panel->setOverlapping(overlapping);
+    }
+}
+
+DesignerFieldPanel* DesignerCanvas::currentFieldPanel() const
+{
+    if (m_current && m_current->isSelected())
+        return m_current;
+    for (DesignerFieldPanel* panel : m_panels) {
+        if (panel->isSelected())
+            return panel;
+    }
+    return nullptr;
 }
 
 void DesignerCanvas::mousePressEvent(QMouseEvent* event)

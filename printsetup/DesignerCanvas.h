@@ -13,9 +13,11 @@ namespace Zt_typro
 
 class DesignerCanvas;
 
-/// A field panel of the layout designer: a small white box with its caption centred, one per
-/// field. Its position on the canvas is the field's layout position. It is selected exactly when
-/// its caption is pure blue; there is no other record of the selection.
+/// A field panel of the layout designer: a white box as large as the text its field prints (the
+/// sample value in the print font, see LayoutDesigner), with its caption centred and made
+/// smaller when the box is too small for it, one per field. Its position on the canvas is the
+/// field's layout position. It is selected exactly when its caption is pure blue; there is no
+/// other record of the selection. A box that overlaps another one is outlined in red.
 class DesignerFieldPanel : public QLabel
 {
     Q_OBJECT
@@ -27,13 +29,23 @@ public:
     /// Paints the caption blue (selected) or black.
     void setSelected(bool selected);
 
+    /// Whether the box is marked as overlapping another field's box (a red outline).
+    bool isOverlapping() const { return m_overlapping; }
+    void setOverlapping(bool overlapping);
+
+    /// The pixel size of the caption's font as drawn: the canvas's 13 pixels, or less so that the
+    /// caption fits inside the box.
+    int captionPixelSize() const;
+
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     DesignerCanvas* m_canvas;
+    bool m_overlapping = false;
 };
 
 /// The rubber band: a rectangle with a one-pixel black outline and a white fill, drawn beneath
@@ -57,7 +69,8 @@ protected:
 /// clears the selection and starts a rubber band, which selects each panel that lies wholly
 /// inside it and never deselects one while it moves; any release hides it. The arrow keys move
 /// the selected panels by one layout unit, with Shift by ten. No move carries a panel beyond the
-/// 16-bit range of the layout columns; the group keeps its arrangement.
+/// 16-bit range of the layout columns; the group keeps its arrangement. After every move the boxes
+/// that overlap another are marked (DesignerFieldPanel::isOverlapping).
 class DesignerCanvas : public QFrame
 {
     Q_OBJECT
@@ -98,8 +111,18 @@ public:
     /// Rubber band end: any button hides the band (and ends a field panel drag).
     void canvasMouseUp();
 
-    /// Moves every selected field panel by wanted, as far as the 16-bit range allows.
+    /// Moves every selected field panel by wanted, as far as the 16-bit range allows, marks the
+    /// overlapping boxes again and emits fieldsMoved when a panel moved.
     void moveSelection(QPoint wanted);
+
+    /// Marks every field panel whose box overlaps another one's (boxes that only touch do not
+    /// overlap) and clears the mark of the others.
+    void refreshOverlapMarks();
+
+    /// The selected field whose position the designer shows: the panel pressed last while it is
+    /// still selected, otherwise the first selected panel in control order; nullptr when none is
+    /// selected.
+    DesignerFieldPanel* currentFieldPanel() const;
 
     /// The blank-form background: image, a scan of dpi dots per inch, is drawn at true scale
     /// (96 / dpi canvas pixels per image pixel) with its top-left corner at origin (canvas
@@ -117,6 +140,12 @@ public:
     void setBackgroundOpacity(double opacity);
     double backgroundOpacity() const { return m_backgroundOpacity; }
 
+signals:
+    /// The operator moved field panels (by the pointer or the arrow keys).
+    void fieldsMoved();
+    /// The selection or the current field changed, or the fields moved.
+    void fieldsChanged();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -130,6 +159,7 @@ private:
     bool m_dragging = false;
     QPoint m_grab;
     QPointer<DesignerFieldPanel> m_pressed;
+    QPointer<DesignerFieldPanel> m_current;
     bool m_banding = false;
     QPoint m_bandOrigin;
     QImage m_background;

@@ -97,6 +97,12 @@ QPointF SheetOriginOnCanvas(double leftMarginMm, double topMarginMm)
     return {-leftMarginMm / unitMm, -topMarginMm / unitMm};
 }
 
+QPointF PaperPositionMm(QPoint at, double leftMarginMm, double topMarginMm)
+{
+    constexpr double unitMm = 25.4 / 96.0;
+    return {leftMarginMm + at.x() * unitMm, topMarginMm + at.y() * unitMm};
+}
+
 double DotsPerInch(int dotsPerMeter)
 {
     if (dotsPerMeter <= 0)

@@ -62,6 +62,10 @@ QRectF BackgroundImageRect(QSize imageSize, double dpi, QPointF origin);
 /// scan starts that far up and to the left: (−left margin, −top margin) in layout units.
 QPointF SheetOriginOnCanvas(double leftMarginMm, double topMarginMm);
 
+/// Where a field at layout position at prints on the paper, in millimetres from the sheet's
+/// top-left corner: the page's left and top margins plus at × 25.4/96 mm.
+QPointF PaperPositionMm(QPoint at, double leftMarginMm, double topMarginMm);
+
 /// The resolution in dots per inch of an image that stores dotsPerMeter (QImage::dotsPerMeterX),
 /// to one decimal; 0 when it stores none.
 double DotsPerInch(int dotsPerMeter);

@@ -25,6 +25,7 @@ void LoadDesignerLayout(DesignerCanvas& canvas, DmQuery& query, const QString& c
             query.next();
         }
     }
+    canvas.refreshOverlapMarks();
 }
 
 void SaveDesignerLayout(DesignerCanvas& canvas, const QString& code)

@@ -4,6 +4,9 @@
 #include "printsetup/DesignerBackground.h"
 #include "printsetup/DesignerBody.h"
 
+#include <QList>
+#include <QMarginsF>
+#include <QPoint>
 #include <QRect>
 #include <QString>
 
@@ -58,6 +61,14 @@ struct DesignerForm
 /// layout rows of the form code in kjx order with a check box each (a change is stored at once);
 /// preview and sample print of the stored layout on a fresh print form; and the blank-form
 /// background. ChequeDesigner and VoucherDesigner give it their description and name its parts.
+///
+/// Each field panel is as large as the text its field prints on the sample cheque or voucher
+/// (SampleFieldText, in the label's font, one canvas pixel per layout unit), so boxes that
+/// overlap on the canvas print over one another; they are outlined in red. Above the canvas the
+/// position label shows where the selected field prints, in millimetres from the paper's
+/// top-left corner. Closing the designer while its field positions differ from the ones last
+/// loaded or saved asks "版面已改动，是否保存?": 是 saves and closes, 否 closes without saving, 取消
+/// keeps the designer open as it is.
 class LayoutDesigner : public WorkingPanel
 {
     Q_OBJECT
@@ -72,6 +83,13 @@ public:
 
     /// The background controls.
     DesignerBackground* background() const { return m_background; }
+
+    /// Whether field panels stand elsewhere than where the layout was last loaded or saved.
+    bool hasUnsavedMoves() const;
+
+    /// The text of the position label for a field panel at layout position at: its caption and
+    /// where its text starts on the paper, e.g. "人民币大写：距纸左边 81.4 毫米，距纸上边 30.9 毫米".
+    QString positionText(const QString& caption, QPoint at) const;
 
 protected:
     LayoutDesigner(QWidget* parent, DesignerForm form);
@@ -90,8 +108,17 @@ protected:
     /// "背景图": loads and remembers a scan of the blank form for the current form code.
     void chooseBackground();
 
+    /// Before the designer closes: with unsaved moves, asks whether to save them.
+    bool confirmClose() override;
+
 private:
+    QList<QPoint> fieldPositions() const;
+    void rememberSavedPositions();
+    void showPosition();
+
     DesignerForm m_form;
+    QMarginsF m_marginsMm;
+    QList<QPoint> m_savedPositions;
     DesignerBody m_body;
     DesignerBackground* m_background = nullptr;
     QString m_formCode;

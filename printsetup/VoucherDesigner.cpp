@@ -10,37 +10,38 @@ namespace
 {
 const Zt_typro::PanelChrome kChrome{"Panel_pz_set", "Image_pzdysz", "Label44", "BitBtn_pz_close", "凭证(进帐单)打印设置"};
 
-const Zt_typro::DesignerNames kNames{"ScrollBox_pz", "Panel_pz", QSize(977, 317), "Shape_pz", "Button_pz_pre", "Button_pz_bc",
-                                     "Button_pz_prnyz", "GroupBox11", "HeaderControl2", "DBCtrlGrid_pz", "DataSource_pz", "DBText_kjx",
-                                     "DBCheckBox_dy"};
+const Zt_typro::DesignerNames kNames{"ScrollBox_pz",   "Panel_pz",      QSize(977, 317),   "Shape_pz",
+                                     "Button_pz_pre",  "Button_pz_bc",  "Button_pz_prnyz", "GroupBox11",
+                                     "HeaderControl2", "DBCtrlGrid_pz", "DataSource_pz",   "DBText_kjx",
+                                     "DBCheckBox_dy",  "Label_pz_wz"};
 
-// The field panels in control order: name, caption, width, height.
+// The field panels in control order: name and caption.
 const QList<Zt_typro::DesignerFieldSpec> kFields{
-    {"P_pz_nian", "年", 17, 17},
-    {"P_pz_yue", "月", 17, 17},
-    {"P_pz_ri", "日", 17, 17},
-    {"P_pz_cprkhh", "出票人开户行", 105, 17},
-    {"P_pz_skrzh", "收款人帐号", 129, 17},
-    {"P_pz_skrmc", "收款人全称", 129, 17},
-    {"P_pz_cprmc", "出票人全称", 105, 17},
-    {"P_pz_cprzh", "出票人帐号", 105, 17},
-    {"P_pz_skrkhh", "收款人开户行", 129, 17},
-    {"P_pz_dx", "人民币大写", 153, 25},
-    {"P_pz_fen", "分", 17, 17},
-    {"P_pz_jiao", "角", 17, 17},
-    {"P_pz_yuan", "元", 17, 17},
-    {"P_pz_shi", "十", 17, 17},
-    {"P_pz_bai", "百", 17, 17},
-    {"P_pz_qian", "千", 17, 17},
-    {"P_pz_wan", "万", 17, 17},
-    {"P_pz_rs", "拾", 17, 17},
-    {"P_pz_rb", "佰", 17, 17},
-    {"P_pz_rq", "仟", 17, 17},
-    {"P_pz_yi", "亿", 17, 17},
-    {"P_pz_shiyi", "什", 17, 17},
-    {"P_pz_baiyi", "柏", 17, 17},
-    {"P_pz_qianyi", "杄", 17, 17},
-    {"P_pz_wanyi", "杤", 17, 17},
+    {"P_pz_nian", "年"},
+    {"P_pz_yue", "月"},
+    {"P_pz_ri", "日"},
+    {"P_pz_cprkhh", "出票人开户行"},
+    {"P_pz_skrzh", "收款人帐号"},
+    {"P_pz_skrmc", "收款人全称"},
+    {"P_pz_cprmc", "出票人全称"},
+    {"P_pz_cprzh", "出票人帐号"},
+    {"P_pz_skrkhh", "收款人开户行"},
+    {"P_pz_dx", "人民币大写"},
+    {"P_pz_fen", "分"},
+    {"P_pz_jiao", "角"},
+    {"P_pz_yuan", "元"},
+    {"P_pz_shi", "十"},
+    {"P_pz_bai", "百"},
+    {"P_pz_qian", "千"},
+    {"P_pz_wan", "万"},
+    {"P_pz_rs", "拾"},
+    {"P_pz_rb", "佰"},
+    {"P_pz_rq", "仟"},
+    {"P_pz_yi", "亿"},
+    {"P_pz_shiyi", "什"},
+    {"P_pz_baiyi", "柏"},
+    {"P_pz_qianyi", "杄"},
+    {"P_pz_wanyi", "杤"},
 };
 
 using FieldMember = Zt_typro::DesignerFieldPanel* VoucherDesigner::*;
@@ -100,6 +101,7 @@ VoucherDesigner::VoucherDesigner(QWidget* parent)
     Shape_pz = body().canvas->band();
     for (qsizetype i = 0; i < body().fields.size(); ++i)
         this->*kFieldMembers[i] = body().fields.at(i);
+    Label_pz_wz = body().position;
     Button_pz_pre = body().preview;
     Button_pz_bc = body().save;
     Button_pz_prnyz = body().sample;

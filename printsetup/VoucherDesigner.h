@@ -49,6 +49,9 @@ public:
     Zt_typro::DesignerFieldPanel* P_pz_qianyi;
     Zt_typro::DesignerFieldPanel* P_pz_wanyi;
 
+    /// The selected field's position: millimetres from the paper's top-left corner.
+    QLabel* Label_pz_wz;
+
     QPushButton* Button_pz_pre;
     QPushButton* Button_pz_bc;
     QPushButton* Button_pz_prnyz;

@@ -7,6 +7,7 @@
 #include "print/ChequePrintForm.h"
 #include "print/Placement.h"
 #include "print/Report.h"
+#include "print/SampleText.h"
 #include "print/VoucherPrintForm.h"
 #include "printsetup/ChequeDesigner.h"
 #include "printsetup/DesignerCanvas.h"
@@ -14,13 +15,17 @@
 #include "printsetup/DesignerPrintOptions.h"
 #include "printsetup/VoucherDesigner.h"
 #include "store/DataModule.h"
+#include "tests/support/PdfWords.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestEnv.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSqlDatabase>
@@ -28,6 +33,7 @@
 #include <QSqlQuery>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 
 #include <memory>
@@ -247,6 +253,16 @@ private slots:
     void save_chequeListBackAtFirstRowVoucherListUnmoved();
     void closeAndReopen_keepsSelectionAndReloadsPositions();
 
+    void fieldBoxes_areTheSizeOfTheirPrintedSample_data();
+    void fieldBoxes_areTheSizeOfTheirPrintedSample();
+    void overlappingBoxes_areMarkedAfterEveryMove();
+    void positionLabel_showsMillimetresFromThePaperCorner_data();
+    void positionLabel_showsMillimetresFromThePaperCorner();
+    void close_withUnsavedMovesAsks_data();
+    void close_withUnsavedMovesAsks();
+    void close_withoutUnsavedMovesAsksNothing();
+    void close_realQuestionBox();
+
 private:
     DesignerCanvas* openSide(const Side& s);
     std::unique_ptr<FormsFixture> m_forms;
@@ -285,28 +301,24 @@ void TestDesigner::components_data()
     QTest::addColumn<QSize>("canvasSize");
     QTest::addColumn<QStringList>("names");
     QTest::addColumn<QStringList>("captions");
-    QTest::addColumn<QList<QSize>>("sizes");
     QTest::addColumn<QStringList>("buttons");
     QTest::addColumn<QStringList>("listNames"); // scroll box, group box, header, grid
 
-    const QSize d(17, 17);
     QTest::newRow("cheque") << "zz" << QRect(176, 80, 689, 428) << QSize(981, 317)
-                            << QStringList{"P_zz_fjxx1", "P_zz_nian",  "P_zz_yue",   "P_zz_ri",    "P_zz_skrcg",
-                                           "P_zz_jecg",  "P_zz_ytcg",  "P_zz_year",  "P_zz_moon",  "P_zz_day",
-                                           "P_zz_fkhmc", "P_zz_cprzh", "P_zz_skr",   "P_zz_dx",    "P_zz_fen",
-                                           "P_zz_yt",    "P_zz_jiao",  "P_zz_yuan",  "P_zz_shi",   "P_zz_bai",
-                                           "P_zz_qian",  "P_zz_wan",   "P_zz_rs",    "P_zz_rb",    "P_zz_rq",
-                                           "P_zz_yi",    "P_zz_fjxx2", "P_zz_fjxx3", "P_zz_fjxx4", "P_zz_shiyi",
+                            << QStringList{"P_zz_fjxx1", "P_zz_nian",   "P_zz_yue",   "P_zz_ri",    "P_zz_skrcg",
+                                           "P_zz_jecg",  "P_zz_ytcg",   "P_zz_year",  "P_zz_moon",  "P_zz_day",
+                                           "P_zz_fkhmc", "P_zz_cprzh",  "P_zz_skr",   "P_zz_dx",    "P_zz_fen",
+                                           "P_zz_yt",    "P_zz_jiao",   "P_zz_yuan",  "P_zz_shi",   "P_zz_bai",
+                                           "P_zz_qian",  "P_zz_wan",    "P_zz_rs",    "P_zz_rb",    "P_zz_rq",
+                                           "P_zz_yi",    "P_zz_fjxx2",  "P_zz_fjxx3", "P_zz_fjxx4", "P_zz_shiyi",
                                            "P_zz_baiyi", "P_zz_qianyi", "P_zz_wanyi"}
-                            << QStringList{"附加信息一", "年", "月", "日", "收款人存根", "金额存根", "用途存根",
-                                           "大写年", "大写月", "大写日", "付款行名称", "出票人帐号", "收款人",
-                                           "人民币大写", "分", "用途", "角", "元", "十", "百", "千", "万", "拾",
-                                           "佰", "仟", "亿", "附加信息二", "附加信息三", "附加信息四", "什", "柏",
-                                           "杄", "杤"}
-                            << QList<QSize>{{105, 17}, d, d, d, {129, 17}, {129, 17}, {129, 17}, {41, 17},
-                                            {41, 17}, {41, 17}, {105, 17}, {105, 17}, {153, 17}, {153, 25}, d,
-                                            {153, 17}, d, d, d, d, d, d, d, d, d, d, {105, 17}, {105, 17},
-                                            {105, 17}, d, d, d, d}
+                            << QStringList{"附加信息一", "年",         "月",         "日",         "收款人存根",
+                                           "金额存根",   "用途存根",   "大写年",     "大写月",     "大写日",
+                                           "付款行名称", "出票人帐号", "收款人",     "人民币大写", "分",
+                                           "用途",       "角",         "元",         "十",         "百",
+                                           "千",         "万",         "拾",         "佰",         "仟",
+                                           "亿",         "附加信息二", "附加信息三", "附加信息四", "什",
+                                           "柏",         "杄",         "杤"}
                             << QStringList{"Button_zz_pre", "Button_zz_bc", "Butto_zz_prnyz"}
                             << QStringList{"ScrollBox_zz", "GroupBox10", "HeaderControl1", "DBCtrlGrid_zp"};
     QTest::newRow("voucher") << "dhpz" << QRect(176, 80, 689, 425) << QSize(977, 317)
@@ -315,12 +327,11 @@ void TestDesigner::components_data()
                                             "P_pz_fen",   "P_pz_jiao",  "P_pz_yuan",  "P_pz_shi",    "P_pz_bai",
                                             "P_pz_qian",  "P_pz_wan",   "P_pz_rs",    "P_pz_rb",     "P_pz_rq",
                                             "P_pz_yi",    "P_pz_shiyi", "P_pz_baiyi", "P_pz_qianyi", "P_pz_wanyi"}
-                             << QStringList{"年", "月", "日", "出票人开户行", "收款人帐号", "收款人全称",
-                                            "出票人全称", "出票人帐号", "收款人开户行", "人民币大写", "分", "角",
-                                            "元", "十", "百", "千", "万", "拾", "佰", "仟", "亿", "什", "柏", "杄",
-                                            "杤"}
-                             << QList<QSize>{d, d, d, {105, 17}, {129, 17}, {129, 17}, {105, 17}, {105, 17},
-                                             {129, 17}, {153, 25}, d, d, d, d, d, d, d, d, d, d, d, d, d, d, d}
+                             << QStringList{"年",         "月",         "日",         "出票人开户行", "收款人帐号",
+                                            "收款人全称", "出票人全称", "出票人帐号", "收款人开户行", "人民币大写",
+                                            "分",         "角",         "元",         "十",           "百",
+                                            "千",         "万",         "拾",         "佰",           "仟",
+                                            "亿",         "什",         "柏",         "杄",           "杤"}
                              << QStringList{"Button_pz_pre", "Button_pz_bc", "Button_pz_prnyz"}
                              << QStringList{"ScrollBox_pz", "GroupBox11", "HeaderControl2", "DBCtrlGrid_pz"};
 }
@@ -332,7 +343,6 @@ void TestDesigner::components()
     QFETCH(QSize, canvasSize);
     QFETCH(QStringList, names);
     QFETCH(QStringList, captions);
-    QFETCH(QList<QSize>, sizes);
     QFETCH(QStringList, buttons);
     QFETCH(QStringList, listNames);
     const Side& s = side(code);
@@ -356,7 +366,6 @@ void TestDesigner::components()
         const DesignerFieldPanel* p = canvas->fieldPanels().at(i);
         QCOMPARE(p->objectName(), names.at(i));
         QCOMPARE(p->text(), captions.at(i));
-        QCOMPARE(p->size(), sizes.at(i));
         QCOMPARE(p->parentWidget(), canvas);
         QCOMPARE(child<DesignerFieldPanel>(qPrintable(names.at(i))), p);
     }
@@ -512,6 +521,9 @@ void TestDesigner::drag_throughTheWindowSystem()
     DesignerFieldPanel* other = canvas->fieldPanel(QStringLiteral("P_zz_yue"));
     for (DesignerFieldPanel* p : canvas->fieldPanels())
         p->move(600, 250);
+    // Boxes of 17 x 17, whatever their fields print.
+    panel->resize(17, 17);
+    other->resize(17, 17);
     panel->move(50, 60);
     other->move(300, 60);
     QWindow* window = Frm_main->windowHandle();
@@ -686,6 +698,11 @@ void TestDesigner::rubberBand_selectsPanelsWhollyInside()
     for (DesignerFieldPanel* p : panels)
         p->move(600, 250);
     const QString pre = QString::fromLatin1(s.prefix);
+    // The sizes the cases count with, whatever the fields print.
+    for (const char* key : {"nian", "yue", "ri"})
+        canvas->fieldPanel(pre + QLatin1String(key))->resize(17, 17);
+    canvas->fieldPanel(pre + (code == QLatin1String("zz") ? QStringLiteral("fjxx1") : QStringLiteral("cprkhh")))
+        ->resize(105, 17);
     canvas->fieldPanel(pre + QStringLiteral("nian"))->move(100, 100);
     canvas->fieldPanel(pre + QStringLiteral("yue"))->move(130, 100);
     canvas->fieldPanel(pre + QStringLiteral("ri"))->move(100, 130);
@@ -1070,8 +1087,11 @@ void TestDesigner::closeAndReopen_keepsSelectionAndReloadsPositions()
     drag(fen, QPoint(2, 2), QPoint(60, 60));
     QVERIFY(fen->pos() != fenAt);
 
+    ScriptedPrompter prompts;
+    prompts.yesNoCancelAnswers.enqueue(YesNoCancel::No);
     QTest::mouseClick(Frm_main->P_zzzp_set->BitBtn_zzzp_close, Qt::LeftButton);
-    // Closed, the panels stay where they were left.
+    QCOMPARE(prompts.ofKind(QStringLiteral("yesNoCancel")).size(), 1);
+    // Closed without saving, the panels stay where they were left.
     QCOMPARE(fen->pos(), QPoint(58, 58));
     QVERIFY(openSide(kXj));
     QCOMPARE(fen->pos(), stored(QStringLiteral("xj"), QStringLiteral("P_zz_fen")));
@@ -1081,6 +1101,277 @@ void TestDesigner::closeAndReopen_keepsSelectionAndReloadsPositions()
     QCOMPARE(fen->pos(), fenAt);
     QCOMPARE(dx->pos(), dxAt);
     QCOMPARE(selectedNames(canvas), (QStringList{"P_zz_dx", "P_zz_fen"}));
+}
+
+void TestDesigner::fieldBoxes_areTheSizeOfTheirPrintedSample_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::newRow("cheque") << "zz";
+    QTest::newRow("voucher") << "dhpz";
+}
+
+void TestDesigner::fieldBoxes_areTheSizeOfTheirPrintedSample()
+{
+    QFETCH(QString, code);
+    const Side& s = side(code);
+    DesignerCanvas* canvas = openSide(s);
+    QVERIFY(canvas);
+
+    // The samples the boxes stand for.
+    QCOMPARE(SampleFieldText(QStringLiteral("nian")), QStringLiteral("2026"));
+    QCOMPARE(QString::fromUtf8(SamplePayee).size(), 20);
+    const QString amount = QString::fromUtf8(SampleAmount);
+    QCOMPARE(amount.indexOf(u'.'), 12);
+
+    // Every field printed alone with its sample in a real PDF: its box there is the field
+    // panel's size, one canvas pixel a layout unit, rounded up.
+    std::unique_ptr<PrintForm> form;
+    if (code == QLatin1String("zz"))
+        form = std::make_unique<TFrm_zz_print>();
+    else
+        form = std::make_unique<TFrm_pz_print>();
+    FillSampleCaptions(*form);
+    const QString pdf = m_forms->workDir().filePath(QStringLiteral("samples.pdf"));
+    const QList<const ReportLabel*> printed = PrintLabelsOnePerPage(*form, pdf);
+    QCOMPARE(printed.size(), canvas->fieldPanels().size());
+    const QList<PdfPage> pages = ReadPdfWords(pdf);
+    QCOMPARE(pages.size(), printed.size());
+    constexpr double unitMm = 25.4 / 96.0;
+    for (qsizetype i = 0; i < printed.size(); ++i) {
+        QRectF box;
+        for (const PdfWord& word : pages.at(i).words)
+            box = box.isNull() ? word.boxMm : box.united(word.boxMm);
+        const DesignerFieldPanel* panel = canvas->fieldPanel(QString::fromLatin1(s.prefix) + printed.at(i)->key());
+        QVERIFY2(panel, qPrintable(printed.at(i)->key()));
+        const QSizeF units(box.width() / unitMm, box.height() / unitMm);
+        const QString seen = QStringLiteral("%1: box %2 × %3, printed %4 × %5 units")
+                                 .arg(panel->objectName())
+                                 .arg(panel->width())
+                                 .arg(panel->height())
+                                 .arg(units.width(), 0, 'f', 2)
+                                 .arg(units.height(), 0, 'f', 2);
+        QVERIFY2(panel->width() >= units.width() - 0.05 && panel->width() < units.width() + 1.05, qPrintable(seen));
+        QVERIFY2(panel->height() >= units.height() - 0.05 && panel->height() < units.height() + 1.05, qPrintable(seen));
+        // The caption stays inside the box, made smaller where the box is small.
+        QVERIFY2(panel->captionPixelSize() >= 5, qPrintable(seen));
+    }
+}
+
+void TestDesigner::overlappingBoxes_areMarkedAfterEveryMove()
+{
+    DesignerCanvas* canvas = openSide(kZz);
+    QVERIFY(canvas);
+    DesignerFieldPanel* nian = canvas->fieldPanel(QStringLiteral("P_zz_nian"));
+    DesignerFieldPanel* yue = canvas->fieldPanel(QStringLiteral("P_zz_yue"));
+    DesignerFieldPanel* ri = canvas->fieldPanel(QStringLiteral("P_zz_ri"));
+    // The stub's year box ends where the month box starts: they touch, no more.
+    QCOMPARE(nian->x() + nian->width(), yue->x());
+    QVERIFY(!nian->isOverlapping());
+    QVERIFY(!yue->isOverlapping());
+
+    const QPoint yueAt = yue->pos();
+    QTest::mouseClick(yue, Qt::LeftButton, {}, QPoint(2, 2));
+    QTest::keyClick(canvas, Qt::Key_Left);
+    QCOMPARE(yue->pos(), yueAt - QPoint(1, 0));
+    QVERIFY(nian->isOverlapping());
+    QVERIFY(yue->isOverlapping());
+    QVERIFY(!ri->isOverlapping());
+    // Marked in red on the screen.
+    QCOMPARE(QColor(yue->grab().toImage().pixel(0, yue->height() / 2)), QColor(255, 0, 0));
+
+    QTest::keyClick(canvas, Qt::Key_Right);
+    QVERIFY(!nian->isOverlapping());
+    QVERIFY(!yue->isOverlapping());
+    QVERIFY(QColor(yue->grab().toImage().pixel(0, yue->height() / 2)) != QColor(255, 0, 0));
+
+    // Dragged by the pointer onto the day box, then away again.
+    drag(yue, QPoint(2, 2), ri->pos() + QPoint(4, 4));
+    QVERIFY(yue->isOverlapping());
+    QVERIFY(ri->isOverlapping());
+    QVERIFY(!nian->isOverlapping());
+    drag(yue, QPoint(2, 2), QPoint(yueAt.x() + 2, yueAt.y() + 2));
+    QCOMPARE(yue->pos(), yueAt);
+    QVERIFY(!yue->isOverlapping());
+    QVERIFY(!ri->isOverlapping());
+}
+
+void TestDesigner::positionLabel_showsMillimetresFromThePaperCorner_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("afterMove"); // after 10 units right and 1 down
+    // Cheque: margins 10 mm and 5 mm; the fen digit at (715, 103).
+    QTest::newRow("cheque") << "zz"
+                            << "P_zz_fen"
+                            << "分：距纸左边 199.2 毫米，距纸上边 32.3 毫米"
+                            << "分：距纸左边 201.8 毫米，距纸上边 32.5 毫米";
+    // Voucher: margins 5 mm and 5 mm; the capitals at (83, 133).
+    QTest::newRow("voucher") << "dhpz"
+                             << "P_pz_dx"
+                             << "人民币大写：距纸左边 27.0 毫米，距纸上边 40.2 毫米"
+                             << "人民币大写：距纸左边 29.6 毫米，距纸上边 40.5 毫米";
+}
+
+void TestDesigner::positionLabel_showsMillimetresFromThePaperCorner()
+{
+    QFETCH(QString, code);
+    QFETCH(QString, field);
+    QFETCH(QString, shown);
+    QFETCH(QString, afterMove);
+    const Side& s = side(code);
+    DesignerCanvas* canvas = openSide(s);
+    QVERIFY(canvas);
+    auto* label = child<QLabel>(code == QLatin1String("zz") ? "Label_zz_wz" : "Label_pz_wz");
+    QVERIFY(label && label->isVisible());
+    QCOMPARE(label->text(), QString());
+
+    DesignerFieldPanel* panel = canvas->fieldPanel(field);
+    QTest::mouseClick(panel, Qt::LeftButton, {}, QPoint(1, 1));
+    QCOMPARE(label->text(), shown);
+    QTest::keyClick(canvas, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(canvas, Qt::Key_Down);
+    QCOMPARE(label->text(), afterMove);
+    // A click on the empty canvas clears the selection and the label.
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(canvas->width() - 3, canvas->height() - 3));
+    QCOMPARE(label->text(), QString());
+}
+
+void TestDesigner::close_withUnsavedMovesAsks_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<bool>("byEsc"); // Esc instead of the close button
+    QTest::addColumn<int>("answer"); // YesNoCancel
+    QTest::addColumn<bool>("saved"); // the move reached the database
+    QTest::addColumn<bool>("open");  // the designer is still open
+    QTest::newRow("cheque 是 saves and closes") << "zz" << false << int(YesNoCancel::Yes) << true << false;
+    QTest::newRow("cheque 否 closes without saving") << "zz" << false << int(YesNoCancel::No) << false << false;
+    QTest::newRow("cheque 取消 stays open") << "zz" << false << int(YesNoCancel::Cancel) << false << true;
+    QTest::newRow("voucher Esc 是") << "jzd" << true << int(YesNoCancel::Yes) << true << false;
+    QTest::newRow("voucher Esc 取消") << "jzd" << true << int(YesNoCancel::Cancel) << false << true;
+}
+
+void TestDesigner::close_withUnsavedMovesAsks()
+{
+    QFETCH(QString, code);
+    QFETCH(bool, byEsc);
+    QFETCH(int, answer);
+    QFETCH(bool, saved);
+    QFETCH(bool, open);
+    const Side& s = side(code);
+    DesignerCanvas* canvas = openSide(s);
+    QVERIFY(canvas);
+    auto* designer = child<WorkingPanel>(s.panel);
+    const QString kjmc = QString::fromLatin1(s.prefix) + QStringLiteral("nian");
+    DesignerFieldPanel* nian = canvas->fieldPanel(kjmc);
+    const QPoint before = nian->pos();
+    QCOMPARE(stored(code, kjmc), before);
+    drag(nian, QPoint(2, 2), before + QPoint(2 + 30, 2 + 12));
+    const QPoint moved = nian->pos();
+    QCOMPARE(moved, before + QPoint(30, 12));
+
+    ScriptedPrompter prompts;
+    prompts.yesNoCancelAnswers.enqueue(YesNoCancel(answer));
+    if (byEsc)
+        QTest::keyClick(canvas, Qt::Key_Escape);
+    else
+        QTest::mouseClick(designer->closeButton(), Qt::LeftButton);
+
+    QCOMPARE(prompts.questions.size(), 1);
+    QCOMPARE(prompts.last().kind, QStringLiteral("yesNoCancel"));
+    QCOMPARE(prompts.last().caption, QStringLiteral("提示"));
+    QCOMPARE(prompts.last().text, QStringLiteral("版面已改动，是否保存?"));
+    QCOMPARE(designer->isVisible(), open);
+    QCOMPARE(nian->pos(), moved); // the box stays where it was moved, whatever the answer
+    QCOMPARE(stored(code, kjmc), saved ? moved : before);
+    if (open) {
+        // Still unsaved: the next close asks again.
+        prompts.yesNoCancelAnswers.enqueue(YesNoCancel::No);
+        QTest::mouseClick(designer->closeButton(), Qt::LeftButton);
+        QCOMPARE(prompts.questions.size(), 2);
+        QVERIFY(!designer->isVisible());
+        QCOMPARE(stored(code, kjmc), before);
+    }
+}
+
+void TestDesigner::close_withoutUnsavedMovesAsksNothing()
+{
+    DesignerCanvas* canvas = openSide(kZz);
+    QVERIFY(canvas);
+    auto* designer = child<WorkingPanel>(kZz.panel);
+    DesignerFieldPanel* fen = canvas->fieldPanel(QStringLiteral("P_zz_fen"));
+    ScriptedPrompter prompts;
+
+    // Moved and saved: nothing left to ask.
+    QTest::mouseClick(fen, Qt::LeftButton, {}, QPoint(1, 1));
+    QTest::keyClick(canvas, Qt::Key_Up);
+    click(kZz.save);
+    QTest::mouseClick(designer->closeButton(), Qt::LeftButton);
+    QVERIFY(!designer->isVisible());
+
+    // Moved and moved back: the layout is what was loaded.
+    QVERIFY(openSide(kZz));
+    QTest::mouseClick(fen, Qt::LeftButton, {}, QPoint(1, 1));
+    QTest::keyClick(canvas, Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClick(canvas, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::mouseClick(designer->closeButton(), Qt::LeftButton);
+    QVERIFY(!designer->isVisible());
+
+    // Moved, then the designer opened again (the stored layout reloaded): nothing to ask.
+    QVERIFY(openSide(kZz));
+    QTest::mouseClick(fen, Qt::LeftButton, {}, QPoint(1, 1));
+    QTest::keyClick(canvas, Qt::Key_Down);
+    QVERIFY(openSide(kZz));
+    QTest::mouseClick(designer->closeButton(), Qt::LeftButton);
+    QVERIFY(!designer->isVisible());
+    QCOMPARE(prompts.ofKind(QStringLiteral("yesNoCancel")).size(), 0);
+}
+
+void TestDesigner::close_realQuestionBox()
+{
+    setPrompter(nullptr); // the Qt message box
+    DesignerCanvas* canvas = openSide(kDhpz);
+    QVERIFY(canvas);
+    auto* designer = child<WorkingPanel>(kDhpz.panel);
+    DesignerFieldPanel* ri = canvas->fieldPanel(QStringLiteral("P_pz_ri"));
+    const QPoint before = ri->pos();
+    QTest::mouseClick(ri, Qt::LeftButton, {}, QPoint(1, 1));
+    QTest::keyClick(canvas, Qt::Key_Down);
+
+    QString text;
+    QStringList buttons;
+    QString pressed;
+    std::function<void()> answer = [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) {
+            QTimer::singleShot(20, this, answer);
+            return;
+        }
+        text = box->text();
+        for (QAbstractButton* b : box->buttons())
+            buttons << b->text();
+        buttons.sort();
+        for (QAbstractButton* b : box->buttons()) {
+            if (b->text() == pressed)
+                QTest::mouseClick(b, Qt::LeftButton);
+        }
+    };
+    // 取消 first: the designer stays open; then 否: it closes, nothing saved.
+    pressed = QStringLiteral("取消");
+    QTimer::singleShot(0, this, answer);
+    QTest::mouseClick(designer->closeButton(), Qt::LeftButton);
+    QCOMPARE(text, QStringLiteral("版面已改动，是否保存?"));
+    QStringList expected{QStringLiteral("是"), QStringLiteral("否"), QStringLiteral("取消")};
+    expected.sort();
+    QCOMPARE(buttons, expected);
+    QVERIFY(designer->isVisible());
+
+    pressed = QStringLiteral("否");
+    QTimer::singleShot(0, this, answer);
+    QTest::mouseClick(designer->closeButton(), Qt::LeftButton);
+    QVERIFY(!designer->isVisible());
+    QCOMPARE(stored(QStringLiteral("dhpz"), QStringLiteral("P_pz_ri")), before);
+    QVERIFY(QApplication::activeModalWidget() == nullptr);
 }
 
 QTEST_MAIN(TestDesigner)

@@ -1,10 +1,17 @@
 #include "tests/support/PdfWords.h"
 
+#include "print/PrintForm.h"
+#include "print/Report.h"
+
 #include <QFile>
 #include <QFont>
 #include <QHash>
-#include <QRawFont>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrinter>
 #include <QProcess>
+#include <QRawFont>
 #include <QRegularExpression>
 #include <QTest>
 #include <QXmlStreamReader>
@@ -139,4 +146,43 @@ QList<PdfPage> ReadPdfWords(const QString& path)
     if (xml.hasError())
         QTest::qFail(qPrintable(QStringLiteral("pdftotext output: %1").arg(xml.errorString())), __FILE__, __LINE__);
     return pages;
+}
+
+QList<const Zt_typro::ReportLabel*> PrintLabelsOnePerPage(const Zt_typro::PrintForm& form, const QString& pdf)
+{
+    const Zt_typro::Report& report = *form.QuickRep1;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    QPageLayout layout(QPageSize(report.pageSizeMm(), QPageSize::Millimeter, QString(), QPageSize::ExactMatch),
+                       QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter);
+    layout.setMode(QPageLayout::FullPageMode);
+    printer.setPageLayout(layout);
+    printer.setFullPage(true);
+
+    QList<const Zt_typro::ReportLabel*> printed;
+    for (const Zt_typro::ReportLabel* label : form.QRBand1->labels()) {
+        if (!label->caption().isEmpty())
+            printed.append(label);
+    }
+    // One report per page holding the one label: a copy of the form's report with the others blank.
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return {};
+    for (qsizetype i = 0; i < printed.size(); ++i) {
+        if (i > 0)
+            printer.newPage();
+        QHash<Zt_typro::ReportLabel*, QString> kept;
+        for (Zt_typro::ReportLabel* other : form.QRBand1->labels()) {
+            if (other != printed.at(i)) {
+                kept.insert(other, other->caption());
+                other->setCaption(QString());
+            }
+        }
+        Zt_typro::PaintReport(report, painter);
+        for (auto it = kept.cbegin(); it != kept.cend(); ++it)
+            it.key()->setCaption(it.value());
+    }
+    painter.end();
+    return printed;
 }

@@ -29,5 +29,17 @@ struct PdfPage
     QString dump() const;
 };
 
+namespace Zt_typro
+{
+class PrintForm;
+class ReportLabel;
+} // namespace Zt_typro
+
+/// Prints every label of form that has a caption on a page of its own (the report's page, the
+/// renderer of the print jobs, the other labels blank) into the PDF file pdf, so that pdftotext
+/// cannot join two labels that lie close together into one word. Returns the labels printed, in
+/// band order: page i holds label i.
+QList<const Zt_typro::ReportLabel*> PrintLabelsOnePerPage(const Zt_typro::PrintForm& form, const QString& pdf);
+
 /// Runs pdftotext -bbox on path and returns its pages; fails the current test when it cannot.
 QList<PdfPage> ReadPdfWords(const QString& path);

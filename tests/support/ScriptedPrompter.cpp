@@ -28,6 +28,12 @@ bool ScriptedPrompter::confirm(QWidget*, const QString& caption, const QString& 
     return confirmAnswers.isEmpty() ? false : confirmAnswers.dequeue();
 }
 
+YesNoCancel ScriptedPrompter::askYesNoCancel(QWidget*, const QString& caption, const QString& text)
+{
+    questions.append({QStringLiteral("yesNoCancel"), caption, text});
+    return yesNoCancelAnswers.isEmpty() ? YesNoCancel::Cancel : yesNoCancelAnswers.dequeue();
+}
+
 void ScriptedPrompter::inform(QWidget*, const QString& caption, const QString& text)
 {
     questions.append({QStringLiteral("inform"), caption, text});

@@ -18,7 +18,7 @@ class ScriptedPrompter : public Prompter
 public:
     struct Question
     {
-        QString kind;    // "confirm", "inform", "error", "font", "preview", "print", "file"
+        QString kind; // "confirm", "yesNoCancel", "inform", "error", "font", "preview", "print", "file"
         QString caption;
         QString text;
         QString details = {}; // the details a question showed under its text
@@ -28,6 +28,7 @@ public:
     ~ScriptedPrompter() override;
 
     QQueue<bool> confirmAnswers;              // an empty queue answers No
+    QQueue<YesNoCancel> yesNoCancelAnswers;   // an empty queue answers Cancel
     QQueue<std::optional<QFont>> fontAnswers; // an empty queue answers Cancel
     QQueue<QString> fileAnswers;              // an empty queue answers Cancel
     QQueue<PreviewResult> previewAnswers;     // an empty queue answers: printed on kTestPrinter
@@ -48,6 +49,7 @@ public:
     bool confirm(QWidget* owner, const QString& caption, const QString& text) override;
     /// Answered and recorded as confirm() (an override of confirm answers it too), with details.
     bool confirmDetailed(QWidget* owner, const QString& caption, const QString& text, const QString& details) override;
+    YesNoCancel askYesNoCancel(QWidget* owner, const QString& caption, const QString& text) override;
     void inform(QWidget* owner, const QString& caption, const QString& text) override;
     void error(QWidget* owner, const QString& caption, const QString& text) override;
     std::optional<QFont> chooseFont(QWidget* owner, const QFont& initial) override;
