@@ -6,6 +6,9 @@
 #include "app/MainWindow.h"
 #include "common/WorkingPanel.h"
 #include "printsetup/CalibrationPanel.h"
+#include "printsetup/ChequeDesigner.h"
+#include "printsetup/DesignerCanvas.h"
+#include "printsetup/VoucherDesigner.h"
 #include "settings/OrgPanel.h"
 #include "settings/PasswordPanel.h"
 #include "store/Settings.h"
@@ -17,7 +20,10 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QStyleOptionGroupBox>
+#include <QPrintPreviewDialog>
+#include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 using namespace Zt_typro;
 
@@ -217,6 +223,48 @@ private slots:
             faults << fitFaults(panel);
             panel->hide();
         }
+        if (!faults.isEmpty())
+            QFAIL(qPrintable(faults.join(QLatin1Char('\n'))));
+    }
+
+    void designersAndPreview_showTheirTextsWhole()
+    {
+        ChequeFixture f;
+        Frm_main->fitInto(QRect(0, 0, 1920, 1080));
+        QCoreApplication::processEvents();
+        QStringList faults;
+        Frm_main->findChild<QAction*>(QStringLiteral("zz_prn_set"))->trigger();
+        Frm_main->findChild<QAction*>(QStringLiteral("dhpz_prn_set"))->trigger();
+        for (auto* designer : std::initializer_list<WorkingPanel*>{Frm_main->P_zzzp_set, Frm_main->Panel_pz_set}) {
+            designer->raise();
+            // A field selected, so that its position is shown.
+            QWidget* field = designer->findChildren<DesignerFieldPanel*>().value(3);
+            QVERIFY(field);
+            QTest::mouseClick(field, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+            // The field boxes stand for the printed text; their captions shrink to fit them.
+            for (const QString& fault : fitFaults(designer))
+                if (!fault.contains(QStringLiteral("/P_zz_")) && !fault.contains(QStringLiteral("/P_pz_")))
+                    faults << fault;
+            saveScreenshot(Frm_main, designer->objectName());
+        }
+
+        // The preview of the cheque layout, through the real dialog, at the size it opens.
+        setPrompter(nullptr);
+        QSize opened;
+        QTimer::singleShot(0, Frm_main, [&] {
+            QTRY_VERIFY(qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget()));
+            auto* dialog = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+            QTest::qWait(50);
+            opened = dialog->size();
+            saveScreenshot(dialog, QStringLiteral("preview"));
+            dialog->reject();
+        });
+        Frm_main->P_zzzp_set->raise();
+        QTest::mouseClick(Frm_main->P_zzzp_set->findChild<QPushButton*>(QStringLiteral("Button_zz_pre")), Qt::LeftButton);
+        setPrompter(&f.prompter);
+        const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+        QVERIFY2(opened.width() >= screen.width() * 9 / 10 && opened.height() >= screen.height() * 9 / 10,
+                 qPrintable(QStringLiteral("%1 x %2").arg(opened.width()).arg(opened.height())));
         if (!faults.isEmpty())
             QFAIL(qPrintable(faults.join(QLatin1Char('\n'))));
     }
