@@ -8,6 +8,7 @@
 #include "printsetup/DesignerGeometry.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
@@ -92,8 +93,9 @@ void DesignerBackground::chooseImage()
         return;
     }
     load(chosen, 0.0);
+    // The resolution is remembered with the file unless the file stores its own.
     if (!m_formCode.isEmpty())
-        WriteDesignerBackground(m_formCode, {m_path, 0.0});
+        WriteDesignerBackground(m_formCode, {m_path, m_fileDpi > 0.0 ? 0.0 : double(m_dpi->value())});
 }
 
 void DesignerBackground::load(const QString& path, double typedDpi)
@@ -112,8 +114,17 @@ void DesignerBackground::load(const QString& path, double typedDpi)
         throw AppError(QStringLiteral("背景图 %1 无法读取（%2）。设计器照常使用，只是没有背景图。")
                            .arg(shown(path), reader.errorString()));
     }
-    m_fileDpi = DotsPerInch(image.dotsPerMeterX());
-    const double dpi = typedDpi > 0.0 ? typedDpi : (m_fileDpi > 0.0 ? m_fileDpi : double(m_dpi->value()));
+    // A file that stores no resolution is read at the reader's default (96 dpi), which says
+    // nothing of the scan: the resolution in the box is taken then, as is one the operator typed
+    // before choosing the file.
+    QFile file(path);
+    const bool stored = file.open(QIODevice::ReadOnly) && StoresResolution(file.read(1 << 16));
+    file.close();
+    m_fileDpi = stored ? DotsPerInch(image.dotsPerMeterX()) : 0.0;
+    const double dpi = typedDpi > 0.0                   ? typedDpi
+                       : m_dpiTyped || m_fileDpi <= 0.0 ? double(m_dpi->value())
+                                                        : m_fileDpi;
+    m_dpiTyped = false;
     m_path = path;
     m_canvas->setBackground(image, dpi, SheetOriginOnCanvas(m_margins.left(), m_margins.top()));
     {
@@ -124,8 +135,10 @@ void DesignerBackground::load(const QString& path, double typedDpi)
 
 void DesignerBackground::dpiEdited()
 {
-    if (!m_canvas->hasBackground())
+    if (!m_canvas->hasBackground()) {
+        m_dpiTyped = true; // for the scan chosen next
         return;
+    }
     const double dpi = m_dpi->value();
     m_canvas->setBackgroundDpi(dpi);
     if (!m_formCode.isEmpty())

@@ -70,7 +70,8 @@ private:
     QSpinBox* m_dpi;
     QString m_formCode;
     QString m_path;
-    double m_fileDpi = 0.0;
+    double m_fileDpi = 0.0;  // the resolution the file stores; 0 when it stores none
+    bool m_dpiTyped = false; // the operator typed a resolution since the last scan was loaded
 };
 
 } // namespace Zt_typro

@@ -110,4 +110,45 @@ double DotsPerInch(int dotsPerMeter)
     return std::round(dotsPerMeter * 0.0254 * 10.0) / 10.0;
 }
 
+bool StoresResolution(const QByteArray& header)
+{
+    const auto be32 = [&header](qsizetype at) {
+        return (quint32(quint8(header[at])) << 24) | (quint32(quint8(header[at + 1])) << 16) |
+               (quint32(quint8(header[at + 2])) << 8) | quint32(quint8(header[at + 3]));
+    };
+    if (header.startsWith("\x89PNG\r\n\x1a\n")) {
+        // Chunks: length, type, data, CRC; pHYs comes before the first IDAT.
+        qsizetype at = 8;
+        while (at + 8 <= header.size()) {
+            const quint32 length = be32(at);
+            const QByteArray type = header.mid(at + 4, 4);
+            if (type == "IDAT" || type == "IEND")
+                return false;
+            if (type == "pHYs")
+                return length >= 9 && at + 8 + 9 <= header.size() && quint8(header[at + 8 + 8]) == 1;
+            if (length > quint32(header.size()))
+                return false;
+            at += 12 + qsizetype(length);
+        }
+        return false;
+    }
+    if (header.startsWith("\xff\xd8")) {
+        // Segments up to the first scan; JFIF's density units: 1 per inch, 2 per centimetre.
+        qsizetype at = 2;
+        while (at + 4 <= header.size() && quint8(header[at]) == 0xff) {
+            const quint8 marker = quint8(header[at + 1]);
+            if (marker == 0xda || marker == 0xd9)
+                return false;
+            const qsizetype length = (qsizetype(quint8(header[at + 2])) << 8) | quint8(header[at + 3]);
+            if (marker == 0xe0 && header.mid(at + 4, 5) == QByteArray("JFIF\0", 5) && at + 11 < header.size()) {
+                const quint8 units = quint8(header[at + 11]);
+                return units == 1 || units == 2;
+            }
+            at += 2 + length;
+        }
+        return false;
+    }
+    return false;
+}
+
 } // namespace Zt_typro

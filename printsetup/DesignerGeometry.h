@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+
 #include <QList>
 #include <QPoint>
 #include <QRect>
@@ -69,5 +71,10 @@ QPointF PaperPositionMm(QPoint at, double leftMarginMm, double topMarginMm);
 /// The resolution in dots per inch of an image that stores dotsPerMeter (QImage::dotsPerMeterX),
 /// to one decimal; 0 when it stores none.
 double DotsPerInch(int dotsPerMeter);
+
+/// Whether the PNG or JPEG file data header stores a physical resolution (a PNG pHYs chunk in
+/// metres, a JFIF density in inches or centimetres). Without one an image reader reports its
+/// own default, which says nothing about the scan.
+bool StoresResolution(const QByteArray& header);
 
 } // namespace Zt_typro

@@ -11,6 +11,7 @@
 #include "tests/support/TestEnv.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -59,6 +60,35 @@ QString writeGridScan(const QString& path, double dpi, double widthMm, double he
     if (!image.save(path, format))
         qWarning("cannot write %s", qPrintable(path));
     return path;
+}
+
+// The file's bytes without its stored resolution: a PNG without its pHYs chunk, a JPEG whose
+// JFIF density has no unit.
+QByteArray withoutResolution(QByteArray data)
+{
+    if (data.startsWith("\x89PNG")) {
+        const qsizetype at = data.indexOf("pHYs") - 4;
+        if (at > 0)
+            data.remove(at, 4 + 4 + 9 + 4);
+    } else {
+        const qsizetype at = data.indexOf(QByteArray("JFIF\0", 5));
+        if (at > 0)
+            data[at + 7] = 0;
+    }
+    return data;
+}
+
+QByteArray imageBytes(const char* format, int dotsPerMeter)
+{
+    QImage image(40, 20, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
 }
 
 // Centres (in canvas pixels) of the dark vertical lines crossing row y of the canvas as shown,
@@ -113,6 +143,8 @@ private slots:
     void geometry();
     void gridShowsAtTrueScaleBeneathThePanels();
     void typedResolutionRescalesAndIsRemembered();
+    void scanWithoutResolution_takesTheTypedOne_data();
+    void scanWithoutResolution_takesTheTypedOne();
     void rememberedPerFormCode();
     void voucherDesignerToo();
     void neverPrinted();
@@ -241,6 +273,63 @@ void TestBackground::typedResolutionRescalesAndIsRemembered()
     QVERIFY(openCheque("zz_prn_set"));
     QCOMPARE(d->Edit_zz_dpi->value(), 600);
     QVERIFY(qAbs(d->Panel_zz->backgroundRect().width() - at600.width()) < 0.01);
+}
+
+void TestBackground::scanWithoutResolution_takesTheTypedOne_data()
+{
+    QTest::addColumn<QByteArray>("format");
+    QTest::newRow("png") << QByteArray("png");
+    QTest::newRow("jpeg") << QByteArray("jpg");
+}
+
+void TestBackground::scanWithoutResolution_takesTheTypedOne()
+{
+    QFETCH(QByteArray, format);
+    // The header tells whether a resolution is stored; 96 dpi stored is stored too.
+    for (int dpm : {11811, 3780}) {
+        const QByteArray stored = imageBytes(format.constData(), dpm);
+        QVERIFY(StoresResolution(stored));
+        QVERIFY(!StoresResolution(withoutResolution(stored)));
+    }
+    QVERIFY(!StoresResolution(QByteArray("\x89PNG\r\n\x1a\n\xff\xff\xff\xff", 12)));
+    QVERIFY(!StoresResolution(QByteArray("\xff\xd8\xff\xe0\x00", 5)));
+
+    // A 300-dpi scan that stores no resolution shows at the 300 dpi in the box, not at 96.
+    const QString stored = writeGridScan(m_forms->workDir().filePath(QStringLiteral("stored.") + format), 300.0,
+                                         240.0, 110.0, format.constData());
+    QFile in(stored);
+    QVERIFY(in.open(QIODevice::ReadOnly));
+    const QByteArray bare = withoutResolution(in.readAll());
+    in.close();
+    const QString scan = m_forms->workDir().filePath(QStringLiteral("bare.") + format);
+    QFile out(scan);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write(bare);
+    out.close();
+    ChequeDesigner* d = openCheque("zz_prn_set");
+    QVERIFY(d);
+    QCOMPARE(d->Edit_zz_dpi->value(), 300);
+    m_prompter->fileAnswers.enqueue(scan);
+    QTest::mouseClick(d->Button_zz_bjt, Qt::LeftButton);
+    QVERIFY(d->Panel_zz->hasBackground());
+    const double widthAt300 = 240.0 / kUnitMm;
+    QVERIFY2(qAbs(d->Panel_zz->backgroundRect().width() - widthAt300) < 0.5,
+             qPrintable(QString::number(d->Panel_zz->backgroundRect().width())));
+    QCOMPARE(ReadDesignerBackground(QStringLiteral("zz")).dpi, 300.0);
+
+    // A resolution typed before the scan is chosen is the one it is read at.
+    m_prompter->confirmAnswers.enqueue(true);
+    QTest::mouseClick(d->Button_zz_bjt, Qt::LeftButton); // no file: the background is taken away
+    QVERIFY(!d->Panel_zz->hasBackground());
+    d->Edit_zz_dpi->setValue(600);
+    m_prompter->fileAnswers.enqueue(scan);
+    QTest::mouseClick(d->Button_zz_bjt, Qt::LeftButton);
+    QVERIFY(qAbs(d->Panel_zz->backgroundRect().width() - widthAt300 / 2.0) < 0.5);
+    QCOMPARE(d->Edit_zz_dpi->value(), 600);
+    // Opened again, the remembered resolution.
+    d->closeButton()->click();
+    QVERIFY(openCheque("zz_prn_set"));
+    QVERIFY(qAbs(d->Panel_zz->backgroundRect().width() - widthAt300 / 2.0) < 0.5);
 }
 
 void TestBackground::rememberedPerFormCode()
