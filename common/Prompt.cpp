@@ -147,14 +147,22 @@ PreviewResult QtPrompter::preview(QWidget* owner, const QString& title, const st
     return result;
 }
 
-bool QtPrompter::print(QWidget*, const std::function<void(QPrinter*)>& paint, QString* error)
+bool QtPrompter::print(QWidget*, const QString& printerName, const std::function<void(QPrinter*)>& paint,
+                       QString* error)
 {
-    if (QPrinterInfo::defaultPrinter().isNull()) {
+    if (printerName.isEmpty() && QPrinterInfo::defaultPrinter().isNull()) {
         if (error)
             *error = QStringLiteral("没有可用的打印机: 请先在系统中安装并设置默认打印机。");
         return false;
     }
+    if (!printerName.isEmpty() && QPrinterInfo::printerInfo(printerName).isNull()) {
+        if (error)
+            *error = QStringLiteral("打印机“%1”不存在，或已从系统中删除。").arg(printerName);
+        return false;
+    }
     QPrinter printer(QPrinter::HighResolution);
+    if (!printerName.isEmpty())
+        printer.setPrinterName(printerName);
     printer.setFullPage(true);
     if (!printer.isValid()) {
         if (error)

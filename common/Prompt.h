@@ -56,9 +56,11 @@ public:
     /// the page fitted to the window's width.
     virtual PreviewResult preview(QWidget* owner, const QString& title,
                                   const std::function<void(QPrinter*)>& paint) = 0;
-    /// Prints a page drawn by paint on the default printer without a dialog.
-    /// Returns false with a message in *error when no printer can take it.
-    virtual bool print(QWidget* owner, const std::function<void(QPrinter*)>& paint, QString* error) = 0;
+    /// Prints a page drawn by paint without a dialog, on the printer named printerName, or on
+    /// the default printer when the name is empty. Returns false with a message in *error when
+    /// that printer cannot take it.
+    virtual bool print(QWidget* owner, const QString& printerName, const std::function<void(QPrinter*)>& paint,
+                       QString* error) = 0;
     /// A file name to open or save; empty when cancelled.
     virtual QString fileName(QWidget* owner, const QString& caption, const QString& proposed, const QString& filter,
                              bool forSaving) = 0;
@@ -90,7 +92,8 @@ public:
     void error(QWidget* owner, const QString& caption, const QString& text) override;
     std::optional<QFont> chooseFont(QWidget* owner, const QFont& initial) override;
     PreviewResult preview(QWidget* owner, const QString& title, const std::function<void(QPrinter*)>& paint) override;
-    bool print(QWidget* owner, const std::function<void(QPrinter*)>& paint, QString* error) override;
+    bool print(QWidget* owner, const QString& printerName, const std::function<void(QPrinter*)>& paint,
+               QString* error) override;
     QString fileName(QWidget* owner, const QString& caption, const QString& proposed, const QString& filter,
                      bool forSaving) override;
 };

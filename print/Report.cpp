@@ -295,7 +295,8 @@ void PrintReport(const Report& report, QWidget* owner)
     QString error;
     bool painted = true; // stays true when the prompter did not ask for the page
     const bool sent = prompter().print(
-        owner, [&report, &painted](QPrinter* printer) { painted = PaintReportOnPrinter(report, printer); }, &error);
+        owner, QString(), [&report, &painted](QPrinter* printer) { painted = PaintReportOnPrinter(report, printer); },
+        &error);
     if (!sent)
         throw AppError(error.isEmpty() ? QStringLiteral("无法打印: 没有可用的打印机。") : error);
     if (!painted)

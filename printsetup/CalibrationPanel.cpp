@@ -196,15 +196,10 @@ void CalibrationPanel::Button_jzyClick()
         throw Zt_typro::AppError(QStringLiteral("本机没有安装打印机，无法打印校准页。"));
     bool painted = true;
     QString error;
+    // The page goes to the printer being calibrated, whether or not the system has a default one.
     const bool sent = Zt_typro::prompter().print(
-        this,
-        [&printer, &painted](QPrinter* p) {
-            // The page goes to the printer being calibrated, not to the default one.
-            if (p->outputFormat() == QPrinter::NativeFormat)
-                p->setPrinterName(printer);
-            painted = Zt_typro::PaintCalibrationPageOnPrinter(p, printer);
-        },
-        &error);
+        this, printer,
+        [&printer, &painted](QPrinter* p) { painted = Zt_typro::PaintCalibrationPageOnPrinter(p, printer); }, &error);
     if (!sent)
         throw Zt_typro::AppError(error.isEmpty() ? QStringLiteral("无法打印校准页: 没有可用的打印机。") : error);
     if (!painted)

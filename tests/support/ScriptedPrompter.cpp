@@ -69,10 +69,11 @@ PreviewResult ScriptedPrompter::preview(QWidget*, const QString& title, const st
     return previewAnswers.isEmpty() ? PreviewResult{true, QString::fromUtf8(kTestPrinter)} : previewAnswers.dequeue();
 }
 
-bool ScriptedPrompter::print(QWidget*, const std::function<void(QPrinter*)>& paint, QString* error)
+bool ScriptedPrompter::print(QWidget*, const QString& printerName, const std::function<void(QPrinter*)>& paint,
+                             QString* error)
 {
-    questions.append({QStringLiteral("print"), QString(), QString()});
-    if (!printerAvailable) {
+    questions.append({QStringLiteral("print"), QString(), printerName});
+    if (printerName.isEmpty() && !printerAvailable) {
         if (error)
             *error = QStringLiteral("没有可用的打印机: 请先在系统中安装并设置默认打印机。");
         return false;

@@ -54,7 +54,10 @@ public:
     void error(QWidget* owner, const QString& caption, const QString& text) override;
     std::optional<QFont> chooseFont(QWidget* owner, const QFont& initial) override;
     PreviewResult preview(QWidget* owner, const QString& title, const std::function<void(QPrinter*)>& paint) override;
-    bool print(QWidget* owner, const std::function<void(QPrinter*)>& paint, QString* error) override;
+    /// Recorded with the printer's name as its text; printerAvailable says whether there is a
+    /// default printer, a named printer always takes the page.
+    bool print(QWidget* owner, const QString& printerName, const std::function<void(QPrinter*)>& paint,
+               QString* error) override;
     QString fileName(QWidget* owner, const QString& caption, const QString& proposed, const QString& filter,
                      bool forSaving) override;
 };
