@@ -247,6 +247,12 @@ void TFrm_main::mnuzhClick()
 
 void TFrm_main::openChequeDesigner(const QString& code, QAction* chosen, QAction* other)
 {
+    // Chosen again while open with moves not yet saved, the designer comes up as it is: loading
+    // the stored layout again would throw the moves away unasked.
+    if (P_zzzp_set->isVisible() && P_zzzp_set->formCode() == code && P_zzzp_set->hasUnsavedMoves()) {
+        P_zzzp_set->show();
+        return;
+    }
     chequeFormCode = code;
     P_zzzp_set->open(code, plainCaption(chosen));
     // Only once the designer is open: a failed load leaves both commands available.
@@ -255,6 +261,10 @@ void TFrm_main::openChequeDesigner(const QString& code, QAction* chosen, QAction
 
 void TFrm_main::openVoucherDesigner(const QString& code, QAction* chosen, QAction* other)
 {
+    if (Panel_pz_set->isVisible() && Panel_pz_set->formCode() == code && Panel_pz_set->hasUnsavedMoves()) {
+        Panel_pz_set->show();
+        return;
+    }
     voucherFormCode = code;
     Panel_pz_set->open(code, plainCaption(chosen));
     other->setEnabled(false);

@@ -6,6 +6,8 @@
 #include "cheque/ChequePanel.h"
 #include "common/WorkingPanel.h"
 #include "printsetup/CalibrationPanel.h"
+#include "printsetup/DesignerCanvas.h"
+#include "printsetup/LayoutDesigner.h"
 #include "register/SearchPanel.h"
 #include "settings/OrgPanel.h"
 #include "settings/PasswordPanel.h"
@@ -205,6 +207,34 @@ private slots:
         menuItem(QStringLiteral("zpcx"))->trigger();
         QCOMPARE(Frm_main->focusWidget(), search->DateTimePicker_ks);
         search->PageControl_cxfs->setCurrentIndex(0);
+    }
+
+    void designerChosenAgain_keepsItsUnsavedMoves_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("designer");
+        QTest::newRow("cheque") << "zz_prn_set" << "P_zzzp_set";
+        QTest::newRow("voucher") << "jzd_prn_set" << "Panel_pz_set";
+    }
+
+    void designerChosenAgain_keepsItsUnsavedMoves()
+    {
+        QFETCH(QString, item);
+        QFETCH(QString, designer);
+        ChequeFixture f;
+        menuItem(item)->trigger();
+        auto* d = static_cast<LayoutDesigner*>(panel(designer));
+        QVERIFY(d->isVisible() && !d->hasUnsavedMoves());
+        QWidget* field = d->findChildren<DesignerFieldPanel*>().value(2);
+        QVERIFY(field);
+        const QPoint moved = field->pos() + QPoint(12, 7);
+        field->move(moved);
+        QVERIFY(d->hasUnsavedMoves());
+        menuItem(QStringLiteral("mnuzpbj"))->trigger(); // another panel above it
+        menuItem(item)->trigger();
+        QCOMPARE(field->pos(), moved);
+        QCOMPARE(owningPanel(Frm_main->clientArea()->childAt(d->geometry().center())), d);
+        QCOMPARE(f.prompter.questions.size(), 0);
     }
 
     void aPanelThatOpens_comesToTheTop()
