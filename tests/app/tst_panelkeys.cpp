@@ -213,8 +213,10 @@ private slots:
     {
         QTest::addColumn<QString>("item");
         QTest::addColumn<QString>("designer");
-        QTest::newRow("cheque") << "zz_prn_set" << "P_zzzp_set";
-        QTest::newRow("voucher") << "jzd_prn_set" << "Panel_pz_set";
+        QTest::newRow("cheque") << "zz_prn_set"
+                                << "P_zzzp_set";
+        QTest::newRow("voucher") << "jzd_prn_set"
+                                 << "Panel_pz_set";
     }
 
     void designerChosenAgain_keepsItsUnsavedMoves()
