@@ -260,7 +260,7 @@ private slots:
     void positionLabel_showsMillimetresFromThePaperCorner();
     void close_withUnsavedMovesAsks_data();
     void close_withUnsavedMovesAsks();
-    void close_withoutUnsavedMovesAsksNothing();
+    void close_asksOnlyAboutMovesStillUnsaved();
     void close_realQuestionBox();
 
 private:
@@ -1294,7 +1294,7 @@ void TestDesigner::close_withUnsavedMovesAsks()
     }
 }
 
-void TestDesigner::close_withoutUnsavedMovesAsksNothing()
+void TestDesigner::close_asksOnlyAboutMovesStillUnsaved()
 {
     DesignerCanvas* canvas = openSide(kZz);
     QVERIFY(canvas);
@@ -1317,14 +1317,20 @@ void TestDesigner::close_withoutUnsavedMovesAsksNothing()
     QTest::mouseClick(designer->closeButton(), Qt::LeftButton);
     QVERIFY(!designer->isVisible());
 
-    // Moved, then the designer opened again (the stored layout reloaded): nothing to ask.
+    QCOMPARE(prompts.ofKind(QStringLiteral("yesNoCancel")).size(), 0);
+
+    // Moved, then chosen again from the menu: the moves are kept, not reloaded over, and
+    // closing asks about them.
     QVERIFY(openSide(kZz));
     QTest::mouseClick(fen, Qt::LeftButton, {}, QPoint(1, 1));
     QTest::keyClick(canvas, Qt::Key_Down);
+    const QPoint moved = fen->pos();
     QVERIFY(openSide(kZz));
+    QCOMPARE(fen->pos(), moved);
+    prompts.yesNoCancelAnswers.enqueue(YesNoCancel::No);
     QTest::mouseClick(designer->closeButton(), Qt::LeftButton);
     QVERIFY(!designer->isVisible());
-    QCOMPARE(prompts.ofKind(QStringLiteral("yesNoCancel")).size(), 0);
+    QCOMPARE(prompts.ofKind(QStringLiteral("yesNoCancel")).size(), 1);
 }
 
 void TestDesigner::close_realQuestionBox()
