@@ -98,6 +98,8 @@ void watchPreview(QObject* context, SeenPreview& seen)
         seen.zoom = view->zoomMode();
         seen.shot = view->grab().toImage();
         dialog->close();
+        // The function held itself to be called again; let it go now that it is done.
+        *answer = nullptr;
     };
     QTimer::singleShot(0, context, *answer);
 }
