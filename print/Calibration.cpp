@@ -2,6 +2,9 @@
 
 #include "common/Error.h"
 
+#include <QPrinterInfo>
+
+#include <algorithm>
 #include <cmath>
 
 namespace Zt_typro
@@ -14,17 +17,20 @@ double roundTo(double v, double step)
 }
 } // namespace
 
-QPointF CalibrationCrosshair(int number)
+QPointF CalibrationCrosshair(int number, QSizeF sheetMm)
 {
+    constexpr double first = 30.0;
+    const double right = std::max(first + 20.0, std::min(260.0, sheetMm.width() - 25.0));
+    const double lower = std::max(first + 20.0, std::min(120.0, sheetMm.height() - 25.0));
     switch (number) {
     case 1:
-        return {30.0, 30.0};
+        return {first, first};
     case 2:
-        return {260.0, 30.0};
+        return {right, first};
     case 3:
-        return {260.0, 120.0};
+        return {right, lower};
     case 4:
-        return {30.0, 120.0};
+        return {first, lower};
     default:
         throw AppError(QStringLiteral("校准页上没有第 %1 号十字线（只有 1 到 4 号）。").arg(number));
     }
@@ -93,6 +99,50 @@ double ParseMeasuredMm(const QString& text, const QString& field)
         throw AppError(QStringLiteral("%1“%2”不是有效的测量值: 请输入从纸边量起的毫米数，如 31.5。").arg(field, text));
     }
     return v;
+}
+
+QList<QPageSize> PrinterPapers(const QString& printerName)
+{
+    if (printerName.isEmpty())
+        return {};
+    const QPrinterInfo info = QPrinterInfo::printerInfo(printerName);
+    return info.isNull() ? QList<QPageSize>() : info.supportedPageSizes();
+}
+
+QPageSize PrinterDefaultPaper(const QString& printerName)
+{
+    if (printerName.isEmpty())
+        return {};
+    const QPrinterInfo info = QPrinterInfo::printerInfo(printerName);
+    return info.isNull() ? QPageSize() : info.defaultPageSize();
+}
+
+QPageSize PaperForPrinter(const QString& printerName)
+{
+    const QList<QPageSize> papers = PrinterPapers(printerName);
+    if (papers.isEmpty())
+        return PrinterDefaultPaper(printerName);
+    QString chosen;
+    try {
+        chosen = ReadPrinterPaper(printerName);
+    } catch (const AppError&) {
+        chosen.clear(); // an unreadable choice is no choice: the printer's own default
+    }
+    if (!chosen.isEmpty()) {
+        for (const QPageSize& paper : papers)
+            if (paper.key() == chosen)
+                return paper;
+    }
+    return PrinterDefaultPaper(printerName);
+}
+
+QString DescribePaper(const QPageSize& paper)
+{
+    if (!paper.isValid())
+        return QString();
+    const QSizeF mm = paper.size(QPageSize::Millimeter);
+    return QStringLiteral("%1 (%2 × %3 毫米)")
+        .arg(paper.name(), QString::number(mm.width(), 'f', 0), QString::number(mm.height(), 'f', 0));
 }
 
 } // namespace Zt_typro

@@ -2,7 +2,10 @@
 
 #include "store/PrinterSettings.h"
 
+#include <QList>
+#include <QPageSize>
 #include <QPointF>
+#include <QSizeF>
 #include <QString>
 
 namespace Zt_typro
@@ -10,14 +13,33 @@ namespace Zt_typro
 
 // The calibration maths (the stored values and their limits are in store/PrinterSettings.h).
 
-
-/// The calibration page: a sheet of 297 × 200 mm (the cheque form's page), printed with no
-/// calibration, with millimetre rulers along its top and left edges and four numbered crosshairs.
+/// The calibration page: printed with no calibration on the paper the forms go on, with millimetre
+/// rulers along its top and left edges and four numbered crosshairs. Without a printer's paper
+/// (PDF output) it is a sheet of 297 × 200 mm, the cheque form's page.
 inline constexpr double CalibrationPageWidthMm = 297.0;
 inline constexpr double CalibrationPageHeightMm = 200.0;
-/// Crosshair number n (1 … 4) of the calibration page, in mm from the sheet's top-left edge:
-/// 1 (30, 30), 2 (260, 30), 3 (260, 120), 4 (30, 120). Any two diagonal ones give both scales.
-QPointF CalibrationCrosshair(int number);
+/// Crosshair number n (1 … 4) of the calibration page, in mm from the sheet's top-left edge, on a
+/// sheet of sheetMm: 1 (30, 30), 2 (260, 30), 3 (260, 120), 4 (30, 120) on the 297 × 200 mm page;
+/// on a narrower or shorter paper the right ones come in to 25 mm from the right edge and the lower
+/// ones up to 25 mm from the bottom edge (never closer than 20 mm to the first). Any two diagonal
+/// ones give both scales.
+QPointF CalibrationCrosshair(int number, QSizeF sheetMm = QSizeF(CalibrationPageWidthMm, CalibrationPageHeightMm));
+
+// The paper of a printer. A real printer prints the forms on its own paper, portrait, every field
+// placed from the paper's top-left corner: the paper chosen for it in the calibration panel (kept
+// with its calibration, ReadPrinterPaper), otherwise the printer's default paper. The designed page
+// of a form (297 × 200 or 297 × 150 mm) is only the page of PDF output and of a page for no printer.
+
+/// The papers the printer offers, as its driver lists them; empty for an unknown printer.
+QList<QPageSize> PrinterPapers(const QString& printerName);
+/// The printer's default paper; invalid for an unknown printer or one that names none.
+QPageSize PrinterDefaultPaper(const QString& printerName);
+/// The paper the forms go on for this printer: the stored choice when the printer still offers
+/// it, otherwise its default paper; invalid when the printer is unknown (the caller then keeps the
+/// designed page). Throws nothing.
+QPageSize PaperForPrinter(const QString& printerName);
+/// "A4 (210 × 297 毫米)": the paper's name, width and height as it prints portrait.
+QString DescribePaper(const QPageSize& paper);
 
 /// The calibration that corrects a printer from two crosshairs of the calibration page (printed with
 /// no calibration): printed1/printed2 are where they were sent, measured1/measured2 where the operator

@@ -44,7 +44,7 @@ private:
 };
 } // namespace
 
-void PaintCalibrationPage(QPainter& painter, const QString& printerName)
+void PaintCalibrationPage(QPainter& painter, const QString& printerName, QSizeF sheetMm)
 {
     painter.save();
     QPen pen(Qt::black);
@@ -57,14 +57,14 @@ void PaintCalibrationPage(QPainter& painter, const QString& printerName)
     small.setPointSize(7);
     painter.setFont(small);
     // Top ruler: the x position of every millimetre from the left edge.
-    for (int x = 1; x < int(CalibrationPageWidthMm); ++x) {
+    for (int x = 1; x < int(sheetMm.width()); ++x) {
         const double length = x % 10 == 0 ? 10.0 : (x % 5 == 0 ? 8.0 : 6.0);
         mm.line(x, 0.0, x, length);
         if (x % 10 == 0)
             mm.text(x, 10.5, QString::number(x), true);
     }
     // Left ruler: the y position of every millimetre from the top edge.
-    for (int y = 1; y < int(CalibrationPageHeightMm); ++y) {
+    for (int y = 1; y < int(sheetMm.height()); ++y) {
         const double length = y % 10 == 0 ? 10.0 : (y % 5 == 0 ? 8.0 : 6.0);
         mm.line(0.0, y, length, y);
         if (y % 10 == 0)
@@ -74,7 +74,7 @@ void PaintCalibrationPage(QPainter& painter, const QString& printerName)
     QFont font = ReportFont();
     painter.setFont(font);
     for (int n = 1; n <= 4; ++n) {
-        const QPointF c = CalibrationCrosshair(n);
+        const QPointF c = CalibrationCrosshair(n, sheetMm);
         mm.line(c.x() - 8.0, c.y(), c.x() + 8.0, c.y());
         mm.line(c.x(), c.y() - 8.0, c.x(), c.y() + 8.0);
         mm.circle(c.x(), c.y(), 2.0);
@@ -87,21 +87,23 @@ void PaintCalibrationPage(QPainter& painter, const QString& printerName)
     painter.restore();
 }
 
-bool PaintCalibrationPageOnPrinter(QPrinter* printer, const QString& printerName)
+QSizeF CalibrationSheetMm(const QPageSize& paper)
 {
-    const QPageSize size(QSizeF(CalibrationPageWidthMm, CalibrationPageHeightMm), QPageSize::Millimeter, QString(),
-                         QPageSize::ExactMatch);
-    QPageLayout layout(size, QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter);
-    layout.setMode(QPageLayout::FullPageMode);
-    if (!printer->setPageLayout(layout)) {
-        printer->setPageSize(size);
-        printer->setPageOrientation(QPageLayout::Portrait);
-    }
-    printer->setFullPage(true);
+    if (!paper.isValid())
+        return {CalibrationPageWidthMm, CalibrationPageHeightMm};
+    return paper.size(QPageSize::Millimeter); // printed portrait: the page as the paper is defined
+}
+
+bool PaintCalibrationPageOnPrinter(QPrinter* printer, const QString& printerName, const QPageSize& paper)
+{
+    const QPageSize designed(QSizeF(CalibrationPageWidthMm, CalibrationPageHeightMm), QPageSize::Millimeter, QString(),
+                             QPageSize::ExactMatch);
+    const QPageSize page = printer->outputFormat() == QPrinter::NativeFormat && paper.isValid() ? paper : designed;
+    SetFullPortraitPage(printer, page);
     QPainter painter;
     if (!painter.begin(printer))
         return false;
-    PaintCalibrationPage(painter, printerName);
+    PaintCalibrationPage(painter, printerName, CalibrationSheetMm(page));
     return painter.end();
 }
 
@@ -112,7 +114,7 @@ void RenderCalibrationPageToPdf(const QString& path, const QString& printerName)
     printer.setOutputFileName(path);
     printer.setCreator(QStringLiteral("Quillmate"));
     printer.setDocName(QStringLiteral("打印机校准页"));
-    if (!PaintCalibrationPageOnPrinter(&printer, printerName))
+    if (!PaintCalibrationPageOnPrinter(&printer, printerName, QPageSize()))
         throw AppError(QStringLiteral("无法写入 PDF 文件 %1。").arg(QDir::toNativeSeparators(path)));
 }
 

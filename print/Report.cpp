@@ -244,17 +244,33 @@ bool PaintReportOnPrinter(const Report& report, QPrinter* printer)
     return PaintReportOnPrinter(report, printer, calibration);
 }
 
-bool PaintReportOnPrinter(const Report& report, QPrinter* printer, const PrinterCalibration& calibration)
+QPageSize PageForPrinter(const QPrinter& printer, const QPageSize& designed)
+{
+    if (printer.outputFormat() != QPrinter::NativeFormat)
+        return designed;
+    const QPageSize paper = PaperForPrinter(printer.printerName());
+    return paper.isValid() ? paper : designed;
+}
+
+void SetFullPortraitPage(QPrinter* printer, const QPageSize& page)
 {
     // Full page, so that the painter's origin is the sheet's top-left edge and no printer margin
     // moves the labels; set after the page layout, which carries its own mode.
-    QPageLayout layout(reportPageSize(report), QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter);
+    QPageLayout layout(page, QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter);
     layout.setMode(QPageLayout::FullPageMode);
     if (!printer->setPageLayout(layout)) {
         printer->setPageSize(layout.pageSize());
         printer->setPageOrientation(QPageLayout::Portrait);
     }
     printer->setFullPage(true);
+}
+
+bool PaintReportOnPrinter(const Report& report, QPrinter* printer, const PrinterCalibration& calibration)
+{
+    // A printer gets its own paper, never a custom page it may not take (a driver that knows only
+    // A4 would rotate or shrink a 297 mm wide page onto it); the fields keep their places from
+    // the paper's top-left corner.
+    SetFullPortraitPage(printer, PageForPrinter(*printer, reportPageSize(report)));
     QPainter painter;
     if (!painter.begin(printer))
         return false;

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QMarginsF>
 #include <QObject>
+#include <QPageSize>
 #include <QPointF>
 #include <QSize>
 #include <QSizeF>
@@ -152,8 +153,15 @@ QFont ReportFont();
 /// label's font or its fallbacks (it would print as a box).
 void CheckReportFonts(const Report& report);
 
-/// Sets the printer's page to the report's page (custom size in millimetres, portrait, no
-/// margins, full page) and paints the report on it. Used for the preview, the printer and PDF.
+/// The page for a printer: its paper (PaperForPrinter) for a real printer, the designed page
+/// for PDF output and for a printer that is not installed.
+QPageSize PageForPrinter(const QPrinter& printer, const QPageSize& designed);
+/// Sets the printer's page to page, portrait, no margins, full page: the painter's origin is the
+/// sheet's top-left edge.
+void SetFullPortraitPage(QPrinter* printer, const QPageSize& page);
+
+/// Sets the printer's page (PageForPrinter: the printer's paper, or the report's designed page
+/// for PDF output) and paints the report on it. Used for the preview, the printer and PDF.
 /// A real printer gets its stored calibration (CalibrationForPrinter); PDF output and the
 /// preview get none. Only the preview's own rendering of the page (IsPreviewRendering) shows the
 /// blank-form scan remembered for the report's form code beneath the page (PaintFormScan); a

@@ -37,13 +37,23 @@ QLineEdit* edit(QWidget* parent, const char* name, const QRect& geometry)
     return e;
 }
 
+// The crosshairs of the calibration page on a sheet, by number, as the page labels them.
+void nameCrosshairs(QComboBox* box, QSizeF sheetMm)
+{
+    for (int n = 1; n <= 4; ++n) {
+        const QPointF c = Zt_typro::CalibrationCrosshair(n, sheetMm);
+        const QString text = QStringLiteral("%1号 (%2, %3)").arg(n).arg(c.x(), 0, 'f', 0).arg(c.y(), 0, 'f', 0);
+        if (box->count() < n)
+            box->addItem(text, n);
+        else
+            box->setItemText(n - 1, text);
+    }
+}
+
 QComboBox* crosshairChoice(QWidget* parent, const char* name, int chosen, const QRect& geometry)
 {
     auto* box = named<QComboBox>(parent, name);
-    for (int n = 1; n <= 4; ++n) {
-        const QPointF c = Zt_typro::CalibrationCrosshair(n);
-        box->addItem(QStringLiteral("%1号 (%2, %3)").arg(n).arg(c.x(), 0, 'f', 0).arg(c.y(), 0, 'f', 0), n);
-    }
+    nameCrosshairs(box, QSizeF(Zt_typro::CalibrationPageWidthMm, Zt_typro::CalibrationPageHeightMm));
     box->setCurrentIndex(chosen - 1);
     box->setGeometry(geometry);
     return box;
@@ -51,7 +61,7 @@ QComboBox* crosshairChoice(QWidget* parent, const char* name, int chosen, const 
 } // namespace
 
 CalibrationPanel::CalibrationPanel(QWidget* parent)
-    : WorkingPanel(parent, kChrome, QRect(224, 80, 460, 352))
+    : WorkingPanel(parent, kChrome, QRect(224, 80, 460, 378))
 {
     Image_dyjjz = titleStrip();
     Label_dyjjz = titleLabel();
@@ -60,11 +70,14 @@ CalibrationPanel::CalibrationPanel(QWidget* parent)
     Label_dyj = caption(this, "Label_dyj", QStringLiteral("打印机"), QRect(16, 40, 50, 22));
     ComboBox_dyj = named<QComboBox>(this, "ComboBox_dyj");
     ComboBox_dyj->setGeometry(72, 40, 372, 22);
-    Label_dyjts = caption(this, "Label_dyjts", QString(), QRect(16, 64, 428, 20));
+    Label_zhizhang = caption(this, "Label_zhizhang", QStringLiteral("纸张"), QRect(16, 66, 50, 22));
+    ComboBox_zhizhang = named<QComboBox>(this, "ComboBox_zhizhang");
+    ComboBox_zhizhang->setGeometry(72, 66, 372, 22);
+    Label_dyjts = caption(this, "Label_dyjts", QString(), QRect(16, 90, 428, 20));
 
     GroupBox_jzz = named<QGroupBox>(this, "GroupBox_jzz");
     GroupBox_jzz->setTitle(QStringLiteral("校准值（打印位置 = 偏移 + 比例 × 版面位置）"));
-    GroupBox_jzz->setGeometry(16, 88, 428, 80);
+    GroupBox_jzz->setGeometry(16, 114, 428, 80);
     Label_pyx = caption(GroupBox_jzz, "Label_pyx", QStringLiteral("横向偏移(毫米)"), QRect(8, 22, 96, 22));
     Edit_pyx = edit(GroupBox_jzz, "Edit_pyx", QRect(108, 22, 80, 22));
     Label_pyy = caption(GroupBox_jzz, "Label_pyy", QStringLiteral("纵向偏移(毫米)"), QRect(8, 50, 96, 22));
@@ -76,7 +89,7 @@ CalibrationPanel::CalibrationPanel(QWidget* parent)
 
     GroupBox_cl = named<QGroupBox>(this, "GroupBox_cl");
     GroupBox_cl->setTitle(QStringLiteral("校准页上量得的十字线中心（从纸的左边、上边量起，毫米）"));
-    GroupBox_cl->setGeometry(16, 176, 428, 108);
+    GroupBox_cl->setGeometry(16, 202, 428, 108);
     ComboBox_sz1 = crosshairChoice(GroupBox_cl, "ComboBox_sz1", 1, QRect(8, 22, 120, 22));
     caption(GroupBox_cl, "Label_cl1x", QStringLiteral("横"), QRect(136, 22, 20, 22));
     Edit_cl1x = edit(GroupBox_cl, "Edit_cl1x", QRect(156, 22, 70, 22));
@@ -94,16 +107,18 @@ CalibrationPanel::CalibrationPanel(QWidget* parent)
 
     Button_jzy = named<QPushButton>(this, "Button_jzy");
     Button_jzy->setText(QStringLiteral("打印校准页"));
-    Button_jzy->setGeometry(248, 296, 96, 25);
+    Button_jzy->setGeometry(248, 322, 96, 25);
     Button_dyjjz_qd = named<QPushButton>(this, "Button_dyjjz_qd");
     setDefaultButton(Button_dyjjz_qd);
     Button_dyjjz_qd->setText(QStringLiteral("确 定"));
-    Button_dyjjz_qd->setGeometry(352, 296, 92, 25);
+    Button_dyjjz_qd->setGeometry(352, 322, 92, 25);
 
     showCalibration(0.0, 0.0, 1.0, 1.0);
 
     connect(ComboBox_dyj, &QComboBox::currentIndexChanged, this,
             [this] { Zt_typro::guarded([this] { ComboBox_dyjChange(); }); });
+    connect(ComboBox_zhizhang, &QComboBox::currentIndexChanged, this,
+            [this] { Zt_typro::guarded([this] { ComboBox_zhizhangChange(); }); });
     connect(Button_jzjs, &QPushButton::clicked, this, [this] { Zt_typro::guarded([this] { Button_jzjsClick(); }); });
     connect(Button_dyjjz_qd, &QPushButton::clicked, this,
             [this] { Zt_typro::guarded([this] { Button_dyjjz_qdClick(); }); });
@@ -128,16 +143,58 @@ void CalibrationPanel::fillPrinters(const QStringList& names)
     Label_jzjg->clear();
     if (names.isEmpty()) {
         Label_dyjts->setText(QStringLiteral("本机没有安装打印机: 可以先算出校准值，装好打印机后再保存和打印校准页。"));
+        fillPapers();
         showCalibration(0.0, 0.0, 1.0, 1.0);
         return;
     }
-    Label_dyjts->setText(QStringLiteral("校准值只用于这台打印机; PDF 输出和打印预览不使用校准。"));
+    Label_dyjts->setText(QStringLiteral("纸张和校准值只用于这台打印机; PDF 输出和打印预览不使用校准。"));
     ComboBox_dyjChange();
 }
 
 QString CalibrationPanel::chosenPrinter() const
 {
     return ComboBox_dyj->currentIndex() >= 0 ? ComboBox_dyj->currentText() : QString();
+}
+
+QPageSize CalibrationPanel::chosenPaper() const
+{
+    const QString key = ComboBox_zhizhang->currentData().toString();
+    const QString printer = chosenPrinter();
+    if (key.isEmpty())
+        return Zt_typro::PrinterDefaultPaper(printer);
+    for (const QPageSize& paper : Zt_typro::PrinterPapers(printer))
+        if (paper.key() == key)
+            return paper;
+    return {};
+}
+
+void CalibrationPanel::fillPapers()
+{
+    const QString printer = chosenPrinter();
+    QString stored;
+    if (!printer.isEmpty())
+        stored = Zt_typro::ReadPrinterPaper(printer);
+    const QList<QPageSize> papers = Zt_typro::PrinterPapers(printer);
+    {
+        const QSignalBlocker block(ComboBox_zhizhang);
+        ComboBox_zhizhang->clear();
+        const QPageSize fallback = Zt_typro::PrinterDefaultPaper(printer);
+        if (!printer.isEmpty()) {
+            ComboBox_zhizhang->addItem(fallback.isValid()
+                                           ? QStringLiteral("打印机默认纸张: %1").arg(Zt_typro::DescribePaper(fallback))
+                                           : QStringLiteral("打印机默认纸张"),
+                                       QString());
+        }
+        for (const QPageSize& paper : papers)
+            ComboBox_zhizhang->addItem(Zt_typro::DescribePaper(paper), paper.key());
+        const int found = stored.isEmpty() ? 0 : ComboBox_zhizhang->findData(stored);
+        ComboBox_zhizhang->setCurrentIndex(ComboBox_zhizhang->count() == 0 ? -1 : qMax(0, found));
+        if (!stored.isEmpty() && found < 0) {
+            Label_jzjg->setText(
+                QStringLiteral("这台打印机已不再提供原来选的纸张“%1”，现在用它的默认纸张。").arg(stored));
+        }
+    }
+    ComboBox_zhizhangChange();
 }
 
 void CalibrationPanel::showCalibration(double offsetX, double offsetY, double scaleX, double scaleY)
@@ -151,8 +208,16 @@ void CalibrationPanel::showCalibration(double offsetX, double offsetY, double sc
 void CalibrationPanel::ComboBox_dyjChange()
 {
     Label_jzjg->clear();
+    fillPapers();
     const Zt_typro::PrinterCalibration c = Zt_typro::ReadPrinterCalibration(chosenPrinter());
     showCalibration(c.offsetXMm, c.offsetYMm, c.scaleX, c.scaleY);
+}
+
+void CalibrationPanel::ComboBox_zhizhangChange()
+{
+    const QSizeF sheet = Zt_typro::CalibrationSheetMm(chosenPaper());
+    nameCrosshairs(ComboBox_sz1, sheet);
+    nameCrosshairs(ComboBox_sz2, sheet);
 }
 
 void CalibrationPanel::Button_jzjsClick()
@@ -164,8 +229,9 @@ void CalibrationPanel::Button_jzjsClick()
     const QPointF measured2(Zt_typro::ParseMeasuredMm(Edit_cl2x->text(), QStringLiteral("第二个十字线的横向位置")),
                             Zt_typro::ParseMeasuredMm(Edit_cl2y->text(), QStringLiteral("第二个十字线的纵向位置")));
     Label_jzjg->clear();
+    const QSizeF sheet = Zt_typro::CalibrationSheetMm(chosenPaper());
     const Zt_typro::PrinterCalibration c = Zt_typro::SolveCalibration(
-        Zt_typro::CalibrationCrosshair(n1), measured1, Zt_typro::CalibrationCrosshair(n2), measured2);
+        Zt_typro::CalibrationCrosshair(n1, sheet), measured1, Zt_typro::CalibrationCrosshair(n2, sheet), measured2);
     showCalibration(c.offsetXMm, c.offsetYMm, c.scaleX, c.scaleY);
     Label_jzjg->setText(QStringLiteral("算得: 偏移 %1, %2 毫米, 比例 %3, %4。按“确 定”保存。")
                             .arg(Zt_typro::FormatCalibrationOffset(c.offsetXMm),
@@ -185,8 +251,9 @@ void CalibrationPanel::Button_dyjjz_qdClick()
     c.scaleX = Zt_typro::ParseCalibrationScale(Edit_blx->text(), QStringLiteral("横向比例"));
     c.scaleY = Zt_typro::ParseCalibrationScale(Edit_bly->text(), QStringLiteral("纵向比例"));
     Zt_typro::WritePrinterCalibration(printer, c);
+    Zt_typro::WritePrinterPaper(printer, ComboBox_zhizhang->currentData().toString());
     showCalibration(c.offsetXMm, c.offsetYMm, c.scaleX, c.scaleY);
-    Label_jzjg->setText(QStringLiteral("已保存打印机“%1”的校准值。").arg(printer));
+    Label_jzjg->setText(QStringLiteral("已保存打印机“%1”的纸张和校准值。").arg(printer));
 }
 
 void CalibrationPanel::Button_jzyClick()
@@ -196,10 +263,15 @@ void CalibrationPanel::Button_jzyClick()
         throw Zt_typro::AppError(QStringLiteral("本机没有安装打印机，无法打印校准页。"));
     bool painted = true;
     QString error;
-    // The page goes to the printer being calibrated, whether or not the system has a default one.
+    // The page goes to the printer being calibrated, whether or not the system has a default one,
+    // on the paper chosen here, the one the forms will go on.
+    const QPageSize paper = chosenPaper();
     const bool sent = Zt_typro::prompter().print(
         this, printer,
-        [&printer, &painted](QPrinter* p) { painted = Zt_typro::PaintCalibrationPageOnPrinter(p, printer); }, &error);
+        [&printer, &paper, &painted](QPrinter* p) {
+            painted = Zt_typro::PaintCalibrationPageOnPrinter(p, printer, paper);
+        },
+        &error);
     if (!sent)
         throw Zt_typro::AppError(error.isEmpty() ? QStringLiteral("无法打印校准页: 没有可用的打印机。") : error);
     if (!painted)

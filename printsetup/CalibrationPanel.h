@@ -2,6 +2,7 @@
 
 #include "common/WorkingPanel.h"
 
+#include <QPageSize>
 #include <QStringList>
 
 class QComboBox;
@@ -11,9 +12,10 @@ class QLineEdit;
 class QPushButton;
 
 /// Panel_dyjjz: the printer calibration panel ("打印机校准"). For the printer chosen in ComboBox_dyj
-/// it shows and edits the offset (Edit_pyx, Edit_pyy, mm) and scale (Edit_blx, Edit_bly) that the
+/// it shows and edits the paper the forms go on (ComboBox_zhizhang: the printer's own papers, first
+/// its default), the offset (Edit_pyx, Edit_pyy, mm) and scale (Edit_blx, Edit_bly) that the
 /// renderer applies to every form printed on it, stores them in the per-user settings under the
-/// printer's name (Button_dyjjz_qd), and prints a calibration page (Button_jzy). From the measured
+/// printer's name (Button_dyjjz_qd), and prints a calibration page on the chosen paper (Button_jzy). From the measured
 /// positions of two crosshairs of that page (Edit_cl1x … Edit_cl2y) "计算" (Button_jzjs) works
 /// out the offset and scale and shows them in the fields, to be stored with "确 定".
 class CalibrationPanel : public Zt_typro::WorkingPanel
@@ -38,6 +40,8 @@ public:
 
     QLabel* Label_dyj;
     QComboBox* ComboBox_dyj;
+    QLabel* Label_zhizhang;
+    QComboBox* ComboBox_zhizhang;
     QLabel* Label_dyjts;
 
     QGroupBox* GroupBox_jzz;
@@ -63,8 +67,10 @@ public:
     QPushButton* Button_jzy;
     QPushButton* Button_dyjjz_qd;
 
-    /// A printer was chosen: its stored calibration is shown.
+    /// A printer was chosen: its papers, its stored paper and calibration are shown.
     void ComboBox_dyjChange();
+    /// A paper was chosen: the crosshairs are those of the calibration page on that paper.
+    void ComboBox_zhizhangChange();
     /// "计算": the calibration from the two measured crosshairs, shown in the fields (not stored).
     void Button_jzjsClick();
     /// "确 定": stores the values of the fields for the chosen printer.
@@ -74,5 +80,8 @@ public:
 
 private:
     QString chosenPrinter() const;
+    /// The paper chosen in ComboBox_zhizhang; invalid when the printer offers none.
+    QPageSize chosenPaper() const;
+    void fillPapers();
     void showCalibration(double offsetX, double offsetY, double scaleX, double scaleY);
 };

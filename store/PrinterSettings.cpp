@@ -19,6 +19,7 @@ const QString kOffsetX = QStringLiteral("pyx");
 const QString kOffsetY = QStringLiteral("pyy");
 const QString kScaleX = QStringLiteral("blx");
 const QString kScaleY = QStringLiteral("bly");
+const QString kPaper = QStringLiteral("paper");
 
 QString number(double v, int decimals)
 {
@@ -140,6 +141,36 @@ void WritePrinterCalibration(const QString& printerName, const PrinterCalibratio
     settings.sync();
     if (settings.status() != QSettings::NoError)
         throw AppError(QStringLiteral("校准值没有保存: 无法写入 %1。").arg(location(settings)));
+}
+
+QString ReadPrinterPaper(const QString& printerName)
+{
+    if (printerName.isEmpty())
+        return QString();
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, kOrganisation, kApplication);
+    withoutFallbacks(settings);
+    settings.beginGroup(PrinterCalibrationGroup(printerName));
+    const QString key = settings.value(kPaper).toString().trimmed();
+    if (settings.status() != QSettings::NoError)
+        throw AppError(QStringLiteral("无法读取设置 %1。").arg(location(settings)));
+    return key;
+}
+
+void WritePrinterPaper(const QString& printerName, const QString& paperKey)
+{
+    if (printerName.trimmed().isEmpty())
+        throw AppError(QStringLiteral("没有选择打印机，纸张无法保存。"));
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, kOrganisation, kApplication);
+    withoutFallbacks(settings);
+    settings.beginGroup(PrinterCalibrationGroup(printerName));
+    if (paperKey.trimmed().isEmpty())
+        settings.remove(kPaper);
+    else
+        settings.setValue(kPaper, paperKey.trimmed());
+    settings.endGroup();
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        throw AppError(QStringLiteral("纸张没有保存: 无法写入 %1。").arg(location(settings)));
 }
 
 DesignerBackgroundSetting ReadDesignerBackground(const QString& formCode)

@@ -67,6 +67,13 @@ PrinterCalibration ReadPrinterCalibration(const QString& printerName);
 /// Stores the calibration of a printer after CheckCalibrationRange. Throws AppError when the name is
 /// empty or the store cannot be written.
 void WritePrinterCalibration(const QString& printerName, const PrinterCalibration& calibration);
+/// The paper chosen for a printer (value "paper": the paper's key as its driver names it, "A4");
+/// empty when none was chosen, which means the printer's default paper. Throws AppError when the
+/// store cannot be read.
+QString ReadPrinterPaper(const QString& printerName);
+/// Stores the paper chosen for a printer; an empty key forgets the choice. Throws AppError when the
+/// name is empty or the store cannot be written.
+void WritePrinterPaper(const QString& printerName, const QString& paperKey);
 /// The settings group of a printer: "printers/" + the encoded name.
 QString PrinterCalibrationGroup(const QString& printerName);
 

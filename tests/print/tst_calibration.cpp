@@ -11,6 +11,7 @@
 #include "tests/support/PdfWords.h"
 #include "tests/support/TestEnv.h"
 
+#include <QPageSize>
 #include <QPrinter>
 #include <QSettings>
 #include <QSqlDatabase>
@@ -79,6 +80,8 @@ private slots:
     void pdfAndPreviewUseNone();
     void calibratedChequeLabelsLandByTheFormula();
     void calibrationPageShowsRulersAndCrosshairs();
+    void crosshairsFollowThePaper_data();
+    void crosshairsFollowThePaper();
 
 private:
     std::unique_ptr<FormsFixture> m_forms;
@@ -394,6 +397,40 @@ void TestCalibration::calibrationPageShowsRulersAndCrosshairs()
         QVERIFY2(page.contains(QStringLiteral("(%1,").arg(c.x(), 0, 'f', 0)), qPrintable(page.dump()));
     }
     QVERIFY2(page.contains(QStringLiteral("LaserJet")), qPrintable(page.dump()));
+}
+
+void TestCalibration::crosshairsFollowThePaper_data()
+{
+    QTest::addColumn<QPageSize>("paper");
+    QTest::addColumn<QPointF>("sheet");
+    QTest::addColumn<QPointF>("third"); // crosshair 3, the lower right one
+    QTest::newRow("no paper: the designed page") << QPageSize() << QPointF(297, 200) << QPointF(260, 120);
+    QTest::newRow("A4, portrait") << QPageSize(QPageSize::A4) << QPointF(210, 297) << QPointF(185, 120);
+    QTest::newRow("A3") << QPageSize(QPageSize::A3) << QPointF(297, 420) << QPointF(260, 120);
+    QTest::newRow("a wide custom paper stays as it is defined")
+        << QPageSize(QSizeF(240, 90), QPageSize::Millimeter) << QPointF(240, 90) << QPointF(215, 65);
+    QTest::newRow("a narrow paper") << QPageSize(QSizeF(80, 90), QPageSize::Millimeter) << QPointF(80, 90)
+                                    << QPointF(55, 65);
+    QTest::newRow("smaller than the crosshairs: they keep 20 mm apart")
+        << QPageSize(QSizeF(40, 40), QPageSize::Millimeter) << QPointF(40, 40) << QPointF(50, 50);
+}
+
+void TestCalibration::crosshairsFollowThePaper()
+{
+    QFETCH(QPageSize, paper);
+    QFETCH(QPointF, sheet);
+    QFETCH(QPointF, third);
+    const QSizeF size = CalibrationSheetMm(paper);
+    QCOMPARE(QPointF(size.width(), size.height()), sheet);
+    QCOMPARE(CalibrationCrosshair(1, size), QPointF(30, 30));
+    QCOMPARE(CalibrationCrosshair(2, size), QPointF(third.x(), 30));
+    QCOMPARE(CalibrationCrosshair(3, size), third);
+    QCOMPARE(CalibrationCrosshair(4, size), QPointF(30, third.y()));
+    // Diagonal pairs still solve: the printer that adds 1 mm everywhere is found on any paper.
+    const PrinterCalibration c = SolveCalibration(
+        CalibrationCrosshair(1, size), CalibrationCrosshair(1, size) + QPointF(1, 1), CalibrationCrosshair(3, size),
+        CalibrationCrosshair(3, size) + QPointF(1, 1));
+    QCOMPARE(c, (PrinterCalibration{-1.0, -1.0, 1.0, 1.0}));
 }
 
 QTEST_MAIN(TestCalibration)
