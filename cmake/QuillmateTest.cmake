@@ -1,14 +1,30 @@
-# quillmate_add_test(<name> SOURCES <files...>)
+# The private print system of the tests: a CUPS daemon of our own with two cups-pdf queues
+# (tests/cups/cups-server.sh), started by the CTest test cups_start before the tests that print
+# through it and stopped by cups_stop after them. Its folder is short (a unix socket path is
+# limited to 108 bytes) and one per build tree.
+string(MD5 _quillmate_build_hash "${CMAKE_BINARY_DIR}")
+string(SUBSTRING "${_quillmate_build_hash}" 0 12 _quillmate_build_hash)
+set(QUILLMATE_CUPS_DIR "/tmp/quillmate-cups-${_quillmate_build_hash}")
+
+# quillmate_add_test(<name> [CUPS] SOURCES <files...>)
 # Builds one QtTest executable linked to the program library and the test support library, and
 # registers it with CTest. Every test runs offscreen, in its own folder, with its own HOME and
-# XDG config folder, so it never touches a real user's settings or database.
+# XDG config folder, so it never touches a real user's settings or database. No test sees the
+# machine's print system: CUPS_SERVER points at a socket that never exists, or, for a CUPS test,
+# at the private daemon, which such tests hold one at a time.
 function(quillmate_add_test name)
-    cmake_parse_arguments(ARG "" "" "SOURCES" ${ARGN})
+    cmake_parse_arguments(ARG "CUPS" "" "SOURCES" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE quillmate_core quillmate_testsupport Qt6::Test)
     set(home ${CMAKE_CURRENT_BINARY_DIR}/${name}.home)
     file(MAKE_DIRECTORY ${home}/config ${home}/work)
     add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${home}/work)
-    set_tests_properties(${name} PROPERTIES ENVIRONMENT
-        "QT_QPA_PLATFORM=offscreen;HOME=${home};XDG_CONFIG_HOME=${home}/config;QT_LOGGING_RULES=qt.qpa.*=false;QUILLMATE_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+    set(env "QT_QPA_PLATFORM=offscreen;HOME=${home};XDG_CONFIG_HOME=${home}/config;QT_LOGGING_RULES=qt.qpa.*=false;QUILLMATE_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+    if(ARG_CUPS)
+        set_tests_properties(${name} PROPERTIES ENVIRONMENT
+            "${env};CUPS_SERVER=${QUILLMATE_CUPS_DIR}/cups.sock;QUILLMATE_CUPS_DIR=${QUILLMATE_CUPS_DIR}"
+            FIXTURES_REQUIRED cups RESOURCE_LOCK cups)
+    else()
+        set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env};CUPS_SERVER=${QUILLMATE_CUPS_DIR}/none.sock")
+    endif()
 endfunction()

@@ -6,6 +6,7 @@
 #include "print/Calibration.h"
 #include "print/Report.h"
 #include "printsetup/CalibrationPanel.h"
+#include "store/PrinterSettings.h"
 #include "tests/support/PdfWords.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestEnv.h"
@@ -145,7 +146,8 @@ void TestCalibrationPanel::choosingAPrinterShowsItsValues()
     WritePrinterCalibration(QStringLiteral("柜台"), PrinterCalibration{-2.5, 0.4, 0.99, 1.02});
     panel()->show();
     panel()->fillPrinters({QStringLiteral("Office HP"), QStringLiteral("柜台")});
-    QCOMPARE(child<QLabel>("Label_dyjts")->text(), QStringLiteral("校准值只用于这台打印机; PDF 输出和打印预览不使用校准。"));
+    QCOMPARE(child<QLabel>("Label_dyjts")->text(),
+             QStringLiteral("纸张和校准值只用于这台打印机; PDF 输出和打印预览不使用校准。"));
     QCOMPARE(child<QComboBox>("ComboBox_dyj")->currentText(), QStringLiteral("Office HP"));
     QCOMPARE(fieldTexts(), (QStringList{"0.0", "0.0", "1.0000", "1.0000"}));
     child<QComboBox>("ComboBox_dyj")->setCurrentIndex(1);
@@ -167,7 +169,7 @@ void TestCalibrationPanel::storesTypedValuesUnderThePrinter()
     QVERIFY2(m_prompter->ofKind(QStringLiteral("error")).isEmpty(), qPrintable(m_prompter->last().text));
     QCOMPARE(ReadPrinterCalibration(QStringLiteral("柜台")), (PrinterCalibration{1.5, -0.8, 1.01, 1.01}));
     QCOMPARE(ReadPrinterCalibration(QStringLiteral("Office HP")), PrinterCalibration());
-    QCOMPARE(child<QLabel>("Label_jzjg")->text(), QStringLiteral("已保存打印机“柜台”的校准值。"));
+    QCOMPARE(child<QLabel>("Label_jzjg")->text(), QStringLiteral("已保存打印机“柜台”的纸张和校准值。"));
     QCOMPARE(fieldTexts(), (QStringList{"1.5", "-0.8", "1.0100", "1.0100"}));
 }
 
@@ -270,15 +272,73 @@ void TestCalibrationPanel::printsTheCalibrationPage()
 
 void TestCalibrationPanel::realPrinterQueue()
 {
-    // Only where a print system with a queue is installed: the real printer path finds the
-    // calibration stored under the queue's name.
+    // Against the test command's private print queues: the papers are the printer's own, the
+    // crosshairs follow the paper, and the paper chosen is kept with the calibration and used by
+    // the renderer for that printer.
+    const QString custom = QStringLiteral("quillmate-custom");
+    const QString a4 = QStringLiteral("quillmate-a4");
     const QStringList printers = QPrinterInfo::availablePrinterNames();
-    if (printers.isEmpty())
-        QSKIP("no printer queue installed");
-    WritePrinterCalibration(printers.first(), PrinterCalibration{1.5, -0.8, 1.01, 1.01});
-    QPrinter printer(QPrinterInfo::printerInfo(printers.first()), QPrinter::HighResolution);
-    QCOMPARE(printer.printerName(), printers.first());
+    if (!printers.contains(custom) || !printers.contains(a4))
+        QSKIP("the private print queues are not running (the test command starts them as root)");
+    child<QAction>("dyj_jz")->trigger();
+    auto* printerBox = child<QComboBox>("ComboBox_dyj");
+    auto* paperBox = child<QComboBox>("ComboBox_zhizhang");
+    QCOMPARE(printerBox->currentText(), QPrinterInfo::defaultPrinterName());
+
+    printerBox->setCurrentIndex(printerBox->findText(a4));
+    QStringList papers;
+    for (int i = 0; i < paperBox->count(); ++i)
+        papers << paperBox->itemText(i);
+    QCOMPARE(papers, (QStringList{QStringLiteral("打印机默认纸张: A4 (210 × 297 毫米)"),
+                                  QStringLiteral("A4 (210 × 297 毫米)")}));
+    QCOMPARE(child<QComboBox>("ComboBox_sz2")->itemText(1), QStringLiteral("2号 (185, 30)"));
+    QCOMPARE(child<QComboBox>("ComboBox_sz1")->itemText(2), QStringLiteral("3号 (185, 120)"));
+    // Measured on A4, 2号 and 4号 are worked out from where they really are on that paper (at
+    // 260 mm, 186 mm would be far out of range).
+    child<QComboBox>("ComboBox_sz1")->setCurrentIndex(1);
+    child<QComboBox>("ComboBox_sz2")->setCurrentIndex(3);
+    setText("Edit_cl1x", QStringLiteral("186"));
+    setText("Edit_cl1y", QStringLiteral("31"));
+    setText("Edit_cl2x", QStringLiteral("31"));
+    setText("Edit_cl2y", QStringLiteral("121"));
+    click("Button_jzjs");
+    QVERIFY2(m_prompter->ofKind(QStringLiteral("error")).isEmpty(), qPrintable(m_prompter->last().text));
+    QCOMPARE(fieldTexts(), (QStringList{"-1.0", "-1.0", "1.0000", "1.0000"}));
+
+    // A3 on the custom-size queue, stored with its calibration.
+    printerBox->setCurrentIndex(printerBox->findText(custom));
+    const int a3 = paperBox->findData(QStringLiteral("A3"));
+    QVERIFY(a3 > 0);
+    QCOMPARE(paperBox->itemText(a3), QStringLiteral("A3 (297 × 420 毫米)"));
+    paperBox->setCurrentIndex(a3);
+    QCOMPARE(child<QComboBox>("ComboBox_sz2")->itemText(1), QStringLiteral("2号 (260, 30)"));
+    setText("Edit_pyx", QStringLiteral("1.5"));
+    setText("Edit_pyy", QStringLiteral("-0.8"));
+    setText("Edit_blx", QStringLiteral("1.01"));
+    setText("Edit_bly", QStringLiteral("1.01"));
+    click("Button_dyjjz_qd");
+    QCOMPARE(ReadPrinterPaper(custom), QStringLiteral("A3"));
+    QCOMPARE(PaperForPrinter(custom).key(), QStringLiteral("A3"));
+    QCOMPARE(PaperForPrinter(a4).key(), QStringLiteral("A4")); // nothing stored for it: its default
+    QPrinter printer(QPrinterInfo::printerInfo(custom), QPrinter::HighResolution);
+    QCOMPARE(printer.printerName(), custom);
     QCOMPARE(CalibrationForPrinter(printer), (PrinterCalibration{1.5, -0.8, 1.01, 1.01}));
+    QCOMPARE(PageForPrinter(printer, QPageSize(QPageSize::A5)).key(), QStringLiteral("A3"));
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    QCOMPARE(PageForPrinter(printer, QPageSize(QPageSize::A5)).key(), QStringLiteral("A5")); // PDF: the designed page
+
+    // Shown again as stored; a paper the printer no longer offers falls back to its default, and
+    // the panel says so.
+    printerBox->setCurrentIndex(printerBox->findText(a4));
+    printerBox->setCurrentIndex(printerBox->findText(custom));
+    QCOMPARE(paperBox->currentData().toString(), QStringLiteral("A3"));
+    WritePrinterPaper(custom, QStringLiteral("NoSuchPaper"));
+    QCOMPARE(PaperForPrinter(custom).key(), PrinterDefaultPaper(custom).key());
+    printerBox->setCurrentIndex(printerBox->findText(a4));
+    printerBox->setCurrentIndex(printerBox->findText(custom));
+    QCOMPARE(paperBox->currentIndex(), 0);
+    QVERIFY2(child<QLabel>("Label_jzjg")->text().contains(QStringLiteral("NoSuchPaper")),
+             qPrintable(child<QLabel>("Label_jzjg")->text()));
 }
 
 QTEST_MAIN(TestCalibrationPanel)
