@@ -1,9 +1,12 @@
+#include "app/DataFolder.h"
 #include "app/Forms.h"
 #include "app/Login.h"
 #include "app/MainWindow.h"
 #include "common/Error.h"
+#include "store/Settings.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QMessageBox>
 
 int main(int argc, char* argv[])
@@ -11,6 +14,11 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     int result = 0;
     try {
+        // Everything the program writes goes into its data folder, its working folder from here on.
+        const QString data = Zt_typro::ChooseDataFolder(app.arguments().mid(1), QDir::currentPath());
+        if (!QDir::setCurrent(data))
+            throw Zt_typro::AppError(QStringLiteral("无法进入数据文件夹 %1。").arg(QDir::toNativeSeparators(data)));
+        Zt_typro::SetDataFolder(data);
         Zt_typro::PrepareApplication();
         Zt_typro::CreateForms();
         if (Frm_login->runGate())

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts Quillmate. The database "pjzp.pdp" is kept in
-# the folder the program is started from: here, the data/ folder of the checkout.
+# Installs what is missing, builds, and starts Quillmate with its data folder (the database
+# "pjzp.pdp" and its backups) in data/ of the checkout.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
@@ -11,4 +11,4 @@ if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
 fi
 mkdir -p "$root/data"
 cd "$root/data"
-exec "$root/build/quillmate" "$@"
+exec "$root/build/quillmate" --data "$root/data" "$@"

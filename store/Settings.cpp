@@ -183,10 +183,35 @@ QString PasswordSettingsLocation()
     return Store(kPassApp).location();
 }
 
+namespace
+{
+QString& dataFolder()
+{
+    static QString folder;
+    return folder;
+}
+} // namespace
+
+QString DataFolder()
+{
+    return dataFolder();
+}
+
+void SetDataFolder(const QString& folder)
+{
+    dataFolder() = folder;
+}
+
 QString PayerFileFolder()
 {
     const QString& folder = payerFolderOverride();
-    return folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder;
+    if (!folder.isEmpty())
+        return folder;
+    const QString beside = QCoreApplication::applicationDirPath();
+    if (!dataFolder().isEmpty() && !QFileInfo::exists(QDir(beside).filePath(kPayerFile)) &&
+        QFileInfo::exists(QDir(dataFolder()).filePath(kPayerFile)))
+        return dataFolder();
+    return beside;
 }
 
 QString PayerFilePath()

@@ -46,10 +46,14 @@ QString OrgSettingsLocation();
 QString PasswordSettingsLocation();
 
 /// The folder searched for "fkrxx.ine": the program file's folder unless SetPayerFileFolder()
-/// chose another; the working directory plays no part.
+/// chose another; when the file is not there, the data folder (SetDataFolder), since an installed
+/// program's own folder is not the user's to write in. Any other working directory plays no part.
 QString PayerFileFolder();
 /// The full name of the payer file.
 QString PayerFilePath();
+/// The data folder chosen at start-up (empty until then, and in tests that do not set one).
+QString DataFolder();
+void SetDataFolder(const QString& folder);
 /// Makes the payer file be looked for in folder (for tests); an empty folder returns to the
 /// program file's folder.
 void SetPayerFileFolder(const QString& folder);

@@ -1,0 +1,62 @@
+#include "app/DataFolder.h"
+
+#include "common/Error.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace Zt_typro
+{
+namespace
+{
+const QString kDatabaseFile = QStringLiteral("pjzp.pdp");
+
+// The folder, created for its owner only when it is not there yet.
+QString ensureFolder(const QString& path)
+{
+    const QString absolute = QDir::cleanPath(QDir::current().absoluteFilePath(path));
+    const QFileInfo info(absolute);
+    if (info.exists()) {
+        if (!info.isDir())
+            throw AppError(QStringLiteral("数据文件夹 %1 不是一个文件夹。").arg(QDir::toNativeSeparators(absolute)));
+        return absolute;
+    }
+    if (!QDir().mkpath(absolute))
+        throw AppError(QStringLiteral("无法建立数据文件夹 %1。").arg(QDir::toNativeSeparators(absolute)));
+    QFile::setPermissions(absolute, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return absolute;
+}
+} // namespace
+
+QString DefaultDataFolder()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+        .filePath(QStringLiteral("quillmate"));
+}
+
+QString ChooseDataFolder(const QStringList& arguments, const QString& startFolder)
+{
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& a = arguments.at(i);
+        QString folder;
+        if (a == QLatin1String("--data")) {
+            if (i + 1 >= arguments.size() || arguments.at(i + 1).trimmed().isEmpty())
+                throw AppError(QStringLiteral("--data 后面要写数据文件夹，如 --data /home/cashier/quillmate。"));
+            folder = arguments.at(i + 1);
+        } else if (a.startsWith(QLatin1String("--data="))) {
+            folder = a.mid(7);
+            if (folder.trimmed().isEmpty())
+                throw AppError(QStringLiteral("--data 后面要写数据文件夹，如 --data /home/cashier/quillmate。"));
+        } else {
+            continue;
+        }
+        return ensureFolder(folder);
+    }
+    if (QFileInfo::exists(QDir(startFolder).filePath(kDatabaseFile)))
+        return QDir::cleanPath(QDir(startFolder).absolutePath());
+    return ensureFolder(DefaultDataFolder());
+}
+
+} // namespace Zt_typro
