@@ -24,7 +24,11 @@ QString HelpFilePath()
 {
     if (!g_helpPath.isEmpty())
         return g_helpPath;
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("help/index.html"));
+    // Beside the program in the build folder; under share/ of an installed one (bin/../share).
+    const QDir programFolder(QCoreApplication::applicationDirPath());
+    const QString beside = programFolder.filePath(QStringLiteral("help/index.html"));
+    const QString installed = QDir::cleanPath(programFolder.filePath(QStringLiteral("../share/quillmate/help/index.html")));
+    return !QFileInfo::exists(beside) && QFileInfo::exists(installed) ? installed : beside;
 }
 
 void SetHelpFilePath(const QString& path)

@@ -7,7 +7,8 @@ class QWidget;
 namespace Zt_typro
 {
 
-/// The help document: "help/index.html" beside the program file, unless a test chose another.
+/// The help document: "help/index.html" beside the program file (the build folder), or
+/// "../share/quillmate/help/index.html" from it when installed; unless a test chose another.
 QString HelpFilePath();
 
 /// Points the help at another file (tests); an empty path returns to the default.
