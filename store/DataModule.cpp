@@ -5,6 +5,7 @@
 #include "store/Schema.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -593,6 +594,10 @@ void TD_M::bringSchemaUpToDate(QSqlDatabase& db, const QString& path)
                            .arg(version)
                            .arg(Zt_typro::kSchemaVersion));
     }
+    // An older file (one a previous version of the program wrote) is copied first, whole, into
+    // the backup folder beside it: the copy stays, whatever comes of the upgrade.
+    if (version < Zt_typro::kSchemaVersion)
+        copyBeforeUpgrade(db, path, version);
     // An older file is brought up to date once, each step in one transaction: a failure leaves
     // it as it was.
     for (int from = version; from < Zt_typro::kSchemaVersion; ++from) {
@@ -615,6 +620,45 @@ void TD_M::bringSchemaUpToDate(QSqlDatabase& db, const QString& path)
         }
         qCInfo(lcDm) << "database upgraded to schema version" << from + 1 << ":" << path;
     }
+}
+
+QString TD_M::copyBeforeUpgrade(QSqlDatabase& db, const QString& path, int version)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    const QDir folder(QFileInfo(path).absoluteDir().filePath(QStringLiteral("backup")));
+    const QString stem = QStringLiteral("pjzp-升级前-版本%1-%2")
+                             .arg(version)
+                             .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss")));
+    QString copy = folder.filePath(stem + QStringLiteral(".pdp"));
+    for (int n = 2; QFileInfo::exists(copy); ++n)
+        copy = folder.filePath(stem + QStringLiteral("-%1.pdp").arg(n));
+    QString why;
+    if (!Zt_typro::MakePrivateFolder(folder.path())) {
+        why = QStringLiteral("无法建立文件夹 %1").arg(QDir::toNativeSeparators(folder.path()));
+    } else {
+        // A consistent copy through SQLite, also while another copy of the program writes.
+        QSqlQuery q(db);
+        if (!q.prepare(QStringLiteral("VACUUM INTO ?"))) {
+            why = q.lastError().text();
+        } else {
+            q.addBindValue(copy);
+            if (!q.exec())
+                why = q.lastError().text();
+        }
+        q.finish();
+    }
+    if (!why.isEmpty()) {
+        QFile::remove(copy);
+        db.close();
+        throw AppError(QStringLiteral("数据库文件 %1 需要升级到结构版本 %2，但升级前无法先备份它 (%3)。"
+                                      "该文件没有被改动。")
+                           .arg(shown)
+                           .arg(Zt_typro::kSchemaVersion)
+                           .arg(why.trimmed()));
+    }
+    Zt_typro::RestrictToOwner(copy);
+    qCInfo(lcDm) << "database copied before its upgrade:" << copy;
+    return copy;
 }
 
 void TD_M::checkDatabaseFile(const QString& path)

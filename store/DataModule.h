@@ -254,6 +254,9 @@ private:
     void createDatabaseFile(const QString& path);
     void checkDatabaseFile(const QString& path);
     void bringSchemaUpToDate(QSqlDatabase& db, const QString& path);
+    /// Copies an older file, before it is upgraded, to "backup/pjzp-升级前-版本N-<date>-<time>.pdp"
+    /// beside it (owner only). Throws AppError, the file unchanged and closed, when it cannot.
+    QString copyBeforeUpgrade(QSqlDatabase& db, const QString& path, int version);
     void letGoOfReplacedFile();
     enum class FileState { Same, Missing, Replaced };
     FileState fileState() const;

@@ -135,6 +135,32 @@ private slots:
         QCOMPARE(countRows(*m_dm,
                            QStringLiteral("select rowid from skr where skrmc = '甲公司' and zh = '1' and khh = '工行'")),
                  7);
+        // The file as it was came first into the backup folder, and stays there.
+        const QStringList copies = QDir(m_work->filePath(QStringLiteral("backup")))
+                                       .entryList({QStringLiteral("pjzp-升级前-版本0-*.pdp")}, QDir::Files);
+        QCOMPARE(copies.size(), 1);
+        {
+            QSqlDatabase old = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("the-copy"));
+            old.setDatabaseName(m_work->filePath(QStringLiteral("backup/") + copies.first()));
+            QVERIFY(old.open());
+            QSqlQuery q(old);
+            QVERIFY(q.exec(QStringLiteral("select (select count(*) from zp), (select cs from skr where rowid = 7),"
+                                          " (select count(*) from sqlite_master where name = 'zpls')")));
+            QVERIFY(q.next());
+            QCOMPARE(q.value(0).toInt(), 1);
+            QCOMPARE(q.value(1).toInt(), 32767);
+            QCOMPARE(q.value(2).toInt(), 0); // the old schema, untouched
+            QCOMPARE(QFile::permissions(old.databaseName()) & (QFile::ReadOther | QFile::ReadGroup),
+                     QFile::Permissions());
+            q.finish();
+            old.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("the-copy"));
+        // Opened again, the file is up to date: no second copy.
+        m_dm = std::make_unique<TD_M>();
+        m_dm->ensureConnected();
+        QCOMPARE(QDir(m_work->filePath(QStringLiteral("backup"))).entryList({QStringLiteral("pjzp-升级前-*")}).size(),
+                 1);
         QCOMPARE(countRows(*m_dm, QStringLiteral("select cs from skr where rowid = 9 and skrmc = 'O''Brien'")), 3);
         QCOMPARE(countRows(*m_dm, QStringLiteral("select count(*) from zp")), 1);
         QCOMPARE(countRows(*m_dm, QStringLiteral("select count(*) from sqlite_master where name like 'skr%'")), 3);
