@@ -5,15 +5,19 @@
 string(MD5 _quillmate_build_hash "${CMAKE_BINARY_DIR}")
 string(SUBSTRING "${_quillmate_build_hash}" 0 12 _quillmate_build_hash)
 set(QUILLMATE_CUPS_DIR "/tmp/quillmate-cups-${_quillmate_build_hash}")
+# The throwaway PostgreSQL cluster of the shared-register tests (tests/pg/pg-cluster.sh), started by
+# pg_start and stopped by pg_stop whether the tests pass or fail; reached on its unix socket only.
+set(QUILLMATE_PG_DIR "/tmp/quillmate-pg-${_quillmate_build_hash}")
 
-# quillmate_add_test(<name> [CUPS] SOURCES <files...>)
+# quillmate_add_test(<name> [CUPS] [PG] SOURCES <files...>)
 # Builds one QtTest executable linked to the program library and the test support library, and
 # registers it with CTest. Every test runs offscreen, in its own folder, with its own HOME and
 # XDG config folder, so it never touches a real user's settings or database. No test sees the
 # machine's print system: CUPS_SERVER points at a socket that never exists, or, for a CUPS test,
-# at the private daemon, which such tests hold one at a time.
+# at the private daemon, which such tests hold one at a time. A PG test gets the cluster's socket
+# folder and superuser in QUILLMATE_PG_HOST and QUILLMATE_PG_SUPERUSER.
 function(quillmate_add_test name)
-    cmake_parse_arguments(ARG "CUPS" "" "SOURCES" ${ARGN})
+    cmake_parse_arguments(ARG "CUPS;PG" "" "SOURCES" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE quillmate_core quillmate_testsupport Qt6::Test)
     set(home ${CMAKE_CURRENT_BINARY_DIR}/${name}.home)
@@ -21,10 +25,14 @@ function(quillmate_add_test name)
     add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${home}/work)
     set(env "QT_QPA_PLATFORM=offscreen;HOME=${home};XDG_CONFIG_HOME=${home}/config;QT_LOGGING_RULES=qt.qpa.*=false;QUILLMATE_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
     if(ARG_CUPS)
-        set_tests_properties(${name} PROPERTIES ENVIRONMENT
-            "${env};CUPS_SERVER=${QUILLMATE_CUPS_DIR}/cups.sock;QUILLMATE_CUPS_DIR=${QUILLMATE_CUPS_DIR}"
-            FIXTURES_REQUIRED cups RESOURCE_LOCK cups)
+        set(env "${env};CUPS_SERVER=${QUILLMATE_CUPS_DIR}/cups.sock;QUILLMATE_CUPS_DIR=${QUILLMATE_CUPS_DIR}")
+        set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED cups RESOURCE_LOCK cups)
     else()
-        set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env};CUPS_SERVER=${QUILLMATE_CUPS_DIR}/none.sock")
+        set(env "${env};CUPS_SERVER=${QUILLMATE_CUPS_DIR}/none.sock")
     endif()
+    if(ARG_PG)
+        set(env "${env};QUILLMATE_PG_HOST=${QUILLMATE_PG_DIR};QUILLMATE_PG_SUPERUSER=quillmate_test")
+        set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED pg)
+    endif()
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}")
 endfunction()
