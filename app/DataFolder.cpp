@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <unistd.h>
+
 namespace Zt_typro
 {
 namespace
@@ -54,7 +56,10 @@ QString ChooseDataFolder(const QStringList& arguments, const QString& startFolde
         }
         return ensureFolder(folder);
     }
-    if (QFileInfo::exists(QDir(startFolder).filePath(kDatabaseFile)))
+    // A register found where the program was started is used only when it is the user's own: a
+    // file someone else left in a shared folder is not.
+    const QFileInfo found(QDir(startFolder).filePath(kDatabaseFile));
+    if (found.isFile() && found.ownerId() == ::getuid())
         return QDir::cleanPath(QDir(startFolder).absolutePath());
     return ensureFolder(DefaultDataFolder());
 }

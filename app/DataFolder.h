@@ -11,8 +11,8 @@ namespace Zt_typro
 /// taken its own options) and the folder the program was started in:
 ///
 /// - "--data DIR" (or "--data=DIR"): DIR, created (0700) when it does not exist;
-/// - otherwise the starting folder when it already holds "pjzp.pdp" (started from a terminal in
-///   the folder of an existing register);
+/// - otherwise the starting folder when it already holds "pjzp.pdp" of the user's own (started from
+///   a terminal in the folder of an existing register);
 /// - otherwise the user's own data folder, $XDG_DATA_HOME/quillmate ("~/.local/share/quillmate"),
 ///   created 0700: a launcher starts the program in whatever folder the desktop likes.
 ///

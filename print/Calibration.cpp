@@ -20,8 +20,9 @@ double roundTo(double v, double step)
 QPointF CalibrationCrosshair(int number, QSizeF sheetMm)
 {
     constexpr double first = 30.0;
-    const double right = std::max(first + 20.0, std::min(260.0, sheetMm.width() - 25.0));
-    const double lower = std::max(first + 20.0, std::min(120.0, sheetMm.height() - 25.0));
+    // Whole millimetres, as the page labels them and the operator measures them.
+    const double right = std::max(first + 20.0, std::floor(std::min(260.0, sheetMm.width() - 25.0)));
+    const double lower = std::max(first + 20.0, std::floor(std::min(120.0, sheetMm.height() - 25.0)));
     switch (number) {
     case 1:
         return {first, first};

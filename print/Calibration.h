@@ -21,7 +21,8 @@ inline constexpr double CalibrationPageHeightMm = 200.0;
 /// Crosshair number n (1 … 4) of the calibration page, in mm from the sheet's top-left edge, on a
 /// sheet of sheetMm: 1 (30, 30), 2 (260, 30), 3 (260, 120), 4 (30, 120) on the 297 × 200 mm page;
 /// on a narrower or shorter paper the right ones come in to 25 mm from the right edge and the lower
-/// ones up to 25 mm from the bottom edge (never closer than 20 mm to the first). Any two diagonal
+/// ones up to 25 mm from the bottom edge, in whole millimetres (never closer than 20 mm to the
+/// first). Any two diagonal
 /// ones give both scales.
 QPointF CalibrationCrosshair(int number, QSizeF sheetMm = QSizeF(CalibrationPageWidthMm, CalibrationPageHeightMm));
 

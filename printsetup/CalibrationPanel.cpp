@@ -215,9 +215,18 @@ void CalibrationPanel::ComboBox_dyjChange()
 
 void CalibrationPanel::ComboBox_zhizhangChange()
 {
-    const QSizeF sheet = Zt_typro::CalibrationSheetMm(chosenPaper());
+    const QPageSize paper = chosenPaper();
+    const QSizeF sheet = Zt_typro::CalibrationSheetMm(paper);
     nameCrosshairs(ComboBox_sz1, sheet);
     nameCrosshairs(ComboBox_sz2, sheet);
+    if (chosenPrinter().isEmpty())
+        return;
+    // The forms are placed from the paper's top-left corner: a smaller paper cuts off what lies
+    // beyond it (on A4 portrait the right-hand digit boxes of a cheque).
+    const bool small = paper.isValid() && (sheet.width() < Zt_typro::CalibrationPageWidthMm - 0.5 ||
+                                           sheet.height() < Zt_typro::CalibrationPageHeightMm - 0.5);
+    Label_dyjts->setText(small ? QStringLiteral("纸张小于票据版面 297 × 200 毫米: 纸外的内容打印不出来。")
+                               : QStringLiteral("纸张和校准值只用于这台打印机; PDF 输出和打印预览不使用校准。"));
 }
 
 void CalibrationPanel::Button_jzjsClick()

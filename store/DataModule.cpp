@@ -629,9 +629,11 @@ QString TD_M::copyBeforeUpgrade(QSqlDatabase& db, const QString& path, int versi
     const QString stem = QStringLiteral("pjzp-升级前-版本%1-%2")
                              .arg(version)
                              .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss")));
-    QString copy = folder.filePath(stem + QStringLiteral(".pdp"));
-    for (int n = 2; QFileInfo::exists(copy); ++n)
-        copy = folder.filePath(stem + QStringLiteral("-%1.pdp").arg(n));
+    // Written under a name of its own first and given its final name only when whole, so that no
+    // half-written copy ever looks like a backup and no other copy of the program's file is touched.
+    const QString part = folder.filePath(QStringLiteral(".") + stem + QLatin1Char('-') +
+                                         QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral(".part"));
+    QString copy;
     QString why;
     if (!Zt_typro::MakePrivateFolder(folder.path())) {
         why = QStringLiteral("无法建立文件夹 %1").arg(QDir::toNativeSeparators(folder.path()));
@@ -641,14 +643,27 @@ QString TD_M::copyBeforeUpgrade(QSqlDatabase& db, const QString& path, int versi
         if (!q.prepare(QStringLiteral("VACUUM INTO ?"))) {
             why = q.lastError().text();
         } else {
-            q.addBindValue(copy);
+            q.addBindValue(part);
             if (!q.exec())
                 why = q.lastError().text();
         }
         q.finish();
+        if (why.isEmpty()) {
+            Zt_typro::RestrictToOwner(part);
+            // QFile::rename never replaces: a name taken meanwhile gets the next number.
+            for (int n = 1; n < 1000 && copy.isEmpty(); ++n) {
+                const QString name = folder.filePath(stem + (n == 1 ? QString() : QStringLiteral("-%1").arg(n)) +
+                                                     QStringLiteral(".pdp"));
+                if (!QFileInfo::exists(name) && QFile::rename(part, name))
+                    copy = name;
+            }
+            if (copy.isEmpty())
+                why = QStringLiteral("无法把备份命名为 %1")
+                          .arg(QDir::toNativeSeparators(folder.filePath(stem + QStringLiteral(".pdp"))));
+        }
     }
     if (!why.isEmpty()) {
-        QFile::remove(copy);
+        QFile::remove(part); // this open's own part file only
         db.close();
         throw AppError(QStringLiteral("数据库文件 %1 需要升级到结构版本 %2，但升级前无法先备份它 (%3)。"
                                       "该文件没有被改动。")
@@ -656,7 +671,6 @@ QString TD_M::copyBeforeUpgrade(QSqlDatabase& db, const QString& path, int versi
                            .arg(Zt_typro::kSchemaVersion)
                            .arg(why.trimmed()));
     }
-    Zt_typro::RestrictToOwner(copy);
     qCInfo(lcDm) << "database copied before its upgrade:" << copy;
     return copy;
 }

@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <unistd.h>
+
 using namespace Zt_typro;
 
 class TestDataFolder : public QObject
@@ -63,6 +65,19 @@ private slots:
                                                    QFile::WriteOther | QFile::ExeGroup | QFile::ExeOther),
                      QFile::Permissions());
         }
+    }
+
+    void someoneElsesRegisterIsNotUsed()
+    {
+        if (geteuid() != 0)
+            QSKIP("needs root to give the file to another user");
+        const QString other = m_dir.filePath(QStringLiteral("shared"));
+        QVERIFY(QDir().mkpath(other));
+        QFile db(QDir(other).filePath(QStringLiteral("pjzp.pdp")));
+        QVERIFY(db.open(QIODevice::WriteOnly));
+        db.close();
+        QVERIFY(::chown(QFile::encodeName(db.fileName()).constData(), 65534, 65534) == 0);
+        QCOMPARE(ChooseDataFolder({}, other), QDir::cleanPath(m_dir.filePath(QStringLiteral("xdg/quillmate"))));
     }
 
     void refuses_data()

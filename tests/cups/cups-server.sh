@@ -15,12 +15,22 @@ set -euo pipefail
 action=${1:?start or stop}
 dir=${2:?folder}
 
+# Only a folder this user made is ours to stop and remove: the path under /tmp is predictable, so
+# a folder or link someone else put there is refused rather than trusted.
+ours() {
+    [[ ! -e "$dir" && ! -L "$dir" ]] || [[ -d "$dir" && ! -L "$dir" && -O "$dir" ]]
+}
+
 stop() {
+    ours || { echo "cups-server: $dir is not this user's folder, left alone" >&2; exit 1; }
     if [[ -f "$dir/cupsd.pid" ]]; then
         pid=$(cat "$dir/cupsd.pid")
-        kill "$pid" 2>/dev/null || true
-        for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-        kill -9 "$pid" 2>/dev/null || true
+        # Only the daemon started on this folder's configuration (or the unshare that runs it).
+        if [[ "$pid" =~ ^[0-9]+$ ]] && tr '\0' ' ' < "/proc/$pid/cmdline" 2>/dev/null | grep -qF "$dir"; then
+            kill "$pid" 2>/dev/null || true
+            for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+            kill -9 "$pid" 2>/dev/null || true
+        fi
     fi
     rm -rf "$dir"
 }

@@ -5,8 +5,8 @@
 # 2. cmake --install into a temporary prefix: the program, help, launcher and icons are where a
 #    desktop expects them; the installed program, given --data, prints the same cheque at the same
 #    positions, word for word.
-# 3. cpack -G DEB: the package holds those files and depends only on run-time packages that exist
-#    in Debian 12.
+# 3. cpack -G DEB: the package holds those files and depends only on run-time packages that this
+#    Debian 12 machine's package sources offer.
 # 4. The package installed into a temporary root (dpkg --root): started as a launcher starts it, in
 #    a folder without a register, it creates its data folder under XDG_DATA_HOME (0700) and prints
 #    the cheque; removed again, it leaves no file of its own behind, and the user's data stays.
@@ -47,7 +47,8 @@ shipped=(bin/quillmate share/quillmate/help/index.html share/applications/quillm
 for size in 16 32 48 64 128 256; do shipped+=("share/icons/hicolor/${size}x${size}/apps/quillmate.png"); done
 for f in "${shipped[@]}"; do [[ -f "$prefix/$f" ]] || fail "cmake --install did not install $f"; done
 desktop-file-validate "$prefix/share/applications/quillmate.desktop" || fail "the launcher is not a valid desktop entry"
-if find "$prefix" -name 'tst_*' -o -name 'bench_*' -o -name '*.a' | grep -q .; then fail "tests or libraries were installed"; fi
+stray=$(find "$prefix" \( -name 'tst_*' -o -name 'bench_*' -o -name '*.a' \) -print -quit)
+[[ -z "$stray" ]] || fail "tests or libraries were installed: $stray"
 drive "$work/empty" "$work/installed.pdf" "$prefix/bin/quillmate" --data "$work/data-installed"
 words "$work/installed.pdf" > "$work/installed.words"
 diff -u "$work/build.words" "$work/installed.words" || fail "the installed program prints the cheque elsewhere"

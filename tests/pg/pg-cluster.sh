@@ -18,9 +18,24 @@ as_owner() {
     if [[ $(id -u) -eq 0 ]]; then runuser -u postgres -- "$@"; else "$@"; fi
 }
 
+# Only a folder made by this user (or, as root, by postgres for us) is ours to stop and remove:
+# the path under /tmp is predictable, so anything else found there is refused rather than trusted.
+ours() {
+    [[ ! -e "$dir" && ! -L "$dir" ]] && return 0
+    [[ -d "$dir" && ! -L "$dir" ]] || return 1
+    local owner
+    owner=$(stat -c %U "$dir")
+    [[ "$owner" == "$(id -un)" ]] || { [[ $(id -u) -eq 0 && "$owner" == postgres ]]; }
+}
+
 stop() {
+    ours || { echo "pg-cluster: $dir is not this user's folder, left alone" >&2; exit 1; }
     if [[ -n "$bin" && -f "$dir/data/postmaster.pid" ]]; then
-        as_owner "$bin/pg_ctl" -D "$dir/data" -m immediate -w stop > /dev/null 2>&1 || true
+        # Only the server whose data folder is this one.
+        pid=$(head -1 "$dir/data/postmaster.pid")
+        if [[ "$pid" =~ ^[0-9]+$ ]] && tr '\0' ' ' < "/proc/$pid/cmdline" 2>/dev/null | grep -qF "$dir/data"; then
+            as_owner "$bin/pg_ctl" -D "$dir/data" -m immediate -w stop > /dev/null 2>&1 || true
+        fi
     fi
     rm -rf "$dir"
 }

@@ -292,6 +292,9 @@ void TestCalibrationPanel::realPrinterQueue()
     QCOMPARE(papers, (QStringList{QStringLiteral("打印机默认纸张: A4 (210 × 297 毫米)"),
                                   QStringLiteral("A4 (210 × 297 毫米)")}));
     QCOMPARE(child<QComboBox>("ComboBox_sz2")->itemText(1), QStringLiteral("2号 (185, 30)"));
+    // A4 portrait is narrower than the forms: the panel says what that means.
+    QCOMPARE(child<QLabel>("Label_dyjts")->text(),
+             QStringLiteral("纸张小于票据版面 297 × 200 毫米: 纸外的内容打印不出来。"));
     QCOMPARE(child<QComboBox>("ComboBox_sz1")->itemText(2), QStringLiteral("3号 (185, 120)"));
     // Measured on A4, 2号 and 4号 are worked out from where they really are on that paper (at
     // 260 mm, 186 mm would be far out of range).
@@ -312,6 +315,8 @@ void TestCalibrationPanel::realPrinterQueue()
     QCOMPARE(paperBox->itemText(a3), QStringLiteral("A3 (297 × 420 毫米)"));
     paperBox->setCurrentIndex(a3);
     QCOMPARE(child<QComboBox>("ComboBox_sz2")->itemText(1), QStringLiteral("2号 (260, 30)"));
+    QCOMPARE(child<QLabel>("Label_dyjts")->text(),
+             QStringLiteral("纸张和校准值只用于这台打印机; PDF 输出和打印预览不使用校准。"));
     setText("Edit_pyx", QStringLiteral("1.5"));
     setText("Edit_pyy", QStringLiteral("-0.8"));
     setText("Edit_blx", QStringLiteral("1.01"));
