@@ -43,17 +43,14 @@ QString ChooseDataFolder(const QStringList& arguments, const QString& startFolde
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& a = arguments.at(i);
         QString folder;
-        if (a == QLatin1String("--data")) {
-            if (i + 1 >= arguments.size() || arguments.at(i + 1).trimmed().isEmpty())
-                throw AppError(QStringLiteral("--data 后面要写数据文件夹，如 --data /home/cashier/quillmate。"));
-            folder = arguments.at(i + 1);
-        } else if (a.startsWith(QLatin1String("--data="))) {
+        if (a == QLatin1String("--data"))
+            folder = i + 1 < arguments.size() ? arguments.at(i + 1) : QString();
+        else if (a.startsWith(QLatin1String("--data=")))
             folder = a.mid(7);
-            if (folder.trimmed().isEmpty())
-                throw AppError(QStringLiteral("--data 后面要写数据文件夹，如 --data /home/cashier/quillmate。"));
-        } else {
+        else
             continue;
-        }
+        if (folder.trimmed().isEmpty())
+            throw AppError(QStringLiteral("--data 后面要写数据文件夹，如 --data /home/cashier/quillmate。"));
         return ensureFolder(folder);
     }
     // A register found where the program was started is used only when it is the user's own: a

@@ -118,23 +118,30 @@ QPageSize PrinterDefaultPaper(const QString& printerName)
     return info.isNull() ? QPageSize() : info.defaultPageSize();
 }
 
+QPageSize PaperByKey(const QList<QPageSize>& papers, const QString& key, const QPageSize& fallback)
+{
+    if (!key.isEmpty()) {
+        for (const QPageSize& paper : papers)
+            if (paper.key() == key)
+                return paper;
+    }
+    return fallback;
+}
+
 QPageSize PaperForPrinter(const QString& printerName)
 {
-    const QList<QPageSize> papers = PrinterPapers(printerName);
-    if (papers.isEmpty())
-        return PrinterDefaultPaper(printerName);
+    if (printerName.isEmpty())
+        return {};
+    const QPrinterInfo info = QPrinterInfo::printerInfo(printerName);
+    if (info.isNull())
+        return {};
     QString chosen;
     try {
         chosen = ReadPrinterPaper(printerName);
     } catch (const AppError&) {
         chosen.clear(); // an unreadable choice is no choice: the printer's own default
     }
-    if (!chosen.isEmpty()) {
-        for (const QPageSize& paper : papers)
-            if (paper.key() == chosen)
-                return paper;
-    }
-    return PrinterDefaultPaper(printerName);
+    return PaperByKey(info.supportedPageSizes(), chosen, info.defaultPageSize());
 }
 
 QString DescribePaper(const QPageSize& paper)

@@ -35,6 +35,8 @@ QPointF CalibrationCrosshair(int number, QSizeF sheetMm = QSizeF(CalibrationPage
 QList<QPageSize> PrinterPapers(const QString& printerName);
 /// The printer's default paper; invalid for an unknown printer or one that names none.
 QPageSize PrinterDefaultPaper(const QString& printerName);
+/// The paper of papers whose key is key; fallback when the key is empty or none has it.
+QPageSize PaperByKey(const QList<QPageSize>& papers, const QString& key, const QPageSize& fallback);
 /// The paper the forms go on for this printer: the stored choice when the printer still offers
 /// it, otherwise its default paper; invalid when the printer is unknown (the caller then keeps the
 /// designed page). Throws nothing.

@@ -158,14 +158,7 @@ QString CalibrationPanel::chosenPrinter() const
 
 QPageSize CalibrationPanel::chosenPaper() const
 {
-    const QString key = ComboBox_zhizhang->currentData().toString();
-    const QString printer = chosenPrinter();
-    if (key.isEmpty())
-        return Zt_typro::PrinterDefaultPaper(printer);
-    for (const QPageSize& paper : Zt_typro::PrinterPapers(printer))
-        if (paper.key() == key)
-            return paper;
-    return {};
+    return Zt_typro::PaperByKey(m_papers, ComboBox_zhizhang->currentData().toString(), m_defaultPaper);
 }
 
 void CalibrationPanel::fillPapers()
@@ -174,18 +167,20 @@ void CalibrationPanel::fillPapers()
     QString stored;
     if (!printer.isEmpty())
         stored = Zt_typro::ReadPrinterPaper(printer);
-    const QList<QPageSize> papers = Zt_typro::PrinterPapers(printer);
+    // Asked of the print system once per printer; the choices below only pick from these.
+    m_papers = Zt_typro::PrinterPapers(printer);
+    m_defaultPaper = Zt_typro::PrinterDefaultPaper(printer);
     {
         const QSignalBlocker block(ComboBox_zhizhang);
         ComboBox_zhizhang->clear();
-        const QPageSize fallback = Zt_typro::PrinterDefaultPaper(printer);
         if (!printer.isEmpty()) {
-            ComboBox_zhizhang->addItem(fallback.isValid()
-                                           ? QStringLiteral("打印机默认纸张: %1").arg(Zt_typro::DescribePaper(fallback))
-                                           : QStringLiteral("打印机默认纸张"),
-                                       QString());
+            ComboBox_zhizhang->addItem(
+                m_defaultPaper.isValid()
+                    ? QStringLiteral("打印机默认纸张: %1").arg(Zt_typro::DescribePaper(m_defaultPaper))
+                    : QStringLiteral("打印机默认纸张"),
+                QString());
         }
-        for (const QPageSize& paper : papers)
+        for (const QPageSize& paper : m_papers)
             ComboBox_zhizhang->addItem(Zt_typro::DescribePaper(paper), paper.key());
         const int found = stored.isEmpty() ? 0 : ComboBox_zhizhang->findData(stored);
         ComboBox_zhizhang->setCurrentIndex(ComboBox_zhizhang->count() == 0 ? -1 : qMax(0, found));

@@ -2,6 +2,7 @@
 
 #include "common/WorkingPanel.h"
 
+#include <QList>
 #include <QPageSize>
 #include <QStringList>
 
@@ -83,5 +84,9 @@ private:
     /// The paper chosen in ComboBox_zhizhang; invalid when the printer offers none.
     QPageSize chosenPaper() const;
     void fillPapers();
+
+    /// The chosen printer's papers and its default, as fillPapers found them.
+    QList<QPageSize> m_papers;
+    QPageSize m_defaultPaper;
     void showCalibration(double offsetX, double offsetY, double scaleX, double scaleY);
 };

@@ -192,11 +192,6 @@ QString& dataFolder()
 }
 } // namespace
 
-QString DataFolder()
-{
-    return dataFolder();
-}
-
 void SetDataFolder(const QString& folder)
 {
     dataFolder() = folder;

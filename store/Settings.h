@@ -51,8 +51,7 @@ QString PasswordSettingsLocation();
 QString PayerFileFolder();
 /// The full name of the payer file.
 QString PayerFilePath();
-/// The data folder chosen at start-up (empty until then, and in tests that do not set one).
-QString DataFolder();
+/// Makes the data folder chosen at start-up a second place for the payer file (empty: none).
 void SetDataFolder(const QString& folder);
 /// Makes the payer file be looked for in folder (for tests); an empty folder returns to the
 /// program file's folder.
