@@ -73,7 +73,35 @@ const std::array<Statement, 24> kCatalogue = {{
      {QStringLiteral("prn.kjx"), QStringLiteral("prn.kjy"), QString(), QString()}},
     {Stmt::R1, "R1", "update prn set dy = ? where rowid = ?", {QStringLiteral("prn.dy"), QString()}},
 }};
+
+// The statements the shared server runs in a text of its own. Two clerks may add the same new
+// payee at the same moment: the second insert finds the first one's row and counts its use there
+// (as the count statement would have), so the payee is there once with both uses. A voucher's new
+// payee that another clerk added meanwhile gets the account and bank as typed, as a known one does.
+const char* serverText(Stmt id)
+{
+    switch (id) {
+    case Stmt::S7:
+        return "insert into skr (skrmc) values (?) on conflict (skrmc) do update set cs = skr.cs + 1";
+    case Stmt::S10:
+        return "insert into skr (skrmc, zh, khh) values (?, ?, ?)"
+               " on conflict (skrmc) do update set zh = excluded.zh, khh = excluded.khh";
+    case Stmt::Z7:
+        return "select currval(pg_get_serial_sequence('zp', 'rowid')) as zpid";
+    default:
+        return nullptr;
+    }
+}
 } // namespace
+
+QString StatementText(Stmt id, Dialect dialect)
+{
+    if (dialect == Dialect::Server) {
+        if (const char* text = serverText(id))
+            return QString::fromUtf8(text);
+    }
+    return QString::fromUtf8(CatalogueStatement(id).sql);
+}
 
 const Statement& CatalogueStatement(Stmt id)
 {

@@ -47,8 +47,20 @@ struct Statement
     QStringList columns;
 };
 
+/// The two kinds of database the statements are sent to: the local file (SQLite) and the shared
+/// server (PostgreSQL). Every table of both has the row key rowid, so most statements are the same
+/// text for both; the few that differ are written once per dialect.
+enum class Dialect
+{
+    File,
+    Server,
+};
+
 /// The catalogue entry of a statement.
 const Statement& CatalogueStatement(Stmt id);
+
+/// The text of a statement as the database of dialect runs it (same parameters, same columns).
+QString StatementText(Stmt id, Dialect dialect);
 
 /// The text form of a statement id, e.g. "Z1".
 QString StatementName(Stmt id);

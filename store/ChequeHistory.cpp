@@ -40,7 +40,7 @@ void AddChequeEvent(TD_M& dm, qint64 zpid, ChequeEvent event, const QString& not
     const QueryCloser closer(*q);
     q->setStatement(Stmt::E1,
                     {zpid, ChequeEventName(event), note.isEmpty() ? QVariant() : QVariant(note.left(200)),
-                     OperatorName(), QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))});
+                     dm.operatorName(), QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))});
     q->execute();
 }
 

@@ -1,8 +1,10 @@
 #include "store/DataModule.h"
 
 #include "common/Error.h"
+#include "store/ChequeHistory.h"
 #include "store/PrivateFiles.h"
 #include "store/Schema.h"
+#include "store/SharedStore.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -186,11 +188,11 @@ QSqlQuery execText(TD_M* dm, Stmt id, const QString& sql, const QVariantList& va
     QSqlQuery q(QSqlDatabase::database(dm->connectionName(), false));
     q.setForwardOnly(true);
     if (!q.prepare(sql))
-        throw AppError(dm->failureText(StatementName(id), q.lastError().text()));
+        throw AppError(dm->statementFailureText(id, q.lastError()));
     for (const QVariant& v : values)
         q.addBindValue(bindable(v));
     if (!q.exec())
-        throw AppError(dm->failureText(StatementName(id), q.lastError().text()));
+        throw AppError(dm->statementFailureText(id, q.lastError()));
     return q;
 }
 
@@ -217,15 +219,14 @@ QList<QSqlRecord> runStatement(TD_M* dm, const QString& queryName, Stmt id, cons
                                QSqlRecord* shape)
 {
     checkValues(queryName, id, values);
-    const Statement& st = CatalogueStatement(id);
-    QSqlQuery q = execText(dm, id, QString::fromUtf8(st.sql), values);
+    QSqlQuery q = execText(dm, id, StatementText(id, dm->dialect()), values);
     QList<QSqlRecord> rows;
     if (!select)
         return rows;
     while (q.next())
         rows.append(q.record());
     if (q.lastError().isValid())
-        throw AppError(dm->failureText(StatementName(id), q.lastError().text()));
+        throw AppError(dm->statementFailureText(id, q.lastError()));
     if (shape)
         *shape = q.record();
     return rows;
@@ -241,13 +242,13 @@ struct PagedText
     bool sortKeys = false; // the result is in key order: the keys are sorted here, not by the database
 };
 
-PagedText pagedText(const QString& queryName, Stmt id)
+PagedText pagedText(const QString& queryName, Stmt id, Dialect dialect)
 {
     // The last "from" is the statement's own: a column may read another table in a subquery.
     static const QRegularExpression shape(QStringLiteral("^select\\s+(.+)\\s+from\\s+(\\w+)(.*)$"),
                                           QRegularExpression::CaseInsensitiveOption |
                                               QRegularExpression::DotMatchesEverythingOption);
-    const QRegularExpressionMatch m = shape.match(QString::fromUtf8(CatalogueStatement(id).sql));
+    const QRegularExpressionMatch m = shape.match(StatementText(id, dialect));
     if (!m.hasMatch())
         throw AppError(QStringLiteral("语句 %1 不能分页读取 (%2)。").arg(StatementName(id), queryName));
     // A result in register order is its keys in ascending order. Sorting the keys here costs a
@@ -312,14 +313,14 @@ void DmQuery::run(bool select)
 void DmQuery::openPaged()
 {
     checkValues(objectName(), m_stmt, m_values);
-    const PagedText text = pagedText(objectName(), m_stmt);
+    const PagedText text = pagedText(objectName(), m_stmt, m_dm->dialect());
     QList<qint64> keys;
     {
         QSqlQuery q = execText(m_dm, m_stmt, text.keys, m_values);
         while (q.next())
             keys.append(q.value(0).toLongLong());
         if (q.lastError().isValid())
-            throw AppError(m_dm->failureText(StatementName(m_stmt), q.lastError().text()));
+            throw AppError(m_dm->statementFailureText(m_stmt, q.lastError()));
     }
     if (text.sortKeys)
         std::sort(keys.begin(), keys.end());
@@ -366,7 +367,7 @@ QList<QSqlRecord> DmQuery::readRows(qsizetype first, qsizetype count, QSqlRecord
         byKey.insert(key, r);
     }
     if (q.lastError().isValid())
-        throw AppError(m_dm->failureText(StatementName(m_stmt), q.lastError().text()));
+        throw AppError(m_dm->statementFailureText(m_stmt, q.lastError()));
     QSqlRecord empty = q.record();
     empty.remove(0);
     if (shape)
@@ -500,24 +501,131 @@ TD_M::~TD_M()
     }
 }
 
+void TD_M::useLocalFile()
+{
+    closeConnection();
+    m_shared = false;
+    m_serverConnection.clear();
+    m_serverUser.clear();
+    m_serverPassword.clear();
+}
+
+void TD_M::useSharedServer(const QString& connection, const QString& user, const QString& password)
+{
+    closeConnection();
+    m_shared = true;
+    m_serverConnection = connection.trimmed();
+    m_serverUser = user;
+    m_serverPassword = password;
+}
+
+TD_M::Rights TD_M::rights()
+{
+    ensureConnected();
+    return m_rights;
+}
+
+QString TD_M::operatorName() const
+{
+    return m_shared ? m_serverUser : Zt_typro::OperatorName();
+}
+
 QString TD_M::databasePath() const
 {
+    if (m_shared)
+        return m_serverConnection;
     return m_connected ? m_path : QDir::current().absoluteFilePath(kDatabaseFile);
+}
+
+QString TD_M::whereText() const
+{
+    if (m_shared)
+        return QStringLiteral("共享服务器: %1 (操作员 %2)").arg(m_serverConnection, m_serverUser);
+    return QStringLiteral("数据库文件: %1").arg(QDir::toNativeSeparators(databasePath()));
 }
 
 QString TD_M::failureText(const QString& what, const QString& driverText) const
 {
-    QString text = QStringLiteral("数据库操作失败 (%1): %2\n数据库文件: %3")
-                       .arg(what, driverText.trimmed(), QDir::toNativeSeparators(databasePath()));
+    QString text = QStringLiteral("数据库操作失败 (%1): %2\n%3").arg(what, driverText.trimmed(), whereText());
     if (driverText.contains(QLatin1String("database is locked")))
         text += QLatin1Char('\n') + kLockedHint;
     return text;
 }
 
+QString TD_M::statementFailureText(Zt_typro::Stmt id, const QSqlError& error)
+{
+    const QString name = Zt_typro::StatementName(id);
+    if (!m_shared)
+        return failureText(name, error.text());
+    // SQLSTATE 42501: the server refused the operator a right it keeps.
+    if (error.nativeErrorCode() == QLatin1String("42501"))
+        return QStringLiteral("共享服务器拒绝了这项操作 (语句 %1): 操作员 %2 没有%3。\n%4\n"
+                              "如需这项权限，请数据库管理员把操作员加入相应的角色。")
+            .arg(name, m_serverUser, Zt_typro::MissingRightText(Zt_typro::StatementText(id, dialect())),
+                 error.text().trimmed());
+    noteLostServer(error);
+    return failureText(name, error.text());
+}
+
+void TD_M::noteLostServer(const QSqlError& error)
+{
+    // A connection the server closed (restarted, or the network went) is opened again next time.
+    if (m_shared && (error.type() == QSqlError::ConnectionError ||
+                     Zt_typro::ClassifySignInFailure(error.text()) == Zt_typro::SignInFailure::Unreachable ||
+                     error.text().contains(QLatin1String("no connection to the server")) ||
+                     error.text().contains(QLatin1String("terminating connection"))))
+        m_serverLost = true;
+}
+
+void TD_M::connectServer()
+{
+    QSqlDatabase db = QSqlDatabase::contains(m_connectionName)
+                          ? QSqlDatabase::database(m_connectionName, false)
+                          : QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_connectionName);
+    if (!db.isValid())
+        throw AppError(QStringLiteral("本机缺少 PostgreSQL 数据库驱动 (QPSQL，软件包 libqt6sql6-psql)。"));
+    Zt_typro::ConfigureServerDatabase(db, m_serverConnection, m_serverUser, m_serverPassword);
+    if (!db.open())
+        throw AppError(Zt_typro::SignInFailureText(m_serverConnection, m_serverUser, db.lastError().text()));
+    try {
+        QSqlQuery q(db);
+        if (!q.exec(QStringLiteral("SELECT to_regclass('quillmate_schema') IS NOT NULL")) || !q.next())
+            throw AppError(failureText(QStringLiteral("读取结构版本"), q.lastError().text()));
+        if (!q.value(0).toBool())
+            throw AppError(Zt_typro::NoSharedRegisterText(m_serverConnection));
+        if (!q.exec(QStringLiteral("SELECT coalesce(max(version), 0) FROM quillmate_schema")) || !q.next())
+            throw AppError(failureText(QStringLiteral("读取结构版本"), q.lastError().text()));
+        const int version = q.value(0).toInt();
+        if (version == 0)
+            throw AppError(Zt_typro::NoSharedRegisterText(m_serverConnection));
+        if (version > Zt_typro::kSharedSchemaVersion)
+            throw AppError(QStringLiteral("共享登记簿的结构版本是 %1，本程序只认识到版本 %2: 它是由较新的程序建立的。"
+                                          "请使用较新的程序。")
+                               .arg(version)
+                               .arg(Zt_typro::kSharedSchemaVersion));
+        q.finish();
+        const Zt_typro::SharedRights rights = Zt_typro::ReadSharedRights(db);
+        m_rights = Rights{rights.print, rights.layouts, rights.voiding};
+    } catch (...) {
+        db.close();
+        throw;
+    }
+    m_serverLost = false;
+    m_connected = true;
+    qCDebug(lcDm) << "shared register opened:" << m_serverConnection << "as" << m_serverUser;
+}
+
 void TD_M::ensureConnected()
 {
+    if (m_connected && m_serverLost && !m_inTransaction)
+        closeConnection();
     if (m_connected)
         return;
+    if (m_shared) {
+        connectServer();
+        return;
+    }
+    m_rights = Rights{};
     const QString path = QDir::current().absoluteFilePath(kDatabaseFile);
     if (!QFileInfo::exists(path))
         createDatabaseFile(path);
@@ -781,7 +889,7 @@ QString TD_M::fileChangeText(FileState state) const
 
 void TD_M::checkFileUnchanged()
 {
-    if (!m_connected)
+    if (!m_connected || m_shared)
         return;
     const FileState state = fileState();
     if (state == FileState::Same)
@@ -799,8 +907,8 @@ void TD_M::beforeWrite()
     ensureConnected();
     checkFileUnchanged();
     // The hook (the day's copy) cannot run inside a transaction; the transaction's start has
-    // run it.
-    if (m_inTransaction || !m_beforeWriteHook)
+    // run it. The shared server keeps its own copies.
+    if (m_inTransaction || !m_beforeWriteHook || m_shared)
         return;
     // The write itself matters more than the day's copy: a copy that fails is tried again at
     // the next write, and the write goes on.
@@ -824,6 +932,17 @@ void TD_M::beginTransaction()
 
 void TD_M::takeWriteLock()
 {
+    // The server orders concurrent writers itself, row by row.
+    if (m_shared) {
+        QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+        if (!db.transaction()) {
+            const QSqlError error = db.lastError();
+            noteLostServer(error);
+            throw AppError(failureText(QStringLiteral("开始事务"), error.text()));
+        }
+        m_inTransaction = true;
+        return;
+    }
     // The write lock is taken at the start ("immediate"), and only then is the file looked at
     // once more: a restore in another program renames the new file into place while it holds
     // the lock on the old one, so a write that waited for that lock finds here that the file
@@ -844,6 +963,8 @@ void TD_M::takeWriteLock()
 
 void TD_M::holdingWriteLock(const std::function<void()>& body)
 {
+    if (m_shared)
+        throw AppError(QStringLiteral("共享服务器上的登记簿不能由本程序替换，请由服务器的管理员恢复。"));
     if (m_inTransaction)
         throw AppError(QStringLiteral("数据库正在写入，不能同时替换数据库文件。"));
     ensureConnected();
@@ -865,7 +986,7 @@ void TD_M::holdingWriteLock(const std::function<void()>& body)
 void TD_M::commitTransaction()
 {
     // The last moment to find that the file was moved or replaced while the transaction ran.
-    if (const FileState state = fileState(); state != FileState::Same) {
+    if (const FileState state = m_shared ? FileState::Same : fileState(); state != FileState::Same) {
         const QString text = fileChangeText(state);
         rollbackTransaction();
         throw AppError(text);
@@ -886,7 +1007,7 @@ void TD_M::rollbackTransaction()
         m_inTransaction = false;
         db.rollback();
     }
-    if (m_connected && fileState() == FileState::Replaced)
+    if (m_connected && !m_shared && fileState() == FileState::Replaced)
         letGoOfReplacedFile();
 }
 

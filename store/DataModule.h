@@ -13,6 +13,7 @@
 #include <functional>
 
 class QSqlDatabase;
+class QSqlError;
 class TD_M;
 
 namespace Zt_typro
@@ -171,8 +172,41 @@ public:
     Zt_typro::DmQuery* ADOQ_zpls;
     Zt_typro::DmQuery* ADOQ_zpls_up;
 
-    /// The database file this module works on (absolute).
+    /// Where the register is kept: the local file "pjzp.pdp" (the default) or a shared server.
+    /// Either closes the connection; the next query opens the one chosen.
+    void useLocalFile();
+    /// The shared server at connection (a libpq connection text or a service name, see
+    /// ServerConnectOptions), signed in as the database role user with password (kept in memory
+    /// only, for this run of the program).
+    void useSharedServer(const QString& connection, const QString& user, const QString& password);
+    bool isShared() const { return m_shared; }
+    Zt_typro::Dialect dialect() const { return m_shared ? Zt_typro::Dialect::Server : Zt_typro::Dialect::File; }
+    /// The shared server's connection text and the operator signed in to it (empty for the file).
+    QString sharedConnection() const { return m_shared ? m_serverConnection : QString(); }
+    QString sharedUser() const { return m_shared ? m_serverUser : QString(); }
+    /// The password the operator signed in with; for the server's own tools (pg_dump) only.
+    QString sharedPassword() const { return m_shared ? m_serverPassword : QString(); }
+
+    /// What the one signed in may do. Everything with the local file; on the shared server what
+    /// the operator's database role allows (read when the connection opens).
+    struct Rights
+    {
+        bool print = true;   // print cheques and vouchers, add payees, reprint
+        bool layouts = true; // change the print layouts
+        bool voiding = true; // void a cheque
+    };
+    /// The rights of the open connection (opens it when needed). Throws AppError as ensureConnected.
+    Rights rights();
+
+    /// The operator the history names: on the shared server the role signed in, else the user
+    /// logged in to the system.
+    QString operatorName() const;
+
+    /// The database file this module works on (absolute); on the shared server the connection
+    /// text, for messages.
     QString databasePath() const;
+    /// What the register is, for messages: "数据库文件: <file>" or "共享服务器: <connection>".
+    QString whereText() const;
     /// True once the connection has been opened.
     bool isConnected() const { return m_connected; }
     /// The name of the Qt SQL connection.
@@ -211,10 +245,16 @@ public:
     /// nothing is (the error goes on to the caller). The transaction takes the database's write
     /// lock at its start (another program's writes wait for it, up to five seconds) and then
     /// makes sure the file is still the one the connection has open. A single execute() or
-    /// row edit outside a transaction runs as a transaction of its own.
+    /// row edit outside a transaction runs as a transaction of its own; a transaction() inside
+    /// another is part of the outer one.
     template <typename F>
     void transaction(F&& body)
     {
+        // Inside a transaction, a transaction is part of it.
+        if (m_inTransaction) {
+            body();
+            return;
+        }
         beginTransaction();
         try {
             body();
@@ -237,6 +277,10 @@ public:
 
     /// The message for a database failure: what failed, the driver's text and the file.
     QString failureText(const QString& what, const QString& driverText) const;
+    /// The message for a statement the database refused: on the shared server a refused right
+    /// says which right of which table the operator is missing. A connection the server has
+    /// closed is opened again by the next query.
+    QString statementFailureText(Zt_typro::Stmt id, const QSqlError& error);
 
 signals:
     /// The connection was closed because another file had taken the database's place (see
@@ -251,6 +295,8 @@ private:
     void takeWriteLock();
     void commitTransaction();
     void rollbackTransaction();
+    void connectServer();
+    void noteLostServer(const QSqlError& error);
     void createDatabaseFile(const QString& path);
     void checkDatabaseFile(const QString& path);
     void bringSchemaUpToDate(QSqlDatabase& db, const QString& path);
@@ -268,6 +314,12 @@ private:
     QString m_path;
     bool m_connected = false;
     bool m_inTransaction = false;
+    bool m_shared = false;
+    bool m_serverLost = false; // the server closed the connection: opened again by the next query
+    QString m_serverConnection;
+    QString m_serverUser;
+    QString m_serverPassword;
+    Rights m_rights;
     std::function<void(TD_M&)> m_beforeWriteHook;
 };
 

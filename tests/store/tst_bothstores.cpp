@@ -1,0 +1,276 @@
+// The data module's statements against both stores, the local file and the shared server, from
+// one table of cases: every case runs on a fresh register of each kind and must give the same
+// answers, whatever dialect the statements are sent in.
+#include "common/Error.h"
+#include "store/ChequeHistory.h"
+#include "store/DataModule.h"
+#include "store/Schema.h"
+#include "tests/support/SharedRegister.h"
+#include "tests/support/TestEnv.h"
+
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTest>
+
+#include <functional>
+#include <memory>
+
+using namespace Zt_typro;
+
+namespace
+{
+// One register of either kind, fresh, with the data module working on it.
+struct Store
+{
+    explicit Store(const QString& kind)
+    {
+        if (kind == QLatin1String("server")) {
+            shared = std::make_unique<SharedRegisterFixture>();
+            if (shared->error().isEmpty())
+                dm.useSharedServer(shared->connection(), shared->admin(),
+                                   SharedRegisterFixture::password(shared->admin()));
+        }
+    }
+    QString error() const { return shared ? shared->error() : QString(); }
+
+    QList<QStringList> rows(Stmt id, const QVariantList& values, const QStringList& columns, bool paged = false)
+    {
+        DmQuery q(&dm, "ADOQ_test");
+        q.setPaged(paged);
+        q.setStatement(id, values);
+        q.open();
+        QList<QStringList> out;
+        for (q.first(); !q.eof(); q.next()) {
+            QStringList row;
+            for (const QString& c : columns)
+                row << q.fieldText(c);
+            out << row;
+        }
+        return out;
+    }
+    void write(Stmt id, const QVariantList& values)
+    {
+        DmQuery q(&dm, "ADOQ_test_up");
+        q.setStatement(id, values);
+        q.execute();
+    }
+    // Stores a cheque with its registration as the cheque job does; returns its row key.
+    qint64 storeCheque(const QString& ph, const QString& payee, const QDate& date, const QString& amount = "100.00")
+    {
+        qint64 zpid = 0;
+        dm.transaction([&] {
+            write(Stmt::Z1, {ph, payee, amount, QStringLiteral("货款"), QString::number(date.year()),
+                             QString::number(date.month()), QString::number(date.day()), QString(), date,
+                             QStringLiteral("转帐")});
+            DmQuery q(&dm, "ADOQ_key");
+            q.setStatement(Stmt::Z7);
+            q.open();
+            zpid = q.field(QStringLiteral("zpid")).toLongLong();
+            AddChequeEvent(dm, zpid, ChequeEvent::Registered);
+        });
+        return zpid;
+    }
+    qint64 count(const QString& table)
+    {
+        dm.ensureConnected();
+        QSqlQuery q(QSqlDatabase::database(dm.connectionName(), false));
+        return q.exec(QStringLiteral("select count(*) from ") + table) && q.next() ? q.value(0).toLongLong() : -1;
+    }
+    bool rawExec(const QString& sql)
+    {
+        dm.ensureConnected();
+        QSqlQuery q(QSqlDatabase::database(dm.connectionName(), false));
+        return q.exec(sql);
+    }
+
+    TempWorkDir work;
+    std::unique_ptr<SharedRegisterFixture> shared;
+    TD_M dm;
+};
+
+const QStringList kNameCount = {QStringLiteral("skrmc"), QStringLiteral("cs")};
+
+struct Case
+{
+    const char* name;
+    std::function<void(Store&)> run;
+};
+
+const QList<Case>& allCases()
+{
+    static const QList<Case> all = {
+        {"payees come most used first, equals in the order they were added",
+         [](Store& s) {
+             for (const char* n : {"华东机械", "江南纺织", "北方钢铁"})
+                 s.write(Stmt::S7, {QString::fromUtf8(n)});
+             s.write(Stmt::S8, {QStringLiteral("江南纺织")});
+             s.write(Stmt::S8, {QStringLiteral("江南纺织")});
+             s.write(Stmt::S8, {QStringLiteral("北方钢铁")});
+             const QList<QStringList> expected = {{QStringLiteral("江南纺织"), QStringLiteral("2")},
+                                                  {QStringLiteral("北方钢铁"), QStringLiteral("1")},
+                                                  {QStringLiteral("华东机械"), QStringLiteral("0")}};
+             QCOMPARE(s.rows(Stmt::S3, {}, kNameCount), expected);
+             QCOMPARE(s.rows(Stmt::S1, {}, {QStringLiteral("skrmc")}).size(), 3);
+         }},
+        {"a voucher's payee is added with account and bank, then changed",
+         [](Store& s) {
+             s.write(Stmt::S10, {QStringLiteral("上海某某公司"), QStringLiteral("6222 0001"), QStringLiteral("工行")});
+             s.write(Stmt::S11, {QStringLiteral("6222 0002"), QStringLiteral("建行"), QStringLiteral("上海某某公司")});
+             const QList<QStringList> expected = {
+                 {QStringLiteral("上海某某公司"), QStringLiteral("6222 0002"), QStringLiteral("建行")}};
+             QCOMPARE(s.rows(Stmt::S5, {QStringLiteral("上海某某公司")},
+                             {QStringLiteral("skrmc"), QStringLiteral("zh"), QStringLiteral("khh")}),
+                      expected);
+             QCOMPARE(s.count(QStringLiteral("skr")), 1);
+         }},
+        {"a cheque's state follows its history",
+         [](Store& s) {
+             const qint64 first = s.storeCheque(QStringLiteral("10200001"), QStringLiteral("甲"), QDate(2026, 3, 1));
+             const qint64 second = s.storeCheque(QStringLiteral("10200002"), QStringLiteral("乙"), QDate(2026, 3, 2));
+             QVERIFY(second > first);
+             const QStringList state = {QStringLiteral("zt")};
+             QCOMPARE(s.rows(Stmt::Z6, {second}, state), QList<QStringList>{{QStringLiteral("未打印")}});
+             AddChequeEvent(s.dm, second, ChequeEvent::Printed, QStringLiteral("打印机 A"));
+             QCOMPARE(s.rows(Stmt::Z6, {second}, state), QList<QStringList>{{QStringLiteral("已打印")}});
+             AddChequeEvent(s.dm, second, ChequeEvent::Reprinted, QStringLiteral("打印机 B"));
+             QCOMPARE(s.rows(Stmt::Z6, {second}, state), QList<QStringList>{{QStringLiteral("已重打")}});
+             AddChequeEvent(s.dm, second, ChequeEvent::Voided, QStringLiteral("填错金额"));
+             QCOMPARE(s.rows(Stmt::Z6, {second}, state), QList<QStringList>{{QStringLiteral("作废")}});
+             QCOMPARE(s.rows(Stmt::Z6, {first}, {QStringLiteral("ph"), QStringLiteral("zt")}),
+                      (QList<QStringList>{{QStringLiteral("10200001"), QStringLiteral("未打印")}}));
+             // The history, oldest first, by the operator signed in, at a time of the clock.
+             const QList<ChequeHistoryEntry> history = ChequeHistory(s.dm, second);
+             QCOMPARE(history.size(), 4);
+             const QStringList events = {QStringLiteral("登记"), QStringLiteral("打印"), QStringLiteral("重打"),
+                                         QStringLiteral("作废")};
+             static const QRegularExpression time(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$"));
+             for (int i = 0; i < history.size(); ++i) {
+                 QCOMPARE(history.at(i).event, events.at(i));
+                 QCOMPARE(history.at(i).byOperator, s.dm.operatorName());
+                 QVERIFY2(time.match(history.at(i).time).hasMatch(), qPrintable(history.at(i).time));
+             }
+             QCOMPARE(history.at(3).note, QStringLiteral("填错金额"));
+         }},
+        {"searches by number, dates and payee, paged or not, in register order",
+         [](Store& s) {
+             s.storeCheque(QStringLiteral("A1"), QStringLiteral("甲"), QDate(2026, 1, 31));
+             s.storeCheque(QStringLiteral("A2"), QStringLiteral("乙"), QDate(2026, 2, 1));
+             s.storeCheque(QStringLiteral("A3"), QStringLiteral("甲"), QDate(2026, 2, 28));
+             s.storeCheque(QStringLiteral("A2"), QStringLiteral("丙"), QDate(2026, 3, 1));
+             const QStringList cols = {QStringLiteral("ph"), QStringLiteral("skr"), QStringLiteral("rq"),
+                                       QStringLiteral("zt")};
+             for (bool paged : {false, true}) {
+                 QCOMPARE(
+                     s.rows(Stmt::Z2, {QStringLiteral("A2")}, cols, paged),
+                     (QList<QStringList>{{"A2", "乙", "2026-02-01", "未打印"}, {"A2", "丙", "2026-03-01", "未打印"}}));
+                 QCOMPARE(
+                     s.rows(Stmt::Z3, {QDate(2026, 2, 1), QDate(2026, 2, 28)}, cols, paged),
+                     (QList<QStringList>{{"A2", "乙", "2026-02-01", "未打印"}, {"A3", "甲", "2026-02-28", "未打印"}}));
+                 QCOMPARE(
+                     s.rows(Stmt::Z4, {QStringLiteral("甲")}, cols, paged),
+                     (QList<QStringList>{{"A1", "甲", "2026-01-31", "未打印"}, {"A3", "甲", "2026-02-28", "未打印"}}));
+             }
+             // The number asked about before it is used again.
+             QCOMPARE(s.rows(Stmt::Z5, {QStringLiteral("A3")}, {QStringLiteral("skr"), QStringLiteral("zt")}),
+                      (QList<QStringList>{{"甲", "未打印"}}));
+             QVERIFY(s.rows(Stmt::Z5, {QStringLiteral("A9")}, {QStringLiteral("skr")}).isEmpty());
+         }},
+        {"a quote, a rare character and blanks are stored as typed",
+         [](Store& s) {
+             const QString name = QStringLiteral("O'Brien \"外贸\" 𠀀 公司; drop table zp; --");
+             s.write(Stmt::S7, {name});
+             s.storeCheque(QStringLiteral("Q1"), name, QDate(2026, 5, 5));
+             QCOMPARE(s.rows(Stmt::S9, {name}, {QStringLiteral("skrmc")}), QList<QStringList>{{name}});
+             QCOMPARE(s.rows(Stmt::Z4, {name}, {QStringLiteral("skr")}), QList<QStringList>{{name}});
+             QCOMPARE(s.count(QStringLiteral("zp")), 1);
+         }},
+        {"a value that does not fit is refused before anything is sent",
+         [](Store& s) {
+             QVERIFY_THROWS_EXCEPTION(AppError, s.storeCheque(QStringLiteral("123456789012345678901"),
+                                                              QStringLiteral("甲"), QDate(2026, 1, 1)));
+             QVERIFY_THROWS_EXCEPTION(AppError, s.write(Stmt::S7, {QString(51, QChar(u'名'))}));
+             QCOMPARE(s.count(QStringLiteral("zp")), 0);
+             QCOMPARE(s.count(QStringLiteral("skr")), 0);
+             QCOMPARE(s.count(QStringLiteral("zpls")), 0);
+         }},
+        {"a transaction that fails part way stores nothing of it",
+         [](Store& s) {
+             QVERIFY_THROWS_EXCEPTION(AppError, s.dm.transaction([&] {
+                 s.write(Stmt::S7, {QStringLiteral("半途")});
+                 const qint64 zpid = s.storeCheque(QStringLiteral("T1"), QStringLiteral("半途"), QDate(2026, 1, 1));
+                 // An event the database itself refuses, after the rows above were sent.
+                 s.write(Stmt::E1, {zpid, QStringLiteral("改金额"), QString(), QStringLiteral("x"),
+                                    QStringLiteral("2026-01-01 00:00:00")});
+             }));
+             QVERIFY(!s.dm.inTransaction());
+             QCOMPARE(s.count(QStringLiteral("zp")), 0);
+             QCOMPARE(s.count(QStringLiteral("skr")), 0);
+             QCOMPARE(s.count(QStringLiteral("zpls")), 0);
+             // And the next one goes through.
+             s.storeCheque(QStringLiteral("T3"), QStringLiteral("之后"), QDate(2026, 1, 2));
+             QCOMPARE(s.count(QStringLiteral("zp")), 1);
+         }},
+        {"the history is only ever added to",
+         [](Store& s) {
+             const qint64 zpid = s.storeCheque(QStringLiteral("H1"), QStringLiteral("甲"), QDate(2026, 1, 1));
+             QVERIFY(!s.rawExec(QStringLiteral("update zpls set sm = 'x'")));
+             QVERIFY(!s.rawExec(QStringLiteral("delete from zpls")));
+             QCOMPARE(ChequeHistory(s.dm, zpid).size(), 1);
+         }},
+        {"layouts: read by form, moved, and a field switched off",
+         [](Store& s) {
+             const QStringList cols = {QStringLiteral("kjmc"), QStringLiteral("kjx"), QStringLiteral("kjy"),
+                                       QStringLiteral("dy")};
+             const QList<QStringList> zz = s.rows(Stmt::P1, {QStringLiteral("zz")}, cols);
+             int expected = 0;
+             for (const LayoutRow& r : InitialLayoutRows())
+                 expected += QLatin1String(r.win) == QLatin1String("zz") ? 1 : 0;
+             QCOMPARE(zz.size(), expected);
+             QCOMPARE(zz.first().first(), QString::fromUtf8(InitialLayoutRows().front().kjmc));
+             s.write(Stmt::P3, {-5, 400, QStringLiteral("P_zz_qian"), QStringLiteral("zz")});
+             DmQuery q(&s.dm, "ADOQ_zpdyxz_test");
+             q.setStatement(Stmt::P2, {QStringLiteral("zz")});
+             q.open();
+             // Ordered by x: the field just moved to -5 comes first.
+             QCOMPARE(q.fieldText(QStringLiteral("kjmc")), QStringLiteral("P_zz_qian"));
+             q.writeCurrentRow(Stmt::R1, {0, q.field(QStringLiteral("row_id"))}, QStringLiteral("dy"), 0);
+             const QList<QStringList> after = s.rows(Stmt::P1, {QStringLiteral("zz")}, cols);
+             QCOMPARE(after.first(), (QStringList{"P_zz_qian", "-5", "400", "0"}));
+             QCOMPARE(s.rows(Stmt::P1, {QStringLiteral("xj")}, cols).size() > 0, true);
+         }},
+    };
+    return all;
+}
+} // namespace
+
+class TestBothStores : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cases_data()
+    {
+        QTest::addColumn<QString>("store");
+        QTest::addColumn<int>("index");
+        for (const char* store : {"file", "server"}) {
+            for (int i = 0; i < allCases().size(); ++i)
+                QTest::newRow(qPrintable(
+                    QStringLiteral("%1: %2").arg(QLatin1String(store), QLatin1String(allCases().at(i).name))))
+                    << QString::fromLatin1(store) << i;
+        }
+    }
+
+    void cases()
+    {
+        QFETCH(QString, store);
+        QFETCH(int, index);
+        Store s(store);
+        QVERIFY2(s.error().isEmpty(), qPrintable(s.error()));
+        QCOMPARE(s.dm.dialect(), store == QLatin1String("server") ? Dialect::Server : Dialect::File);
+        allCases().at(index).run(s);
+    }
+};
+
+QTEST_MAIN(TestBothStores)
+#include "tst_bothstores.moc"
