@@ -6,6 +6,7 @@
 #include "common/Prompt.h"
 #include "store/Backup.h"
 #include "store/DataModule.h"
+#include "store/SharedStore.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -24,8 +25,37 @@ QString native(const QString& path)
 }
 } // namespace
 
+namespace
+{
+// The shared register is copied by the server's own tool, as its administrator would.
+void backupSharedRegister(QWidget* owner)
+{
+    const QString proposed = QDir::current().filePath(
+        QStringLiteral("quillmate-%1.dump").arg(Today().toString(QStringLiteral("yyyyMMdd"))));
+    const QString chosen = prompter().fileName(owner, QStringLiteral("备份数据"), proposed,
+                                               QStringLiteral("服务器备份 (*.dump);;所有文件 (*)"), true);
+    const QString target = ResolveSaveTarget(owner, chosen, QStringLiteral("dump"));
+    if (target.isEmpty())
+        return;
+    const QString connection = D_M->sharedConnection();
+    const QString user = D_M->sharedUser();
+    const QString password = D_M->sharedPassword();
+    RunLongWork(owner, QStringLiteral("备份数据"),
+                QStringLiteral("服务器正在备份共享登记簿到 %1 …").arg(native(target)), false,
+                [&](const WorkProgress&) { DumpSharedRegister(connection, user, password, target); });
+    prompter().inform(owner, QStringLiteral("提示"),
+                      QStringLiteral("共享登记簿已由服务器备份 (pg_dump) 到 %1。\n"
+                                     "恢复它请交给服务器的管理员 (pg_restore)。")
+                          .arg(native(target)));
+}
+} // namespace
+
 void BackupDatabaseInteractive(QWidget* owner)
 {
+    if (D_M->isShared()) {
+        backupSharedRegister(owner);
+        return;
+    }
     const QString proposed = QFileInfo(D_M->databasePath()).absoluteDir().filePath(ProposedBackupName(Today()));
     const QString chosen = prompter().fileName(owner, QStringLiteral("备份数据"), proposed, kFilter, true);
     const QString target = ResolveSaveTarget(owner, chosen, QStringLiteral("pdp"));
@@ -42,6 +72,14 @@ void BackupDatabaseInteractive(QWidget* owner)
 
 bool RestoreDatabaseInteractive(QWidget* owner)
 {
+    if (D_M->isShared()) {
+        prompter().inform(owner, QStringLiteral("提示"),
+                          QStringLiteral("现在使用的是共享服务器上的登记簿 (%1)。\n"
+                                         "共享登记簿由服务器的管理员用服务器的备份恢复 (pg_restore)，"
+                                         "不能在这里恢复。没有做任何改动。")
+                              .arg(D_M->sharedConnection()));
+        return false;
+    }
     const QString databasePath = D_M->databasePath();
     const QString folder = QFileInfo::exists(BackupFolder(databasePath)) ? BackupFolder(databasePath)
                                                                          : QFileInfo(databasePath).absolutePath();

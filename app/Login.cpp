@@ -8,6 +8,7 @@
 #include "common/PasswordHash.h"
 #include "common/Prompt.h"
 #include "common/WorkingPanel.h"
+#include "store/DataModule.h"
 #include "store/Settings.h"
 
 #include <QCloseEvent>
@@ -44,6 +45,13 @@ TFrm_login::TFrm_login(QWidget* parent)
     GroupBox1->setFont(groupFont);
     GroupBox1->setGeometry(16, 4, 192, 56);
 
+    Label_user = named<QLabel>(GroupBox1, "Label_user", QStringLiteral("操作员"));
+    Label_user->setFont(font);
+    Edit_user = named<QLineEdit>(GroupBox1, "Edit_user");
+    Edit_user->setFont(font);
+    Label_user->setBuddy(Edit_user);
+    Label_user->hide();
+    Edit_user->hide();
     Edit_pass = named<QLineEdit>(GroupBox1, "Edit_pass");
     Edit_pass->setFont(font);
     Edit_pass->setGeometry(16, 26, 160, 21);
@@ -65,6 +73,7 @@ TFrm_login::TFrm_login(QWidget* parent)
     Button_yes->setDefault(true);
     Button_cancel = named<QPushButton>(this, "Button_cancel", QStringLiteral("取 消"));
     Button_cancel->setGeometry(120, 122, 75, 25);
+    setTabOrder(Edit_user, Edit_pass);
     setTabOrder(Edit_pass, Button_yes);
     setTabOrder(Button_yes, Button_cancel);
 
@@ -72,10 +81,43 @@ TFrm_login::TFrm_login(QWidget* parent)
     connect(Button_cancel, &QPushButton::clicked, this, [this] { guarded([this] { Button_cancelClick(); }); });
 }
 
+void TFrm_login::showFor(bool shared, const QString& connection)
+{
+    m_shared = shared;
+    m_connection = connection;
+    Label_user->setVisible(shared);
+    Edit_user->setVisible(shared);
+    if (!shared) {
+        setFixedSize(224, 154);
+        GroupBox1->setTitle(QStringLiteral("请输入密码"));
+        GroupBox1->setGeometry(16, 4, 192, 56);
+        Edit_pass->setGeometry(16, 26, 160, 21);
+        PasswordHint->setText(
+            QStringLiteral("新安装的程序没有密码，\n留空，直接按“登 录”即可。\n设置密码: 系统设置 → 密码设置"));
+        PasswordHint->setGeometry(10, 62, 204, 56);
+        Button_yes->setGeometry(32, 122, 75, 25);
+        Button_cancel->setGeometry(120, 122, 75, 25);
+        return;
+    }
+    // The operator of the shared server and the password of that database role.
+    setFixedSize(264, 190);
+    GroupBox1->setTitle(QStringLiteral("请输入操作员和密码"));
+    GroupBox1->setGeometry(16, 4, 232, 86);
+    Label_user->setGeometry(12, 29, 48, 16);
+    Edit_user->setGeometry(64, 26, 152, 21);
+    Edit_pass->setGeometry(64, 56, 152, 21);
+    PasswordHint->setText(QStringLiteral("共享服务器: %1\n更改: 系统设置 → 数据库设置").arg(connection));
+    PasswordHint->setGeometry(10, 94, 244, 56);
+    Button_yes->setGeometry(52, 158, 75, 25);
+    Button_cancel->setGeometry(140, 158, 75, 25);
+}
+
 bool TFrm_login::runGate()
 {
     m_loggedIn = false;
     m_emptyPassword = false;
+    const Zt_typro::StoreChoice choice = Zt_typro::ReadStoreChoice();
+    showFor(choice.shared, choice.connection);
     exec();
     // Asked over the main window once the dialog is gone; whatever happens here, the operator
     // is in.
@@ -106,8 +148,53 @@ void TFrm_login::offerToSetPassword()
 
 void TFrm_login::FormActivate()
 {
+    if (m_shared) {
+        (Edit_user->text().isEmpty() ? Edit_user : Edit_pass)->setFocus(Qt::ActiveWindowFocusReason);
+        return;
+    }
     Zt_typro::EnsurePasswordKey();
     Edit_pass->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void TFrm_login::refuse(const QString& message, const QString& waitText, bool withMessage)
+{
+    ++m_failures;
+    if (m_failures <= kFreeTries) {
+        Zt_typro::prompter().inform(this, QStringLiteral("提示"), message);
+        return;
+    }
+    // After the third wrong password, each further one makes the next try wait a little longer.
+    const int seconds = std::min(m_failures - kFreeTries, kMaxWaitSeconds);
+    Button_yes->setEnabled(false);
+    QTimer::singleShot(seconds * 1000, Button_yes, [this] { Button_yes->setEnabled(true); });
+    Zt_typro::prompter().inform(this, QStringLiteral("提示"),
+                                (withMessage ? message + QLatin1Char('\n') : QString()) +
+                                    waitText.arg(m_failures).arg(seconds));
+}
+
+void TFrm_login::signInToServer()
+{
+    const QString user = Zt_typro::TrimText(Edit_user->text());
+    if (user.isEmpty()) {
+        Zt_typro::prompter().inform(this, QStringLiteral("提示"), QStringLiteral("请输入操作员。"));
+        Edit_user->setFocus();
+        return;
+    }
+    TD_M& dm = Zt_typro::RequireDataModule();
+    dm.useSharedServer(m_connection, user, Edit_pass->text());
+    try {
+        dm.ensureConnected();
+    } catch (const Zt_typro::AppError& e) {
+        Edit_pass->clear();
+        Edit_pass->setFocus();
+        refuse(e.message(), QStringLiteral("已连续 %1 次没有登录成功，请等 %2 秒后再试。"), true);
+        return;
+    }
+    m_failures = 0;
+    m_loggedIn = true;
+    Frm_main->applyRights();
+    Frm_main->show();
+    accept();
 }
 
 void TFrm_login::FormClose()
@@ -117,6 +204,10 @@ void TFrm_login::FormClose()
 
 void TFrm_login::Button_yesClick()
 {
+    if (m_shared) {
+        signInToServer();
+        return;
+    }
     const QString entry = Zt_typro::TrimText(Edit_pass->text());
     const QString stored = Zt_typro::ReadPassword();
     bool matches = false;
@@ -128,18 +219,7 @@ void TFrm_login::Button_yesClick()
                                      .arg(Zt_typro::PasswordSettingsLocation()));
     }
     if (!matches) {
-        ++m_failures;
-        if (m_failures <= kFreeTries) {
-            Zt_typro::prompter().inform(this, QStringLiteral("提示"), QStringLiteral("密码错误!"));
-            return;
-        }
-        // After the third wrong password, each further one makes the next try wait a little longer.
-        const int seconds = std::min(m_failures - kFreeTries, kMaxWaitSeconds);
-        Button_yes->setEnabled(false);
-        QTimer::singleShot(seconds * 1000, Button_yes, [this] { Button_yes->setEnabled(true); });
-        Zt_typro::prompter().inform(
-            this, QStringLiteral("提示"),
-            QStringLiteral("密码错误! 已连续输错 %1 次，请等 %2 秒后再试。").arg(m_failures).arg(seconds));
+        refuse(QStringLiteral("密码错误!"), QStringLiteral("密码错误! 已连续输错 %1 次，请等 %2 秒后再试。"), false);
         return;
     }
     m_failures = 0;
@@ -155,6 +235,7 @@ void TFrm_login::Button_yesClick()
         }
     }
     m_loggedIn = true;
+    Frm_main->applyRights();
     Frm_main->show();
     accept(); // hides the dialog and ends its modal loop
 }

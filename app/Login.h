@@ -7,9 +7,10 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-/// Frm_login: the login gate shown before the main window. The operator types the password
-/// kept in the per-user settings; the right one shows the main window, cancelling or closing
-/// the dialog ends the application.
+/// Frm_login: the login gate shown before the main window. With the local register the operator
+/// types the password kept in the per-user settings; with a shared register (数据库设置) the
+/// operator's name and password of the database server, with which the program signs in. The
+/// right one shows the main window, cancelling or closing the dialog ends the application.
 class TFrm_login : public QDialog
 {
     Q_OBJECT
@@ -24,6 +25,9 @@ public:
     bool runGate();
 
     QGroupBox* GroupBox1;
+    /// The operator, asked for a shared register only.
+    QLabel* Label_user;
+    QLineEdit* Edit_user;
     QLineEdit* Edit_pass;
     QPushButton* Button_yes;
     QPushButton* Button_cancel;
@@ -37,8 +41,14 @@ public:
     void FormClose();
     /// "登 录" or Enter: compares the trimmed entry with the stored password. The right one
     /// shows the main window and hides the dialog; a wrong one is answered with "密码错误!" and
-    /// stays in the field.
+    /// stays in the field. With a shared register: signs in to the server as the operator with
+    /// the password typed; a wrong name or password, a server that does not answer and one
+    /// without the register each get their own message.
     void Button_yesClick();
+
+    /// Shows the dialog for the register chosen in the settings: the local file, or a shared
+    /// server at connection (the operator's name is then asked too).
+    void showFor(bool shared, const QString& connection);
     /// "取 消": the application is to end.
     void Button_cancelClick();
 
@@ -56,6 +66,12 @@ private:
     /// second longer than the last, at most kMaxWaitSeconds.
     static constexpr int kFreeTries = 3;
     static constexpr int kMaxWaitSeconds = 5;
+    void signInToServer();
+    /// A failed login: message, or, after kFreeTries in a row, waitText (with %1 the failures
+    /// and %2 the seconds to wait), after the message when withMessage, and the wait.
+    void refuse(const QString& message, const QString& waitText, bool withMessage);
+    bool m_shared = false;
+    QString m_connection;
     bool m_loggedIn = false;
     bool m_emptyPassword = false; // the operator got in with the empty password
     int m_failures = 0; // wrong passwords in a row

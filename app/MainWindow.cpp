@@ -13,6 +13,7 @@
 #include "printsetup/VoucherDesigner.h"
 #include "register/ResultPanel.h"
 #include "register/SearchPanel.h"
+#include "settings/DatabasePanel.h"
 #include "settings/OrgPanel.h"
 #include "settings/PasswordPanel.h"
 #include "store/DataModule.h"
@@ -152,6 +153,7 @@ void TFrm_main::buildMenu()
     dyj_jz = addItem(print_set, "dyj_jz", "打印机校准", 'C');
     addSeparator(mnufile, "N10");
     pass_set = addItem(mnufile, "pass_set", "密码设置", 'M');
+    mnusjk = addItem(mnufile, "mnusjk", "数据库设置", 'K');
     addSeparator(mnufile, "N3");
     mnubf = addItem(mnufile, "mnubf", "备份数据", 'B');
     mnuhf = addItem(mnufile, "mnuhf", "恢复数据", 'R');
@@ -185,6 +187,7 @@ void TFrm_main::buildMenu()
     bind(dhpz_prn_set, &TFrm_main::dhpz_prn_setClick);
     bind(jzd_prn_set, &TFrm_main::jzd_prn_setClick);
     bind(pass_set, &TFrm_main::pass_setClick);
+    bind(mnusjk, &TFrm_main::mnusjkClick);
     bind(mnuquit, &TFrm_main::mnuquitClick);
     bind(dyj_jz, &TFrm_main::dyj_jzClick);
     bind(mnubf, &TFrm_main::mnubfClick);
@@ -208,6 +211,7 @@ void TFrm_main::buildPanels()
     Panel_zpcxjg = new ResultPanel(m_client);
     Panel_zpcxjg->setReprint([](QWidget* owner, qint64 zpid) { return Zt_typro::ReprintCheque(owner, zpid); });
     Panel_pass = new PasswordPanel(m_client);
+    Panel_sjk = new DatabasePanel(m_client);
     Panel_dyjjz = new CalibrationPanel(m_client);
 
     // The cheque screen hands its payee, amount and date on to the voucher screen, and the two
@@ -293,6 +297,36 @@ void TFrm_main::jzd_prn_setClick()
 void TFrm_main::pass_setClick()
 {
     Panel_pass->open();
+}
+
+void TFrm_main::mnusjkClick()
+{
+    Panel_sjk->open();
+}
+
+void TFrm_main::applyRights()
+{
+    const TD_M::Rights rights = Zt_typro::RequireDataModule().rights();
+    const auto allow = [](QAction* action, bool allowed) {
+        action->setVisible(allowed);
+        action->setEnabled(allowed);
+    };
+    allow(mnuzpbj, rights.print);
+    allow(mnupzbj, rights.print);
+    mnuzp->menuAction()->setVisible(rights.print);
+    for (QAction* layout : {zz_prn_set, xx_prn_set, dhpz_prn_set, jzd_prn_set})
+        allow(layout, rights.layouts);
+    allow(pass_set, !D_M->isShared());
+    Panel_zpcxjg->Button_zpcx_cd->setVisible(rights.print);
+    Panel_zpcxjg->Button_zpcx_zf->setVisible(rights.voiding);
+    if (!rights.print) {
+        Panel_zp->hide();
+        P_pz->hide();
+    }
+    if (!rights.layouts) {
+        P_zzzp_set->hide();
+        Panel_pz_set->hide();
+    }
 }
 
 void TFrm_main::dyj_jzClick()

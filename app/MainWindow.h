@@ -17,6 +17,7 @@ class SearchPanel;
 class ResultPanel;
 class OrgPanel;
 class PasswordPanel;
+class DatabasePanel;
 class CalibrationPanel;
 
 namespace Zt_typro
@@ -54,6 +55,7 @@ public:
     QAction* mnubf;
     QAction* mnuhf;
     QAction* pass_set;
+    QAction* mnusjk;
     QAction* mnuquit;
     QMenu* mnuzp;
     QAction* mnuzpbj;
@@ -73,6 +75,7 @@ public:
     SearchPanel* Panel_zpcx;
     ResultPanel* Panel_zpcxjg;
     PasswordPanel* Panel_pass;
+    DatabasePanel* Panel_sjk;
     CalibrationPanel* Panel_dyjjz;
 
     /// The form code the cheque designer works on ("zz" or "xj"); empty until chosen.
@@ -87,6 +90,7 @@ public:
     void dhpz_prn_setClick();
     void jzd_prn_setClick();
     void pass_setClick();
+    void mnusjkClick();
     void mnuquitClick();
     void dyj_jzClick();
     void mnubfClick();
@@ -104,6 +108,11 @@ public:
     /// (a restore, or another file put in its place): it then shows, and saves, the layout of
     /// the file now in use rather than the one replaced.
     void reloadOpenDesigners();
+
+    /// Shows only the commands the one signed in may use: on a shared register an auditor
+    /// neither prints nor changes anything, a cashier does not change layouts nor void, and the
+    /// program's own password plays no part. Called once signed in.
+    void applyRights();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

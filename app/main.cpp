@@ -2,6 +2,7 @@
 #include "app/Forms.h"
 #include "app/Login.h"
 #include "app/MainWindow.h"
+#include "app/SharedCommands.h"
 #include "common/Error.h"
 #include "store/Settings.h"
 
@@ -12,6 +13,9 @@
 
 int main(int argc, char* argv[])
 {
+    // Setting up or moving into a shared register is a terminal's work: no window, no display.
+    if (const int status = Zt_typro::RunSharedCommand(argc, argv); status >= 0)
+        return status;
     QApplication app(argc, argv);
     QIcon icon;
     for (int size : {16, 32, 48, 64, 128, 256})

@@ -232,7 +232,17 @@ void PrintCheque(ChequePanel& screen, const QString& formCode)
         clearScreen(screen);
         return;
     }
-    // Closed without printing: the register says so, kept to be printed later, or voided.
+    // Closed without printing: the register says so, kept to be printed later, or voided. An
+    // operator who may not void keeps it; voiding it is an administrator's.
+    if (!D_M->rights().voiding) {
+        AddChequeEvent(*D_M, zpid, ChequeEvent::ClosedUnprinted);
+        clearScreen(screen);
+        prompter().inform(owner, QStringLiteral("提示"),
+                          QStringLiteral("这张支票还没有打印（票号 %1），已保留登记，记为未打印。\n"
+                                         "以后可在票据查询中打印；如要作废，请管理员在票据查询中作废。")
+                              .arg(cheque.ph));
+        return;
+    }
     const bool keep = prompter().confirm(
         owner, QStringLiteral("提示"),
         QStringLiteral("这张支票还没有打印（票号 %1）。\n选“是”: 保留登记，记为未打印，以后可在票据查询中打印；\n"

@@ -521,6 +521,8 @@ void TD_M::useSharedServer(const QString& connection, const QString& user, const
 
 TD_M::Rights TD_M::rights()
 {
+    if (!m_shared)
+        return Rights{};
     ensureConnected();
     return m_rights;
 }

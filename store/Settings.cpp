@@ -18,6 +18,7 @@ namespace
 const QString kOrganisation = QStringLiteral("Bexholt");
 const QString kOrgApp = QStringLiteral("qc");
 const QString kPassApp = QStringLiteral("pass");
+const QString kStoreApp = QStringLiteral("sjk");
 const QString kPayerFile = QStringLiteral("fkrxx.ine");
 const QString kPayerSection = QStringLiteral("fkr");
 
@@ -104,6 +105,23 @@ bool isBlank(QChar c)
     return c.isSpace() || c.category() == QChar::Other_Control;
 }
 } // namespace
+
+StoreChoice ReadStoreChoice()
+{
+    Store store(kStoreApp);
+    StoreChoice choice;
+    choice.shared = store.read(QStringLiteral("lx")) == QLatin1String("postgresql");
+    choice.connection = store.read(QStringLiteral("lj"));
+    return choice;
+}
+
+void WriteStoreChoice(const StoreChoice& choice)
+{
+    Store store(kStoreApp);
+    store.write(QStringLiteral("lx"), choice.shared ? QStringLiteral("postgresql") : QStringLiteral("sqlite"));
+    store.write(QStringLiteral("lj"), choice.connection.trimmed());
+    store.commit();
+}
 
 QString ReadOrgName()
 {

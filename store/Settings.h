@@ -41,6 +41,18 @@ bool ReadPasswordOffered();
 /// Remembers that the offer to set a password was made.
 void WritePasswordOffered();
 
+/// Where the register is kept, per user (application "sjk"): "lx" is "sqlite" for the local
+/// file (also when missing) or "postgresql" for the shared server, "lj" the connection to it (a
+/// libpq connection text or a service name; never a password).
+struct StoreChoice
+{
+    bool shared = false;
+    QString connection;
+};
+StoreChoice ReadStoreChoice();
+/// Stores the choice. Throws AppError when it cannot be written.
+void WriteStoreChoice(const StoreChoice& choice);
+
 /// Where the per-user store of the organisation's details or of the password lives, for messages.
 QString OrgSettingsLocation();
 QString PasswordSettingsLocation();

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QLoggingCategory>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -131,7 +132,7 @@ QStringList schemaStatements()
                        " skrmc text CHECK (skrmc IS NULL OR length(skrmc) <= 50),"
                        " zh text CHECK (zh IS NULL OR length(zh) <= 50),"
                        " khh text CHECK (khh IS NULL OR length(khh) <= 50),"
-                       " cs bigint NOT NULL DEFAULT 0)"),
+                       " cs bigint DEFAULT 0)"),
         QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS skr_by_name ON skr (skrmc)"),
         QStringLiteral("CREATE INDEX IF NOT EXISTS skr_by_count ON skr (cs DESC, rowid)"),
         QStringLiteral("CREATE TABLE IF NOT EXISTS zp ("
@@ -198,6 +199,9 @@ QStringList schemaStatements()
         QStringLiteral("GRANT UPDATE (kjx, kjy, dy) ON prn TO quillmate_admin"),
         QStringLiteral("GRANT USAGE ON SEQUENCE skr_rowid_seq, zp_rowid_seq, zpls_rowid_seq TO quillmate_cashier, "
                        "quillmate_admin"),
+        // The server's own dump (备份数据) reads where each row key stands.
+        QStringLiteral("GRANT SELECT ON SEQUENCE skr_rowid_seq, zp_rowid_seq, zpls_rowid_seq, prn_rowid_seq TO "
+                       "quillmate_cashier, quillmate_auditor, quillmate_admin"),
     };
 }
 
@@ -236,7 +240,10 @@ QString ConnectionProblem(const QString& connection)
     return parseConnection(connection, &pairs);
 }
 
-void ConfigureServerDatabase(QSqlDatabase& db, const QString& connection, const QString& user, const QString& password)
+namespace
+{
+// The libpq options for connection, without the user when one signs in by name.
+QStringList connectionOptions(const QString& connection, const QString& user)
 {
     QList<ConnectionPair> pairs;
     const QString problem = parseConnection(connection, &pairs);
@@ -256,8 +263,14 @@ void ConfigureServerDatabase(QSqlDatabase& db, const QString& connection, const 
     if (!timeout)
         options << QStringLiteral("connect_timeout=10");
     options << QStringLiteral("application_name=quillmate");
+    return options;
+}
+} // namespace
+
+void ConfigureServerDatabase(QSqlDatabase& db, const QString& connection, const QString& user, const QString& password)
+{
     // The driver reads ";" as a separator between options; libpq takes blanks.
-    db.setConnectOptions(options.join(QLatin1Char(' ')));
+    db.setConnectOptions(connectionOptions(connection, user).join(QLatin1Char(' ')));
     db.setUserName(user);
     db.setPassword(password);
 }
@@ -527,25 +540,234 @@ QString MissingRightText(const QString& sql)
     }
     if (verb.isEmpty())
         table = m.captured(7);
-    return QStringLiteral("数据表 %1 的%2权限").arg(table, QString::fromUtf8(rightName(verb)));
+    return QStringLiteral("数据表 %1 的%2 权限").arg(table, QString::fromUtf8(rightName(verb)));
 }
 
-MigrationCounts MigrateToShared(const QString& localPath, const QString& connection,
+namespace
+{
+// Copies every row of table (its row key and columns) from the file to the server, a batch of
+// rows per statement. Returns the number of rows copied.
+qint64 copyTable(QSqlDatabase file, ServerConnection& server, const QString& table, const QStringList& columns,
+                 const QString& caption, qint64 total, const std::function<void(const QString&)>& say)
+{
+    constexpr int kBatch = 400;
+    QSqlQuery read(file);
+    read.setForwardOnly(true);
+    if (!read.exec(
+            QStringLiteral("SELECT rowid, %1 FROM %2 ORDER BY rowid").arg(columns.join(QStringLiteral(", ")), table)))
+        throw AppError(QStringLiteral("读取本机文件的%1失败: %2").arg(caption, serverText(read.lastError())));
+    const QString head =
+        QStringLiteral("INSERT INTO %1 (rowid, %2) VALUES ").arg(table, columns.join(QStringLiteral(", ")));
+    const QString row = QLatin1Char('(') +
+                        QStringList(columns.size() + 1, QStringLiteral("?")).join(QStringLiteral(", ")) +
+                        QLatin1Char(')');
+    QSqlQuery full(server.database());
+    bool fullPrepared = false;
+    qint64 copied = 0;
+    qint64 reported = 0;
+    QVariantList values;
+    const auto flush = [&](int rows) {
+        if (rows == 0)
+            return;
+        QSqlQuery partial(server.database());
+        QSqlQuery& q = rows == kBatch ? full : partial;
+        if (rows != kBatch || !fullPrepared) {
+            if (!q.prepare(head + QStringList(rows, row).join(QStringLiteral(", "))))
+                throw AppError(QStringLiteral("复制%1失败: %2").arg(caption, serverText(q.lastError())));
+            fullPrepared = fullPrepared || rows == kBatch;
+        }
+        for (const QVariant& v : values)
+            q.addBindValue(v);
+        if (!q.exec())
+            throw AppError(QStringLiteral("复制%1失败: %2").arg(caption, serverText(q.lastError())));
+        copied += rows;
+        values.clear();
+        if (copied - reported >= 20000 || copied == total) {
+            reported = copied;
+            say(QStringLiteral("  %1: %2 / %3").arg(caption).arg(copied).arg(total));
+        }
+    };
+    int pending = 0;
+    while (read.next()) {
+        for (int i = 0; i <= columns.size(); ++i)
+            values << read.value(i);
+        if (++pending == kBatch) {
+            flush(pending);
+            pending = 0;
+        }
+    }
+    if (read.lastError().isValid())
+        throw AppError(QStringLiteral("读取本机文件的%1失败: %2").arg(caption, serverText(read.lastError())));
+    flush(pending);
+    return copied;
+}
+
+qint64 countOf(QSqlDatabase db, const QString& table)
+{
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SELECT count(*) FROM ") + table) || !q.next())
+        throw AppError(QStringLiteral("无法数出数据表 %1 的行数: %2").arg(table, serverText(q.lastError())));
+    return q.value(0).toLongLong();
+}
+
+struct TableCopy
+{
+    const char* table;
+    const char* caption;
+    QStringList columns;
+};
+} // namespace
+
+MigrationCounts MigrateToShared(QSqlDatabase file, const QString& connection,
                                 const std::function<void(const QString&)>& say)
 {
-    Q_UNUSED(localPath);
-    Q_UNUSED(connection);
-    Q_UNUSED(say);
-    throw AppError(QStringLiteral("not yet"));
+    const QList<TableCopy> tables = {
+        {"skr", "收款人", {QStringLiteral("skrmc"), QStringLiteral("zh"), QStringLiteral("khh"), QStringLiteral("cs")}},
+        {"zp",
+         "支票",
+         {QStringLiteral("ph"), QStringLiteral("skr"), QStringLiteral("je"), QStringLiteral("yt"),
+          QStringLiteral("nian"), QStringLiteral("yue"), QStringLiteral("ri"), QStringLiteral("fjxx"),
+          QStringLiteral("rq"), QStringLiteral("hkfs")}},
+        {"zpls",
+         "支票记录",
+         {QStringLiteral("zpid"), QStringLiteral("sj"), QStringLiteral("sm"), QStringLiteral("czy"),
+          QStringLiteral("fssj")}},
+        {"prn",
+         "版面",
+         {QStringLiteral("kjmc"), QStringLiteral("kjx"), QStringLiteral("kjy"), QStringLiteral("win"),
+          QStringLiteral("kjyy"), QStringLiteral("dy")}},
+    };
+
+    // One view of the file from start to end: another copy of the program may go on writing.
+    QSqlQuery fileQuery(file);
+    if (!fileQuery.exec(QStringLiteral("BEGIN")))
+        throw AppError(QStringLiteral("无法读取本机文件: %1").arg(serverText(fileQuery.lastError())));
+    struct EndRead
+    {
+        QSqlDatabase db;
+        ~EndRead() { QSqlQuery(db).exec(QStringLiteral("ROLLBACK")); }
+    } endRead{file};
+    QHash<QString, qint64> source;
+    for (const TableCopy& t : tables)
+        source.insert(QLatin1String(t.table), countOf(file, QLatin1String(t.table)));
+    say(QStringLiteral("本机文件: 收款人 %1 个，支票 %2 张，支票记录 %3 条，版面 %4 行。")
+            .arg(source.value(QStringLiteral("skr")))
+            .arg(source.value(QStringLiteral("zp")))
+            .arg(source.value(QStringLiteral("zpls")))
+            .arg(source.value(QStringLiteral("prn"))));
+    // The shared register knows each payee once.
+    if (fileQuery.exec(QStringLiteral("SELECT skrmc FROM skr WHERE skrmc IS NOT NULL GROUP BY skrmc"
+                                      " HAVING count(*) > 1 LIMIT 5"))) {
+        QStringList twice;
+        while (fileQuery.next())
+            twice << fileQuery.value(0).toString();
+        if (!twice.isEmpty())
+            throw AppError(QStringLiteral("本机文件中有重名的收款人 (%1)，共享登记簿中每个收款人只能有一个。"
+                                          "没有复制任何内容。")
+                               .arg(twice.join(QStringLiteral("、"))));
+    }
+
+    ServerConnection server(connection);
+    server.exec(QStringLiteral("SET client_min_messages TO warning"), QStringLiteral("设置连接"));
+    const int version = SharedSchemaVersion(server);
+    if (version == 0)
+        throw AppError(NoSharedRegisterText(connection));
+    if (version != kSharedSchemaVersion)
+        throw AppError(QStringLiteral("共享登记簿的结构版本是 %1，本程序是版本 %2。没有复制任何内容。")
+                           .arg(version)
+                           .arg(kSharedSchemaVersion));
+    QSqlDatabase db = server.database();
+    if (!db.transaction())
+        throw AppError(QStringLiteral("开始事务失败: %1").arg(serverText(db.lastError())));
+    MigrationCounts counts;
+    try {
+        // Nobody prints into the register while it is being moved in.
+        server.exec(QStringLiteral("LOCK TABLE skr, zp, zpls, prn IN ACCESS EXCLUSIVE MODE"),
+                    QStringLiteral("锁定共享登记簿"));
+        const qint64 payees = countOf(db, QStringLiteral("skr"));
+        const qint64 cheques = countOf(db, QStringLiteral("zp"));
+        const qint64 events = countOf(db, QStringLiteral("zpls"));
+        if (payees + cheques + events > 0)
+            throw AppError(QStringLiteral("共享登记簿不是空的 (已有支票 %1 张、收款人 %2 个、支票记录 %3 条)，"
+                                          "只能复制到空的共享登记簿。没有复制任何内容。")
+                               .arg(cheques)
+                               .arg(payees)
+                               .arg(events));
+        // The history moves in as it was written: its operators and times, not this run's.
+        server.exec(QStringLiteral("ALTER TABLE zpls DISABLE TRIGGER zpls_stamp"), QStringLiteral("复制支票记录"));
+        server.exec(QStringLiteral("DELETE FROM prn"), QStringLiteral("替换版面"));
+        for (const TableCopy& t : tables) {
+            const QString table = QLatin1String(t.table);
+            const qint64 n = copyTable(file, server, table, t.columns, QString::fromUtf8(t.caption),
+                                       source.value(table), say);
+            // The next row key the server gives follows the last one copied.
+            server.exec(QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', 'rowid'),"
+                                       " coalesce((SELECT max(rowid) FROM %1), 0) + 1, false)")
+                            .arg(table),
+                        QStringLiteral("设置行号"));
+            const qint64 stored = countOf(db, table);
+            if (n != source.value(table) || stored != n)
+                throw AppError(QStringLiteral("%1的行数不符: 本机文件 %2，复制 %3，服务器 %4。没有复制任何内容。")
+                                   .arg(QString::fromUtf8(t.caption))
+                                   .arg(source.value(table))
+                                   .arg(n)
+                                   .arg(stored));
+        }
+        server.exec(QStringLiteral("ALTER TABLE zpls ENABLE TRIGGER zpls_stamp"), QStringLiteral("复制支票记录"));
+        if (!db.commit())
+            throw AppError(QStringLiteral("提交失败: %1").arg(serverText(db.lastError())));
+    } catch (...) {
+        db.rollback();
+        throw;
+    }
+    counts.payees = source.value(QStringLiteral("skr"));
+    counts.cheques = source.value(QStringLiteral("zp"));
+    counts.events = source.value(QStringLiteral("zpls"));
+    counts.layoutRows = source.value(QStringLiteral("prn"));
+    say(QStringLiteral("已复制: 收款人 %1 个，支票 %2 张，支票记录 %3 条，版面 %4 行。")
+            .arg(counts.payees)
+            .arg(counts.cheques)
+            .arg(counts.events)
+            .arg(counts.layoutRows));
+    return counts;
 }
 
 void DumpSharedRegister(const QString& connection, const QString& user, const QString& password, const QString& target)
 {
-    Q_UNUSED(connection);
-    Q_UNUSED(user);
-    Q_UNUSED(password);
-    Q_UNUSED(target);
-    throw AppError(QStringLiteral("not yet"));
+    QStringList options = connectionOptions(connection, user);
+    if (!user.isEmpty())
+        options << QStringLiteral("user=") + quoted(user);
+    const QFileInfo info(target);
+    // Written under a name of its own and renamed when whole: no half-written dump looks like one.
+    const QString part = info.absoluteDir().filePath(QStringLiteral(".") + info.fileName() + QLatin1Char('-') +
+                                                     QUuid::createUuid().toString(QUuid::Id128) +
+                                                     QStringLiteral(".part"));
+    QProcess dump;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    // The password goes to pg_dump alone, never to a file or its command line.
+    if (!password.isEmpty())
+        env.insert(QStringLiteral("PGPASSWORD"), password);
+    env.insert(QStringLiteral("PGLOCALEDIR"), QStringLiteral("/nonexistent-quillmate-no-translations"));
+    dump.setProcessEnvironment(env);
+    dump.setProcessChannelMode(QProcess::SeparateChannels);
+    dump.start(QStringLiteral("pg_dump"),
+               {QStringLiteral("--format=custom"), QStringLiteral("--no-password"), QStringLiteral("--file=") + part,
+                QStringLiteral("--dbname=") + options.join(QLatin1Char(' '))});
+    const bool started = dump.waitForStarted(10000);
+    if (started)
+        dump.waitForFinished(-1);
+    const QString output = QString::fromLocal8Bit(dump.readAllStandardError()).trimmed();
+    if (!started || dump.exitStatus() != QProcess::NormalExit || dump.exitCode() != 0) {
+        QFile::remove(part);
+        if (!started)
+            throw AppError(QStringLiteral("无法运行 pg_dump (软件包 postgresql-client): %1").arg(dump.errorString()));
+        throw AppError(QStringLiteral("服务器备份 (pg_dump) 失败，没有写出备份文件: %1").arg(output));
+    }
+    QFile::remove(target);
+    if (!QFile::rename(part, target)) {
+        QFile::remove(part);
+        throw AppError(QStringLiteral("无法把备份命名为 %1。").arg(QDir::toNativeSeparators(target)));
+    }
 }
 
 } // namespace Zt_typro

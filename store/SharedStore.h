@@ -100,13 +100,13 @@ struct MigrationCounts
     qint64 layoutRows = 0;
 };
 
-/// Copies the register of the local database file at localPath (of the current schema) into the
+/// Copies the register of the local database file open on file (of the current schema) into the
 /// empty shared register at connection, in one transaction: payees, cheques with their history
 /// (operators and times as they were) and the layouts, every row key kept. The counts on the
 /// server are checked against the file's before the transaction commits. A shared register that
 /// holds any cheque, payee or history is refused with nothing changed. say is told the progress.
 /// Throws AppError.
-MigrationCounts MigrateToShared(const QString& localPath, const QString& connection,
+MigrationCounts MigrateToShared(QSqlDatabase file, const QString& connection,
                                 const std::function<void(const QString&)>& say);
 
 /// "测试连接": tries connection without an operator (libpq's defaults and .pgpass). Returns

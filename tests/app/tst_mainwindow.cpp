@@ -87,8 +87,9 @@ private slots:
         for (QAction* a : bar->actions())
             top << a->text();
         QCOMPARE(top, (QStringList{"系统设置(&S)", "票据编辑(&E)", "票据查询(&Q)", "帮助 (&H)"}));
-        QCOMPARE(captions(Frm_main->mnufile), (QStringList{"单位帐号设置(&U)", "-", "打印设置(&P)", "-", "密码设置(&M)",
-                                                           "-", "备份数据(&B)", "恢复数据(&R)", "-", "退出(&X)"}));
+        QCOMPARE(captions(Frm_main->mnufile),
+                 (QStringList{"单位帐号设置(&U)", "-", "打印设置(&P)", "-", "密码设置(&M)", "数据库设置(&K)", "-",
+                              "备份数据(&B)", "恢复数据(&R)", "-", "退出(&X)"}));
         QCOMPARE(captions(Frm_main->print_set),
                  (QStringList{"转帐支票打印设置(&Z)", "现金支票打印设置(&X)", "-", "电汇凭证打印设置(&D)",
                               "进 帐 单打印设置(&J)", "-", "打印机校准(&C)"}));
@@ -179,7 +180,7 @@ private slots:
             if (auto* p = qobject_cast<WorkingPanel*>(child))
                 order << p->objectName();
         QCOMPARE(order, (QStringList{"Panel_zp", "P_zzzp_set", "Panel_pz_set", "P_pz", "Panel_dwset", "Panel_zpcx",
-                                     "Panel_zpcxjg", "Panel_pass", "Panel_dyjjz"}));
+                                     "Panel_zpcxjg", "Panel_pass", "Panel_sjk", "Panel_dyjjz"}));
         // Open them all: where two overlap, the later one is the one under the pointer.
         trigger("mnuzpbj");
         trigger("pass_set");

@@ -1,0 +1,471 @@
+// The shared register on a real PostgreSQL server (the tests' own cluster): operators signing in,
+// what each role may do in the program and on the server, four clerks printing at once, and a
+// large local register moved in by the program's own command.
+#include "app/BackupCommands.h"
+#include "app/Forms.h"
+#include "app/Login.h"
+#include "app/MainWindow.h"
+#include "common/Error.h"
+#include "register/ResultPanel.h"
+#include "store/DataModule.h"
+#include "store/Settings.h"
+#include "store/SharedStore.h"
+#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/SharedRegister.h"
+#include "tests/support/TestEnv.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProcess>
+#include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <thread>
+
+using namespace Zt_typro;
+
+namespace
+{
+// Runs sql on the data module's own connection (as the operator signed in); the server's text
+// when it is refused, else empty.
+QString refusal(TD_M& dm, const QString& sql)
+{
+    dm.ensureConnected();
+    QSqlQuery q(QSqlDatabase::database(dm.connectionName(), false));
+    return q.exec(sql) ? QString() : q.lastError().text();
+}
+
+// Every row of a table in row key order, each as its values joined.
+QStringList tableRows(QSqlDatabase db, const QString& table, const QString& columns)
+{
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT rowid, %1 FROM %2 ORDER BY rowid").arg(columns, table)))
+        return {QStringLiteral("error: ") + q.lastError().text()};
+    QStringList rows;
+    while (q.next()) {
+        QStringList values;
+        for (int i = 0; i < q.record().count(); ++i)
+            values << (q.isNull(i) ? QStringLiteral("<null>") : q.value(i).toString());
+        rows << values.join(QLatin1Char('|'));
+    }
+    return rows;
+}
+
+struct Tables
+{
+    const char* table;
+    const char* columns;
+};
+const Tables kTables[] = {
+    {"skr", "skrmc, zh, khh, cs"},
+    {"zp", "ph, skr, je, yt, nian, yue, ri, fjxx, rq, hkfs"},
+    {"zpls", "zpid, sj, sm, czy, fssj"},
+    {"prn", "kjmc, kjx, kjy, win, kjyy, dy"},
+};
+} // namespace
+
+class TestSharedRegister : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(!qEnvironmentVariableIsEmpty("QUILLMATE_PG_HOST"), "no cluster given (CTest fixture pg)");
+    }
+
+    void eachRoleMayDoWhatItsRightsAllow_data()
+    {
+        QTest::addColumn<QString>("role");
+        QTest::addColumn<bool>("print");
+        QTest::addColumn<bool>("layouts");
+        QTest::addColumn<bool>("voiding");
+        QTest::newRow("cashier") << "cashier" << true << false << false;
+        QTest::newRow("auditor") << "auditor" << false << false << false;
+        QTest::newRow("admin") << "admin" << true << true << true;
+    }
+
+    void eachRoleMayDoWhatItsRightsAllow()
+    {
+        QFETCH(QString, role);
+        QFETCH(bool, print);
+        QFETCH(bool, layouts);
+        QFETCH(bool, voiding);
+        SharedRegisterFixture f;
+        QVERIFY2(f.error().isEmpty(), qPrintable(f.error()));
+        // A cheque to work on, stored by the owner.
+        QVERIFY(f.ownerExec(QStringLiteral("INSERT INTO zp (ph, skr, je, rq) VALUES ('10000001', '甲', '5.00', "
+                                           "'2026-12-01')")));
+        QVERIFY(f.ownerExec(QStringLiteral("INSERT INTO zpls (zpid, sj, fssj) SELECT rowid, '登记', '' FROM zp")));
+        const QString user = role == QLatin1String("cashier")   ? f.cashier()
+                             : role == QLatin1String("auditor") ? f.auditor()
+                                                                : f.admin();
+
+        ScriptedPrompter prompter;
+        FormsFixture forms;
+        D_M->useSharedServer(f.connection(), user, SharedRegisterFixture::password(user));
+        const TD_M::Rights rights = D_M->rights();
+        QCOMPARE(rights.print, print);
+        QCOMPARE(rights.layouts, layouts);
+        QCOMPARE(rights.voiding, voiding);
+
+        // The program shows only what the role may do.
+        Frm_main->applyRights();
+        QCOMPARE(Frm_main->mnuzpbj->isVisible(), print);
+        QCOMPARE(Frm_main->mnupzbj->isVisible(), print);
+        QCOMPARE(Frm_main->mnuzpbj->isEnabled(), print);
+        QCOMPARE(Frm_main->zz_prn_set->isVisible(), layouts);
+        QCOMPARE(Frm_main->jzd_prn_set->isVisible(), layouts);
+        QCOMPARE(Frm_main->Panel_zpcxjg->Button_zpcx_cd->isVisibleTo(Frm_main->Panel_zpcxjg), print);
+        QCOMPARE(Frm_main->Panel_zpcxjg->Button_zpcx_zf->isVisibleTo(Frm_main->Panel_zpcxjg), voiding);
+        QVERIFY(Frm_main->zpcx->isVisible());      // every role searches
+        QVERIFY(!Frm_main->pass_set->isVisible()); // the program's own password plays no part
+
+        // The server refuses the same, tried directly.
+        struct Attempt
+        {
+            const char* sql;
+            bool allowed;
+        };
+        const QList<Attempt> attempts = {
+            {"SELECT count(*) FROM zp", true},
+            {"INSERT INTO skr (skrmc) VALUES ('乙')", print},
+            {"UPDATE skr SET cs = cs + 1", print},
+            {"INSERT INTO zp (ph, skr, je) VALUES ('10000002', '乙', '1.00')", print},
+            {"INSERT INTO zpls (zpid, sj, fssj) SELECT rowid, '打印', '' FROM zp WHERE ph = '10000001'", print},
+            {"UPDATE prn SET kjx = kjx + 1 WHERE win = 'zz'", layouts},
+            {"INSERT INTO zpls (zpid, sj, sm, fssj) SELECT rowid, '作废', '测试', '' FROM zp WHERE ph = '10000001'",
+             voiding},
+            {"UPDATE zpls SET sm = '改写'", false},
+            {"DELETE FROM zpls", false},
+            {"DELETE FROM zp", false},
+            {"UPDATE zp SET je = '9999.00'", false},
+            {"DELETE FROM prn", false},
+            {"DROP TABLE zpls", false},
+        };
+        for (const Attempt& a : attempts) {
+            const QString why = refusal(*D_M, QString::fromUtf8(a.sql));
+            QVERIFY2(why.isEmpty() == a.allowed, qPrintable(QString::fromUtf8(a.sql) + QStringLiteral(": ") + why));
+        }
+        // A refusal through the program names the right that is missing.
+        if (!print) {
+            DmQuery q(D_M, "ADOQ_skr_up");
+            q.setStatement(Stmt::S7, {QStringLiteral("丙")});
+            try {
+                q.execute();
+                QFAIL("the server took a payee from an auditor");
+            } catch (const AppError& e) {
+                QVERIFY2(e.message().contains(QStringLiteral("数据表 skr 的添加 (INSERT) 权限")),
+                         qPrintable(e.message()));
+                QVERIFY2(e.message().contains(user), qPrintable(e.message()));
+            }
+        }
+        // The history names who did it, whatever a client sent.
+        if (print) {
+            QVERIFY(refusal(*D_M, QStringLiteral("INSERT INTO zpls (zpid, sj, czy, fssj) SELECT rowid, '重打', "
+                                                 "'someone_else', '1999-01-01 00:00:00' FROM zp WHERE ph = '10000001'"))
+                        .isEmpty());
+            QCOMPARE(f.ownerValue(QStringLiteral("SELECT czy FROM zpls WHERE sj = '重打'")).toString(), user);
+            QVERIFY(f.ownerValue(QStringLiteral("SELECT fssj FROM zpls WHERE sj = '重打'")).toString() >
+                    QStringLiteral("2026"));
+        }
+
+        // Every role keeps a copy through the server's own dump; restoring is the server's.
+        prompter.fileAnswers.enqueue(forms.workDir().filePath(QStringLiteral("shared.dump")));
+        BackupDatabaseInteractive(Frm_main);
+        QFile dump(forms.workDir().filePath(QStringLiteral("shared.dump")));
+        QVERIFY2(dump.open(QIODevice::ReadOnly), qPrintable(prompter.last().text));
+        QCOMPARE(dump.read(5), QByteArray("PGDMP"));
+        const int filesAsked = prompter.ofKind(QStringLiteral("file")).size();
+        QVERIFY(!RestoreDatabaseInteractive(Frm_main));
+        QCOMPARE(prompter.ofKind(QStringLiteral("file")).size(), filesAsked);
+        QVERIFY(prompter.last().text.contains(QStringLiteral("服务器的管理员")));
+    }
+
+    void theLoginSaysWhyAnOperatorIsNotIn()
+    {
+        SharedRegisterFixture f;
+        QVERIFY2(f.error().isEmpty(), qPrintable(f.error()));
+        SharedRegisterFixture bare(false);
+        QVERIFY2(bare.error().isEmpty(), qPrintable(bare.error()));
+        ScriptedPrompter prompter;
+        FormsFixture forms;
+        // The program's own password is not the one asked for.
+        WritePassword(QStringLiteral("local-password"));
+        struct Case
+        {
+            QString connection;
+            QString user;
+            QString password;
+            QString says; // empty: signed in
+        };
+        const QList<Case> cases = {
+            {f.connection(), f.cashier(), QStringLiteral("wrong"), QStringLiteral("操作员或密码不对")},
+            {f.connection(), QStringLiteral("nobody_at_all"), QStringLiteral("x"), QStringLiteral("操作员或密码不对")},
+            {f.connection(), f.cashier(), QStringLiteral("local-password"), QStringLiteral("操作员或密码不对")},
+            {f.connection(), QString(), QStringLiteral("x"), QStringLiteral("请输入操作员")},
+            {QStringLiteral("host=/nonexistent-socket-folder dbname=x"), f.cashier(), QStringLiteral("x"),
+             QStringLiteral("无法连接共享服务器")},
+            {bare.connection() + QStringLiteral(" user=") + qEnvironmentVariable("QUILLMATE_PG_SUPERUSER"),
+             qEnvironmentVariable("QUILLMATE_PG_SUPERUSER"), QString(), QStringLiteral("还没有本程序的登记簿")},
+            {QStringLiteral("host=%1 dbname=no_such_db").arg(qEnvironmentVariable("QUILLMATE_PG_HOST")),
+             qEnvironmentVariable("QUILLMATE_PG_SUPERUSER"), QString(), QStringLiteral("没有连接中所写的数据库")},
+            {f.connection() + QStringLiteral(" password=x"), f.cashier(), QStringLiteral("x"),
+             QStringLiteral("连接中不能写密码")},
+            {f.connection(), f.auditor(), SharedRegisterFixture::password(f.auditor()), QString()},
+        };
+        for (const Case& c : cases) {
+            Frm_login->showFor(true, c.connection);
+            Frm_login->Edit_user->setText(c.user);
+            Frm_login->Edit_pass->setText(c.password);
+            const int asked = prompter.questions.size();
+            Frm_login->Button_yesClick();
+            if (c.says.isEmpty()) {
+                QCOMPARE(prompter.questions.size(), asked);
+                QVERIFY(Frm_main->isVisible());
+                QCOMPARE(D_M->operatorName(), c.user);
+                QVERIFY(!Frm_main->mnuzpbj->isVisible()); // an auditor
+            } else {
+                QVERIFY2(prompter.questions.size() > asked, qPrintable(c.connection + QLatin1Char(' ') + c.user));
+                QVERIFY2(prompter.last().text.contains(c.says),
+                         qPrintable(c.says + QStringLiteral(" / ") + prompter.last().text));
+                QVERIFY(!Frm_main->isVisible());
+            }
+        }
+    }
+
+    void fourClerksPrintAtOnce()
+    {
+        SharedRegisterFixture f;
+        QVERIFY2(f.error().isEmpty(), qPrintable(f.error()));
+        constexpr int kClerks = 4;
+        constexpr int kEach = 250;
+        QStringList clerks;
+        for (int i = 1; i <= kClerks; ++i) {
+            const QString user = f.databaseName() + QStringLiteral("_clerk%1").arg(i);
+            QVERIFY(f.ownerExec(QStringLiteral("CREATE ROLE %1 LOGIN PASSWORD '%2' IN ROLE quillmate_cashier")
+                                    .arg(user, SharedRegisterFixture::password(user))));
+            clerks << user;
+        }
+        QList<QProcess*> processes;
+        QList<QTemporaryDir*> homes;
+        for (int i = 0; i < kClerks; ++i) {
+            auto* home = new QTemporaryDir;
+            auto* p = new QProcess;
+            p->setWorkingDirectory(home->path());
+            p->start(QStringLiteral(SHARED_CLERK),
+                     {f.connection(), clerks.at(i), SharedRegisterFixture::password(clerks.at(i)),
+                      QString::number(i + 1), QString::number(kEach)});
+            processes << p;
+            homes << home;
+        }
+        // All four signed in and ready, then off together.
+        for (QProcess* p : processes) {
+            QVERIFY(p->waitForStarted());
+            while (!p->canReadLine() && p->state() == QProcess::Running)
+                p->waitForReadyRead(1000);
+            QCOMPARE(p->readLine().trimmed(), QByteArray("ready"));
+        }
+        for (QProcess* p : processes)
+            p->write("go\n");
+        QStringList outputs;
+        for (QProcess* p : processes) {
+            QVERIFY(p->waitForFinished(10 * 60 * 1000));
+            outputs << QString::fromUtf8(p->readAllStandardOutput()) + QString::fromUtf8(p->readAllStandardError());
+            QCOMPARE(p->exitCode(), 0);
+        }
+        qDeleteAll(processes);
+        qDeleteAll(homes);
+        for (const QString& out : outputs)
+            QVERIFY2(out.contains(QStringLiteral("stored %1 refused 0").arg(kEach)), qPrintable(out));
+
+        QCOMPARE(f.ownerValue(QStringLiteral("SELECT count(*) FROM zp")).toInt(), kClerks * kEach);
+        QCOMPARE(f.ownerValue(QStringLiteral("SELECT count(DISTINCT ph) FROM zp")).toInt(), kClerks * kEach);
+        // One payee per name, each counted once for every use after the first.
+        QCOMPARE(f.ownerValue(QStringLiteral("SELECT count(*) FROM skr")).toInt(), 4 + kClerks);
+        QCOMPARE(f.ownerValue(QStringLiteral("SELECT count(*) FROM skr WHERE cs <> "
+                                             "(SELECT count(*) FROM zp WHERE zp.skr = skr.skrmc) - 1"))
+                     .toInt(),
+                 0);
+        QCOMPARE(f.ownerValue(QStringLiteral("SELECT cs FROM skr WHERE skrmc = '同时新增的收款人'")).toInt(),
+                 kClerks * kEach / 5 - 1);
+        // Every cheque registered and printed once, both by the clerk who printed it.
+        QCOMPARE(
+            f.ownerValue(QStringLiteral("SELECT count(*) FROM zp WHERE"
+                                        " (SELECT count(*) FROM zpls WHERE zpid = zp.rowid AND sj = '登记') <> 1"
+                                        " OR (SELECT count(*) FROM zpls WHERE zpid = zp.rowid AND sj = '打印') <> 1"
+                                        " OR (SELECT count(DISTINCT czy) FROM zpls WHERE zpid = zp.rowid) <> 1"))
+                .toInt(),
+            0);
+        QCOMPARE(f.ownerValue(QStringLiteral("SELECT count(*) FROM zpls")).toInt(), 2 * kClerks * kEach);
+        for (int i = 0; i < kClerks; ++i)
+            QCOMPARE(f.ownerValue(QStringLiteral("SELECT count(*) FROM zpls z JOIN zp ON zp.rowid = z.zpid"
+                                                 " WHERE z.czy = '%1' AND zp.ph LIKE '%2%%'")
+                                      .arg(clerks.at(i))
+                                      .arg(i + 1))
+                         .toInt(),
+                     2 * kEach);
+    }
+
+    void twoClerksAddTheSameNewPayeeAtOnce()
+    {
+        SharedRegisterFixture f;
+        QVERIFY2(f.error().isEmpty(), qPrintable(f.error()));
+        // The cheque job's payee step: look the payee up, then add it or count it.
+        const auto countPayee = [](TD_M& dm, const QString& name) {
+            DmQuery look(&dm, "ADOQ_skr");
+            look.setStatement(Stmt::S6, {name});
+            look.open();
+            const bool known = look.recordCount() > 0;
+            look.close();
+            DmQuery up(&dm, "ADOQ_skr_up");
+            up.setStatement(known ? Stmt::S8 : Stmt::S7, {name});
+            up.execute();
+        };
+        const QString name = QStringLiteral("两人同时新增");
+        TD_M first;
+        first.useSharedServer(f.connection(), f.cashier(), SharedRegisterFixture::password(f.cashier()));
+        QString secondError;
+        std::thread second;
+        first.transaction([&] {
+            countPayee(first, name); // added, not yet committed
+            // The second clerk finds no such payee yet, adds it too, and waits for the first.
+            second = std::thread([&] {
+                try {
+                    TD_M dm;
+                    dm.useSharedServer(f.connection(), f.admin(), SharedRegisterFixture::password(f.admin()));
+                    dm.transaction([&] { countPayee(dm, name); });
+                } catch (const AppError& e) {
+                    secondError = e.message();
+                }
+            });
+            // It has run into the first one's row before this commits.
+            QTRY_VERIFY_WITH_TIMEOUT(f.ownerValue(QStringLiteral("SELECT count(*) FROM pg_stat_activity WHERE "
+                                                                 "wait_event_type = 'Lock' AND datname = "
+                                                                 "current_database()"))
+                                             .toInt() > 0,
+                                     20000);
+        });
+        second.join();
+        QVERIFY2(secondError.isEmpty(), qPrintable(secondError));
+        QCOMPARE(f.ownerValue(QStringLiteral("SELECT count(*) FROM skr WHERE skrmc = '两人同时新增'")).toInt(), 1);
+        QCOMPARE(f.ownerValue(QStringLiteral("SELECT cs FROM skr WHERE skrmc = '两人同时新增'")).toInt(), 1);
+    }
+
+    void aLargeLocalRegisterMovesInWhole()
+    {
+        SharedRegisterFixture f;
+        QVERIFY2(f.error().isEmpty(), qPrintable(f.error()));
+        QTemporaryDir data;
+        constexpr int kCheques = 100000;
+        {
+            // A local register of 100,000 cheques with their history, 300 payees and a moved field.
+            const QString previous = QDir::currentPath();
+            QVERIFY(QDir::setCurrent(data.path()));
+            TD_M dm;
+            dm.ensureConnected();
+            QVERIFY(QDir::setCurrent(previous));
+            QSqlDatabase db = QSqlDatabase::database(dm.connectionName(), false);
+            QSqlQuery q(db);
+            QVERIFY(q.exec(QStringLiteral("BEGIN")));
+            QVERIFY(q.exec(QStringLiteral(
+                "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300)"
+                " INSERT INTO skr (skrmc, zh, khh, cs) SELECT '收款人' || i, '6222' || i, CASE WHEN i % 7 = 0 THEN NULL"
+                " ELSE '工行' END, i % 50 FROM n")));
+            QVERIFY2(
+                q.exec(QStringLiteral(
+                           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1)"
+                           " INSERT INTO zp (ph, skr, je, yt, nian, yue, ri, fjxx, rq, hkfs)"
+                           " SELECT printf('%08d', i), '收款人' || (i % 300 + 1), printf('%d.%02d', i, i % 100),"
+                           " CASE WHEN i % 3 = 0 THEN NULL ELSE 'O''Brien 货款' END, '2024', '3', '15', '',"
+                           " date('2020-01-01', '+' || (i % 2000) || ' days'), CASE WHEN i % 2 = 0 THEN '现金' ELSE "
+                           "'转帐' END FROM n")
+                           .arg(kCheques)),
+                qPrintable(q.lastError().text()));
+            QVERIFY(q.exec(QStringLiteral("INSERT INTO zpls (zpid, sj, sm, czy, fssj) SELECT rowid, '登记', NULL,"
+                                          " 'wang', rq || ' 09:00:00' FROM zp")));
+            QVERIFY(q.exec(QStringLiteral("INSERT INTO zpls (zpid, sj, sm, czy, fssj) SELECT rowid, '作废', '写错',"
+                                          " 'li', rq || ' 10:00:00' FROM zp WHERE rowid % 1000 = 0")));
+            QVERIFY(q.exec(QStringLiteral("UPDATE prn SET kjx = 321, dy = 0 WHERE kjmc = 'P_zz_qian'")));
+            QVERIFY(q.exec(QStringLiteral("COMMIT")));
+        }
+        const auto migrate = [&](QString* out) {
+            QProcess p;
+            p.start(QStringLiteral(QUILLMATE_PROGRAM),
+                    {QStringLiteral("--migrate-to"), f.ownerConnection(), QStringLiteral("--data"), data.path()});
+            if (!p.waitForFinished(10 * 60 * 1000))
+                return -1;
+            *out = QString::fromUtf8(p.readAllStandardOutput()) + QString::fromUtf8(p.readAllStandardError());
+            return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        };
+        QString out;
+        QCOMPARE(migrate(&out), 0);
+        QVERIFY2(
+            out.contains(QStringLiteral("已复制: 收款人 300 个，支票 100000 张，支票记录 100100 条，版面 116 行。")),
+            qPrintable(out));
+
+        // Every row equal, row keys included.
+        QSqlDatabase local = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("local"));
+        local.setDatabaseName(QDir(data.path()).filePath(QStringLiteral("pjzp.pdp")));
+        QVERIFY(local.open());
+        QSqlDatabase server = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("server"));
+        server.setHostName(qEnvironmentVariable("QUILLMATE_PG_HOST"));
+        server.setDatabaseName(f.databaseName());
+        server.setUserName(qEnvironmentVariable("QUILLMATE_PG_SUPERUSER"));
+        QVERIFY(server.open());
+        QHash<QString, QStringList> before;
+        for (const Tables& t : kTables) {
+            const QStringList a = tableRows(local, QLatin1String(t.table), QLatin1String(t.columns));
+            const QStringList b = tableRows(server, QLatin1String(t.table), QLatin1String(t.columns));
+            QCOMPARE(b.size(), a.size());
+            for (qsizetype i = 0; i < a.size(); ++i)
+                QCOMPARE(b.at(i), a.at(i));
+            before.insert(QLatin1String(t.table), b);
+        }
+        QCOMPARE(before.value(QStringLiteral("zp")).size(), kCheques);
+
+        // A second run finds the register no longer empty and changes nothing.
+        QVERIFY(migrate(&out) != 0);
+        QVERIFY2(out.contains(QStringLiteral("不是空的")), qPrintable(out));
+        for (const Tables& t : kTables)
+            QCOMPARE(tableRows(server, QLatin1String(t.table), QLatin1String(t.columns)),
+                     before.value(QLatin1String(t.table)));
+        // Setting up again keeps what is there.
+        InitSharedRegister(f.ownerConnection(), [](const QString&) {});
+        QCOMPARE(tableRows(server, QStringLiteral("prn"), QStringLiteral("kjmc, kjx, kjy, win, kjyy, dy")),
+                 before.value(QStringLiteral("prn")));
+
+        // The next cheque printed there gets the next row key, and its history the server's stamp.
+        TD_M dm;
+        dm.useSharedServer(f.connection(), f.cashier(), SharedRegisterFixture::password(f.cashier()));
+        qint64 zpid = 0;
+        dm.transaction([&] {
+            DmQuery q(&dm, "ADOQ_zp_up");
+            q.setStatement(Stmt::Z1,
+                           {QStringLiteral("99999999"), QStringLiteral("收款人1"), QStringLiteral("1.00"), QString(),
+                            QString(), QString(), QString(), QString(), QDate(2026, 12, 11), QStringLiteral("转帐")});
+            q.execute();
+            q.setStatement(Stmt::Z7);
+            q.open();
+            zpid = q.field(QStringLiteral("zpid")).toLongLong();
+        });
+        QCOMPARE(zpid, qint64(kCheques + 1));
+        local.close();
+        server.close();
+        local = QSqlDatabase();
+        server = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("local"));
+        QSqlDatabase::removeDatabase(QStringLiteral("server"));
+    }
+};
+
+QTEST_MAIN(TestSharedRegister)
+#include "tst_sharedregister.moc"
