@@ -32,4 +32,6 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Quillmate developers <quillmate@localhost>"
 set(CPACK_DEBIAN_PACKAGE_SECTION office)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, qt6-qpa-plugins, fonts-noto-cjk, qt6-translations-l10n")
+# A shared register on a PostgreSQL server: the driver, and pg_dump for 备份数据.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6sql6-psql, postgresql-client")
 include(CPack)

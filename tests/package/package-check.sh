@@ -70,6 +70,12 @@ done < <(tr ',|' '\n\n' <<< "$depends" | sed -E 's/\(.*\)//; s/:any//; s/^ *//; 
 for needed in libqt6sql6-sqlite qt6-qpa-plugins fonts-noto-cjk libqt6widgets6 libqt6printsupport6; do
     grep -Eq "(^|, )$needed( |,|$)" <<< "$depends" || fail "the package does not depend on $needed"
 done
+# A shared register needs the PostgreSQL driver and pg_dump: recommended, so apt brings them.
+recommends=$(dpkg-deb -f "$deb" Recommends)
+for needed in libqt6sql6-psql postgresql-client; do
+    grep -Eq "(^|, )$needed( |,|$)" <<< "$recommends" || fail "the package does not recommend $needed"
+    apt-cache show "$needed" > /dev/null 2>&1 || fail "the package recommends $needed, which Debian 12 does not have"
+done
 
 # 4. Installed into a temporary root and removed again.
 root="$work/root"
