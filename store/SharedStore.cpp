@@ -493,32 +493,40 @@ bool TestSharedConnection(const QString& connection, QString* message)
         *message = problem;
         return false;
     }
-    try {
-        ServerConnection server(connection);
-        const int version = SharedSchemaVersion(server);
-        if (version == 0) {
-            *message = NoSharedRegisterText(connection);
-            return false;
+    const QString name = QStringLiteral("quillmate-probe-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(kServerDriver, name);
+        if (!db.isValid()) {
+            *message = QStringLiteral("本机缺少 PostgreSQL 数据库驱动 (QPSQL，软件包 libqt6sql6-psql)。");
+        } else {
+            ConfigureServerDatabase(db, connection);
+            if (!db.open()) {
+                const QString text = db.lastError().text();
+                // Without an operator the server may well refuse the sign-in: it answered, and
+                // that is what was to be found out.
+                ok = ClassifySignInFailure(text) == SignInFailure::WrongLogin;
+                *message = ok ? QStringLiteral("服务器可以连接。登录时请填写操作员和密码。")
+                              : SignInFailureText(connection, QString(), text);
+            } else {
+                QSqlQuery q(db);
+                if (!q.exec(QStringLiteral("SELECT to_regclass('quillmate_schema') IS NOT NULL")) || !q.next()) {
+                    *message = QStringLiteral("无法读取共享登记簿的结构版本: %1").arg(serverText(q.lastError()));
+                } else if (!q.value(0).toBool() ||
+                           !q.exec(QStringLiteral("SELECT coalesce(max(version), 0) FROM quillmate_schema")) ||
+                           !q.next() || q.value(0).toInt() == 0) {
+                    *message = NoSharedRegisterText(connection);
+                } else {
+                    ok = true;
+                    *message = QStringLiteral("连接成功: 共享登记簿，结构版本 %1。").arg(q.value(0).toInt());
+                }
+                q.finish();
+                db.close();
+            }
         }
-        *message = QStringLiteral("连接成功: 共享登记簿，结构版本 %1。").arg(version);
-        return true;
-    } catch (const AppError& e) {
-        // Without an operator the server may well refuse the sign-in: it answered, and that is
-        // what was to be found out.
-        QSqlDatabase probe = QSqlDatabase::addDatabase(kServerDriver, QStringLiteral("quillmate-probe"));
-        ConfigureServerDatabase(probe, connection);
-        const bool opened = probe.open();
-        const QString text = probe.lastError().text();
-        probe.close();
-        probe = QSqlDatabase();
-        QSqlDatabase::removeDatabase(QStringLiteral("quillmate-probe"));
-        if (!opened && ClassifySignInFailure(text) == SignInFailure::WrongLogin) {
-            *message = QStringLiteral("服务器可以连接。登录时请填写操作员和密码。");
-            return true;
-        }
-        *message = e.message();
-        return false;
     }
+    QSqlDatabase::removeDatabase(name);
+    return ok;
 }
 
 QString MissingRightText(const QString& sql)
