@@ -315,7 +315,22 @@ void DmQuery::openPaged()
     checkValues(objectName(), m_stmt, m_values);
     const PagedText text = pagedText(objectName(), m_stmt, m_dm->dialect());
     QList<qint64> keys;
-    {
+    // The server sends a result row by row, each with its own overhead: keys that are sorted here
+    // anyway come as one text instead.
+    if (m_dm->dialect() == Dialect::Server && text.sortKeys) {
+        QSqlQuery q = execText(m_dm, m_stmt,
+                               QStringLiteral("select string_agg(rowid::text, ',') from (") + text.keys +
+                                   QStringLiteral(") as k"),
+                               m_values);
+        if (q.next() && !q.isNull(0)) {
+            const QString all = q.value(0).toString();
+            keys.reserve(all.count(QLatin1Char(',')) + 1);
+            for (const QStringView key : QStringView(all).split(QLatin1Char(',')))
+                keys.append(key.toLongLong());
+        }
+        if (q.lastError().isValid())
+            throw AppError(m_dm->statementFailureText(m_stmt, q.lastError()));
+    } else {
         QSqlQuery q = execText(m_dm, m_stmt, text.keys, m_values);
         while (q.next())
             keys.append(q.value(0).toLongLong());
@@ -356,6 +371,9 @@ QList<QSqlRecord> DmQuery::readRows(qsizetype first, qsizetype count, QSqlRecord
         sql += i == 0 ? QStringLiteral("?") : QStringLiteral(", ?");
         values.append(m_keys.at(first + i));
     }
+    // An empty result still reads its columns (for the grid's header); "in ()" is not SQL everywhere.
+    if (count == 0)
+        sql += QStringLiteral("NULL");
     sql += QLatin1Char(')');
     QSqlQuery q = execText(m_dm, m_stmt, sql, values);
     QHash<qint64, QSqlRecord> byKey;

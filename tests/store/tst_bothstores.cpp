@@ -170,6 +170,9 @@ const QList<Case>& allCases()
                  QCOMPARE(
                      s.rows(Stmt::Z4, {QStringLiteral("甲")}, cols, paged),
                      (QList<QStringList>{{"A1", "甲", "2026-01-31", "未打印"}, {"A3", "甲", "2026-02-28", "未打印"}}));
+                 // Nothing found: an empty list, not an error.
+                 QVERIFY(s.rows(Stmt::Z2, {QStringLiteral("A9")}, cols, paged).isEmpty());
+                 QVERIFY(s.rows(Stmt::Z4, {QStringLiteral("丁")}, cols, paged).isEmpty());
              }
              // The number asked about before it is used again.
              QCOMPARE(s.rows(Stmt::Z5, {QStringLiteral("A3")}, {QStringLiteral("skr"), QStringLiteral("zt")}),
