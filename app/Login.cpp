@@ -73,12 +73,15 @@ TFrm_login::TFrm_login(QWidget* parent)
     Button_yes->setDefault(true);
     Button_cancel = named<QPushButton>(this, "Button_cancel", QStringLiteral("取 消"));
     Button_cancel->setGeometry(120, 122, 75, 25);
+    Button_bjwj = named<QPushButton>(this, "Button_bjwj", QStringLiteral("改用本机文件"));
+    Button_bjwj->hide();
     setTabOrder(Edit_user, Edit_pass);
     setTabOrder(Edit_pass, Button_yes);
     setTabOrder(Button_yes, Button_cancel);
 
     connect(Button_yes, &QPushButton::clicked, this, [this] { guarded([this] { Button_yesClick(); }); });
     connect(Button_cancel, &QPushButton::clicked, this, [this] { guarded([this] { Button_cancelClick(); }); });
+    connect(Button_bjwj, &QPushButton::clicked, this, [this] { guarded([this] { Button_bjwjClick(); }); });
 }
 
 void TFrm_login::showFor(bool shared, const QString& connection)
@@ -87,6 +90,7 @@ void TFrm_login::showFor(bool shared, const QString& connection)
     m_connection = connection;
     Label_user->setVisible(shared);
     Edit_user->setVisible(shared);
+    Button_bjwj->setVisible(shared);
     if (!shared) {
         setFixedSize(224, 154);
         GroupBox1->setTitle(QStringLiteral("请输入密码"));
@@ -100,7 +104,7 @@ void TFrm_login::showFor(bool shared, const QString& connection)
         return;
     }
     // The operator of the shared server and the password of that database role.
-    setFixedSize(264, 190);
+    setFixedSize(264, 222);
     GroupBox1->setTitle(QStringLiteral("请输入操作员和密码"));
     GroupBox1->setGeometry(16, 4, 232, 86);
     Label_user->setGeometry(12, 29, 48, 16);
@@ -110,6 +114,20 @@ void TFrm_login::showFor(bool shared, const QString& connection)
     PasswordHint->setGeometry(10, 94, 244, 56);
     Button_yes->setGeometry(52, 158, 75, 25);
     Button_cancel->setGeometry(140, 158, 75, 25);
+    Button_bjwj->setGeometry(72, 190, 120, 25);
+}
+
+void TFrm_login::Button_bjwjClick()
+{
+    Zt_typro::WriteStoreChoice({false, m_connection});
+    Zt_typro::RequireDataModule().useLocalFile();
+    m_failures = 0;
+    Edit_pass->clear();
+    showFor(false, QString());
+    Zt_typro::prompter().inform(this, QStringLiteral("提示"),
+                                QStringLiteral("已改用本机文件 pjzp.pdp，请输入本程序的登录密码。\n"
+                                               "以后可在 系统设置 → 数据库设置 中再选共享服务器。"));
+    Edit_pass->setFocus();
 }
 
 bool TFrm_login::runGate()

@@ -31,6 +31,8 @@ public:
     QLineEdit* Edit_pass;
     QPushButton* Button_yes;
     QPushButton* Button_cancel;
+    /// With a shared register only: the way back to the local file when the server cannot be used.
+    QPushButton* Button_bjwj;
     /// Under the password field: a new installation has no password, and where to set one.
     QLabel* PasswordHint;
 
@@ -51,6 +53,9 @@ public:
     void showFor(bool shared, const QString& connection);
     /// "取 消": the application is to end.
     void Button_cancelClick();
+    /// "改用本机文件": keeps the register in the local file from now on (the connection stays in
+    /// the settings for later) and asks for the program's own password.
+    void Button_bjwjClick();
 
 protected:
     bool event(QEvent* event) override;

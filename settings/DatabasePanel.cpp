@@ -116,9 +116,10 @@ void DatabasePanel::Button_sjk_qdClick()
             return;
         }
     } else {
-        // The connection typed stays for a later change back.
+        // A connection typed stays for a later change back, when it could be used: never one
+        // holding a password.
         choice.connection = Zt_typro::ReadStoreChoice().connection;
-        if (!Edit_sjklj->text().trimmed().isEmpty())
+        if (!Edit_sjklj->text().trimmed().isEmpty() && Zt_typro::ConnectionProblem(Edit_sjklj->text()).isEmpty())
             choice.connection = Edit_sjklj->text().trimmed();
     }
     const Zt_typro::StoreChoice before = Zt_typro::ReadStoreChoice();

@@ -578,6 +578,11 @@ QString TD_M::statementFailureText(Zt_typro::Stmt id, const QSqlError& error)
     if (!m_shared)
         return failureText(name, error.text());
     // SQLSTATE 42501: the server refused the operator a right it keeps.
+    if (error.nativeErrorCode() == QLatin1String("42501") && id == Zt_typro::Stmt::E1 &&
+        error.text().contains(QStringLiteral("作废")))
+        return QStringLiteral("共享服务器拒绝了这项操作: 只有 quillmate_admin 角色的操作员可以作废支票，"
+                              "操作员 %1 不是。")
+            .arg(m_serverUser);
     if (error.nativeErrorCode() == QLatin1String("42501"))
         return QStringLiteral("共享服务器拒绝了这项操作 (语句 %1): 操作员 %2 没有%3。\n%4\n"
                               "如需这项权限，请数据库管理员把操作员加入相应的角色。")
@@ -613,6 +618,13 @@ void TD_M::connectServer()
             throw AppError(failureText(QStringLiteral("读取结构版本"), q.lastError().text()));
         if (!q.value(0).toBool())
             throw AppError(Zt_typro::NoSharedRegisterText(m_serverConnection));
+        q.finish();
+        const Zt_typro::SharedRights rights = Zt_typro::ReadSharedRights(db);
+        // Any login role of the server may connect; only the program's operators sign in.
+        if (!rights.member)
+            throw AppError(QStringLiteral("“%1”不是本程序的操作员: 它不属于 quillmate_cashier、quillmate_auditor、"
+                                          "quillmate_admin 中的任何一个角色。请数据库管理员把它加入其中一个。")
+                               .arg(m_serverUser));
         if (!q.exec(QStringLiteral("SELECT coalesce(max(version), 0) FROM quillmate_schema")) || !q.next())
             throw AppError(failureText(QStringLiteral("读取结构版本"), q.lastError().text()));
         const int version = q.value(0).toInt();
@@ -624,7 +636,6 @@ void TD_M::connectServer()
                                .arg(version)
                                .arg(Zt_typro::kSharedSchemaVersion));
         q.finish();
-        const Zt_typro::SharedRights rights = Zt_typro::ReadSharedRights(db);
         m_rights = Rights{rights.print, rights.layouts, rights.voiding};
     } catch (...) {
         db.close();

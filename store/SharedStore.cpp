@@ -37,6 +37,11 @@ struct ConnectionPair
 QString parseConnection(const QString& text, QList<ConnectionPair>* pairs)
 {
     const QString t = text.trimmed();
+    // Checked before anything else, so that no message ever repeats a password typed here.
+    static const QRegularExpression password(QStringLiteral("(^|[\\s'])password\\s*="),
+                                             QRegularExpression::CaseInsensitiveOption);
+    if (password.match(t).hasMatch() || t.contains(QLatin1Char('@')))
+        return QStringLiteral("连接中不能写密码: 程序不保存密码。登录时输入密码，或使用 libpq 的 .pgpass 文件。");
     if (t.isEmpty())
         return QStringLiteral(
             "没有填写共享服务器的连接。请填写如 host=服务器 dbname=quillmate，或 pg_service.conf 中的服务名。");
@@ -123,7 +128,7 @@ QString serverText(const QSqlError& error)
 
 // The tables of the shared register; every write of the program goes through the catalogue's
 // statements, and the server's rights decide which of them a role may run.
-QStringList schemaStatements()
+QStringList schemaStatements(const QString& schema)
 {
     return {
         QStringLiteral("CREATE TABLE IF NOT EXISTS quillmate_schema (version integer NOT NULL, zone text NOT NULL)"),
@@ -175,7 +180,9 @@ QStringList schemaStatements()
         // server's (in the zone the register was set up in), whatever a client sends. Only an
         // administrator voids.
         QStringLiteral(
-            "CREATE OR REPLACE FUNCTION quillmate_zpls_stamp() RETURNS trigger LANGUAGE plpgsql AS $$"
+            "CREATE OR REPLACE FUNCTION quillmate_zpls_stamp() RETURNS trigger LANGUAGE plpgsql"
+            // Never a client's temporary table of the same name: the schema's own, then nothing.
+            " SET search_path = pg_catalog, %1, pg_temp AS $$"
             " BEGIN"
             "  IF NEW.sj = '作废' AND NOT pg_has_role(session_user, 'quillmate_admin', 'MEMBER') THEN"
             "   RAISE EXCEPTION '只有 quillmate_admin 角色的操作员可以作废支票 (操作员 %)', session_user"
@@ -185,7 +192,8 @@ QStringList schemaStatements()
             "  NEW.fssj := to_char(clock_timestamp() AT TIME ZONE (SELECT zone FROM quillmate_schema LIMIT 1),"
             "   'YYYY-MM-DD HH24:MI:SS');"
             "  RETURN NEW;"
-            " END $$"),
+            " END $$")
+            .arg(schema),
         QStringLiteral("DROP TRIGGER IF EXISTS zpls_stamp ON zpls"),
         QStringLiteral("CREATE TRIGGER zpls_stamp BEFORE INSERT ON zpls FOR EACH ROW EXECUTE FUNCTION "
                        "quillmate_zpls_stamp()"),
@@ -197,7 +205,12 @@ QStringList schemaStatements()
                        "quillmate_admin"),
         QStringLiteral("GRANT SELECT ON quillmate_schema, skr, zp, zpls, prn TO quillmate_cashier, quillmate_auditor, "
                        "quillmate_admin"),
-        QStringLiteral("GRANT INSERT ON skr, zp, zpls TO quillmate_cashier, quillmate_admin"),
+        // A row key is the server's to give: a client that chose its own could take the next
+        // one ahead of the other clerks and make their inserts fail.
+        QStringLiteral("GRANT INSERT (skrmc, zh, khh) ON skr TO quillmate_cashier, quillmate_admin"),
+        QStringLiteral("GRANT INSERT (ph, skr, je, yt, nian, yue, ri, fjxx, rq, hkfs) ON zp TO quillmate_cashier, "
+                       "quillmate_admin"),
+        QStringLiteral("GRANT INSERT (zpid, sj, sm, czy, fssj) ON zpls TO quillmate_cashier, quillmate_admin"),
         QStringLiteral("GRANT UPDATE (cs, zh, khh) ON skr TO quillmate_cashier, quillmate_admin"),
         QStringLiteral("GRANT UPDATE (kjx, kjy, dy) ON prn TO quillmate_admin"),
         QStringLiteral("GRANT USAGE ON SEQUENCE skr_rowid_seq, zp_rowid_seq, zpls_rowid_seq TO quillmate_cashier, "
@@ -288,9 +301,13 @@ SignInFailure ClassifySignInFailure(const QString& driverText)
         return SignInFailure::WrongLogin;
     if (t.contains(QLatin1String("database \"")) && t.contains(QLatin1String("does not exist")))
         return SignInFailure::NoDatabase;
-    for (const char* sign : {"could not connect", "connection refused", "no such file or directory",
-                             "could not translate host name", "timeout expired", "network is unreachable",
-                             "no route to host", "server closed the connection", "connection to server"}) {
+    // The server answered and refused (its rules for this computer, too many connections, ...).
+    if (t.contains(QLatin1String("fatal:")) || driverText.contains(QStringLiteral("致命错误")))
+        return SignInFailure::Other;
+    for (const char* sign :
+         {"could not connect", "connection refused", "no such file or directory", "could not translate host name",
+          "timeout expired", "network is unreachable", "no route to host", "server closed the connection",
+          "could not receive data", "could not send data"}) {
         if (t.contains(QLatin1String(sign)))
             return SignInFailure::Unreachable;
     }
@@ -315,7 +332,7 @@ QString SignInFailureText(const QString& connection, const QString& user, const 
     case SignInFailure::Other:
         break;
     }
-    return QStringLiteral("无法登录共享服务器 (%1): %2").arg(connection.trimmed(), detail);
+    return QStringLiteral("共享服务器 (%1) 拒绝了登录: %2").arg(connection.trimmed(), detail);
 }
 
 QString NoSharedRegisterText(const QString& connection)
@@ -395,16 +412,20 @@ SharedRights ReadSharedRights(QSqlDatabase db)
         " coalesce((SELECT pg_has_role(session_user, oid, 'MEMBER') FROM pg_roles WHERE rolname = 'quillmate_cashier'),"
         "  false) AS cashier,"
         " coalesce((SELECT pg_has_role(session_user, oid, 'MEMBER') FROM pg_roles WHERE rolname = 'quillmate_admin'),"
-        "  false) AS admin");
+        "  false) AS admin,"
+        " coalesce((SELECT pg_has_role(session_user, oid, 'MEMBER') FROM pg_roles WHERE rolname = 'quillmate_auditor'),"
+        "  false) AS auditor");
     if (!q.exec(sql) || !q.next())
         throw AppError(QStringLiteral("无法读取操作员的权限: %1").arg(serverText(q.lastError())));
     const bool owner = q.value(0).toBool();
     const bool cashier = q.value(1).toBool();
     const bool admin = q.value(2).toBool();
     SharedRights rights;
+    rights.member = owner || cashier || admin || q.value(3).toBool();
     rights.print = owner || cashier || admin;
     rights.layouts = owner || admin;
-    rights.voiding = owner || admin;
+    // As the server's stamp on the history allows it.
+    rights.voiding = admin;
     return rights;
 }
 
@@ -452,7 +473,9 @@ void InitSharedRegister(const QString& connection, const std::function<void(cons
     try {
         // Two set-ups of the same database at once: the second waits and then finds it done.
         server.exec(QStringLiteral("SELECT pg_advisory_xact_lock(20261211)"), QStringLiteral("等待另一个建立过程"));
-        for (const QString& sql : schemaStatements())
+        const QString schema =
+            server.value(QStringLiteral("SELECT quote_ident(current_schema())"), QStringLiteral("读取模式")).toString();
+        for (const QString& sql : schemaStatements(schema))
             server.exec(sql, QStringLiteral("建立数据表"));
         if (server.value(QStringLiteral("SELECT count(*) FROM quillmate_schema"), {}).toLongLong() == 0) {
             server.exec(
@@ -667,8 +690,10 @@ MigrationCounts MigrateToShared(QSqlDatabase file, const QString& connection,
             .arg(source.value(QStringLiteral("zpls")))
             .arg(source.value(QStringLiteral("prn"))));
     // The shared register knows each payee once.
-    if (fileQuery.exec(QStringLiteral("SELECT skrmc FROM skr WHERE skrmc IS NOT NULL GROUP BY skrmc"
-                                      " HAVING count(*) > 1 LIMIT 5"))) {
+    if (!fileQuery.exec(QStringLiteral("SELECT skrmc FROM skr WHERE skrmc IS NOT NULL GROUP BY skrmc"
+                                       " HAVING count(*) > 1 LIMIT 5")))
+        throw AppError(QStringLiteral("无法读取本机文件的收款人: %1").arg(serverText(fileQuery.lastError())));
+    {
         QStringList twice;
         while (fileQuery.next())
             twice << fileQuery.value(0).toString();
@@ -711,11 +736,6 @@ MigrationCounts MigrateToShared(QSqlDatabase file, const QString& connection,
             const QString table = QLatin1String(t.table);
             const qint64 n = copyTable(file, server, table, t.columns, QString::fromUtf8(t.caption),
                                        source.value(table), say);
-            // The next row key the server gives follows the last one copied.
-            server.exec(QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', 'rowid'),"
-                                       " coalesce((SELECT max(rowid) FROM %1), 0) + 1, false)")
-                            .arg(table),
-                        QStringLiteral("设置行号"));
             const qint64 stored = countOf(db, table);
             if (n != source.value(table) || stored != n)
                 throw AppError(QStringLiteral("%1的行数不符: 本机文件 %2，复制 %3，服务器 %4。没有复制任何内容。")
@@ -725,6 +745,13 @@ MigrationCounts MigrateToShared(QSqlDatabase file, const QString& connection,
                                    .arg(stored));
         }
         server.exec(QStringLiteral("ALTER TABLE zpls ENABLE TRIGGER zpls_stamp"), QStringLiteral("复制支票记录"));
+        // The next row key the server gives follows the last one copied. Last of all: a sequence
+        // moved on stays moved even when the transaction rolls back.
+        for (const TableCopy& t : tables)
+            server.exec(QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', 'rowid'),"
+                                       " coalesce((SELECT max(rowid) FROM %1), 0) + 1, false)")
+                            .arg(QLatin1String(t.table)),
+                        QStringLiteral("设置行号"));
         if (!db.commit())
             throw AppError(QStringLiteral("提交失败: %1").arg(serverText(db.lastError())));
     } catch (...) {

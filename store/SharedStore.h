@@ -78,6 +78,7 @@ int SharedSchemaVersion(ServerConnection& server);
 /// What a role may do, as read from the server for the one signed in (session_user).
 struct SharedRights
 {
+    bool member = false; // in one of the program's roles (or the register's owner)
     bool print = false;
     bool layouts = false;
     bool voiding = false;

@@ -54,7 +54,8 @@ private slots:
         const QList<QPair<QString, QString>> refused = {
             {QStringLiteral("host=db dbname=quillmate password=secret"), QStringLiteral("连接中不能写密码")},
             {QStringLiteral("   "), QStringLiteral("没有填写共享服务器的连接")},
-            {QStringLiteral("postgresql://wang:secret@db/quillmate"), QStringLiteral("key=value")},
+            {QStringLiteral("postgresql://wang:secret@db/quillmate"), QStringLiteral("连接中不能写密码")},
+            {QStringLiteral("postgresql://db/quillmate"), QStringLiteral("key=value")},
             {QStringLiteral("host=db dbname='quillmate"), QStringLiteral("单引号")},
         };
         for (const auto& [text, says] : refused) {
@@ -86,6 +87,14 @@ private slots:
         panel->Button_sjk_qd->click();
         QVERIFY(!ReadStoreChoice().shared);
         QCOMPARE(ReadStoreChoice().connection, stored.connection);
+        // Nor is a password kept when the local file is chosen with one typed.
+        Frm_main->mnusjkClick();
+        panel->ComboBox_sjklx->setCurrentIndex(0);
+        panel->Edit_sjklj->setText(QStringLiteral("host=db dbname=quillmate password=secret"));
+        panel->Button_sjk_qd->click();
+        QVERIFY(!ReadStoreChoice().shared);
+        QCOMPARE(ReadStoreChoice().connection, stored.connection);
+        QVERIFY(!storedSettings().contains("secret"));
     }
 
     void theTestSaysWhatItFound()

@@ -7,6 +7,7 @@
 #include "app/MainWindow.h"
 #include "common/Error.h"
 #include "register/ResultPanel.h"
+#include "store/ChequeHistory.h"
 #include "store/DataModule.h"
 #include "store/Settings.h"
 #include "store/SharedStore.h"
@@ -150,6 +151,9 @@ private slots:
             {"UPDATE zp SET je = '9999.00'", false},
             {"DELETE FROM prn", false},
             {"DROP TABLE zpls", false},
+            // A row key is the server's to give.
+            {"INSERT INTO zp (rowid, ph) VALUES (900000, '10000009')", false},
+            {"INSERT INTO zpls (rowid, zpid, sj, fssj) SELECT 900000, rowid, '打印', '' FROM zp LIMIT 1", false},
         };
         for (const Attempt& a : attempts) {
             const QString why = refusal(*D_M, QString::fromUtf8(a.sql));
@@ -168,14 +172,32 @@ private slots:
                 QVERIFY2(e.message().contains(user), qPrintable(e.message()));
             }
         }
-        // The history names who did it, whatever a client sent.
+        // The history names who did it and when by the server's clock, whatever a client sent, a
+        // temporary table passing for the register's own included.
         if (print) {
+            QVERIFY(refusal(*D_M, QStringLiteral("CREATE TEMP TABLE quillmate_schema (version integer, zone text)"))
+                        .isEmpty());
+            QVERIFY(refusal(*D_M, QStringLiteral("INSERT INTO quillmate_schema VALUES (1, 'Pacific/Kiritimati')"))
+                        .isEmpty());
             QVERIFY(refusal(*D_M, QStringLiteral("INSERT INTO zpls (zpid, sj, czy, fssj) SELECT rowid, '重打', "
                                                  "'someone_else', '1999-01-01 00:00:00' FROM zp WHERE ph = '10000001'"))
                         .isEmpty());
             QCOMPARE(f.ownerValue(QStringLiteral("SELECT czy FROM zpls WHERE sj = '重打'")).toString(), user);
-            QVERIFY(f.ownerValue(QStringLiteral("SELECT fssj FROM zpls WHERE sj = '重打'")).toString() >
-                    QStringLiteral("2026"));
+            const QVariant off = f.ownerValue(QStringLiteral(
+                "SELECT abs(extract(epoch FROM (to_timestamp(fssj, 'YYYY-MM-DD HH24:MI:SS')::timestamp"
+                " - (now() AT TIME ZONE (SELECT zone FROM public.quillmate_schema))))) FROM zpls WHERE sj = '重打'"));
+            QVERIFY2(off.toDouble() < 600, qPrintable(off.toString()));
+        }
+        // Voiding through the program: an administrator's, and the refusal says so.
+        if (print && !voiding) {
+            const qint64 zpid = f.ownerValue(QStringLiteral("SELECT rowid FROM zp WHERE ph = '10000001'")).toLongLong();
+            try {
+                AddChequeEvent(*D_M, zpid, ChequeEvent::Voided, QStringLiteral("写错"));
+                QFAIL("a cashier voided a cheque");
+            } catch (const AppError& e) {
+                QVERIFY2(e.message().contains(QStringLiteral("只有 quillmate_admin 角色的操作员可以作废支票")),
+                         qPrintable(e.message()));
+            }
         }
 
         // Every role keeps a copy through the server's own dump; restoring is the server's.
@@ -200,6 +222,9 @@ private slots:
         FormsFixture forms;
         // The program's own password is not the one asked for.
         WritePassword(QStringLiteral("local-password"));
+        const QString outsider = f.databaseName() + QStringLiteral("_outsider");
+        QVERIFY(f.ownerExec(QStringLiteral("CREATE ROLE %1 LOGIN PASSWORD 'x'").arg(outsider)));
+        f.dropRoleAtEnd(outsider);
         struct Case
         {
             QString connection;
@@ -220,6 +245,8 @@ private slots:
              qEnvironmentVariable("QUILLMATE_PG_SUPERUSER"), QString(), QStringLiteral("没有连接中所写的数据库")},
             {f.connection() + QStringLiteral(" password=x"), f.cashier(), QStringLiteral("x"),
              QStringLiteral("连接中不能写密码")},
+            // Any login role of the server connects; only the program's operators get in.
+            {f.connection(), outsider, QStringLiteral("x"), QStringLiteral("不是本程序的操作员")},
             {f.connection(), f.auditor(), SharedRegisterFixture::password(f.auditor()), QString()},
         };
         for (const Case& c : cases) {
@@ -240,6 +267,20 @@ private slots:
                 QVERIFY(!Frm_main->isVisible());
             }
         }
+        // A server that cannot be used does not lock the operator out: back to the local file.
+        Frm_main->hide();
+        WriteStoreChoice({true, QStringLiteral("host=/nonexistent-socket-folder dbname=x")});
+        Frm_login->showFor(true, ReadStoreChoice().connection);
+        QVERIFY(Frm_login->Button_bjwj->isVisibleTo(Frm_login));
+        Frm_login->Button_bjwj->click();
+        QVERIFY(!ReadStoreChoice().shared);
+        QCOMPARE(ReadStoreChoice().connection, QStringLiteral("host=/nonexistent-socket-folder dbname=x"));
+        QVERIFY(!D_M->isShared());
+        QVERIFY(!Frm_login->Edit_user->isVisibleTo(Frm_login));
+        Frm_login->Edit_pass->setText(QStringLiteral("local-password"));
+        Frm_login->Button_yesClick();
+        QVERIFY(Frm_main->isVisible());
+        QVERIFY(Frm_main->mnuzpbj->isVisible());
     }
 
     void fourClerksPrintAtOnce()
@@ -253,6 +294,7 @@ private slots:
             const QString user = f.databaseName() + QStringLiteral("_clerk%1").arg(i);
             QVERIFY(f.ownerExec(QStringLiteral("CREATE ROLE %1 LOGIN PASSWORD '%2' IN ROLE quillmate_cashier")
                                     .arg(user, SharedRegisterFixture::password(user))));
+            f.dropRoleAtEnd(user);
             clerks << user;
         }
         QList<QProcess*> processes;

@@ -78,7 +78,7 @@ SharedRegisterFixture::~SharedRegisterFixture()
         QSqlDatabase server = owner(QStringLiteral("postgres"));
         QSqlQuery q(server);
         q.exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_database));
-        for (const QString& user : {cashier(), auditor(), admin()})
+        for (const QString& user : QStringList{cashier(), auditor(), admin()} + m_roles)
             q.exec(QStringLiteral("DROP ROLE IF EXISTS %1").arg(user));
         q.finish();
         server.close();

@@ -2,6 +2,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 namespace Zt_typro
@@ -37,6 +38,9 @@ public:
     /// Runs sql as the owner; returns the first column of the first row (invalid when none).
     /// Fails the running test with the server's text when the statement fails.
     QVariant ownerValue(const QString& sql);
+    /// A role of the cluster made by the test, dropped with the database.
+    void dropRoleAtEnd(const QString& role) { m_roles << role; }
+
     /// Runs sql as the owner; false (and the server's text in *why) when it fails.
     bool ownerExec(const QString& sql, QString* why = nullptr);
 
@@ -45,6 +49,7 @@ private:
     QString m_database;
     QString m_error;
     QString m_ownerName;
+    QStringList m_roles;
 };
 
 } // namespace Zt_typro
