@@ -852,12 +852,7 @@ void TD_M::createDatabaseFile(const QString& path)
             for (const Zt_typro::LayoutRow& row : Zt_typro::InitialLayoutRows()) {
                 if (!ok)
                     break;
-                q.addBindValue(QString::fromUtf8(row.kjmc));
-                q.addBindValue(row.kjx);
-                q.addBindValue(row.kjy);
-                q.addBindValue(QString::fromUtf8(row.win));
-                q.addBindValue(QString::fromUtf8(row.kjyy));
-                q.addBindValue(row.dy ? 1 : 0);
+                Zt_typro::BindLayoutRow(q, row);
                 ok = q.exec();
             }
             if (!ok)

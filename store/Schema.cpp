@@ -1,5 +1,6 @@
 #include "store/Schema.h"
 
+#include <QSqlQuery>
 #include <QVariant>
 
 namespace Zt_typro
@@ -133,6 +134,16 @@ QStringList SchemaUpgradeStatements(int from)
             statements << sql;
     }
     return statements;
+}
+
+void BindLayoutRow(QSqlQuery& q, const LayoutRow& row)
+{
+    q.addBindValue(QString::fromUtf8(row.kjmc));
+    q.addBindValue(row.kjx);
+    q.addBindValue(row.kjy);
+    q.addBindValue(QString::fromUtf8(row.win));
+    q.addBindValue(QString::fromUtf8(row.kjyy));
+    q.addBindValue(row.dy ? 1 : 0);
 }
 
 const ColumnRule* FindColumnRule(const QString& column)

@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <vector>
 
+class QSqlQuery;
+
 namespace Zt_typro
 {
 
@@ -20,6 +22,10 @@ struct LayoutRow
 
 /// The 116 layout rows of a new database, in the order they are stored.
 const std::vector<LayoutRow>& InitialLayoutRows();
+
+/// Binds row's six values, in the order kjmc, kjx, kjy, win, kjyy, dy, to the next placeholders
+/// of q (an insert into prn).
+void BindLayoutRow(QSqlQuery& q, const LayoutRow& row);
 
 /// The version of the schema this program writes and reads, kept in SQLite's user_version. A
 /// file without one (0) holds the first schema, whose payee use count stopped at 32767; version

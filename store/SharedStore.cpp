@@ -490,12 +490,7 @@ void InitSharedRegister(const QString& connection, const std::function<void(cons
             if (!q.prepare(QStringLiteral("INSERT INTO prn (kjmc, kjx, kjy, win, kjyy, dy) VALUES (?, ?, ?, ?, ?, ?)")))
                 throw AppError(QStringLiteral("写入初始版面失败: %1").arg(serverText(q.lastError())));
             for (const LayoutRow& row : InitialLayoutRows()) {
-                q.addBindValue(QString::fromUtf8(row.kjmc));
-                q.addBindValue(row.kjx);
-                q.addBindValue(row.kjy);
-                q.addBindValue(QString::fromUtf8(row.win));
-                q.addBindValue(QString::fromUtf8(row.kjyy));
-                q.addBindValue(row.dy ? 1 : 0);
+                BindLayoutRow(q, row);
                 if (!q.exec())
                     throw AppError(QStringLiteral("写入初始版面失败: %1").arg(serverText(q.lastError())));
             }

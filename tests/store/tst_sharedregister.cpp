@@ -5,6 +5,8 @@
 #include "app/Forms.h"
 #include "app/Login.h"
 #include "app/MainWindow.h"
+#include "cheque/ChequePanel.h"
+#include "cheque/PrintCheque.h"
 #include "common/Error.h"
 #include "register/ResultPanel.h"
 #include "store/ChequeHistory.h"
@@ -16,6 +18,7 @@
 #include "tests/support/TestEnv.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -210,6 +213,31 @@ private slots:
         QVERIFY(!RestoreDatabaseInteractive(Frm_main));
         QCOMPARE(prompter.ofKind(QStringLiteral("file")).size(), filesAsked);
         QVERIFY(prompter.last().text.contains(QStringLiteral("服务器的管理员")));
+    }
+
+    void aCashierKeepsAChequeClosedUnprinted()
+    {
+        SharedRegisterFixture f;
+        QVERIFY2(f.error().isEmpty(), qPrintable(f.error()));
+        ScriptedPrompter prompter;
+        FormsFixture forms;
+        D_M->useSharedServer(f.connection(), f.cashier(), SharedRegisterFixture::password(f.cashier()));
+        Frm_main->mnuzpbjClick();
+        ChequePanel& screen = *Frm_main->Panel_zp;
+        screen.E_ph->setText(QStringLiteral("20260001"));
+        screen.CB_skr->setEditText(QStringLiteral("华东机械有限公司"));
+        screen.Edit_je->setText(QStringLiteral("1234.50"));
+        screen.Edit_jeExit();
+        screen.Edit_yt->setText(QStringLiteral("货款"));
+        prompter.confirmAnswers.enqueue(true);
+        prompter.previewAnswers.enqueue(PreviewResult{false, QString()});
+        PrintCheque(screen, QStringLiteral("zz"));
+        // Not asked whether to void it (an administrator's), but told it is kept.
+        QVERIFY(prompter.last().text.contains(QStringLiteral("已保留登记")));
+        QCOMPARE(prompter.ofKind(QStringLiteral("confirm")).size(), 1);
+        QCOMPARE(f.ownerValue(QStringLiteral("SELECT string_agg(sj || '/' || czy, ',' ORDER BY rowid) FROM zpls"))
+                     .toString(),
+                 QStringLiteral("登记/%1,预览后未打印/%1").arg(f.cashier()));
     }
 
     void theLoginSaysWhyAnOperatorIsNotIn()
