@@ -608,26 +608,21 @@ void TD_M::connectServer()
                           ? QSqlDatabase::database(m_connectionName, false)
                           : QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_connectionName);
     if (!db.isValid())
-        throw AppError(QStringLiteral("本机缺少 PostgreSQL 数据库驱动 (QPSQL，软件包 libqt6sql6-psql)。"));
+        throw AppError(Zt_typro::ServerDriverMissingText());
     Zt_typro::ConfigureServerDatabase(db, m_serverConnection, m_serverUser, m_serverPassword);
     if (!db.open())
         throw AppError(Zt_typro::SignInFailureText(m_serverConnection, m_serverUser, db.lastError().text()));
     try {
-        QSqlQuery q(db);
-        if (!q.exec(QStringLiteral("SELECT to_regclass('quillmate_schema') IS NOT NULL")) || !q.next())
-            throw AppError(failureText(QStringLiteral("读取结构版本"), q.lastError().text()));
-        if (!q.value(0).toBool())
+        if (!Zt_typro::HasSharedRegister(db))
             throw AppError(Zt_typro::NoSharedRegisterText(m_serverConnection));
-        q.finish();
         const Zt_typro::SharedRights rights = Zt_typro::ReadSharedRights(db);
         // Any login role of the server may connect; only the program's operators sign in.
         if (!rights.member)
             throw AppError(QStringLiteral("“%1”不是本程序的操作员: 它不属于 quillmate_cashier、quillmate_auditor、"
                                           "quillmate_admin 中的任何一个角色。请数据库管理员把它加入其中一个。")
                                .arg(m_serverUser));
-        if (!q.exec(QStringLiteral("SELECT coalesce(max(version), 0) FROM quillmate_schema")) || !q.next())
-            throw AppError(failureText(QStringLiteral("读取结构版本"), q.lastError().text()));
-        const int version = q.value(0).toInt();
+        // Read once the role is known to be one of the program's: others may not read it.
+        const int version = Zt_typro::SharedSchemaVersion(db);
         if (version == 0)
             throw AppError(Zt_typro::NoSharedRegisterText(m_serverConnection));
         if (version > Zt_typro::kSharedSchemaVersion)
@@ -635,7 +630,6 @@ void TD_M::connectServer()
                                           "请使用较新的程序。")
                                .arg(version)
                                .arg(Zt_typro::kSharedSchemaVersion));
-        q.finish();
         m_rights = Rights{rights.print, rights.layouts, rights.voiding};
     } catch (...) {
         db.close();

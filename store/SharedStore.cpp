@@ -349,7 +349,7 @@ ServerConnection::ServerConnection(const QString& connection, const QString& use
     QSqlDatabase db = QSqlDatabase::addDatabase(kServerDriver, m_name);
     try {
         if (!db.isValid())
-            throw AppError(QStringLiteral("本机缺少 PostgreSQL 数据库驱动 (QPSQL，软件包 libqt6sql6-psql)。"));
+            throw AppError(ServerDriverMissingText());
         ConfigureServerDatabase(db, connection, user, password);
         if (!db.open())
             throw AppError(SignInFailureText(connection, user, db.lastError().text()));
@@ -389,16 +389,27 @@ QVariant ServerConnection::value(const QString& sql, const QString& what)
     return q.next() ? q.value(0) : QVariant();
 }
 
-int SharedSchemaVersion(ServerConnection& server)
+QString ServerDriverMissingText()
 {
-    const QVariant present = server.value(QStringLiteral("SELECT to_regclass('quillmate_schema') IS NOT NULL"),
-                                          QStringLiteral("读取共享登记簿的结构版本"));
-    if (!present.toBool())
+    return QStringLiteral("本机缺少 PostgreSQL 数据库驱动 (QPSQL，软件包 libqt6sql6-psql)。");
+}
+
+bool HasSharedRegister(QSqlDatabase db)
+{
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SELECT to_regclass('quillmate_schema') IS NOT NULL")) || !q.next())
+        throw AppError(QStringLiteral("无法读取共享登记簿的结构版本: %1").arg(serverText(q.lastError())));
+    return q.value(0).toBool();
+}
+
+int SharedSchemaVersion(QSqlDatabase db)
+{
+    if (!HasSharedRegister(db))
         return 0;
-    return server
-        .value(QStringLiteral("SELECT coalesce(max(version), 0) FROM quillmate_schema"),
-               QStringLiteral("读取共享登记簿的结构版本"))
-        .toInt();
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SELECT coalesce(max(version), 0) FROM quillmate_schema")) || !q.next())
+        throw AppError(QStringLiteral("无法读取共享登记簿的结构版本: %1").arg(serverText(q.lastError())));
+    return q.value(0).toInt();
 }
 
 SharedRights ReadSharedRights(QSqlDatabase db)
@@ -429,16 +440,11 @@ SharedRights ReadSharedRights(QSqlDatabase db)
     return rights;
 }
 
-SharedRights ReadSharedRights(ServerConnection& server)
-{
-    return ReadSharedRights(server.database());
-}
-
 void InitSharedRegister(const QString& connection, const std::function<void(const QString&)>& say)
 {
     ServerConnection server(connection);
     server.exec(QStringLiteral("SET client_min_messages TO warning"), QStringLiteral("设置连接"));
-    const int version = SharedSchemaVersion(server);
+    const int version = SharedSchemaVersion(server.database());
     if (version > kSharedSchemaVersion)
         throw AppError(
             QStringLiteral("共享登记簿的结构版本是 %1，本程序只认识到版本 %2: 它是由较新的程序建立的。没有改动。")
@@ -519,7 +525,7 @@ bool TestSharedConnection(const QString& connection, QString* message)
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(kServerDriver, name);
         if (!db.isValid()) {
-            *message = QStringLiteral("本机缺少 PostgreSQL 数据库驱动 (QPSQL，软件包 libqt6sql6-psql)。");
+            *message = ServerDriverMissingText();
         } else {
             ConfigureServerDatabase(db, connection);
             if (!db.open()) {
@@ -530,18 +536,14 @@ bool TestSharedConnection(const QString& connection, QString* message)
                 *message = ok ? QStringLiteral("服务器可以连接。登录时请填写操作员和密码。")
                               : SignInFailureText(connection, QString(), text);
             } else {
-                QSqlQuery q(db);
-                if (!q.exec(QStringLiteral("SELECT to_regclass('quillmate_schema') IS NOT NULL")) || !q.next()) {
-                    *message = QStringLiteral("无法读取共享登记簿的结构版本: %1").arg(serverText(q.lastError()));
-                } else if (!q.value(0).toBool() ||
-                           !q.exec(QStringLiteral("SELECT coalesce(max(version), 0) FROM quillmate_schema")) ||
-                           !q.next() || q.value(0).toInt() == 0) {
-                    *message = NoSharedRegisterText(connection);
-                } else {
-                    ok = true;
-                    *message = QStringLiteral("连接成功: 共享登记簿，结构版本 %1。").arg(q.value(0).toInt());
+                try {
+                    const int version = SharedSchemaVersion(db);
+                    ok = version > 0;
+                    *message = ok ? QStringLiteral("连接成功: 共享登记簿，结构版本 %1。").arg(version)
+                                  : NoSharedRegisterText(connection);
+                } catch (const AppError& e) {
+                    *message = e.message();
                 }
-                q.finish();
                 db.close();
             }
         }
@@ -700,7 +702,7 @@ MigrationCounts MigrateToShared(QSqlDatabase file, const QString& connection,
 
     ServerConnection server(connection);
     server.exec(QStringLiteral("SET client_min_messages TO warning"), QStringLiteral("设置连接"));
-    const int version = SharedSchemaVersion(server);
+    const int version = SharedSchemaVersion(server.database());
     if (version == 0)
         throw AppError(NoSharedRegisterText(connection));
     if (version != kSharedSchemaVersion)

@@ -71,9 +71,15 @@ private:
     QString m_connection;
 };
 
-/// The schema version of the shared register the connection reaches, or 0 when the database has
+/// Whether the database db is connected to holds the shared register (a question any role may ask).
+/// Throws AppError when it cannot be asked.
+bool HasSharedRegister(QSqlDatabase db);
+/// The schema version of the shared register db is connected to, or 0 when the database has
 /// none. Throws AppError when it cannot be read.
-int SharedSchemaVersion(ServerConnection& server);
+int SharedSchemaVersion(QSqlDatabase db);
+
+/// The message for a computer without Qt's PostgreSQL driver.
+QString ServerDriverMissingText();
 
 /// What a role may do, as read from the server for the one signed in (session_user).
 struct SharedRights
@@ -83,8 +89,6 @@ struct SharedRights
     bool layouts = false;
     bool voiding = false;
 };
-SharedRights ReadSharedRights(ServerConnection& server);
-/// The same on an open connection of the data module.
 SharedRights ReadSharedRights(QSqlDatabase db);
 
 /// Sets up the shared register in the database connection reaches, as its owner: the roles, the
