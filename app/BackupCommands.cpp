@@ -5,6 +5,7 @@
 #include "common/LongWork.h"
 #include "common/Prompt.h"
 #include "store/Backup.h"
+#include "store/Restore.h"
 #include "store/DataModule.h"
 #include "store/SharedStore.h"
 

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "store/Query.h"
+
 #include <QAbstractTableModel>
 #include <QPointer>
 
 namespace Zt_typro
 {
-
-class DmQuery;
 
 /// Writes the print flag of the current row of an open P2 result (an option list) back to its
 /// prn row (R1), and shows it on that row. Throws AppError when it cannot be stored.

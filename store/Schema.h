@@ -55,29 +55,17 @@ inline constexpr char kHistoryForEarlierCheques[] = "INSERT INTO zpls (zpid, sj,
     " when exists (select 1 from zpls where zpid = zp.rowid and sj = '登记' and sm = '升级前登记')" \
     " then '已打印' else '未打印' end)"
 
-/// The statements that create the three tables and their indexes of a new database (of version
-/// kSchemaVersion).
+/// The statements that create the tables, indexes and triggers of a new database file (of version
+/// kSchemaVersion), from the register's table descriptions (store/Tables.h).
 QStringList SchemaStatements();
 
 /// The statements that bring a database of version from to from + 1, run in one transaction
 /// with the version change; empty for a version there is no step from.
 QStringList SchemaUpgradeStatements(int from);
 
-/// The limit the schema keeps for a column, by "table.column" (e.g. "zp.ph").
-struct ColumnRule
-{
-    const char* column;   // "table.column"
-    const char* caption;  // the field's name as the operator knows it
-    int maxChars;         // text columns: maximum number of characters; 0 for integers
-    bool notNull;
-    bool int16;           // integer column holding a 16-bit signed value (a layout position)
-};
-
-/// The rule for a column, or nullptr for a column without one.
-const ColumnRule* FindColumnRule(const QString& column);
-
-/// Checks a value against its column's rule before anything is written. Returns an empty text
-/// when the value fits, otherwise a message naming the field.
+/// Checks a value against its column (by "table.column", see store/Tables.h) before anything is
+/// written. Returns an empty text when the value fits, otherwise a message naming the field. A
+/// column the tables do not describe, or a date (the job checks it is a real day), passes.
 QString CheckColumnValue(const QString& column, const QVariant& value);
 
 } // namespace Zt_typro

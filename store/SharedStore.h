@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 #include <QStringList>
 
@@ -15,8 +16,9 @@ namespace Zt_typro
 // is a member, and the history of each cheque, stamped by the server with the operator signed in
 // (session_user) and the server's time.
 
-/// The version of the shared register's schema, kept in its table quillmate_schema.
-inline constexpr int kSharedSchemaVersion = 1;
+// The shared register's schema version is the file's (kSchemaVersion, store/Schema.h), kept in
+// its table quillmate_schema. Version 1, the first shared register, holds the tables of the
+// file's version 2.
 
 inline constexpr char kCashierRole[] = "quillmate_cashier";
 inline constexpr char kAuditorRole[] = "quillmate_auditor";
@@ -48,6 +50,14 @@ SignInFailure ClassifySignInFailure(const QString& driverText);
 /// The operator's message for a failed sign-in as user (may be empty) at connection.
 QString SignInFailureText(const QString& connection, const QString& user, const QString& driverText);
 
+/// The message for a shared register of an older schema version, which its owner upgrades with
+/// --init-shared before operators sign in.
+QString OlderSharedRegisterText(const QString& connection, int version);
+
+/// The statements that bring the shared register of version from to from + 1, run by
+/// InitSharedRegister in its one transaction; empty for a step that only changes the number.
+QStringList SharedUpgradeStatements(int from);
+
 /// The message for a server database without the program's register.
 QString NoSharedRegisterText(const QString& connection);
 
@@ -78,6 +88,9 @@ bool HasSharedRegister(QSqlDatabase db);
 /// none. Throws AppError when it cannot be read.
 int SharedSchemaVersion(QSqlDatabase db);
 
+/// The server's text of error, for a message.
+QString ServerErrorText(const QSqlError& error);
+
 /// The message for a computer without Qt's PostgreSQL driver.
 QString ServerDriverMissingText();
 
@@ -93,7 +106,8 @@ SharedRights ReadSharedRights(QSqlDatabase db);
 
 /// Sets up the shared register in the database connection reaches, as its owner: the roles, the
 /// tables with their rights, the history's stamp and the initial layout rows, with the schema's
-/// version. Safe to run again: what is there is kept. say is told what is done. Throws AppError.
+/// version. Safe to run again: what is there is kept. A register of an older version is upgraded,
+/// in the same one transaction. say is told what is done. Throws AppError.
 void InitSharedRegister(const QString& connection, const std::function<void(const QString&)>& say);
 
 /// What a move into the shared register copied.

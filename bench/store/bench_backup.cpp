@@ -3,6 +3,7 @@
 // beside the benchmark, with the program's own schema made by the data module, and reused.
 #include "register/RegisterExport.h"
 #include "store/Backup.h"
+#include "store/Restore.h"
 #include "store/DataModule.h"
 
 #include <QCoreApplication>

@@ -8,6 +8,7 @@
 #include "common/Error.h"
 #include "settings/OrgPanel.h"
 #include "store/Backup.h"
+#include "store/Restore.h"
 #include "store/DataModule.h"
 #include "store/Settings.h"
 #include "tests/support/ScriptedPrompter.h"

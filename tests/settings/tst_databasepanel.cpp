@@ -3,6 +3,7 @@
 #include "app/Forms.h"
 #include "app/MainWindow.h"
 #include "settings/DatabasePanel.h"
+#include "store/Schema.h"
 #include "store/Settings.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/SharedRegister.h"
@@ -110,7 +111,7 @@ private slots:
         DatabasePanel* panel = Frm_main->Panel_sjk;
         panel->ComboBox_sjklx->setCurrentIndex(1);
         const QList<QPair<QString, QString>> cases = {
-            {f.ownerConnection(), QStringLiteral("连接成功: 共享登记簿，结构版本 1。")},
+            {f.ownerConnection(), QStringLiteral("连接成功: 共享登记簿，结构版本 %1。").arg(kSchemaVersion)},
             // No operator given: the server answers and wants one.
             {f.connection() + QStringLiteral(" user=") + f.cashier(),
              QStringLiteral("服务器可以连接。登录时请填写操作员和密码。")},

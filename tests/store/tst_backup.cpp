@@ -8,6 +8,8 @@
 #include "printsetup/DesignerCanvas.h"
 #include "store/Backup.h"
 #include "store/DataModule.h"
+#include "store/Restore.h"
+#include "store/SafeCopy.h"
 #include "store/Schema.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestEnv.h"
@@ -314,6 +316,72 @@ private slots:
             QVERIFY2(!QFileInfo::exists(path), qPrintable(path));
         for (const QString& path : kept)
             QVERIFY2(QFileInfo::exists(path), qPrintable(path));
+    }
+
+    // Every file written whole goes through one safe copy: its part file, of the one naming the
+    // clean-up knows, never takes the real name unless whole; a failed write leaves nothing and
+    // the file it was to replace as it was; a copy that must not replace another gets a number.
+    void safeWrite_partFilesAreCleanedAndNothingHalfWrittenStays()
+    {
+        TempWorkDir work;
+        const QString target = work.filePath(QStringLiteral("pjzp-升级前-版本1-2026-12-11-080000.pdp"));
+        QVERIFY(writeFile(target, "原来的"));
+        QStringList parts;
+        // A write that fails half-way.
+        QVERIFY_THROWS_EXCEPTION(AppError, SafeWrite(
+                                               target, ExistingFile::Replace,
+                                               [&](const QString& part) {
+                                                   parts << part;
+                                                   QVERIFY(writeFile(part, "半截"));
+                                                   throw AppError(QStringLiteral("磁盘已满"));
+                                               },
+                                               [](const QString& why) { return why; }));
+        QVERIFY(!QFileInfo::exists(parts.last()));
+        QFile kept(target);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("原来的"));
+        kept.close();
+        // Kept, numbered: the earlier copy stays as it was.
+        const QString numbered = SafeWrite(
+            target, ExistingFile::KeepNumbered,
+            [&](const QString& part) {
+                parts << part;
+                QVERIFY(writeFile(part, "新的"));
+            },
+            [](const QString& why) { return why; });
+        QCOMPARE(QFileInfo(numbered).fileName(), QStringLiteral("pjzp-升级前-版本1-2026-12-11-080000-2.pdp"));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("原来的"));
+        kept.close();
+        // Replaced in one step.
+        SafeWrite(
+            target, ExistingFile::Replace,
+            [&](const QString& part) {
+                parts << part;
+                QVERIFY(writeFile(part, "替换"));
+            },
+            [](const QString& why) { return why; });
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("替换"));
+        kept.close();
+        // Had the program been killed while writing, each part file would be found and removed
+        // once it is an hour old, with its journal.
+        const QDateTime old = QDateTime::currentDateTimeUtc().addSecs(-2 * 60 * 60);
+        for (const QString& part : parts + QStringList{PartFileBeside(target, "restore")}) {
+            QVERIFY2(IsPartFileName(QFileInfo(part).fileName()), qPrintable(part));
+            for (const QString& file : {part, part + QStringLiteral("-journal")}) {
+                QVERIFY(writeFile(file, "半截"));
+                QFile f(file);
+                QVERIFY(f.open(QIODevice::ReadWrite));
+                QVERIFY(f.setFileTime(old, QFileDevice::FileModificationTime));
+            }
+        }
+        RemoveStalePartFiles(QDir(work.path()));
+        QStringList left = QDir(work.path()).entryList(QDir::Files | QDir::Hidden);
+        left.sort();
+        QStringList expected{QFileInfo(target).fileName(), QFileInfo(numbered).fileName()};
+        expected.sort();
+        QCOMPARE(left, expected);
     }
 
     // The date a backup is shown with is its newest cheque's, not the day the file was copied.

@@ -5,11 +5,14 @@
 #include "store/ChequeHistory.h"
 #include "store/DataModule.h"
 #include "store/Schema.h"
+#include "store/SharedStore.h"
+#include "store/Tables.h"
 #include "tests/support/SharedRegister.h"
 #include "tests/support/TestEnv.h"
 
 #include <QRegularExpression>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -82,6 +85,32 @@ struct Store
         dm.ensureConnected();
         QSqlQuery q(QSqlDatabase::database(dm.connectionName(), false));
         return q.exec(sql);
+    }
+
+    // Inserts one row into table with values by column, in a plain statement: on the file through
+    // the data module's connection, on the server as the register's owner (no right of an
+    // operator's stands in the way). Returns the database's error, invalid when it was stored.
+    QSqlError rawInsert(const QString& table, const QVariantHash& values)
+    {
+        QStringList columns = values.keys();
+        columns.sort();
+        QStringList marks(columns.size(), QStringLiteral("?"));
+        const QString sql = QStringLiteral("insert into %1 (%2) values (%3)")
+                                .arg(table, columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+        const auto run = [&](QSqlDatabase db) {
+            QSqlQuery q(db);
+            q.prepare(sql);
+            for (const QString& c : columns)
+                q.addBindValue(values.value(c));
+            q.exec();
+            return q.lastError();
+        };
+        if (!shared) {
+            dm.ensureConnected();
+            return run(QSqlDatabase::database(dm.connectionName(), false));
+        }
+        ServerConnection owner(shared->ownerConnection());
+        return run(owner.database());
     }
 
     TempWorkDir work;
@@ -196,6 +225,78 @@ const QList<Case>& allCases()
              QCOMPARE(s.count(QStringLiteral("zp")), 0);
              QCOMPARE(s.count(QStringLiteral("skr")), 0);
              QCOMPARE(s.count(QStringLiteral("zpls")), 0);
+         }},
+        {"each store refuses, by itself, a value over its column's limit",
+         [](Store& s) {
+             // Plain statements, past the program's own checks: the store's table definitions,
+             // made from the one description of the tables, hold every limit themselves.
+             const qint64 zpid = s.storeCheque(QStringLiteral("L1"), QStringLiteral("甲"), QDate(2026, 1, 1));
+             const QHash<QString, QVariantHash> validRow = {
+                 {QStringLiteral("skr"), {{QStringLiteral("skrmc"), QStringLiteral("限额")}}},
+                 {QStringLiteral("zp"), {{QStringLiteral("ph"), QStringLiteral("L2")}}},
+                 {QStringLiteral("zpls"),
+                  {{QStringLiteral("zpid"), zpid},
+                   {QStringLiteral("sj"), QStringLiteral("打印")},
+                   {QStringLiteral("fssj"), QStringLiteral("2026-01-01 00:00:00")}}},
+                 {QStringLiteral("prn"),
+                  {{QStringLiteral("kjmc"), QStringLiteral("P_zz_test")}, {QStringLiteral("dy"), 1}}},
+             };
+             const bool server = s.shared != nullptr;
+             int checked = 0;
+             for (const Table& table : RegisterTables()) {
+                 const QString name = QString::fromLatin1(table.name);
+                 for (const Column& column : table.columns) {
+                     const QString col = QString::fromLatin1(column.name);
+                     // The server stamps the operator and the time of each event itself.
+                     if (server && name == QLatin1String("zpls") &&
+                         (col == QLatin1String("czy") || col == QLatin1String("fssj")))
+                         continue;
+                     QVariant fits;
+                     QVariant over;
+                     switch (column.kind) {
+                     case ColumnKind::Text:
+                         fits = column.allowed ? QVariant(QStringLiteral("重打"))
+                                               : QVariant(QString(column.maxChars, QChar(u'字')));
+                         over = column.allowed ? QVariant(QStringLiteral("改金额"))
+                                               : QVariant(QString(column.maxChars + 1, QChar(u'字')));
+                         break;
+                     case ColumnKind::Int16:
+                         fits = 32767;
+                         over = 32768;
+                         break;
+                     case ColumnKind::Flag:
+                         fits = 0;
+                         over = 2;
+                         break;
+                     case ColumnKind::Date:
+                         fits = QStringLiteral("2026-12-31");
+                         over = QStringLiteral("2026-13-01");
+                         break;
+                     case ColumnKind::Integer:
+                     case ColumnKind::Key:
+                         continue;
+                     }
+                     QVariantHash row = validRow.value(name);
+                     // The shared register knows each payee once.
+                     if (name == QLatin1String("skr"))
+                         row.insert(QStringLiteral("skrmc"), QStringLiteral("限额%1").arg(checked));
+                     row.insert(col, over);
+                     const QSqlError refused = s.rawInsert(name, row);
+                     const QString what = QStringLiteral("%1.%2").arg(name, col);
+                     QVERIFY2(refused.isValid(), qPrintable(what + QStringLiteral(" took a value over its limit")));
+                     // Refused for its limit (a CHECK), not for anything else.
+                     QVERIFY2(server ? refused.nativeErrorCode() == QLatin1String("23514")
+                                     : refused.text().contains(QLatin1String("CHECK constraint failed")),
+                              qPrintable(what + QStringLiteral(": ") + refused.text()));
+                     row.insert(col, fits);
+                     const QSqlError stored = s.rawInsert(name, row);
+                     QVERIFY2(!stored.isValid(),
+                              qPrintable(what + QStringLiteral(" refused a value that fits: ") + stored.text()));
+                     ++checked;
+                 }
+             }
+             // Every text, position, flag and date column of the four tables was tried.
+             QCOMPARE(checked, server ? 21 : 23);
          }},
         {"a transaction that fails part way stores nothing of it",
          [](Store& s) {

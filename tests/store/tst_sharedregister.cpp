@@ -11,6 +11,7 @@
 #include "register/ResultPanel.h"
 #include "store/ChequeHistory.h"
 #include "store/DataModule.h"
+#include "store/Schema.h"
 #include "store/Settings.h"
 #include "store/SharedStore.h"
 #include "tests/support/ScriptedPrompter.h"
@@ -213,6 +214,47 @@ private slots:
         QVERIFY(!RestoreDatabaseInteractive(Frm_main));
         QCOMPARE(prompter.ofKind(QStringLiteral("file")).size(), filesAsked);
         QVERIFY(prompter.last().text.contains(QStringLiteral("服务器的管理员")));
+    }
+
+    // An older shared register is upgraded once, by its owner with --init-shared, in one
+    // transaction; until then an operator signing in is told so and nothing is half-used.
+    void anOlderRegisterIsUpgradedByItsOwnerOnly()
+    {
+        SharedRegisterFixture f;
+        QVERIFY2(f.error().isEmpty(), qPrintable(f.error()));
+        QVERIFY(f.ownerExec(QStringLiteral("UPDATE quillmate_schema SET version = 1")));
+
+        TD_M dm;
+        dm.useSharedServer(f.connection(), f.cashier(), SharedRegisterFixture::password(f.cashier()));
+        try {
+            dm.ensureConnected();
+            QFAIL("a cashier signed in to a register of an older version");
+        } catch (const AppError& e) {
+            QCOMPARE(e.message(), OlderSharedRegisterText(f.connection(), 1));
+        }
+        QVERIFY(!dm.isConnected());
+
+        // A cashier may not upgrade it: refused, and the register stays as it was.
+        const QString asCashier = f.connection() + QStringLiteral(" user=") + f.cashier();
+        qputenv("PGPASSWORD", SharedRegisterFixture::password(f.cashier()).toUtf8());
+        QVERIFY_THROWS_EXCEPTION(AppError, InitSharedRegister(asCashier, [](const QString&) {}));
+        qunsetenv("PGPASSWORD");
+        QCOMPARE(f.ownerValue(QStringLiteral("SELECT version FROM quillmate_schema")).toInt(), 1);
+
+        QStringList said;
+        InitSharedRegister(f.ownerConnection(), [&](const QString& line) { said << line; });
+        QVERIFY2(said.join(QLatin1Char('\n')).contains(QStringLiteral("升级到版本 %1").arg(kSchemaVersion)),
+                 qPrintable(said.join(QLatin1Char('\n'))));
+        QCOMPARE(f.ownerValue(QStringLiteral("SELECT version FROM quillmate_schema")).toInt(), kSchemaVersion);
+        QCOMPARE(f.ownerValue(QStringLiteral("SELECT count(*) FROM quillmate_schema")).toInt(), 1);
+
+        // Now the cashier signs in and prints as before.
+        dm.ensureConnected();
+        QVERIFY(dm.rights().print);
+        // Run again, it finds nothing more to do.
+        said.clear();
+        InitSharedRegister(f.ownerConnection(), [&](const QString& line) { said << line; });
+        QVERIFY(!said.join(QLatin1Char('\n')).contains(QStringLiteral("升级")));
     }
 
     void aCashierKeepsAChequeClosedUnprinted()

@@ -1,0 +1,101 @@
+#include "store/RecordFiles.h"
+
+#include "store/Schema.h"
+#include "store/Tables.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlQuery>
+
+namespace Zt_typro
+{
+
+QString NativePath(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+bool SameFile(const QString& a, const QString& b)
+{
+    const QFileInfo fa(a);
+    const QFileInfo fb(b);
+    if (fa.exists() && fb.exists())
+        return fa.canonicalFilePath() == fb.canonicalFilePath();
+    return QDir::cleanPath(fa.absoluteFilePath()) == QDir::cleanPath(fb.absoluteFilePath());
+}
+
+void DistrustSchema(QSqlDatabase db)
+{
+    QSqlQuery q(db);
+    q.exec(QStringLiteral("PRAGMA trusted_schema = OFF"));
+}
+
+int VersionOf(QSqlDatabase db, const QString& schema)
+{
+    QSqlQuery q(db);
+    return q.exec(QStringLiteral("PRAGMA %1.user_version").arg(schema)) && q.next() ? q.value(0).toInt() : 0;
+}
+
+QString TableName(const Table& table)
+{
+    return QString::fromLatin1(table.name);
+}
+
+QString ColumnList(const Table& table)
+{
+    return ColumnNames(table).join(QStringLiteral(", "));
+}
+
+QString StructureProblem(QSqlDatabase db, const QString& schema)
+{
+    QSqlQuery q(db);
+    for (const Table& table : RegisterTables()) {
+        const QString name = TableName(table);
+        // The names are the program's own: PRAGMA takes no bound values.
+        if (!q.exec(QStringLiteral("PRAGMA %1.table_list(%2)").arg(schema, name)))
+            return QStringLiteral("文件已损坏: ") + q.lastError().text().trimmed();
+        QString type;
+        bool withoutRowid = false;
+        while (q.next()) {
+            if (q.value(QStringLiteral("schema")).toString() != schema)
+                continue;
+            type = q.value(QStringLiteral("type")).toString();
+            withoutRowid = q.value(QStringLiteral("wr")).toInt() != 0;
+        }
+        q.finish();
+        if (type.isEmpty())
+            continue; // missing: the column check names it
+        if (type == QLatin1String("view"))
+            return QStringLiteral("%1 是视图，不是数据表").arg(name);
+        if (type != QLatin1String("table"))
+            return QStringLiteral("%1 是特殊的表 (%2)，不是普通数据表").arg(name, type);
+        if (withoutRowid)
+            return QStringLiteral("数据表 %1 没有行号 (WITHOUT ROWID)").arg(name);
+        if (!q.exec(QStringLiteral("PRAGMA %1.table_xinfo(%2)").arg(schema, name)))
+            return QStringLiteral("文件已损坏: ") + q.lastError().text().trimmed();
+        while (q.next()) {
+            const QString column = q.value(QStringLiteral("name")).toString().toLower();
+            if (column == QLatin1String("rowid") || column == QLatin1String("oid") ||
+                column == QLatin1String("_rowid_"))
+                return QStringLiteral("数据表 %1 有一列名为 %2，与行号同名")
+                    .arg(name, q.value(QStringLiteral("name")).toString());
+        }
+        q.finish();
+    }
+    const int version = VersionOf(db, schema);
+    if (version > kSchemaVersion)
+        return QStringLiteral("它由较新的程序写成，结构版本是 %1，本程序只认识到版本 %2")
+            .arg(version)
+            .arg(kSchemaVersion);
+    for (const Table& table : RegisterTables()) {
+        if (table.since > version)
+            continue;
+        if (!q.exec(QStringLiteral("select %1 from %2.%3 limit 0").arg(ColumnList(table), schema, TableName(table))))
+            return table.since > 0 ? QStringLiteral("缺少数据表 %1，或其中的列").arg(TableName(table))
+                                   : QStringLiteral("缺少数据表 skr、zp 或 prn，或其中的列");
+        q.finish();
+    }
+    return {};
+}
+
+} // namespace Zt_typro

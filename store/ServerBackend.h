@@ -1,0 +1,45 @@
+#pragma once
+
+#include "store/StoreBackend.h"
+
+#include <QString>
+
+namespace Zt_typro
+{
+
+/// The shared register on a PostgreSQL server, signed in as an operator (a database role) whose
+/// rights are read when the connection opens. The server keeps its own copies and orders
+/// concurrent writers itself; a connection the server dropped is opened again by the next query.
+class ServerBackend final : public StoreBackend
+{
+public:
+    /// The server at connection (a libpq connection text or a service name), signed in as user
+    /// with password (kept in memory only, for this run of the program).
+    ServerBackend(const QString& connection, const QString& user, const QString& password);
+
+    Dialect dialect() const override { return Dialect::Server; }
+    void open(const QString& connectionName) override;
+    bool wantsReopen() const override { return m_lost; }
+    QString changeText(bool* replaced) const override;
+    QString begin(const QString& connectionName) override;
+    bool takesDailyCopy() const override { return false; }
+    void checkMayBeReplaced() const override;
+    TD_M::Rights rights(TD_M& dm) override;
+    QString operatorName() const override { return m_user; }
+    QString databasePath() const override { return m_connection; }
+    QString whereText() const override;
+    QString serverConnection() const override { return m_connection; }
+    QString serverUser() const override { return m_user; }
+    QString serverPassword() const override { return m_password; }
+    QString statementFailureText(Stmt id, const QSqlError& error, const QString& general) override;
+    void noteFailure(const QSqlError& error) override;
+
+private:
+    QString m_connection;
+    QString m_user;
+    QString m_password;
+    TD_M::Rights m_rights;
+    bool m_lost = false; // the server closed the connection: opened again by the next query
+};
+
+} // namespace Zt_typro
