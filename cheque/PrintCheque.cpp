@@ -10,8 +10,8 @@
 #include "print/Placement.h"
 #include "print/Report.h"
 #include "store/ChequeHistory.h"
+#include "store/ChequeStore.h"
 #include "store/DataModule.h"
-#include "store/Schema.h"
 #include "store/Settings.h"
 
 #include <QComboBox>
@@ -26,15 +26,9 @@ namespace Zt_typro
 namespace
 {
 // The cheque as the screen holds it when the job starts.
-struct ChequeData
+ChequeValues readScreen(const ChequePanel& s, const QString& formCode)
 {
-    QString ph, skr, je, yt, nian, yue, ri, fjxx, hkfs;
-    QDate rq;
-};
-
-ChequeData readScreen(const ChequePanel& s, const QString& formCode)
-{
-    ChequeData c;
+    ChequeValues c;
     c.ph = s.E_ph->text();
     c.skr = s.CB_skr->currentText();
     c.je = s.Edit_je->text();
@@ -43,32 +37,9 @@ ChequeData readScreen(const ChequePanel& s, const QString& formCode)
     c.yue = s.CB_yue->currentText();
     c.ri = s.CB_ri->currentText();
     c.fjxx = s.Memo_xinxi->toPlainText();
-    c.hkfs = formCode == QLatin1String("zz") ? QStringLiteral("转帐") : QStringLiteral("现金");
+    c.hkfs = ChequeValues::PaymentKind(formCode);
     c.rq = DateFromParts(c.nian, c.yue, c.ri);
     return c;
-}
-
-QVariantList registerValues(const ChequeData& c)
-{
-    return {c.ph, c.skr, c.je, c.yt, c.nian, c.yue, c.ri, c.fjxx, c.rq, c.hkfs};
-}
-
-// Everything the register and the payee list cannot hold, found before anything is written.
-void refuseWhatCannotBeStored(const ChequeData& c)
-{
-    if (!c.rq.isValid())
-        throw AppError(QStringLiteral("出票日期 \"%1-%2-%3\" 不是有效的日期，支票没有保存。请在存根上改正年、月、日。")
-                           .arg(c.nian, c.yue, c.ri));
-    const Statement& z1 = CatalogueStatement(Stmt::Z1);
-    const QVariantList values = registerValues(c);
-    for (int i = 0; i < values.size(); ++i) {
-        const QString problem = CheckColumnValue(z1.columns.at(i), values.at(i));
-        if (!problem.isEmpty())
-            throw AppError(problem);
-    }
-    const QString problem = CheckColumnValue(QStringLiteral("skr.skrmc"), c.skr.trimmed());
-    if (!problem.isEmpty())
-        throw AppError(problem);
 }
 
 void fillLabels(TFrm_zz_print& f, const ChequePanel& s)
@@ -147,14 +118,14 @@ QString groupedAmount(const QString& amount)
 }
 
 // What the confirmation shows under its question: the cheque as it will be printed.
-QString chequeDetails(const ChequeData& c, const QString& formCode, const QString& capitals)
+QString chequeDetails(const ChequeValues& c, const QString& formCode, const QString& capitals)
 {
     return QStringLiteral("票据: %1\n票号: %2\n收款人: %3\n金额: %4 元\n大写: %5\n出票日期: %6")
         .arg(formName(formCode), c.ph, c.skr.trimmed(), groupedAmount(c.je), capitals, c.rq.toString(Qt::ISODate));
 }
 
 // Before a number already in the register is stored again: true to go on.
-bool numberMayBeUsedAgain(QWidget* owner, const ChequeData& c)
+bool numberMayBeUsedAgain(QWidget* owner, const ChequeValues& c)
 {
     DmQuery* q = D_M->ADOQ_zp_up;
     const QueryCloser closer(*q);
@@ -183,8 +154,8 @@ void PrintCheque(ChequePanel& screen, const QString& formCode)
         ~CloseAtEnd() { closeQueries(); }
     } closeAtEnd;
 
-    const ChequeData cheque = readScreen(screen, formCode);
-    refuseWhatCannotBeStored(cheque);
+    const ChequeValues cheque = readScreen(screen, formCode);
+    CheckChequeValues(cheque);
     // A bank refuses a cheque whose capitals and figures disagree: read both back first.
     QStringList boxes;
     for (int place = 1; place <= 15; ++place)
@@ -206,23 +177,7 @@ void PrintCheque(ChequePanel& screen, const QString& formCode)
         return;
 
     // The register row, its registration and the payee's count are stored together or not at all.
-    const QString name = cheque.skr.trimmed();
-    qint64 zpid = 0;
-    D_M->transaction([&] {
-        D_M->ADOQ_zp_up->setStatement(Stmt::Z1, registerValues(cheque));
-        D_M->ADOQ_zp_up->execute();
-        D_M->ADOQ_zp_up->setStatement(Stmt::Z7);
-        D_M->ADOQ_zp_up->open();
-        zpid = D_M->ADOQ_zp_up->field(QStringLiteral("zpid")).toLongLong();
-        D_M->ADOQ_zp_up->close();
-        AddChequeEvent(*D_M, zpid, ChequeEvent::Registered);
-        D_M->ADOQ_skr->setStatement(Stmt::S6, {name});
-        D_M->ADOQ_skr->open();
-        const bool known = D_M->ADOQ_skr->recordCount() > 0;
-        D_M->ADOQ_skr->close();
-        D_M->ADOQ_skr_up->setStatement(known ? Stmt::S8 : Stmt::S7, {name});
-        D_M->ADOQ_skr_up->execute();
-    });
+    const qint64 zpid = StoreCheque(*D_M, cheque);
 
     const PreviewResult shown = prompter().preview(
         owner, QStringLiteral("%1 %2 打印预览").arg(formName(formCode), cheque.ph),
