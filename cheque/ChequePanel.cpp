@@ -9,10 +9,10 @@
 #include "common/Prompt.h"
 #include "numerals/AmountField.h"
 #include "numerals/Dates.h"
+#include "print/ChequeTexts.h"
 #include "store/DataModule.h"
 #include "store/Settings.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QComboBox>
 #include <QEvent>
@@ -26,10 +26,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScrollBar>
 #include <QSignalBlocker>
-#include <QTextBlock>
-#include <QTextLayout>
 
 using Zt_typro::guarded;
 
@@ -208,7 +205,9 @@ void ChequePanel::buildStub()
     vertical->setGeometry(6, 22, 16, 72);
     Memo_xinxi = new NoteEdit(Panel_cg);
     Memo_xinxi->setObjectName(QStringLiteral("Memo_xinxi"));
-    Memo_xinxi->setGeometry(24, 22, 209, 72);
+    // Its size and font are the printed note's: set here, not taken from the window it is in.
+    Memo_xinxi->setGeometry(QRect(QPoint(24, 22), Zt_typro::StubNoteSize()));
+    Memo_xinxi->setFont(Zt_typro::StubNoteFont());
     Memo_xinxi->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Memo_xinxi->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     // The scroll bar is always there, so the lines wrap at one width whatever their number:
@@ -293,32 +292,9 @@ QLabel* ChequePanel::digitBox(int place) const
 
 QStringList ChequePanel::memoDisplayLines() const
 {
-    // Laid out here with the memo's font and text width, so the lines are the same whether or not
-    // the stub has been shown yet.
-    // The width is worked out from the memo's own size, never read from its viewport, which is
-    // laid out only once the stub shows.
-    const QTextDocument* doc = Memo_xinxi->document();
-    const int width = Memo_xinxi->contentsRect().width() - Memo_xinxi->verticalScrollBar()->sizeHint().width();
-    const qreal lineWidth = std::max<qreal>(1, width - 2 * doc->documentMargin());
-    QStringList lines;
-    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
-        const QString text = block.text();
-        QTextLayout layout(text, Memo_xinxi->font());
-        QTextOption option;
-        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-        layout.setTextOption(option);
-        layout.beginLayout();
-        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-            line.setLineWidth(lineWidth);
-            lines << text.mid(line.textStart(), line.textLength());
-        }
-        layout.endLayout();
-        if (text.isEmpty() && layout.lineCount() == 0)
-            lines << QString();
-    }
-    if (lines.size() == 1 && lines.first().isEmpty())
-        lines.clear();
-    return lines;
+    // Laid out with the memo's font and text width, so the lines are the same whether or not the
+    // stub has been shown yet; the cheque printed again from the register gets the same lines.
+    return Zt_typro::WrapNoteLines(Memo_xinxi->toPlainText(), Memo_xinxi->font(), Zt_typro::NoteLineWidth(*Memo_xinxi));
 }
 
 bool ChequePanel::eventFilter(QObject* watched, QEvent* event)

@@ -3,15 +3,17 @@
 #include "cheque/ChequePanel.h"
 #include "common/Error.h"
 #include "common/Prompt.h"
+#include "numerals/Amount.h"
 #include "numerals/AmountCheck.h"
 #include "numerals/Dates.h"
 #include "print/CapitalsFont.h"
 #include "print/ChequePrintForm.h"
+#include "print/ChequeTexts.h"
 #include "print/Placement.h"
 #include "print/Report.h"
 #include "store/ChequeHistory.h"
+#include "store/ChequeStore.h"
 #include "store/DataModule.h"
-#include "store/Schema.h"
 #include "store/Settings.h"
 
 #include <QComboBox>
@@ -19,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScopeGuard>
 #include <QSignalBlocker>
 
 namespace Zt_typro
@@ -26,15 +29,9 @@ namespace Zt_typro
 namespace
 {
 // The cheque as the screen holds it when the job starts.
-struct ChequeData
+ChequeValues readScreen(const ChequePanel& s, const QString& formCode)
 {
-    QString ph, skr, je, yt, nian, yue, ri, fjxx, hkfs;
-    QDate rq;
-};
-
-ChequeData readScreen(const ChequePanel& s, const QString& formCode)
-{
-    ChequeData c;
+    ChequeValues c;
     c.ph = s.E_ph->text();
     c.skr = s.CB_skr->currentText();
     c.je = s.Edit_je->text();
@@ -43,60 +40,33 @@ ChequeData readScreen(const ChequePanel& s, const QString& formCode)
     c.yue = s.CB_yue->currentText();
     c.ri = s.CB_ri->currentText();
     c.fjxx = s.Memo_xinxi->toPlainText();
-    c.hkfs = formCode == QLatin1String("zz") ? QStringLiteral("转帐") : QStringLiteral("现金");
+    c.hkfs = ChequeValues::PaymentKind(formCode);
     c.rq = DateFromParts(c.nian, c.yue, c.ri);
     return c;
 }
 
-QVariantList registerValues(const ChequeData& c)
+// What the screen shows, as the print form takes it: the stub as the operator may have edited it.
+ChequeTexts shownTexts(const ChequePanel& s)
 {
-    return {c.ph, c.skr, c.je, c.yt, c.nian, c.yue, c.ri, c.fjxx, c.rq, c.hkfs};
-}
-
-// Everything the register and the payee list cannot hold, found before anything is written.
-void refuseWhatCannotBeStored(const ChequeData& c)
-{
-    if (!c.rq.isValid())
-        throw AppError(QStringLiteral("出票日期 \"%1-%2-%3\" 不是有效的日期，支票没有保存。请在存根上改正年、月、日。")
-                           .arg(c.nian, c.yue, c.ri));
-    const Statement& z1 = CatalogueStatement(Stmt::Z1);
-    const QVariantList values = registerValues(c);
-    for (int i = 0; i < values.size(); ++i) {
-        const QString problem = CheckColumnValue(z1.columns.at(i), values.at(i));
-        if (!problem.isEmpty())
-            throw AppError(problem);
-    }
-    const QString problem = CheckColumnValue(QStringLiteral("skr.skrmc"), c.skr.trimmed());
-    if (!problem.isEmpty())
-        throw AppError(problem);
-}
-
-void fillLabels(TFrm_zz_print& f, const ChequePanel& s)
-{
-    const QStringList lines = s.memoDisplayLines();
-    f.QRL_fjxx1->setCaption(lines.value(0));
-    f.QRL_fjxx2->setCaption(lines.value(1));
-    f.QRL_fjxx3->setCaption(lines.value(2));
-    f.QRL_fjxx4->setCaption(lines.value(3));
-    f.QRL_nian->setCaption(s.CB_nian->currentText());
-    f.QRL_yue->setCaption(s.CB_yue->currentText());
-    f.QRL_ri->setCaption(s.CB_ri->currentText());
-    f.QRL_skrcg->setCaption(s.E_shoukuanren->text());
-    f.QRL_jecg->setCaption(s.PE_jine->text());
-    f.QRL_ytcg->setCaption(s.E_yongtu->text());
-    f.QRL_year->setCaption(s.Panel_nian->text());
-    f.QRL_moon->setCaption(s.Panel_yue->text());
-    f.QRL_day->setCaption(s.Panel_ri->text());
-    f.QRL_skr->setCaption(s.CB_skr->currentText());
-    f.QRL_dx->setCaption(s.Panel_daxie->text());
-    ReportLabel* digits[15] = {f.QRL_fen, f.QRL_jiao, f.QRL_yuan, f.QRL_shi,   f.QRL_bai,
-                               f.QRL_qian, f.QRL_wan, f.QRL_rs,  f.QRL_rb,    f.QRL_rq,
-                               f.QRL_yi,  f.QRL_shiyi, f.QRL_baiyi, f.QRL_qianyi, f.QRL_wanyi};
-    for (int place = 1; place <= 15; ++place)
-        digits[place - 1]->setCaption(s.digitBox(place)->text());
-    f.QRL_fkhmc->setCaption(s.Panel_fkhmc->text());
-    f.QRL_cprzh->setCaption(s.Panel_cprzh->text());
-    f.QRL_yt->setCaption(s.Edit_yt->text());
+    ChequeTexts t;
+    t.year = s.Panel_nian->text();
+    t.month = s.Panel_yue->text();
+    t.day = s.Panel_ri->text();
+    t.nian = s.CB_nian->currentText();
+    t.yue = s.CB_yue->currentText();
+    t.ri = s.CB_ri->currentText();
+    t.payee = s.CB_skr->currentText();
+    t.capitals = s.Panel_daxie->text();
+    for (int place = 1; place <= kDigitBoxCount; ++place)
+        t.digitBoxes << s.digitBox(place)->text();
+    t.purpose = s.Edit_yt->text();
+    t.stubPayee = s.E_shoukuanren->text();
+    t.stubAmount = s.PE_jine->text();
+    t.stubPurpose = s.E_yongtu->text();
+    t.noteLines = s.memoDisplayLines();
+    t.bank = s.Panel_fkhmc->text();
+    t.account = s.Panel_cprzh->text();
+    return t;
 }
 
 void clearScreen(ChequePanel& s)
@@ -147,14 +117,14 @@ QString groupedAmount(const QString& amount)
 }
 
 // What the confirmation shows under its question: the cheque as it will be printed.
-QString chequeDetails(const ChequeData& c, const QString& formCode, const QString& capitals)
+QString chequeDetails(const ChequeValues& c, const QString& formCode, const QString& capitals)
 {
     return QStringLiteral("票据: %1\n票号: %2\n收款人: %3\n金额: %4 元\n大写: %5\n出票日期: %6")
         .arg(formName(formCode), c.ph, c.skr.trimmed(), groupedAmount(c.je), capitals, c.rq.toString(Qt::ISODate));
 }
 
 // Before a number already in the register is stored again: true to go on.
-bool numberMayBeUsedAgain(QWidget* owner, const ChequeData& c)
+bool numberMayBeUsedAgain(QWidget* owner, const ChequeValues& c)
 {
     DmQuery* q = D_M->ADOQ_zp_up;
     const QueryCloser closer(*q);
@@ -178,13 +148,10 @@ bool numberMayBeUsedAgain(QWidget* owner, const ChequeData& c)
 
 void PrintCheque(ChequePanel& screen, const QString& formCode)
 {
-    struct CloseAtEnd
-    {
-        ~CloseAtEnd() { closeQueries(); }
-    } closeAtEnd;
+    const auto closeAtEnd = qScopeGuard([] { closeQueries(); });
 
-    const ChequeData cheque = readScreen(screen, formCode);
-    refuseWhatCannotBeStored(cheque);
+    const ChequeValues cheque = readScreen(screen, formCode);
+    CheckChequeValues(cheque);
     // A bank refuses a cheque whose capitals and figures disagree: read both back first.
     QStringList boxes;
     for (int place = 1; place <= 15; ++place)
@@ -192,7 +159,7 @@ void PrintCheque(ChequePanel& screen, const QString& formCode)
     CheckAmountAgreement(screen.Edit_je->text(), screen.Panel_daxie->text(), boxes);
     // Everything that can fail runs before anything is stored: the labels, the layout of the
     // form (fields it does not print are emptied), and the glyphs of what will print.
-    fillLabels(*Frm_zz_print, screen);
+    FillChequeLabels(*Frm_zz_print, shownTexts(screen));
     ApplyLayoutToLabels(Frm_zz_print, formCode);
     const Report& report = *Frm_zz_print->QuickRep1;
     CheckReportFonts(report);
@@ -206,23 +173,7 @@ void PrintCheque(ChequePanel& screen, const QString& formCode)
         return;
 
     // The register row, its registration and the payee's count are stored together or not at all.
-    const QString name = cheque.skr.trimmed();
-    qint64 zpid = 0;
-    D_M->transaction([&] {
-        D_M->ADOQ_zp_up->setStatement(Stmt::Z1, registerValues(cheque));
-        D_M->ADOQ_zp_up->execute();
-        D_M->ADOQ_zp_up->setStatement(Stmt::Z7);
-        D_M->ADOQ_zp_up->open();
-        zpid = D_M->ADOQ_zp_up->field(QStringLiteral("zpid")).toLongLong();
-        D_M->ADOQ_zp_up->close();
-        AddChequeEvent(*D_M, zpid, ChequeEvent::Registered);
-        D_M->ADOQ_skr->setStatement(Stmt::S6, {name});
-        D_M->ADOQ_skr->open();
-        const bool known = D_M->ADOQ_skr->recordCount() > 0;
-        D_M->ADOQ_skr->close();
-        D_M->ADOQ_skr_up->setStatement(known ? Stmt::S8 : Stmt::S7, {name});
-        D_M->ADOQ_skr_up->execute();
-    });
+    const qint64 zpid = StoreCheque(*D_M, cheque);
 
     const PreviewResult shown = prompter().preview(
         owner, QStringLiteral("%1 %2 打印预览").arg(formName(formCode), cheque.ph),
@@ -261,40 +212,17 @@ void PrintCheque(ChequePanel& screen, const QString& formCode)
 
 bool ReprintCheque(QWidget* owner, qint64 zpid)
 {
-    struct CloseAtEnd
-    {
-        ~CloseAtEnd() { closeQueries(); }
-    } closeAtEnd;
+    const auto closeAtEnd = qScopeGuard([] { closeQueries(); });
 
-    DmQuery* q = D_M->ADOQ_zp_up;
-    q->setStatement(Stmt::Z6, {zpid});
-    q->open();
-    if (q->recordCount() == 0)
-        throw AppError(QStringLiteral("登记簿中没有这张支票（可能数据已恢复成另一份），请重新查询。"));
-    const QString state = q->fieldText(QStringLiteral("zt"));
-    const QString number = q->fieldText(QStringLiteral("ph"));
-    if (state == QString::fromUtf8(kStateVoided))
+    const RegisteredCheque stored = StoredCheque(*D_M, zpid);
+    const QString number = stored.values.ph;
+    if (stored.state == QString::fromUtf8(kStateVoided))
         throw AppError(QStringLiteral("票号 %1 的支票已作废，不能重打。").arg(number));
-    const QString formCode = q->fieldText(QStringLiteral("hkfs")) == QStringLiteral("现金") ? QStringLiteral("xj")
-                                                                                            : QStringLiteral("zz");
+    const QString formCode = stored.values.formCode();
 
-    // The stored cheque is typed into a screen of its own, never shown: the capitals, digit
-    // boxes, stub and note lines come out exactly as when it was first printed.
-    ChequePanel stored(nullptr);
-    stored.Panel_fkhmc->setText(ReadOrgBank());
-    stored.Panel_cprzh->setText(ReadOrgAccount());
-    stored.E_ph->setText(number);
-    stored.CB_skr->setEditText(q->fieldText(QStringLiteral("skr")));
-    stored.Edit_je->setText(q->fieldText(QStringLiteral("je")));
-    stored.Edit_jeExit();
-    stored.Edit_yt->setText(q->fieldText(QStringLiteral("yt")));
-    stored.CB_nian->setEditText(q->fieldText(QStringLiteral("nian")));
-    stored.CB_yue->setEditText(q->fieldText(QStringLiteral("yue")));
-    stored.CB_ri->setEditText(q->fieldText(QStringLiteral("ri")));
-    stored.Memo_xinxi->setPlainText(q->fieldText(QStringLiteral("fjxx")));
-    q->close();
-
-    fillLabels(*Frm_zz_print, stored);
+    // Worked out from the stored values as the screen works them out: the capitals, digit boxes,
+    // stub and note lines come out exactly as when the cheque was first printed.
+    FillChequeLabels(*Frm_zz_print, PrintedChequeTexts(stored.values, ReadOrgBank(), ReadOrgAccount()));
     ApplyLayoutToLabels(Frm_zz_print, formCode);
     const Report& report = *Frm_zz_print->QuickRep1;
     CheckReportFonts(report);
@@ -305,7 +233,7 @@ bool ReprintCheque(QWidget* owner, qint64 zpid)
         return false;
     // A cheque never printed before is printed now for the first time.
     AddChequeEvent(*D_M, zpid,
-                   state == QString::fromUtf8(kStateUnprinted) ? ChequeEvent::Printed : ChequeEvent::Reprinted,
+                   stored.state == QString::fromUtf8(kStateUnprinted) ? ChequeEvent::Printed : ChequeEvent::Reprinted,
                    shown.destination);
     return true;
 }

@@ -22,8 +22,9 @@ namespace Zt_typro
 /// it ("预览后未打印", the screen keeps it).
 void PrintCheque(ChequePanel& screen, const QString& formCode);
 
-/// Prints again, from the register, the cheque stored at zpid: its stored values on the current
-/// layout of its form, through the preview. A voided cheque is refused (AppError). Printed, its
+/// Prints again, from the register, the cheque stored at zpid: the texts of its stored values
+/// (PrintedChequeTexts, the same the screen showed) on the current layout of its form, through the
+/// preview; no screen is involved. A voided cheque is refused (AppError). Printed, its
 /// history gets 打印 (a cheque not printed before) or 重打, with where the page went. True when
 /// it was printed.
 bool ReprintCheque(QWidget* owner, qint64 zpid);

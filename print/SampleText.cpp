@@ -1,9 +1,10 @@
 #include "print/SampleText.h"
 
 #include "numerals/Amount.h"
-#include "numerals/Dates.h"
+#include "print/ChequeTexts.h"
 #include "print/PrintForm.h"
 #include "print/Report.h"
+#include "store/ChequeStore.h"
 
 #include <QHash>
 #include <QImage>
@@ -28,29 +29,38 @@ QHash<QString, QString> buildSamples()
     const QString note = QStringLiteral("附言：第四季度货款");
     const QString bank = QStringLiteral("中国工商银行北京海淀支行");
     const QString account = QStringLiteral("0200004509014567891");
+    // The cheque's fields as the cheque print form shows them for the sample cheque. The note is
+    // left out of the cheque: each of the four note lines shows the sample note whole.
+    ChequeValues cheque;
+    cheque.skr = payee;
+    cheque.je = amount;
+    cheque.yt = purpose;
+    cheque.nian = QString::fromUtf8(SampleYear);
+    cheque.yue = QString::fromUtf8(SampleMonth);
+    cheque.ri = QString::fromUtf8(SampleDay);
+    const ChequeTexts printed = PrintedChequeTexts(cheque, bank, account);
     QHash<QString, QString> s;
-    s.insert(QStringLiteral("nian"), QString::fromUtf8(SampleYear));
-    s.insert(QStringLiteral("yue"), QString::fromUtf8(SampleMonth));
-    s.insert(QStringLiteral("ri"), QString::fromUtf8(SampleDay));
-    s.insert(QStringLiteral("year"), YearToCapitals(QString::fromUtf8(SampleYear)));
-    s.insert(QStringLiteral("moon"), MonthToCapitals(QString::fromUtf8(SampleMonth)));
-    s.insert(QStringLiteral("day"), DayToCapitals(QString::fromUtf8(SampleDay)));
-    s.insert(QStringLiteral("skr"), payee);
-    s.insert(QStringLiteral("skrcg"), payee);
+    s.insert(QStringLiteral("nian"), printed.nian);
+    s.insert(QStringLiteral("yue"), printed.yue);
+    s.insert(QStringLiteral("ri"), printed.ri);
+    s.insert(QStringLiteral("year"), printed.year);
+    s.insert(QStringLiteral("moon"), printed.month);
+    s.insert(QStringLiteral("day"), printed.day);
+    s.insert(QStringLiteral("skr"), printed.payee);
+    s.insert(QStringLiteral("skrcg"), printed.stubPayee);
     s.insert(QStringLiteral("skrmc"), payee);
-    s.insert(QStringLiteral("jecg"), amount);
-    s.insert(QStringLiteral("dx"), AmountToCapitals(amount));
-    const QStringList boxes = DigitBoxTexts(AmountDigitString(amount));
+    s.insert(QStringLiteral("jecg"), printed.stubAmount);
+    s.insert(QStringLiteral("dx"), printed.capitals);
     for (int i = 0; i < kDigitBoxCount; ++i)
-        s.insert(QString::fromLatin1(kDigitKeys[i]), boxes.value(i));
-    s.insert(QStringLiteral("yt"), purpose);
-    s.insert(QStringLiteral("ytcg"), purpose);
+        s.insert(QString::fromLatin1(kDigitKeys[i]), printed.digitBoxes.value(i));
+    s.insert(QStringLiteral("yt"), printed.purpose);
+    s.insert(QStringLiteral("ytcg"), printed.stubPurpose);
     for (const char* key : {"fjxx1", "fjxx2", "fjxx3", "fjxx4"})
         s.insert(QString::fromLatin1(key), note);
-    s.insert(QStringLiteral("fkhmc"), bank);
+    s.insert(QStringLiteral("fkhmc"), printed.bank);
     s.insert(QStringLiteral("cprkhh"), bank);
     s.insert(QStringLiteral("skrkhh"), bank);
-    s.insert(QStringLiteral("cprzh"), account);
+    s.insert(QStringLiteral("cprzh"), printed.account);
     s.insert(QStringLiteral("skrzh"), account);
     s.insert(QStringLiteral("cprmc"), QStringLiteral("北京市海淀区华信电子科技发展股份有限公司"));
     return s;

@@ -22,6 +22,7 @@
 #include "common/Error.h"
 #include "store/Catalogue.h"
 #include "store/ChequeHistory.h"
+#include "store/ChequeStore.h"
 #include "store/DataModule.h"
 #include "store/SharedStore.h"
 
@@ -623,35 +624,21 @@ int runClient(const QStringList& args)
         for (int i = 0; i < count; ++i) {
             const QDate today = QDate::currentDate();
             const QString name = QStringLiteral("%1共享收款单位%2").arg(tag.left(1)).arg(i % kSharedPayees);
-            const QVariantList values = {QStringLiteral("%1-%2").arg(tag).arg(i, 6, 10, QLatin1Char('0')),
-                                         name,
-                                         QStringLiteral("%1.%2").arg(1000 + i).arg(i % 100, 2, 10, QLatin1Char('0')),
-                                         QStringLiteral("货款"),
-                                         QString::number(today.year()),
-                                         QString::number(today.month()),
-                                         QString::number(today.day()),
-                                         QString(),
-                                         today,
-                                         QStringLiteral("转帐")};
+            ChequeValues cheque;
+            cheque.ph = QStringLiteral("%1-%2").arg(tag).arg(i, 6, 10, QLatin1Char('0'));
+            cheque.skr = name;
+            cheque.je = QStringLiteral("%1.%2").arg(1000 + i).arg(i % 100, 2, 10, QLatin1Char('0'));
+            cheque.yt = QStringLiteral("货款");
+            cheque.nian = QString::number(today.year());
+            cheque.yue = QString::number(today.month());
+            cheque.ri = QString::number(today.day());
+            cheque.rq = today;
+            cheque.hkfs = QStringLiteral("转帐");
             QElapsedTimer timer;
             timer.start();
             qint64 zpid = 0;
             try {
-                dm.transaction([&] {
-                    dm.ADOQ_zp_up->setStatement(Stmt::Z1, values);
-                    dm.ADOQ_zp_up->execute();
-                    dm.ADOQ_zp_up->setStatement(Stmt::Z7);
-                    dm.ADOQ_zp_up->open();
-                    zpid = dm.ADOQ_zp_up->field(QStringLiteral("zpid")).toLongLong();
-                    dm.ADOQ_zp_up->close();
-                    AddChequeEvent(dm, zpid, ChequeEvent::Registered);
-                    dm.ADOQ_skr->setStatement(Stmt::S6, {name});
-                    dm.ADOQ_skr->open();
-                    const bool known = dm.ADOQ_skr->recordCount() > 0;
-                    dm.ADOQ_skr->close();
-                    dm.ADOQ_skr_up->setStatement(known ? Stmt::S8 : Stmt::S7, {name});
-                    dm.ADOQ_skr_up->execute();
-                });
+                zpid = StoreCheque(dm, cheque);
             } catch (const AppError& e) {
                 // Refused: nothing of it is stored; the operator would be shown why.
                 if (refused++ == 0)

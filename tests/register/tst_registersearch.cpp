@@ -1,5 +1,6 @@
 // The register search on a register filled through the real cheque print job: each search mode,
 // the result grid, closing, tab changes, reopening and docking.
+#include "store/ChequeStore.h"
 #include "store/DataModule.h"
 #include "tests/register/RegisterFixture.h"
 
@@ -148,11 +149,16 @@ private slots:
     {
         RegisterFixture f;
         printRegister(f);
-        D_M->ADOQ_zp_up->setStatement(Stmt::Z1, {QString(), QStringLiteral("戊公司"), QStringLiteral("1.00"),
-                                                  QStringLiteral("补录"), QStringLiteral("2005"), QStringLiteral("12"),
-                                                  QStringLiteral("28"), QString(), QDate(2005, 12, 28),
-                                                  QStringLiteral("转帐")});
-        D_M->ADOQ_zp_up->execute();
+        ChequeValues cheque;
+        cheque.skr = QStringLiteral("戊公司");
+        cheque.je = QStringLiteral("1.00");
+        cheque.yt = QStringLiteral("补录");
+        cheque.nian = QStringLiteral("2005");
+        cheque.yue = QStringLiteral("12");
+        cheque.ri = QStringLiteral("28");
+        cheque.rq = QDate(2005, 12, 28);
+        cheque.hkfs = QStringLiteral("转帐");
+        StoreCheque(*D_M, cheque);
         f.openSearch();
         f.search(0, QStringLiteral("   "));
         QVERIFY(f.result->isVisible());

@@ -3,6 +3,7 @@
 // answers, whatever dialect the statements are sent in.
 #include "common/Error.h"
 #include "store/ChequeHistory.h"
+#include "store/ChequeStore.h"
 #include "store/DataModule.h"
 #include "store/Schema.h"
 #include "store/SharedStore.h"
@@ -58,21 +59,20 @@ struct Store
         q.setStatement(id, values);
         q.execute();
     }
-    // Stores a cheque with its registration as the cheque job does; returns its row key.
+    // Stores a cheque through the cheque job's own store; returns its row key.
     qint64 storeCheque(const QString& ph, const QString& payee, const QDate& date, const QString& amount = "100.00")
     {
-        qint64 zpid = 0;
-        dm.transaction([&] {
-            write(Stmt::Z1, {ph, payee, amount, QStringLiteral("货款"), QString::number(date.year()),
-                             QString::number(date.month()), QString::number(date.day()), QString(), date,
-                             QStringLiteral("转帐")});
-            DmQuery q(&dm, "ADOQ_key");
-            q.setStatement(Stmt::Z7);
-            q.open();
-            zpid = q.field(QStringLiteral("zpid")).toLongLong();
-            AddChequeEvent(dm, zpid, ChequeEvent::Registered);
-        });
-        return zpid;
+        ChequeValues cheque;
+        cheque.ph = ph;
+        cheque.skr = payee;
+        cheque.je = amount;
+        cheque.yt = QStringLiteral("货款");
+        cheque.nian = QString::number(date.year());
+        cheque.yue = QString::number(date.month());
+        cheque.ri = QString::number(date.day());
+        cheque.rq = date;
+        cheque.hkfs = QStringLiteral("转帐");
+        return StoreCheque(dm, cheque);
     }
     qint64 count(const QString& table)
     {

@@ -10,6 +10,7 @@
 #include "common/Error.h"
 #include "register/ResultPanel.h"
 #include "store/ChequeHistory.h"
+#include "store/ChequeStore.h"
 #include "store/DataModule.h"
 #include "store/Schema.h"
 #include "store/Settings.h"
@@ -558,17 +559,13 @@ private slots:
         // The next cheque printed there gets the next row key, and its history the server's stamp.
         TD_M dm;
         dm.useSharedServer(f.connection(), f.cashier(), SharedRegisterFixture::password(f.cashier()));
-        qint64 zpid = 0;
-        dm.transaction([&] {
-            DmQuery q(&dm, "ADOQ_zp_up");
-            q.setStatement(Stmt::Z1,
-                           {QStringLiteral("99999999"), QStringLiteral("收款人1"), QStringLiteral("1.00"), QString(),
-                            QString(), QString(), QString(), QString(), QDate(2026, 12, 11), QStringLiteral("转帐")});
-            q.execute();
-            q.setStatement(Stmt::Z7);
-            q.open();
-            zpid = q.field(QStringLiteral("zpid")).toLongLong();
-        });
+        ChequeValues cheque;
+        cheque.ph = QStringLiteral("99999999");
+        cheque.skr = QStringLiteral("收款人1");
+        cheque.je = QStringLiteral("1.00");
+        cheque.rq = QDate(2026, 12, 11);
+        cheque.hkfs = QStringLiteral("转帐");
+        const qint64 zpid = StoreCheque(dm, cheque);
         QCOMPARE(zpid, qint64(kCheques + 1));
         local.close();
         server.close();
