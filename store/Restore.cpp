@@ -306,19 +306,45 @@ QString safetyCopyPath(const QString& databasePath)
     return path;
 }
 
-// Copies the file at from to a new file at to, for the owner only; a failed copy leaves nothing.
-void copyPrivately(const QString& from, const QString& to)
+// Copies the file open on from to a new file at to, for the owner only; a failed copy leaves
+// nothing. The caller keeps from open until the copy's original has been replaced: this program
+// closing any handle on the database file lets go of SQLite's lock on it (locks on a file belong
+// to the process, not to the handle), and a write waiting for that lock would then go into the
+// file about to be replaced, after it was copied.
+void copyPrivately(QFile& from, const QString& to)
 {
     const auto failed = [&](const QString& why) {
-        return QStringLiteral("无法备份当前的数据库 %1 到 %2。%3").arg(NativePath(from), NativePath(to), why);
+        return QStringLiteral("无法备份当前的数据库 %1 到 %2。%3")
+            .arg(NativePath(from.fileName()), NativePath(to), why);
     };
     SafeWrite(
         to, ExistingFile::Replace,
         [&](const QString& part) {
-            if (!QFile::copy(from, part))
-                throw AppError(failed(QString()));
+            QFile out(part);
+            if (!out.open(QIODevice::WriteOnly))
+                throw AppError(failed(out.errorString()));
+            if (!from.seek(0))
+                throw AppError(failed(from.errorString()));
+            QByteArray block;
+            do {
+                block = from.read(1 << 20);
+                if (out.write(block) != block.size())
+                    throw AppError(failed(out.errorString()));
+            } while (!block.isEmpty());
+            if (from.error() != QFileDevice::NoError)
+                throw AppError(failed(from.errorString()));
         },
         failed);
+}
+
+// The database at path, open for reading to be copied; throws AppError when it cannot be read.
+std::unique_ptr<QFile> openToCopy(const QString& path)
+{
+    auto file = std::make_unique<QFile>(path);
+    if (!file->open(QIODevice::ReadOnly))
+        throw AppError(
+            QStringLiteral("无法读取当前的数据库 %1，数据没有恢复: %2").arg(NativePath(path), file->errorString()));
+    return file;
 }
 
 // A database in write-ahead-log mode keeps committed rows in its "-wal" file: before the file
@@ -349,14 +375,10 @@ void putInPlace(const QString& part, const QString& target)
     if (!error.isEmpty() || !ReplaceFile(part, target, &error))
         throw AppError(QStringLiteral("无法用备份替换数据库 %1: %2").arg(NativePath(target), error));
 }
-} // namespace
 
-PreparedRestore::~PreparedRestore()
-{
-    if (!committed && !part.isEmpty())
-        QFile::remove(part);
-}
-
+// The file a restore replaces for the database at databasePath: the path itself, or, when it
+// is a symbolic link, the file the link points to (so that a database shared through a link
+// is the one restored). Throws AppError when the link points to nothing.
 QString RestoreTarget(const QString& databasePath)
 {
     const QFileInfo live(databasePath);
@@ -371,6 +393,13 @@ QString RestoreTarget(const QString& databasePath)
         throw AppError(QStringLiteral("数据库文件 %1 是指向 %2 的链接，它指向的不是普通文件，数据没有恢复。")
                            .arg(NativePath(live.absoluteFilePath()), NativePath(target)));
     return target;
+}
+} // namespace
+
+PreparedRestore::~PreparedRestore()
+{
+    if (!committed && !part.isEmpty())
+        QFile::remove(part);
 }
 
 std::unique_ptr<PreparedRestore> PrepareRestore(const QString& databasePath, const QString& source,
@@ -484,7 +513,10 @@ QString CommitRestore(TD_M& dm, PreparedRestore& prepared)
             // No other program writes between the copy and the rename; one that waited for the
             // lock finds the file replaced once it has it.
             dm.holdingWriteLock([&] {
-                copyPrivately(prepared.target, safety);
+                // Read through a handle that stays open until the new file is in place (see
+                // copyPrivately): a write waiting for the lock then finds the file replaced.
+                const std::unique_ptr<QFile> current = openToCopy(prepared.target);
+                copyPrivately(*current, safety);
                 putInPlace(prepared.part, prepared.target);
             });
             dm.closeConnection();
@@ -492,7 +524,7 @@ QString CommitRestore(TD_M& dm, PreparedRestore& prepared)
             // A file the program cannot open is no database anyone writes; a journal beside it
             // would be played back into the new file.
             dm.closeConnection();
-            copyPrivately(prepared.target, safety);
+            copyPrivately(*openToCopy(prepared.target), safety);
             for (const char* tail : {"-journal", "-wal"}) {
                 const QString leftover = prepared.target + QLatin1String(tail);
                 if (QFileInfo::exists(leftover) && !QFile::remove(leftover))
@@ -509,12 +541,6 @@ QString CommitRestore(TD_M& dm, PreparedRestore& prepared)
     qCDebug(lcRestore) << "database restored from" << prepared.source << "into" << prepared.target
                        << "; the replaced one kept as" << safety;
     return safety;
-}
-
-QString RestoreDatabase(TD_M& dm, const QString& source)
-{
-    const std::unique_ptr<PreparedRestore> prepared = PrepareRestore(dm.databasePath(), source);
-    return CommitRestore(dm, *prepared);
 }
 
 } // namespace Zt_typro
