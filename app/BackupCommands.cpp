@@ -5,8 +5,8 @@
 #include "common/LongWork.h"
 #include "common/Prompt.h"
 #include "store/Backup.h"
-#include "store/Restore.h"
 #include "store/DataModule.h"
+#include "store/Restore.h"
 #include "store/SharedStore.h"
 
 #include <QDir>

@@ -166,31 +166,6 @@ void BackupDatabaseApart(const QString& databasePath, const QString& target)
     });
 }
 
-bool MakeDailyBackupIfDue(TD_M& dm)
-{
-    dm.ensureConnected();
-    const QString folderPath = BackupFolder(dm.databasePath());
-    QDir folder(folderPath);
-    const QString target = folder.filePath(DailyBackupName(Today()));
-    if (QFileInfo::exists(target))
-        return false;
-    if (!MakePrivateFolder(folderPath))
-        throw AppError(QStringLiteral("无法建立备份文件夹 %1。").arg(NativePath(folderPath)));
-    // The day's copy is not worth keeping the operator waiting for a lock another program holds.
-    backupInto(dm, target, true);
-    // Only copies dated up to today take part: copies dated later (a clock that was wrong, files
-    // copied in) would otherwise push out the copy just made at every write. They are kept.
-    QStringList kept = dailyBackups(folder);
-    const QString newest = DailyBackupName(Today());
-    kept.erase(std::remove_if(kept.begin(), kept.end(), [&](const QString& name) { return name > newest; }),
-               kept.end());
-    for (qsizetype i = 0; i + kKeptDailyBackups < kept.size(); ++i) {
-        if (!folder.remove(kept.at(i)))
-            qCWarning(lcBackup) << "old backup not removed:" << folder.filePath(kept.at(i));
-    }
-    return true;
-}
-
 BackupInfo InspectBackup(const QString& path)
 {
     const QString shown = NativePath(QFileInfo(path).absoluteFilePath());
@@ -250,6 +225,39 @@ QString BackupDateText(const BackupInfo& info)
         return QStringLiteral("%1（最新一张支票的日期）").arg(newest);
     return QStringLiteral("%1（最新一张支票的日期；文件写于 %2）").arg(newest, written);
 }
+
+namespace
+{
+// The automatic backup: when the backup folder holds no backup of today (Today()), writes one
+// and removes the oldest automatic backups dated up to today beyond kKeptDailyBackups (copies
+// dated after today are neither counted nor removed). Returns true when a backup
+// was written now. Throws AppError when it cannot be written; nothing is then remembered, so
+// the next call tries again.
+bool MakeDailyBackupIfDue(TD_M& dm)
+{
+    dm.ensureConnected();
+    const QString folderPath = BackupFolder(dm.databasePath());
+    QDir folder(folderPath);
+    const QString target = folder.filePath(DailyBackupName(Today()));
+    if (QFileInfo::exists(target))
+        return false;
+    if (!MakePrivateFolder(folderPath))
+        throw AppError(QStringLiteral("无法建立备份文件夹 %1。").arg(NativePath(folderPath)));
+    // The day's copy is not worth keeping the operator waiting for a lock another program holds.
+    backupInto(dm, target, true);
+    // Only copies dated up to today take part: copies dated later (a clock that was wrong, files
+    // copied in) would otherwise push out the copy just made at every write. They are kept.
+    QStringList kept = dailyBackups(folder);
+    const QString newest = DailyBackupName(Today());
+    kept.erase(std::remove_if(kept.begin(), kept.end(), [&](const QString& name) { return name > newest; }),
+               kept.end());
+    for (qsizetype i = 0; i + kKeptDailyBackups < kept.size(); ++i) {
+        if (!folder.remove(kept.at(i)))
+            qCWarning(lcBackup) << "old backup not removed:" << folder.filePath(kept.at(i));
+    }
+    return true;
+}
+} // namespace
 
 void InstallDailyBackup(TD_M& dm)
 {

@@ -47,15 +47,9 @@ void BackupDatabase(TD_M& dm, const QString& target);
 /// file is still the data module's).
 void BackupDatabaseApart(const QString& databasePath, const QString& target);
 
-/// The automatic backup: when the backup folder holds no backup of today (Today()), writes one
-/// and removes the oldest automatic backups dated up to today beyond kKeptDailyBackups (copies
-/// dated after today are neither counted nor removed). Returns true when a backup
-/// was written now. Throws AppError when it cannot be written; nothing is then remembered, so
-/// the next call tries again.
-bool MakeDailyBackupIfDue(TD_M& dm);
 
-/// Makes dm take the day's automatic backup before its writes (MakeDailyBackupIfDue as its
-/// before-write hook). Start-up installs it on the data module. A backup that fails does not
+/// Makes dm take the day's automatic backup before its writes (see store/Backup.cpp) as
+/// its before-write hook. Start-up installs it on the data module. A backup that fails does not
 /// stop the write; its failure reaches dm's beforeWriteHookFailed once a day, at the first write
 /// that finds it, with a message that says what failed and what to do (later failures of the
 /// same day are only logged).

@@ -20,9 +20,6 @@ enum class ChequeEvent
     Voided,          // 作废: with the operator's reason
 };
 
-/// The event's name as the history stores and shows it ("登记", "打印", ...).
-QString ChequeEventName(ChequeEvent event);
-
 /// The states a cheque shows in the register, from its history.
 inline constexpr char kStatePrinted[] = "已打印";
 inline constexpr char kStateUnprinted[] = "未打印";

@@ -33,11 +33,6 @@ public:
     bool committed = false;
 };
 
-/// The file a restore replaces for the database at databasePath: the path itself, or, when it
-/// is a symbolic link, the file the link points to (so that a database shared through a link
-/// is the one restored). Throws AppError when the link points to nothing.
-QString RestoreTarget(const QString& databasePath);
-
 /// Reads the backup at source through SQLite (a write-ahead log beside it is applied) into a
 /// new database built from the program's own schema, table by table and column by column: the
 /// backup's own triggers, views, extra tables and column types never come along. The backup is
@@ -60,8 +55,5 @@ std::unique_ptr<PreparedRestore> PrepareRestore(const QString& databasePath, con
 /// was no database file). Throws AppError when anything fails before the rename; the database
 /// is then unchanged.
 QString CommitRestore(TD_M& dm, PreparedRestore& prepared);
-
-/// PrepareRestore and CommitRestore in one, without asking.
-QString RestoreDatabase(TD_M& dm, const QString& source);
 
 } // namespace Zt_typro

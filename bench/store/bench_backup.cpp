@@ -3,8 +3,8 @@
 // beside the benchmark, with the program's own schema made by the data module, and reused.
 #include "register/RegisterExport.h"
 #include "store/Backup.h"
-#include "store/Restore.h"
 #include "store/DataModule.h"
+#include "store/Restore.h"
 
 #include <QCoreApplication>
 #include <QDir>

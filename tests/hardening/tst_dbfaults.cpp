@@ -8,10 +8,11 @@
 #include "common/Error.h"
 #include "settings/OrgPanel.h"
 #include "store/Backup.h"
-#include "store/Restore.h"
 #include "store/DataModule.h"
+#include "store/Restore.h"
 #include "store/Settings.h"
 #include "tests/support/ScriptedPrompter.h"
+#include "tests/support/StoreHelpers.h"
 #include "tests/support/TestEnv.h"
 
 #include <QAction>
