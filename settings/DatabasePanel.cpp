@@ -13,7 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-using Zt_typro::guarded;
+using Zt_typro::connectGuarded;
 using Zt_typro::named;
 
 namespace
@@ -61,9 +61,9 @@ DatabasePanel::DatabasePanel(QWidget* parent)
     setTabOrder(Button_sjk_qd, Button_sjk_qx);
 
     connect(ComboBox_sjklx, &QComboBox::currentIndexChanged, this, [this] { showKind(); });
-    connect(Button_sjk_cs, &QPushButton::clicked, this, [this] { guarded([this] { Button_sjk_csClick(); }); });
-    connect(Button_sjk_qd, &QPushButton::clicked, this, [this] { guarded([this] { Button_sjk_qdClick(); }); });
-    connect(Button_sjk_qx, &QPushButton::clicked, this, [this] { guarded([this] { Button_sjk_qxClick(); }); });
+    connectGuarded(Button_sjk_cs, &QPushButton::clicked, this, [this] { Button_sjk_csClick(); });
+    connectGuarded(Button_sjk_qd, &QPushButton::clicked, this, [this] { Button_sjk_qdClick(); });
+    connectGuarded(Button_sjk_qx, &QPushButton::clicked, this, [this] { Button_sjk_qxClick(); });
 }
 
 void DatabasePanel::open()
