@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 
 using Zt_typro::connectGuarded;
 using Zt_typro::named;
@@ -90,10 +91,7 @@ void DatabasePanel::Button_sjk_csClick()
     {
         // A server that does not answer may take seconds: the operator sees that it is trying.
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        struct RestoreCursor
-        {
-            ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
-        } restore;
+        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
         ok = Zt_typro::TestSharedConnection(Edit_sjklj->text(), &message);
     }
     Label_sjk_sm->setText(message);
