@@ -57,9 +57,8 @@ void CreateForms()
         Zt_typro::prompter().error(QApplication::activeWindow(), Zt_typro::ApplicationTitle(), message);
     });
     // After the handler that found the file replaced has reported it.
-    QObject::connect(
-        D_M, &TD_M::replacedFileLetGo, Frm_main,
-        [] { Zt_typro::guarded([] { Frm_main->reloadOpenDesigners(); }); }, Qt::QueuedConnection);
+    connectGuarded(
+        D_M, &TD_M::replacedFileLetGo, Frm_main, [] { Frm_main->reloadOpenDesigners(); }, Qt::QueuedConnection);
     Frm_pz_print = new TFrm_pz_print;
     Frm_pz_print->setObjectName(QStringLiteral("Frm_pz_print"));
     Frm_login = new TFrm_login;

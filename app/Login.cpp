@@ -21,6 +21,7 @@
 
 #include <algorithm>
 
+using Zt_typro::connectGuarded;
 using Zt_typro::guarded;
 using Zt_typro::named;
 
@@ -79,9 +80,9 @@ TFrm_login::TFrm_login(QWidget* parent)
     setTabOrder(Edit_pass, Button_yes);
     setTabOrder(Button_yes, Button_cancel);
 
-    connect(Button_yes, &QPushButton::clicked, this, [this] { guarded([this] { Button_yesClick(); }); });
-    connect(Button_cancel, &QPushButton::clicked, this, [this] { guarded([this] { Button_cancelClick(); }); });
-    connect(Button_bjwj, &QPushButton::clicked, this, [this] { guarded([this] { Button_bjwjClick(); }); });
+    connectGuarded(Button_yes, &QPushButton::clicked, this, [this] { Button_yesClick(); });
+    connectGuarded(Button_cancel, &QPushButton::clicked, this, [this] { Button_cancelClick(); });
+    connectGuarded(Button_bjwj, &QPushButton::clicked, this, [this] { Button_bjwjClick(); });
 }
 
 void TFrm_login::showFor(bool shared, const QString& connection)

@@ -31,6 +31,7 @@
 #include <QScrollArea>
 #include <QStyle>
 
+using Zt_typro::connectGuarded;
 using Zt_typro::guarded;
 
 namespace
@@ -179,7 +180,7 @@ void TFrm_main::buildMenu()
     bar->addMenu(mnuhelp);
 
     const auto bind = [this](QAction* action, void (TFrm_main::*handler)()) {
-        connect(action, &QAction::triggered, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+        connectGuarded(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
     };
     bind(mnuzh, &TFrm_main::mnuzhClick);
     bind(zz_prn_set, &TFrm_main::zz_prn_setClick);
@@ -429,7 +430,7 @@ TAboutBox::TAboutBox(QWidget* parent)
     OKButton->setObjectName(QStringLiteral("OKButton"));
     OKButton->setDefault(true);
     OKButton->setGeometry(111, 178, 75, 25);
-    connect(OKButton, &QPushButton::clicked, this, [this] { guarded([this] { OKButtonClick(); }); });
+    connectGuarded(OKButton, &QPushButton::clicked, this, [this] { OKButtonClick(); });
 }
 
 void TAboutBox::OKButtonClick()

@@ -33,8 +33,8 @@ void VoucherAfterChequeLink::afterChequeJob(const QString& year, const QString& 
 
 void LinkCapitalsFont(ChequePanel& cheque, VoucherPanel& voucher)
 {
-    QObject::connect(&cheque, &ChequePanel::capitalsFontRequested, &voucher,
-                     [&voucher] { guarded([&voucher] { voucher.popup_fontnameClick(); }); });
+    connectGuarded(&cheque, &ChequePanel::capitalsFontRequested, &voucher,
+                   [&voucher] { voucher.popup_fontnameClick(); });
     QObject::connect(&voucher, &VoucherPanel::capitalsMenuRequested, &cheque,
                      [&cheque](const QPoint& at) { cheque.PopupMenu_font->popup(at); });
     QObject::connect(&voucher, &VoucherPanel::capitalsFontChosen, &cheque, [&cheque, &voucher](const QFont& font) {

@@ -28,6 +28,7 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 
+using Zt_typro::connectGuarded;
 using Zt_typro::guarded;
 
 namespace
@@ -182,10 +183,10 @@ void ChequePanel::buildFace()
     E_ph->installEventFilter(this);
     CB_skr->installEventFilter(this);
     Edit_je->installEventFilter(this);
-    connect(CB_skr, &QComboBox::editTextChanged, this, [this] { guarded([this] { CB_skrChange(); }); });
-    connect(Edit_yt, &QLineEdit::textChanged, this, [this] { guarded([this] { Edit_ytChange(); }); });
-    connect(Button_setcg, &QPushButton::clicked, this, [this] { guarded([this] { Button_setcgClick(); }); });
-    connect(Button_pjdy, &QPushButton::clicked, this, [this] { guarded([this] { Button_pjdyClick(); }); });
+    connectGuarded(CB_skr, &QComboBox::editTextChanged, this, [this] { CB_skrChange(); });
+    connectGuarded(Edit_yt, &QLineEdit::textChanged, this, [this] { Edit_ytChange(); });
+    connectGuarded(Button_setcg, &QPushButton::clicked, this, [this] { Button_setcgClick(); });
+    connectGuarded(Button_pjdy, &QPushButton::clicked, this, [this] { Button_pjdyClick(); });
 
     setTabOrder(E_ph, CB_skr);
     setTabOrder(CB_skr, Edit_je);
@@ -253,9 +254,9 @@ void ChequePanel::buildStub()
     caption(Panel_cg, "用  途:", 8, 194);
     E_yongtu = Zt_typro::placed<QLineEdit>(Panel_cg, "E_yongtu", QRect(58, 190, 175, 22));
 
-    connect(CB_nian, &QComboBox::editTextChanged, this, [this] { guarded([this] { CB_nianChange(); }); });
-    connect(CB_yue, &QComboBox::editTextChanged, this, [this] { guarded([this] { CB_yueChange(); }); });
-    connect(CB_ri, &QComboBox::editTextChanged, this, [this] { guarded([this] { CB_riChange(); }); });
+    connectGuarded(CB_nian, &QComboBox::editTextChanged, this, [this] { CB_nianChange(); });
+    connectGuarded(CB_yue, &QComboBox::editTextChanged, this, [this] { CB_yueChange(); });
+    connectGuarded(CB_ri, &QComboBox::editTextChanged, this, [this] { CB_riChange(); });
 }
 
 void ChequePanel::buildTypeChoice()
@@ -274,8 +275,8 @@ void ChequePanel::buildTypeChoice()
     Button_qd->setText(QStringLiteral("确 定"));
     Button_qx = Zt_typro::placed<QPushButton>(Panel_zplx, "Button_qx", QRect(130, 76, 75, 25));
     Button_qx->setText(QStringLiteral("取 消"));
-    connect(Button_qd, &QPushButton::clicked, this, [this] { guarded([this] { Button_qdClick(); }); });
-    connect(Button_qx, &QPushButton::clicked, this, [this] { guarded([this] { Button_qxClick(); }); });
+    connectGuarded(Button_qd, &QPushButton::clicked, this, [this] { Button_qdClick(); });
+    connectGuarded(Button_qx, &QPushButton::clicked, this, [this] { Button_qxClick(); });
     // The choice is named in the group's title: the form the next cheque prints on.
     const auto showChoice = [this] {
         GroupBox_zplx->setTitle(RadioButton_xj->isChecked() ? QStringLiteral("支票类型: 将按现金支票打印")

@@ -8,7 +8,7 @@ namespace Zt_typro
 
 /// An error that a handler reports to the operator: its text is shown as it stands, in the
 /// program's error box. Thrown by the data module, the numerals and the print jobs; caught by
-/// the handler guard (app/Guard.h) so that it never crosses the event loop.
+/// the handler guard (common/Guard.h) so that it never crosses the event loop.
 class AppError : public std::exception
 {
 public:

@@ -2,8 +2,13 @@
 
 #include "common/Error.h"
 
+#include <QObject>
 #include <QString>
+
+#include <concepts>
 #include <exception>
+#include <type_traits>
+#include <utility>
 
 namespace Zt_typro
 {
@@ -28,6 +33,39 @@ void guarded(F&& body) noexcept
     } catch (...) {
         ShowHandlerError(QString());
     }
+}
+
+/// A slot run inside guarded(): it takes the arguments fn takes, of those a signal offers.
+template <typename Fn>
+class GuardedSlot
+{
+public:
+    explicit GuardedSlot(Fn fn)
+        : m_fn(std::move(fn))
+    {
+    }
+
+    template <typename... Args>
+    requires std::invocable<Fn&, Args&&...>
+    void operator()(Args&&... args)
+    {
+        guarded([&] { m_fn(std::forward<Args>(args)...); });
+    }
+
+private:
+    Fn m_fn;
+};
+
+/// Connects signal of sender to slot, run inside guarded(): the handler connection of every
+/// screen. The slot takes the signal's arguments, or as many of the first ones as it wants (none
+/// for a plain handler), as with QObject::connect; context ends the connection when it is
+/// destroyed and, for a queued type, chooses the thread. An error is shown as for any guarded
+/// body, over the window active at the time.
+template <typename Sender, typename Signal, typename Slot>
+QMetaObject::Connection connectGuarded(const Sender* sender, Signal signal, const QObject* context, Slot&& slot,
+                                       Qt::ConnectionType type = Qt::AutoConnection)
+{
+    return QObject::connect(sender, signal, context, GuardedSlot<std::decay_t<Slot>>(std::forward<Slot>(slot)), type);
 }
 
 } // namespace Zt_typro

@@ -111,7 +111,7 @@ WorkingPanel::WorkingPanel(QWidget* parent, const PanelChrome& chrome, const QRe
     m_close->setFocusPolicy(Qt::NoFocus);
     m_close->setToolTip(QStringLiteral("关闭"));
     m_close->setGeometry(geometry.width() - 19, 1, 17, 17);
-    connect(m_close, &QPushButton::clicked, this, [this] { guarded([this] { requestClose(); }); });
+    connectGuarded(m_close, &QPushButton::clicked, this, [this] { requestClose(); });
 
     hide();
 }

@@ -102,12 +102,6 @@ QList<QWidget*> DigitBoxesOf(const QWidget* boxPanel)
     return boxes;
 }
 
-void ClearDigitBoxes(QWidget* boxPanel)
-{
-    for (QWidget* box : DigitBoxesOf(boxPanel))
-        setWidgetText(box, QString());
-}
-
 void FillDigitBoxes(QWidget* boxPanel, const QString& digitString)
 {
     FillDigitBoxes(DigitBoxesOf(boxPanel), digitString);

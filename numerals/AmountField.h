@@ -54,9 +54,6 @@ QString CompleteAmountField(QLineEdit* field);
 /// the first created being the 分 box. Throws AppError when the panel has not exactly 15 boxes.
 QList<QWidget*> DigitBoxesOf(const QWidget* boxPanel);
 
-/// Empties the text of every digit box of a box panel (DigitBoxesOf).
-void ClearDigitBoxes(QWidget* boxPanel);
-
 /// Writes a digit string into the fifteen digit boxes of a box panel (DigitBoxesOf): each digit in
 /// its box from the right, "￥" left of the highest digit, the boxes further left emptied
 /// (DigitBoxTexts). Throws AppError when the digit string is not 0 to 14 digits; the boxes are

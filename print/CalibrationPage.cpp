@@ -1,10 +1,8 @@
 #include "print/CalibrationPage.h"
 
-#include "common/Error.h"
 #include "print/Calibration.h"
 #include "print/Report.h"
 
-#include <QDir>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -105,17 +103,6 @@ bool PaintCalibrationPageOnPrinter(QPrinter* printer, const QString& printerName
         return false;
     PaintCalibrationPage(painter, printerName, CalibrationSheetMm(page));
     return painter.end();
-}
-
-void RenderCalibrationPageToPdf(const QString& path, const QString& printerName)
-{
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
-    printer.setCreator(QStringLiteral("Quillmate"));
-    printer.setDocName(QStringLiteral("打印机校准页"));
-    if (!PaintCalibrationPageOnPrinter(&printer, printerName, QPageSize()))
-        throw AppError(QStringLiteral("无法写入 PDF 文件 %1。").arg(QDir::toNativeSeparators(path)));
 }
 
 } // namespace Zt_typro

@@ -29,7 +29,4 @@ QSizeF CalibrationSheetMm(const QPageSize& paper);
 /// printer could not be opened for painting.
 bool PaintCalibrationPageOnPrinter(QPrinter* printer, const QString& printerName, const QPageSize& paper);
 
-/// Writes the calibration page to a PDF file. Throws AppError when the file cannot be written.
-void RenderCalibrationPageToPdf(const QString& path, const QString& printerName);
-
 } // namespace Zt_typro

@@ -77,41 +77,11 @@ void PreviewLayout(PrintForm& form, DmQuery& query, const QString& code)
     PreviewReport(*form.QuickRep1, ownerOf(&form));
 }
 
-void PrintChequeSample(TFrm_zz_print* form, const QString& code)
-{
-    PrintLayoutSample(*form, *RequireDataModule().ADOQ_zb, code);
-}
-
-void PreviewChequeLayout(TFrm_zz_print* form, const QString& code)
-{
-    PreviewLayout(*form, *RequireDataModule().ADOQ_zb, code);
-}
-
-void PrintVoucherSample(TFrm_pz_print* form, const QString& code)
-{
-    PrintLayoutSample(*form, *RequireDataModule().ADOQ_zb_pz, code);
-}
-
-void PreviewVoucherLayout(TFrm_pz_print* form, const QString& code)
-{
-    PreviewLayout(*form, *RequireDataModule().ADOQ_zb_pz, code);
-}
-
 void OpenPrintOptions(DmQuery& query, const QString& code)
 {
     query.close();
     query.setStatement(Stmt::P2, {code});
     query.open();
-}
-
-void OpenChequePrintOptions(const QString& code)
-{
-    OpenPrintOptions(*RequireDataModule().ADOQ_zpdyxz, code);
-}
-
-void OpenVoucherPrintOptions(const QString& code)
-{
-    OpenPrintOptions(*RequireDataModule().ADOQ_pzdyxz, code);
 }
 
 } // namespace Zt_typro

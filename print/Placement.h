@@ -38,22 +38,7 @@ void PrintLayoutSample(PrintForm& form, DmQuery& query, const QString& code);
 /// and closes query.
 void PreviewLayout(PrintForm& form, DmQuery& query, const QString& code);
 
-/// Applies the layout of code to the cheque print form, prints its page on the default printer
-/// without a dialog and closes ADOQ_zb. Throws AppError when no printer can take it.
-void PrintChequeSample(TFrm_zz_print* form, const QString& code);
-/// Applies the layout of code to the cheque print form, shows the preview (returns when it is
-/// closed) and closes ADOQ_zb.
-void PreviewChequeLayout(TFrm_zz_print* form, const QString& code);
-/// The same for the voucher print form with ADOQ_zb_pz.
-void PrintVoucherSample(TFrm_pz_print* form, const QString& code);
-void PreviewVoucherLayout(TFrm_pz_print* form, const QString& code);
-
 /// Closes query, sets it to the option list of code (P2: the rows sorted by kjx) and opens it.
 void OpenPrintOptions(DmQuery& query, const QString& code);
-/// Closes D_M->ADOQ_zpdyxz, sets it to the option list of code (P2: the rows sorted by kjx)
-/// and opens it, for the designer's print-content list.
-void OpenChequePrintOptions(const QString& code);
-/// The same with D_M->ADOQ_pzdyxz.
-void OpenVoucherPrintOptions(const QString& code);
 
 } // namespace Zt_typro

@@ -115,14 +115,12 @@ CalibrationPanel::CalibrationPanel(QWidget* parent)
 
     showCalibration(0.0, 0.0, 1.0, 1.0);
 
-    connect(ComboBox_dyj, &QComboBox::currentIndexChanged, this,
-            [this] { Zt_typro::guarded([this] { ComboBox_dyjChange(); }); });
-    connect(ComboBox_zhizhang, &QComboBox::currentIndexChanged, this,
-            [this] { Zt_typro::guarded([this] { ComboBox_zhizhangChange(); }); });
-    connect(Button_jzjs, &QPushButton::clicked, this, [this] { Zt_typro::guarded([this] { Button_jzjsClick(); }); });
-    connect(Button_dyjjz_qd, &QPushButton::clicked, this,
-            [this] { Zt_typro::guarded([this] { Button_dyjjz_qdClick(); }); });
-    connect(Button_jzy, &QPushButton::clicked, this, [this] { Zt_typro::guarded([this] { Button_jzyClick(); }); });
+    Zt_typro::connectGuarded(ComboBox_dyj, &QComboBox::currentIndexChanged, this, [this] { ComboBox_dyjChange(); });
+    Zt_typro::connectGuarded(ComboBox_zhizhang, &QComboBox::currentIndexChanged, this,
+                             [this] { ComboBox_zhizhangChange(); });
+    Zt_typro::connectGuarded(Button_jzjs, &QPushButton::clicked, this, [this] { Button_jzjsClick(); });
+    Zt_typro::connectGuarded(Button_dyjjz_qd, &QPushButton::clicked, this, [this] { Button_dyjjz_qdClick(); });
+    Zt_typro::connectGuarded(Button_jzy, &QPushButton::clicked, this, [this] { Button_jzyClick(); });
 }
 
 void CalibrationPanel::open()

@@ -57,9 +57,9 @@ DesignerBackground::DesignerBackground(QWidget* designer, DesignerCanvas* canvas
     m_dpi->setToolTip(QStringLiteral("扫描图的分辨率（每英寸点数）"));
 
     m_canvas->setBackgroundOpacity(kDefaultOpacity / 100.0);
-    connect(m_slider, &QSlider::valueChanged, this,
-            [this](int value) { guarded([this, value] { m_canvas->setBackgroundOpacity(value / 100.0); }); });
-    connect(m_dpi, &QSpinBox::valueChanged, this, [this] { guarded([this] { dpiEdited(); }); });
+    connectGuarded(m_slider, &QSlider::valueChanged, this,
+                   [this](int value) { m_canvas->setBackgroundOpacity(value / 100.0); });
+    connectGuarded(m_dpi, &QSpinBox::valueChanged, this, [this] { dpiEdited(); });
 }
 
 void DesignerBackground::showFor(const QString& formCode)

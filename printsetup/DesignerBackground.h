@@ -56,9 +56,6 @@ public:
     /// AppError naming the file when it is missing, unreadable, or not a PNG or JPEG image.
     void load(const QString& path, double typedDpi);
 
-    /// The image shown; empty when none.
-    QString imagePath() const { return m_path; }
-
 private:
     void dpiEdited();
 

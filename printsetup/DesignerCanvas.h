@@ -88,10 +88,6 @@ public:
 
     /// Whether a field panel is being dragged.
     bool isDragging() const { return m_dragging; }
-    /// The pointer position inside the pressed field panel when the drag began.
-    QPoint grabPoint() const { return m_grab; }
-    /// The pointer position on the canvas where the rubber band began.
-    QPoint bandOrigin() const { return m_bandOrigin; }
 
     /// Grabbing a field panel: a left press selects panel and starts the drag; other buttons
     /// do nothing. at is the pointer in the panel's own coordinates.
@@ -130,7 +126,6 @@ public:
     void setBackground(const QImage& image, double dpi, QPointF origin);
     /// Shows the background at another resolution.
     void setBackgroundDpi(double dpi);
-    double backgroundDpi() const { return m_backgroundDpi; }
     /// Removes the background.
     void clearBackground();
     bool hasBackground() const { return !m_background.isNull(); }
@@ -157,11 +152,11 @@ private:
     QList<DesignerFieldPanel*> m_panels;
     DesignerBandShape* m_band;
     bool m_dragging = false;
-    QPoint m_grab;
+    QPoint m_grab; // the pointer position inside the pressed field panel when the drag began
     QPointer<DesignerFieldPanel> m_pressed;
     QPointer<DesignerFieldPanel> m_current;
     bool m_banding = false;
-    QPoint m_bandOrigin;
+    QPoint m_bandOrigin; // the pointer position on the canvas where the rubber band began
     QImage m_background;
     double m_backgroundDpi = 96.0;
     QPointF m_backgroundOrigin;

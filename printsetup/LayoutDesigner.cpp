@@ -65,12 +65,12 @@ LayoutDesigner::LayoutDesigner(QWidget* parent, DesignerForm form)
     m_body.canvas->refreshOverlapMarks();
     rememberSavedPositions();
 
-    connect(m_body.save, &QPushButton::clicked, this, [this] { guarded([this] { saveLayout(); }); });
-    connect(m_body.preview, &QPushButton::clicked, this, [this] { guarded([this] { previewLayout(); }); });
-    connect(m_body.sample, &QPushButton::clicked, this, [this] { guarded([this] { printSample(); }); });
-    connect(m_background->button(), &QPushButton::clicked, this, [this] { guarded([this] { chooseBackground(); }); });
-    connect(this, &WorkingPanel::closed, this, [this] { guarded([this] { closeOptions(); }); });
-    connect(m_body.canvas, &DesignerCanvas::fieldsChanged, this, [this] { guarded([this] { showPosition(); }); });
+    connectGuarded(m_body.save, &QPushButton::clicked, this, [this] { saveLayout(); });
+    connectGuarded(m_body.preview, &QPushButton::clicked, this, [this] { previewLayout(); });
+    connectGuarded(m_body.sample, &QPushButton::clicked, this, [this] { printSample(); });
+    connectGuarded(m_background->button(), &QPushButton::clicked, this, [this] { chooseBackground(); });
+    connectGuarded(this, &WorkingPanel::closed, this, [this] { closeOptions(); });
+    connectGuarded(m_body.canvas, &DesignerCanvas::fieldsChanged, this, [this] { showPosition(); });
 }
 
 void LayoutDesigner::open(const QString& formCode, const QString& heading)

@@ -34,7 +34,7 @@ TFrm_zf::TFrm_zf(QWidget* parent, const QString& chequeText)
     buttons->addWidget(Button_zf_qx);
     layout->addLayout(buttons);
     resize(360, 200);
-    connect(Button_zf_qd, &QPushButton::clicked, this, [this] { Zt_typro::guarded([this] { Button_zf_qdClick(); }); });
+    Zt_typro::connectGuarded(Button_zf_qd, &QPushButton::clicked, this, [this] { Button_zf_qdClick(); });
     connect(Button_zf_qx, &QPushButton::clicked, this, &QDialog::reject);
 }
 

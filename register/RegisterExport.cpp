@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSaveFile>
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -210,11 +211,7 @@ qsizetype ExportRegisterWorkbook(TD_M& dm, const QList<qint64>& keys, const QStr
     const QString part = target.absoluteDir().filePath(QStringLiteral(".") + target.fileName() +
                                                        QStringLiteral(".part-") +
                                                        QUuid::createUuid().toString(QUuid::Id128));
-    struct RemovePart
-    {
-        QString path;
-        ~RemovePart() { QFile::remove(path); }
-    } removePart{part};
+    const auto removePart = qScopeGuard([&part] { QFile::remove(part); });
 
     // Rows go out as they are read (constant memory): a whole register never sits in memory.
     lxw_workbook_options options{};

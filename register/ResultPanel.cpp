@@ -16,7 +16,7 @@
 #include <QSqlRecord>
 #include <QTableView>
 
-using Zt_typro::guarded;
+using Zt_typro::connectGuarded;
 using Zt_typro::named;
 
 namespace
@@ -128,16 +128,16 @@ ResultPanel::ResultPanel(QWidget* parent)
 
     Button_zpcx_dc = named<QPushButton>(this, "Button_zpcx_dc", QStringLiteral("导出"));
     Button_zpcx_dc->setGeometry(width() - 2 - 75, height() - 27, 75, 25);
-    connect(Button_zpcx_dc, &QPushButton::clicked, this, [this] { guarded([this] { Button_zpcx_dcClick(); }); });
+    connectGuarded(Button_zpcx_dc, &QPushButton::clicked, this, [this] { Button_zpcx_dcClick(); });
     Button_zpcx_cd = named<QPushButton>(this, "Button_zpcx_cd", QStringLiteral("重打"));
     Button_zpcx_cd->setGeometry(2, height() - 27, 75, 25);
-    connect(Button_zpcx_cd, &QPushButton::clicked, this, [this] { guarded([this] { Button_zpcx_cdClick(); }); });
+    connectGuarded(Button_zpcx_cd, &QPushButton::clicked, this, [this] { Button_zpcx_cdClick(); });
     Button_zpcx_zf = named<QPushButton>(this, "Button_zpcx_zf", QStringLiteral("作废"));
     Button_zpcx_zf->setGeometry(2 + 79, height() - 27, 75, 25);
-    connect(Button_zpcx_zf, &QPushButton::clicked, this, [this] { guarded([this] { Button_zpcx_zfClick(); }); });
+    connectGuarded(Button_zpcx_zf, &QPushButton::clicked, this, [this] { Button_zpcx_zfClick(); });
     Button_zpcx_ls = named<QPushButton>(this, "Button_zpcx_ls", QStringLiteral("记录"));
     Button_zpcx_ls->setGeometry(2 + 2 * 79, height() - 27, 75, 25);
-    connect(Button_zpcx_ls, &QPushButton::clicked, this, [this] { guarded([this] { Button_zpcx_lsClick(); }); });
+    connectGuarded(Button_zpcx_ls, &QPushButton::clicked, this, [this] { Button_zpcx_lsClick(); });
 
     // The columns keep the widths the operator gave them from one search to the next; they take
     // their first widths when they come into being.
@@ -145,7 +145,7 @@ ResultPanel::ResultPanel(QWidget* parent)
         if (before != now)
             applyColumnWidths();
     });
-    connect(this, &WorkingPanel::closed, this, [this] { guarded([this] { BitBtn_zpcxjg_closeClick(); }); });
+    connectGuarded(this, &WorkingPanel::closed, this, [this] { BitBtn_zpcxjg_closeClick(); });
 }
 
 void ResultPanel::setSource(QAbstractItemModel* result)

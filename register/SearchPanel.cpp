@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+using Zt_typro::connectGuarded;
 using Zt_typro::guarded;
 using Zt_typro::named;
 
@@ -91,12 +92,11 @@ SearchPanel::SearchPanel(QWidget* parent)
     Button_zpcxclose = named<QPushButton>(this, "Button_zpcxclose", QStringLiteral("关  闭"));
     Button_zpcxclose->setGeometry(264, 184, 75, 25);
 
-    connect(Button_zpcx, &QPushButton::clicked, this, [this] { guarded([this] { Button_zpcxClick(); }); });
-    connect(Button_zpcxclose, &QPushButton::clicked, this, [this] { guarded([this] { Button_zpcxcloseClick(); }); });
+    connectGuarded(Button_zpcx, &QPushButton::clicked, this, [this] { Button_zpcxClick(); });
+    connectGuarded(Button_zpcxclose, &QPushButton::clicked, this, [this] { Button_zpcxcloseClick(); });
     // The panel is already hidden when the close button reports.
-    connect(this, &WorkingPanel::closed, this, [this] { guarded([this] { BitBtn_zpcx_closeClick(); }); });
-    connect(PageControl_cxfs, &QTabWidget::currentChanged, this,
-            [this] { guarded([this] { PageControl_cxfsChange(); }); });
+    connectGuarded(this, &WorkingPanel::closed, this, [this] { BitBtn_zpcx_closeClick(); });
+    connectGuarded(PageControl_cxfs, &QTabWidget::currentChanged, this, [this] { PageControl_cxfsChange(); });
 
     // Moves of the mouse over the panel (and over its parts that do not take them) dock the
     // result panel.

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: the normal build and its tests, a short
-# run of every fuzz target, then the whole suite again built with AddressSanitizer and
-# UndefinedBehaviorSanitizer (build-asan/).
+# Installs what is missing, checks the format of the last commit's changed lines, builds, and runs
+# every test: the normal build and its tests, a short run of every fuzz target, then the whole
+# suite again built with AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
+# The lines the last commit changed are formatted (nothing checked in a shallow clone).
+"$root/scripts/check-format.sh"
 "$root/scripts/build.sh" "$root/build"
 cd "$root/build"
 ctest --output-on-failure --parallel "$(nproc)" --timeout 600

@@ -12,8 +12,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 
-using Zt_typro::guarded;
+using Zt_typro::connectGuarded;
 using Zt_typro::named;
 
 namespace
@@ -61,9 +62,9 @@ DatabasePanel::DatabasePanel(QWidget* parent)
     setTabOrder(Button_sjk_qd, Button_sjk_qx);
 
     connect(ComboBox_sjklx, &QComboBox::currentIndexChanged, this, [this] { showKind(); });
-    connect(Button_sjk_cs, &QPushButton::clicked, this, [this] { guarded([this] { Button_sjk_csClick(); }); });
-    connect(Button_sjk_qd, &QPushButton::clicked, this, [this] { guarded([this] { Button_sjk_qdClick(); }); });
-    connect(Button_sjk_qx, &QPushButton::clicked, this, [this] { guarded([this] { Button_sjk_qxClick(); }); });
+    connectGuarded(Button_sjk_cs, &QPushButton::clicked, this, [this] { Button_sjk_csClick(); });
+    connectGuarded(Button_sjk_qd, &QPushButton::clicked, this, [this] { Button_sjk_qdClick(); });
+    connectGuarded(Button_sjk_qx, &QPushButton::clicked, this, [this] { Button_sjk_qxClick(); });
 }
 
 void DatabasePanel::open()
@@ -90,10 +91,7 @@ void DatabasePanel::Button_sjk_csClick()
     {
         // A server that does not answer may take seconds: the operator sees that it is trying.
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        struct RestoreCursor
-        {
-            ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
-        } restore;
+        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
         ok = Zt_typro::TestSharedConnection(Edit_sjklj->text(), &message);
     }
     Label_sjk_sm->setText(message);

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+using Zt_typro::connectGuarded;
 using Zt_typro::guarded;
 using Zt_typro::named;
 
@@ -51,10 +52,10 @@ OrgPanel::OrgPanel(QWidget* parent)
     setTabOrder(Edit_khh, Button_dwset_qd);
     setTabOrder(Button_dwset_qd, Button_dwset_qx);
 
-    connect(Button_dwset_qd, &QPushButton::clicked, this, [this] { guarded([this] { Button_dwset_qdClick(); }); });
-    connect(Button_dwset_qx, &QPushButton::clicked, this, [this] { guarded([this] { Button_dwset_qxClick(); }); });
+    connectGuarded(Button_dwset_qd, &QPushButton::clicked, this, [this] { Button_dwset_qdClick(); });
+    connectGuarded(Button_dwset_qx, &QPushButton::clicked, this, [this] { Button_dwset_qxClick(); });
     // The panel is already hidden when the close button reports.
-    connect(this, &WorkingPanel::closed, this, [this] { guarded([this] { BitBtn_dwset_closeClick(); }); });
+    connectGuarded(this, &WorkingPanel::closed, this, [this] { BitBtn_dwset_closeClick(); });
     Edit_dwqc->installEventFilter(this);
     Edit_yhzh->installEventFilter(this);
 }

@@ -12,7 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-using Zt_typro::guarded;
+using Zt_typro::connectGuarded;
 using Zt_typro::named;
 
 namespace
@@ -54,10 +54,10 @@ PasswordPanel::PasswordPanel(QWidget* parent)
     setTabOrder(Edit_newpass_too, Button_pass_qd);
     setTabOrder(Button_pass_qd, Button_pass_qx);
 
-    connect(Button_pass_qd, &QPushButton::clicked, this, [this] { guarded([this] { Button_pass_qdClick(); }); });
-    connect(Button_pass_qx, &QPushButton::clicked, this, [this] { guarded([this] { Button_pass_qxClick(); }); });
+    connectGuarded(Button_pass_qd, &QPushButton::clicked, this, [this] { Button_pass_qdClick(); });
+    connectGuarded(Button_pass_qx, &QPushButton::clicked, this, [this] { Button_pass_qxClick(); });
     // The panel is already hidden when the close button reports.
-    connect(this, &WorkingPanel::closed, this, [this] { guarded([this] { BitBtn_pass_closeClick(); }); });
+    connectGuarded(this, &WorkingPanel::closed, this, [this] { BitBtn_pass_closeClick(); });
 }
 
 void PasswordPanel::open()

@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopeGuard>
 
 namespace Zt_typro
 {
@@ -90,10 +91,7 @@ void closeQueries()
 
 void PrintVoucher(VoucherPanel& screen, const QString& formCode)
 {
-    struct CloseAtEnd
-    {
-        ~CloseAtEnd() { closeQueries(); }
-    } closeAtEnd;
+    const auto closeAtEnd = qScopeGuard(closeQueries);
 
     // A bank refuses a voucher dated on no real day: it is not printed on the form.
     const QString year = screen.ComboBox_nian->currentText();

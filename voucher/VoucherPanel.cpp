@@ -24,6 +24,7 @@
 #include <QRegularExpression>
 #include <QSignalBlocker>
 
+using Zt_typro::connectGuarded;
 using Zt_typro::guarded;
 
 namespace
@@ -60,10 +61,10 @@ void onUserChange(QComboBox* box, VoucherPanel* panel, Handler handler)
 {
     const auto run = [panel, handler] {
         if (D_M)
-            guarded([panel, handler] { (panel->*handler)(); });
+            (panel->*handler)();
     };
-    QObject::connect(box->lineEdit(), &QLineEdit::textEdited, panel, run);
-    QObject::connect(box, &QComboBox::activated, panel, run);
+    connectGuarded(box->lineEdit(), &QLineEdit::textEdited, panel, run);
+    connectGuarded(box, &QComboBox::activated, panel, run);
 }
 
 } // namespace
@@ -78,7 +79,7 @@ VoucherPanel::VoucherPanel(QWidget* parent)
 
     Button_pz_dy = Zt_typro::placed<QPushButton>(this, "Button_pz_dy", QRect(416, 406, 96, 26));
     Button_pz_dy->setText(QStringLiteral("票据打印"));
-    connect(Button_pz_dy, &QPushButton::clicked, this, [this] { guarded([this] { Button_pz_dyClick(); }); });
+    connectGuarded(Button_pz_dy, &QPushButton::clicked, this, [this] { Button_pz_dyClick(); });
 
     setTabOrder(ComboBox_nian, ComboBox_yue);
     setTabOrder(ComboBox_yue, ComboBox_ri);
@@ -181,8 +182,8 @@ void VoucherPanel::buildTypeChoice()
     Button_pzlx_qd->setText(QStringLiteral("确定"));
     Button_pzlx_qx = Zt_typro::placed<QPushButton>(Panel_pzlx, "Button_pzlx_qx", QRect(130, 78, 75, 25));
     Button_pzlx_qx->setText(QStringLiteral("取消"));
-    connect(Button_pzlx_qd, &QPushButton::clicked, this, [this] { guarded([this] { Button_pzlx_qdClick(); }); });
-    connect(Button_pzlx_qx, &QPushButton::clicked, this, [this] { guarded([this] { Button_pzlx_qxClick(); }); });
+    connectGuarded(Button_pzlx_qd, &QPushButton::clicked, this, [this] { Button_pzlx_qdClick(); });
+    connectGuarded(Button_pzlx_qx, &QPushButton::clicked, this, [this] { Button_pzlx_qxClick(); });
 }
 
 QLabel* VoucherPanel::digitBox(int place) const

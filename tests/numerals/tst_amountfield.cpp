@@ -3,6 +3,7 @@
 #include "numerals/Amount.h"
 #include "numerals/AmountField.h"
 #include "tests/support/ScriptedPrompter.h"
+#include "tests/support/Shortcuts.h"
 
 #include <QClipboard>
 #include <QFrame>

@@ -7,6 +7,7 @@
 #include "store/DataModule.h"
 #include "tests/support/PrnRows.h"
 #include "tests/support/ScriptedPrompter.h"
+#include "tests/support/Shortcuts.h"
 #include "tests/support/TestEnv.h"
 
 #include <QTest>

@@ -9,6 +9,7 @@
 #include "print/Report.h"
 #include "store/DataModule.h"
 #include "tests/support/PdfWords.h"
+#include "tests/support/Shortcuts.h"
 #include "tests/support/TestEnv.h"
 
 #include <QPageSize>

@@ -8,6 +8,7 @@
 #include "store/DataModule.h"
 #include "store/PrinterSettings.h"
 #include "tests/support/ScriptedPrompter.h"
+#include "tests/support/Shortcuts.h"
 #include "tests/support/TestEnv.h"
 
 #include <QApplication>

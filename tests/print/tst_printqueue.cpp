@@ -17,6 +17,7 @@
 #include "store/DataModule.h"
 #include "store/PrinterSettings.h"
 #include "tests/support/PdfWords.h"
+#include "tests/support/Shortcuts.h"
 #include "tests/support/TestEnv.h"
 
 #include <QAbstractButton>

@@ -9,6 +9,7 @@
 #include "tests/support/PdfWords.h"
 #include "tests/support/PrnRows.h"
 #include "tests/support/ScriptedPrompter.h"
+#include "tests/support/Shortcuts.h"
 #include "tests/support/TestEnv.h"
 
 #include <QPrinter>
