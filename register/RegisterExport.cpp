@@ -3,6 +3,7 @@
 #include "common/Error.h"
 #include "store/Backup.h"
 #include "store/DataModule.h"
+#include "store/SafeCopy.h"
 #include "store/Schema.h"
 
 #include <QDate>
@@ -10,19 +11,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QUuid>
 
 #include <xlsxwriter.h>
 
-#include <filesystem>
 #include <functional>
 #include <iterator>
-#include <system_error>
 
 namespace Zt_typro
 {
@@ -102,12 +99,36 @@ QByteArray CsvField(const QString& value)
 
 namespace
 {
+// Thrown out of a safe write when the operator stops the export: the part file goes.
+struct Stopped
+{};
+
 void refuseRecordsFile(TD_M& dm, const QString& path, const QString& shown)
 {
     if (IsRecordsFile(dm.databasePath(), path))
         throw AppError(QStringLiteral("不能导出到 %1: 它是数据库文件、数据库的日志或程序保存的备份，"
                                       "导出会毁掉记录。请另选一个文件名。")
                            .arg(shown));
+}
+
+// Writes an export to path through write(part, shown), refusing a records file first. The file
+// is written beside its place and renamed there when whole (SafeWrite): a failure, or the
+// operator stopping it (-1), leaves a file already there as it was.
+qsizetype exportSafely(TD_M& dm, const QString& path,
+                       const std::function<qsizetype(const QString& part, const QString& shown)>& write)
+{
+    const QString shown = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    refuseRecordsFile(dm, path, shown);
+    dm.ensureConnected();
+    qsizetype written = 0;
+    try {
+        SafeWrite(
+            path, ExistingFile::Replace, [&](const QString& part) { written = write(part, shown); },
+            [&](const QString& why) { return QStringLiteral("无法写入文件 %1: %2").arg(shown, why); });
+    } catch (const Stopped&) {
+        return -1;
+    }
+    return written;
 }
 
 // Reads the register rows with the given keys, in that order, kKeysPerRead at a time, and
@@ -170,49 +191,40 @@ qsizetype readRows(TD_M& dm, const QList<qint64>& keys, const std::function<void
 
 qsizetype ExportRegisterRows(TD_M& dm, const QList<qint64>& keys, const QString& path, const WorkProgress& progress)
 {
-    const QString shown = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-    refuseRecordsFile(dm, path, shown);
-    dm.ensureConnected();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw AppError(QStringLiteral("无法写入文件 %1: %2").arg(shown, file.errorString()));
-    const auto writeOut = [&](QByteArray& bytes) {
-        if (file.write(bytes) != bytes.size())
+    return exportSafely(dm, path, [&](const QString& part, const QString& shown) {
+        QFile file(part);
+        if (!file.open(QIODevice::WriteOnly))
             throw AppError(QStringLiteral("无法写入文件 %1: %2").arg(shown, file.errorString()));
-        bytes.clear();
-    };
-    QByteArray out("\xEF\xBB\xBF"); // the byte-order mark: Excel then reads the file as UTF-8
-    appendRecord(out, RegisterExportHeader());
-    const qsizetype written = readRows(
-        dm, keys,
-        [&](const QStringList& values) {
-            appendRecord(out, values);
-            if (out.size() >= kFlushBytes)
-                writeOut(out);
-        },
-        progress);
-    if (written < 0) {
-        file.cancelWriting(); // stopped: nothing is written, a file already there stays
-        return -1;
-    }
-    writeOut(out);
-    if (!file.commit())
-        throw AppError(QStringLiteral("无法写入文件 %1: %2").arg(shown, file.errorString()));
-    return written;
+        const auto writeOut = [&](QByteArray& bytes) {
+            if (file.write(bytes) != bytes.size())
+                throw AppError(QStringLiteral("无法写入文件 %1: %2").arg(shown, file.errorString()));
+            bytes.clear();
+        };
+        QByteArray out("\xEF\xBB\xBF"); // the byte-order mark: Excel then reads the file as UTF-8
+        appendRecord(out, RegisterExportHeader());
+        const qsizetype written = readRows(
+            dm, keys,
+            [&](const QStringList& values) {
+                appendRecord(out, values);
+                if (out.size() >= kFlushBytes)
+                    writeOut(out);
+            },
+            progress);
+        if (written < 0)
+            throw Stopped{};
+        writeOut(out);
+        if (!file.flush())
+            throw AppError(QStringLiteral("无法写入文件 %1: %2").arg(shown, file.errorString()));
+        return written;
+    });
 }
 
-qsizetype ExportRegisterWorkbook(TD_M& dm, const QList<qint64>& keys, const QString& path, const WorkProgress& progress)
+namespace
 {
-    const QString shown = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-    refuseRecordsFile(dm, path, shown);
-    dm.ensureConnected();
-    // Written beside the target and renamed into place: a failure leaves a file already there.
-    const QFileInfo target(path);
-    const QString part = target.absoluteDir().filePath(QStringLiteral(".") + target.fileName() +
-                                                       QStringLiteral(".part-") +
-                                                       QUuid::createUuid().toString(QUuid::Id128));
-    const auto removePart = qScopeGuard([&part] { QFile::remove(part); });
-
+// Writes the rows with the given keys as a workbook into the new file part.
+qsizetype writeWorkbook(TD_M& dm, const QList<qint64>& keys, const QString& part, const QString& shown,
+                        const WorkProgress& progress)
+{
     // Rows go out as they are read (constant memory): a whole register never sits in memory.
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
@@ -220,6 +232,8 @@ qsizetype ExportRegisterWorkbook(TD_M& dm, const QList<qint64>& keys, const QStr
     lxw_workbook* book = workbook_new_opt(partName.constData(), &options);
     if (!book)
         throw AppError(QStringLiteral("无法写入文件 %1。").arg(shown));
+    // A read that fails half-way still frees the workbook.
+    auto closeBook = qScopeGuard([&book] { workbook_close(book); });
     lxw_format* bold = workbook_add_format(book);
     format_set_bold(bold);
     lxw_format* money = workbook_add_format(book);
@@ -277,17 +291,21 @@ qsizetype ExportRegisterWorkbook(TD_M& dm, const QList<qint64>& keys, const QStr
             ++row;
         },
         progress);
+    closeBook.dismiss();
     const lxw_error closed = workbook_close(book);
     if (written < 0)
-        return -1; // stopped: the part file goes, a file already there stays
+        throw Stopped{}; // the part file goes, a file already there stays
     if (closed != LXW_NO_ERROR)
         throw AppError(QStringLiteral("无法写入文件 %1: %2").arg(shown, QString::fromUtf8(lxw_strerror(closed))));
-    std::error_code ec;
-    std::filesystem::rename(std::filesystem::path(part.toStdU16String()), std::filesystem::path(path.toStdU16String()),
-                            ec);
-    if (ec)
-        throw AppError(QStringLiteral("无法写入文件 %1: %2").arg(shown, QString::fromLocal8Bit(ec.message())));
     return written;
+}
+} // namespace
+
+qsizetype ExportRegisterWorkbook(TD_M& dm, const QList<qint64>& keys, const QString& path, const WorkProgress& progress)
+{
+    return exportSafely(dm, path, [&](const QString& part, const QString& shown) {
+        return writeWorkbook(dm, keys, part, shown, progress);
+    });
 }
 
 } // namespace Zt_typro

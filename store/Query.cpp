@@ -74,6 +74,14 @@ QVariant DmQueryModel::headerData(int section, Qt::Orientation orientation, int 
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
+void DmQueryModel::setColumns(const QSqlRecord& shape)
+{
+    m_names.clear();
+    for (int i = 0; i < shape.count(); ++i)
+        m_names.append(shape.fieldName(i));
+    m_columns = shape.count();
+}
+
 void DmQueryModel::reset(const std::function<void()>& change)
 {
     beginResetModel();
@@ -242,10 +250,7 @@ void DmQuery::run(bool select)
         m_rows = std::move(rows);
         m_pos = 0;
         m_open = true;
-        m_model.m_names.clear();
-        for (int i = 0; i < shape.count(); ++i)
-            m_model.m_names.append(shape.fieldName(i));
-        m_model.m_columns = shape.count();
+        m_model.setColumns(shape);
     });
 }
 
@@ -300,10 +305,7 @@ void DmQuery::openPaged()
         m_shape = shape;
         m_pos = 0;
         m_open = true;
-        m_model.m_names.clear();
-        for (int i = 0; i < shape.count(); ++i)
-            m_model.m_names.append(shape.fieldName(i));
-        m_model.m_columns = shape.count();
+        m_model.setColumns(shape);
     });
 }
 

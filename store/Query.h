@@ -33,6 +33,8 @@ public:
 private:
     friend class DmQuery;
     void reset(const std::function<void()>& change);
+    // The columns of a result, by its (empty) record, for the grid's header.
+    void setColumns(const QSqlRecord& shape);
     DmQuery* m_query;
     QStringList m_names;
     int m_columns = 0;
