@@ -47,9 +47,10 @@ void BackupDatabase(TD_M& dm, const QString& target);
 /// file is still the data module's).
 void BackupDatabaseApart(const QString& databasePath, const QString& target);
 
-
-/// Makes dm take the day's automatic backup before its writes (see store/Backup.cpp) as
-/// its before-write hook. Start-up installs it on the data module. A backup that fails does not
+/// Makes dm take the day's automatic backup as its before-write hook: at a write that finds no
+/// backup of today (Today()) in the backup folder, one is written, and the oldest automatic
+/// backups dated up to today beyond kKeptDailyBackups are removed. Start-up installs it on the
+/// data module. A backup that fails does not
 /// stop the write; its failure reaches dm's beforeWriteHookFailed once a day, at the first write
 /// that finds it, with a message that says what failed and what to do (later failures of the
 /// same day are only logged).
