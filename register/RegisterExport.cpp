@@ -119,11 +119,20 @@ qsizetype exportSafely(TD_M& dm, const QString& path,
 {
     const QString shown = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
     refuseRecordsFile(dm, path, shown);
+    // As a file saved over: through a link, the file it names is replaced (the link stays); a
+    // file the operator may not write is refused, not swapped for a new one.
+    QString target = path;
+    if (const QFileInfo link(path); link.isSymLink() && !link.canonicalFilePath().isEmpty()) {
+        target = link.canonicalFilePath();
+        refuseRecordsFile(dm, target, shown);
+    }
+    if (const QFileInfo existing(target); existing.exists() && !existing.isWritable())
+        throw AppError(QStringLiteral("无法写入文件 %1: 这个文件是只读的，请另选一个文件名。").arg(shown));
     dm.ensureConnected();
     qsizetype written = 0;
     try {
         SafeWrite(
-            path, ExistingFile::Replace, [&](const QString& part) { written = write(part, shown); },
+            target, ExistingFile::Replace, [&](const QString& part) { written = write(part, shown); },
             [&](const QString& why) { return QStringLiteral("无法写入文件 %1: %2").arg(shown, why); });
     } catch (const Stopped&) {
         return -1;

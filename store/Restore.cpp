@@ -333,6 +333,12 @@ void copyPrivately(QFile& from, const QString& to)
             } while (!block.isEmpty());
             if (from.error() != QFileDevice::NoError)
                 throw AppError(failed(from.errorString()));
+            // The last block is written out here, where a full disk is still reported.
+            if (!out.flush())
+                throw AppError(failed(out.errorString()));
+            out.close();
+            if (out.error() != QFileDevice::NoError)
+                throw AppError(failed(out.errorString()));
         },
         failed);
 }

@@ -57,8 +57,9 @@ bool IsPartFileName(const QString& name)
 
 bool SyncFile(const QString& path)
 {
+    // Read-only: a file that is not there is not made here.
     QFile file(path);
-    if (!file.open(QIODevice::ReadWrite))
+    if (!file.open(QIODevice::ReadOnly))
         return false;
 #ifdef Q_OS_UNIX
     return ::fsync(file.handle()) == 0;
@@ -113,7 +114,7 @@ QString SafeWrite(const QString& target, ExistingFile existing, const std::funct
                 written = folder.filePath(name);
         }
         if (written.isEmpty())
-            error = QStringLiteral("无法命名为 %1").arg(QDir::toNativeSeparators(info.absoluteFilePath()));
+            error = QStringLiteral("无法把文件命名为 %1").arg(QDir::toNativeSeparators(info.absoluteFilePath()));
     }
     if (written.isEmpty()) {
         QFile::remove(part);

@@ -363,10 +363,21 @@ bool TestSharedConnection(const QString& connection, QString* message)
                               : SignInFailureText(connection, QString(), text);
             } else {
                 try {
+                    // A register an operator could not sign in to is no success.
                     const int version = SharedSchemaVersion(db);
-                    ok = version > 0;
-                    *message = ok ? QStringLiteral("连接成功: 共享登记簿，结构版本 %1。").arg(version)
-                                  : NoSharedRegisterText(connection);
+                    ok = version == kSchemaVersion;
+                    if (version == 0)
+                        *message = NoSharedRegisterText(connection);
+                    else if (version < kSchemaVersion)
+                        *message = OlderSharedRegisterText(connection, version);
+                    else if (version > kSchemaVersion)
+                        *message = QStringLiteral(
+                                       "共享登记簿的结构版本是 %1，本程序只认识到版本 %2: 它是由较新的程序建立的。"
+                                       "请使用较新的程序。")
+                                       .arg(version)
+                                       .arg(kSchemaVersion);
+                    else
+                        *message = QStringLiteral("连接成功: 共享登记簿，结构版本 %1。").arg(version);
                 } catch (const AppError& e) {
                     *message = e.message();
                 }
@@ -431,7 +442,7 @@ void DumpSharedRegister(const QString& connection, const QString& user, const QS
                 throw AppError(QStringLiteral("服务器备份 (pg_dump) 失败，没有写出备份文件: %1").arg(output));
         },
         [&](const QString& why) {
-            return QStringLiteral("无法把备份命名为 %1 (%2)。").arg(QDir::toNativeSeparators(target), why);
+            return QStringLiteral("服务器备份没有写成 %1 (%2)。").arg(QDir::toNativeSeparators(target), why);
         });
 }
 

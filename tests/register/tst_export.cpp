@@ -433,6 +433,37 @@ private slots:
                  QStringLiteral("已导出 0 张支票到 %1。").arg(QDir::toNativeSeparators(path)));
     }
 
+    // An export saved over a link writes the file the link names, as saving over any file does:
+    // the link stays a link, and no part file is left beside either.
+    void export_throughALink_replacesTheFileItNames()
+    {
+        RegisterFixture f;
+        f.print(QDate(2026, 12, 9), QStringLiteral("10000001"), QStringLiteral("甲公司"), QStringLiteral("1"),
+                QStringLiteral("货款"));
+        f.openSearch();
+        f.search(2, QStringLiteral("甲公司"));
+        QCOMPARE(f.result->DBGrid_cx->model()->rowCount(), 1);
+        const QDir work(f.cheque.forms.workDir().path());
+        QVERIFY(work.mkpath(QStringLiteral("共享")));
+        const QString real = work.filePath(QStringLiteral("共享/月报.csv"));
+        QFile old(real);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("旧内容") > 0);
+        old.close();
+        const QString link = work.filePath(QStringLiteral("月报.csv"));
+        QVERIFY(QFile::link(real, link));
+
+        f.cheque.prompter.fileAnswers.enqueue(link);
+        f.result->Button_zpcx_dc->click();
+        QCOMPARE(f.cheque.prompter.last().text,
+                 QStringLiteral("已导出 1 张支票到 %1。").arg(QDir::toNativeSeparators(link)));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QVERIFY(readAll(real).startsWith(kBom + "\"票号\""));
+        QVERIFY(readAll(real).contains("10000001"));
+        for (const QDir& folder : {work, QDir(work.filePath(QStringLiteral("共享")))})
+            for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System))
+                QVERIFY2(!name.contains(QLatin1String(".part-")), qPrintable(name));
+    }
+
     // Without a search result nothing is asked and nothing is written; a cancelled dialog
     // writes nothing and leaves a file already there as it was.
     void export_withoutResultOrCancelled_writesNothing()

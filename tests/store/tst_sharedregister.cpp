@@ -234,6 +234,10 @@ private slots:
             QCOMPARE(e.message(), OlderSharedRegisterText(f.connection(), 1));
         }
         QVERIFY(!dm.isConnected());
+        // 测试连接 says the same, not that all is well.
+        QString tested;
+        QVERIFY(!TestSharedConnection(f.ownerConnection(), &tested));
+        QCOMPARE(tested, OlderSharedRegisterText(f.ownerConnection(), 1));
 
         // A cashier may not upgrade it: refused, and the register stays as it was.
         const QString asCashier = f.connection() + QStringLiteral(" user=") + f.cashier();
@@ -249,6 +253,7 @@ private slots:
         QCOMPARE(f.ownerValue(QStringLiteral("SELECT version FROM quillmate_schema")).toInt(), kSchemaVersion);
         QCOMPARE(f.ownerValue(QStringLiteral("SELECT count(*) FROM quillmate_schema")).toInt(), 1);
 
+        QVERIFY2(TestSharedConnection(f.ownerConnection(), &tested), qPrintable(tested));
         // Now the cashier signs in and prints as before.
         dm.ensureConnected();
         QVERIFY(dm.rights().print);
