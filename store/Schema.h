@@ -56,7 +56,7 @@ inline constexpr char kHistoryForEarlierCheques[] = "INSERT INTO zpls (zpid, sj,
     " then '已打印' else '未打印' end)"
 
 /// The statements that create the tables, indexes and triggers of a new database file (of version
-/// kSchemaVersion), from the register's table descriptions (store/Tables.h).
+/// kSchemaVersion), from the register's tables as store/Tables.h defines them.
 QStringList SchemaStatements();
 
 /// The statements that bring a database of version from to from + 1, run in one transaction

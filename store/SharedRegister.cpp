@@ -34,7 +34,7 @@ QStringList schemaStatements(const QString& schema)
 {
     QStringList out{
         QStringLiteral("CREATE TABLE IF NOT EXISTS quillmate_schema (version integer NOT NULL, zone text NOT NULL)")};
-    // The register's tables and indexes, from their one description.
+    // The register's tables and indexes, as store/Tables.h defines them.
     out << tableStatements();
     out << QStringList{
         // Every event is stamped by the server: the operator is the role signed in, the time the

@@ -229,7 +229,7 @@ const QList<Case>& allCases()
         {"each store refuses, by itself, a value over its column's limit",
          [](Store& s) {
              // Plain statements, past the program's own checks: the store's table definitions,
-             // made from the one description of the tables, hold every limit themselves.
+             // made from the one definition of the tables, hold every limit themselves.
              const qint64 zpid = s.storeCheque(QStringLiteral("L1"), QStringLiteral("甲"), QDate(2026, 1, 1));
              const QHash<QString, QVariantHash> validRow = {
                  {QStringLiteral("skr"), {{QStringLiteral("skrmc"), QStringLiteral("限额")}}},
