@@ -6,11 +6,11 @@
 #include "store/PrivateFiles.h"
 #include "store/RecordFiles.h"
 #include "store/SafeCopy.h"
+#include "store/StoreLog.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>

@@ -51,7 +51,7 @@ const std::array<Statement, 24> kCatalogue = {{
     // One cheque as stored, with its state: printed again from the register.
     {Stmt::Z6,
      "Z6",
-     "select ph, skr, je, yt, nian, yue, ri, fjxx, hkfs, " CHEQUE_STATE_SQL " as zt from zp where rowid = ?",
+     "select ph, skr, je, yt, nian, yue, ri, fjxx, hkfs, rq, " CHEQUE_STATE_SQL " as zt from zp where rowid = ?",
      {QString()}},
     // The row key of the cheque just stored on this connection.
     {Stmt::Z7, "Z7", "select last_insert_rowid() as zpid", {}},

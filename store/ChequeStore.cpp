@@ -12,14 +12,6 @@ namespace
 {
 const char kCash[] = "现金";
 const char kTransfer[] = "转帐";
-
-// A date part of a stored cheque as a number; 0 when it is none.
-int datePart(const QString& text)
-{
-    bool ok = false;
-    const int value = text.toInt(&ok);
-    return ok ? value : 0;
-}
 } // namespace
 
 QString ChequeValues::formCode() const
@@ -104,7 +96,7 @@ RegisteredCheque StoredCheque(TD_M& dm, qint64 zpid)
     c.ri = q->fieldText(QStringLiteral("ri"));
     c.fjxx = q->fieldText(QStringLiteral("fjxx"));
     c.hkfs = q->fieldText(QStringLiteral("hkfs"));
-    c.rq = QDate(datePart(c.nian), datePart(c.yue), datePart(c.ri));
+    c.rq = QDate::fromString(q->fieldText(QStringLiteral("rq")), Qt::ISODate);
     stored.state = q->fieldText(QStringLiteral("zt"));
     return stored;
 }

@@ -55,8 +55,8 @@ struct RegisteredCheque
     QString state;
 };
 
-/// The cheque stored at row key zpid (statement Z6). Its rq is the date its year, month and day
-/// name (invalid when they are no date). Throws AppError when the register has no such row.
+/// The cheque stored at row key zpid (statement Z6), with the date stored with it. Throws
+/// AppError when the register has no such row.
 RegisteredCheque StoredCheque(TD_M& dm, qint64 zpid);
 
 } // namespace Zt_typro

@@ -8,13 +8,13 @@
 #include "store/RecordFiles.h"
 #include "store/SafeCopy.h"
 #include "store/Schema.h"
+#include "store/StoreLog.h"
 #include "store/Tables.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QLoggingCategory>
 #include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -24,8 +24,6 @@
 
 #include <limits>
 #include <vector>
-
-Q_LOGGING_CATEGORY(lcRestore, "quillmate.backup")
 
 namespace Zt_typro
 {
@@ -512,7 +510,7 @@ QString CommitRestore(TD_M& dm, PreparedRestore& prepared)
             dm.ensureConnected();
             opened = true;
         } catch (const AppError& e) {
-            qCWarning(lcRestore) << "database kept as a plain file copy:" << e.message();
+            qCWarning(lcBackup) << "database kept as a plain file copy:" << e.message();
         }
         if (opened) {
             leaveWriteAheadLog(dm);
@@ -544,8 +542,8 @@ QString CommitRestore(TD_M& dm, PreparedRestore& prepared)
         putInPlace(prepared.part, prepared.target);
     }
     prepared.committed = true;
-    qCDebug(lcRestore) << "database restored from" << prepared.source << "into" << prepared.target
-                       << "; the replaced one kept as" << safety;
+    qCDebug(lcBackup) << "database restored from" << prepared.source << "into" << prepared.target
+                      << "; the replaced one kept as" << safety;
     return safety;
 }
 

@@ -2,12 +2,12 @@
 
 #include "common/Error.h"
 #include "store/PrivateFiles.h"
+#include "store/StoreLog.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QUuid>
 
@@ -17,8 +17,6 @@
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
-
-Q_LOGGING_CATEGORY(lcSafeCopy, "quillmate.backup")
 
 namespace Zt_typro
 {
@@ -78,9 +76,9 @@ void RemoveStalePartFiles(const QDir& folder)
         if (!IsPartFileName(file.fileName()) || file.lastModified().toUTC() > stale)
             continue;
         if (QFile::remove(file.absoluteFilePath()))
-            qCDebug(lcSafeCopy) << "stale part file removed:" << file.absoluteFilePath();
+            qCDebug(lcBackup) << "stale part file removed:" << file.absoluteFilePath();
         else
-            qCWarning(lcSafeCopy) << "stale part file not removed:" << file.absoluteFilePath();
+            qCWarning(lcBackup) << "stale part file not removed:" << file.absoluteFilePath();
     }
 }
 

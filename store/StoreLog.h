@@ -2,5 +2,7 @@
 
 #include <QLoggingCategory>
 
-// The data module's diagnostics, for developers: "quillmate.store".
+// The store's diagnostics, for developers: the data module's ("quillmate.store"), and those of
+// backup, restore and the safe copy ("quillmate.backup").
 Q_DECLARE_LOGGING_CATEGORY(lcDm)
+Q_DECLARE_LOGGING_CATEGORY(lcBackup)
