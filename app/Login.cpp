@@ -2,6 +2,7 @@
 
 #include "app/Forms.h"
 #include "app/MainWindow.h"
+#include "cheque/PrintCheque.h"
 #include "common/Guard.h"
 #include "common/Named.h"
 #include "common/PasswordEcho.h"
@@ -142,6 +143,9 @@ bool TFrm_login::runGate()
     // is in.
     if (m_loggedIn && m_emptyPassword)
         guarded([this] { offerToSetPassword(); });
+    // Prints the register could not take last time (the paper came out) go in first.
+    if (m_loggedIn)
+        guarded([] { Zt_typro::WriteKeptPrintsAtStart(Frm_main); });
     return m_loggedIn;
 }
 

@@ -14,6 +14,7 @@
 #include "store/ChequeHistory.h"
 #include "store/ChequeStore.h"
 #include "store/DataModule.h"
+#include "store/KeptPrints.h"
 #include "store/Settings.h"
 
 #include <QComboBox>
@@ -23,6 +24,8 @@
 #include <QPlainTextEdit>
 #include <QScopeGuard>
 #include <QSignalBlocker>
+
+#include <optional>
 
 namespace Zt_typro
 {
@@ -123,26 +126,51 @@ QString chequeDetails(const ChequeValues& c, const QString& formCode, const QStr
         .arg(formName(formCode), c.ph, c.skr.trimmed(), groupedAmount(c.je), capitals, c.rq.toString(Qt::ISODate));
 }
 
-// Before a number already in the register is stored again: true to go on.
-bool numberMayBeUsedAgain(QWidget* owner, const ChequeValues& c)
+// What the clerk is told when the register did not take a print at once.
+void tellRecorded(QWidget* owner, const QString& number, const RecordedPrint& recorded)
 {
-    DmQuery* q = D_M->ADOQ_zp_up;
-    const QueryCloser closer(*q);
-    q->setStatement(Stmt::Z5, {c.ph});
-    q->open();
-    if (q->recordCount() == 0)
-        return true;
-    q->setRecNo(q->recordCount() - 1);
-    const QString earlier = QStringLiteral("%1，%2，%3 元，%4")
-                                .arg(q->fieldText(QStringLiteral("rq")), q->fieldText(QStringLiteral("skr")),
-                                     groupedAmount(q->fieldText(QStringLiteral("je"))),
-                                     q->fieldText(QStringLiteral("zt")));
-    const QString times = q->recordCount() > 1 ? QStringLiteral("（共 %1 次，最近一次）").arg(q->recordCount())
-                                               : QString();
+    if (recorded.written && !recorded.registeredAgain)
+        return;
+    if (recorded.written) {
+        prompter().inform(owner, QStringLiteral("提示"),
+                          QStringLiteral("票号 %1 的支票已经打印。打印时登记簿被换成了另一份（%2），其中没有这张支票: "
+                                         "已把它重新登记并记为已打印。")
+                              .arg(number, recorded.why));
+        return;
+    }
+    prompter().inform(owner, QStringLiteral("提示"),
+                      QStringLiteral("票号 %1 的支票已经打印，但打印记录暂时没能写入登记簿（%2）。\n"
+                                     "打印记录已保存在本机，登记簿可以写入时会自动补记（最迟在下次启动程序时）。"
+                                     "在此之前请不要再打印这张支票。")
+                          .arg(number, recorded.why));
+}
+
+// The question before a number the register already holds is stored again: true to go on.
+bool useNumberAgain(QWidget* owner, const QString& number, const NumberUses& uses)
+{
+    const QString earlier =
+        QStringLiteral("%1，%2，%3 元，%4").arg(uses.date, uses.payee, groupedAmount(uses.amount), uses.state);
+    const QString times = uses.count > 1 ? QStringLiteral("（共 %1 次，最近一次）").arg(uses.count) : QString();
     return prompter().confirm(owner, QStringLiteral("提示"),
                               QStringLiteral("票号 %1 已经登记过%2: %3。\n是否仍要用这个票号登记并打印？"
                                              "（卡纸后重打可以沿用原票号；否则请改正票号。）")
-                                  .arg(c.ph, times, earlier));
+                                  .arg(number, times, earlier));
+}
+
+// Stores the cheque, asking again whenever another clerk stored its number after the clerk was
+// asked (or found it new): the number is looked up in the transaction that stores the cheque.
+// Returns the row key, or nothing when the clerk chose not to use the number again.
+std::optional<qint64> storeAsked(QWidget* owner, const ChequeValues& cheque, int acceptedUses)
+{
+    for (;;) {
+        try {
+            return StoreCheque(*D_M, cheque, acceptedUses);
+        } catch (const NumberTaken& taken) {
+            if (!useNumberAgain(owner, cheque.ph, taken.uses()))
+                return std::nullopt;
+            acceptedUses = taken.uses().count;
+        }
+    }
 }
 } // namespace
 
@@ -165,7 +193,8 @@ void PrintCheque(ChequePanel& screen, const QString& formCode)
     CheckReportFonts(report);
 
     QWidget* owner = screen.window();
-    if (!numberMayBeUsedAgain(owner, cheque))
+    const NumberUses uses = RegisteredUses(*D_M, cheque.ph);
+    if (uses.count > 0 && !useNumberAgain(owner, cheque.ph, uses))
         return;
     if (!prompter().confirmDetailed(owner, QStringLiteral("提示"),
                                     QStringLiteral("请认真核对您各项数据的正确性,是否现在开始打印?"),
@@ -173,14 +202,23 @@ void PrintCheque(ChequePanel& screen, const QString& formCode)
         return;
 
     // The register row, its registration and the payee's count are stored together or not at all.
-    const qint64 zpid = StoreCheque(*D_M, cheque);
+    const std::optional<qint64> stored = storeAsked(owner, cheque, uses.count);
+    if (!stored)
+        return;
+    const qint64 zpid = *stored;
+    // The register has just taken a write: prints kept on this computer go in now.
+    WriteKeptPrints(*D_M);
+    KeptPrint print = PrintToRecord(*D_M, zpid, cheque, ChequeEvent::Printed, {});
 
     const PreviewResult shown = prompter().preview(
         owner, QStringLiteral("%1 %2 打印预览").arg(formName(formCode), cheque.ph),
         [&report](QPrinter* printer) { PaintReportOnPrinter(report, printer); });
     if (shown.printed) {
-        AddChequeEvent(*D_M, zpid, ChequeEvent::Printed, shown.destination);
+        // The paper is out: the print is recorded whatever the register does now.
+        print.note = shown.destination;
+        const RecordedPrint recorded = RecordPrint(*D_M, print);
         clearScreen(screen);
+        tellRecorded(owner, cheque.ph, recorded);
         return;
     }
     // Closed without printing: the register says so, kept to be printed later, or voided. An
@@ -214,28 +252,79 @@ bool ReprintCheque(QWidget* owner, qint64 zpid)
 {
     const auto closeAtEnd = qScopeGuard([] { closeQueries(); });
 
+    // Prints kept on this computer go in first when the register takes them now.
+    WriteKeptPrints(*D_M);
     const RegisteredCheque stored = StoredCheque(*D_M, zpid);
     const QString number = stored.values.ph;
     if (stored.state == QString::fromUtf8(kStateVoided))
         throw AppError(QStringLiteral("票号 %1 的支票已作废，不能重打。").arg(number));
+    bool keptPrint = false;
+    for (const KeptPrint& kept : KeptPrintsFor(*D_M)) {
+        if (kept.zpid != zpid)
+            continue;
+        keptPrint = true;
+        if (!prompter().confirm(owner, QStringLiteral("提示"),
+                                QStringLiteral("票号 %1 的支票已在 %2 %3，只是这条记录还没有写入登记簿"
+                                               "（保存在本机，等登记簿可以写入时补记）。\n是否仍要重打？")
+                                    .arg(number, kept.time, ChequeEventName(kept.event))))
+            return false;
+        break;
+    }
     const QString formCode = stored.values.formCode();
 
     // Worked out from the stored values as the screen works them out: the capitals, digit boxes,
     // stub and note lines come out exactly as when the cheque was first printed.
-    FillChequeLabels(*Frm_zz_print, PrintedChequeTexts(stored.values, ReadOrgBank(), ReadOrgAccount()));
+    // The same read-back as the first print: a stored amount that does not come out exactly in
+    // capitals and digit boxes (a register changed outside the program) is never printed. Nor is
+    // one with zeros before its first digit, which the amount field never leaves and which would
+    // fill the boxes left of the amount.
+    ChequeTexts texts;
+    try {
+        const QString amount = stored.values.je.trimmed();
+        if (amount.size() > 1 && amount.at(0) == u'0' && amount.at(1) != u'.')
+            throw AppError(QStringLiteral("金额前面有多余的 0。"));
+        texts = PrintedChequeTexts(stored.values, ReadOrgBank(), ReadOrgAccount());
+        CheckAmountAgreement(stored.values.je, texts.capitals, texts.digitBoxes);
+    } catch (const AppError& e) {
+        throw AppError(QStringLiteral("票号 %1 登记的金额“%2”不能准确打印，没有重打。%3")
+                           .arg(number, stored.values.je, e.message()));
+    }
+    FillChequeLabels(*Frm_zz_print, texts);
     ApplyLayoutToLabels(Frm_zz_print, formCode);
     const Report& report = *Frm_zz_print->QuickRep1;
     CheckReportFonts(report);
+    // A cheque never printed before is printed now for the first time, unless its print is only
+    // kept on this computer so far.
+    const ChequeEvent event = stored.state == QString::fromUtf8(kStateUnprinted) && !keptPrint ? ChequeEvent::Printed
+                                                                                               : ChequeEvent::Reprinted;
+    KeptPrint print = PrintToRecord(*D_M, zpid, stored.values, event, {});
     const PreviewResult shown = prompter().preview(
         owner, QStringLiteral("%1 %2 重打预览").arg(formName(formCode), number),
         [&report](QPrinter* printer) { PaintReportOnPrinter(report, printer); });
     if (!shown.printed)
         return false;
-    // A cheque never printed before is printed now for the first time.
-    AddChequeEvent(*D_M, zpid,
-                   stored.state == QString::fromUtf8(kStateUnprinted) ? ChequeEvent::Printed : ChequeEvent::Reprinted,
-                   shown.destination);
+    print.note = shown.destination;
+    tellRecorded(owner, number, RecordPrint(*D_M, print));
     return true;
+}
+
+void WriteKeptPrintsAtStart(QWidget* owner)
+{
+    const KeptPrintsWritten done = WriteKeptPrints(*D_M);
+    if (done.written > 0)
+        prompter().inform(
+            owner, QStringLiteral("提示"),
+            QStringLiteral("上次没能写入登记簿的 %1 条打印记录已经补记%2。")
+                .arg(done.written)
+                .arg(done.registeredAgain > 0
+                         ? QStringLiteral("（其中 %1 张支票登记簿中没有，已重新登记）").arg(done.registeredAgain)
+                         : QString()));
+    if (done.stillKept > 0)
+        prompter().inform(owner, QStringLiteral("提示"),
+                          QStringLiteral("还有 %1 条打印记录没能写入登记簿（%2），仍保存在本机，稍后会再补记。"
+                                         "这些支票已经打印，请不要再打印。")
+                              .arg(done.stillKept)
+                              .arg(done.why));
 }
 
 void ResetChequeCapitalsFont(ChequePanel& screen)

@@ -29,6 +29,11 @@ void PrintCheque(ChequePanel& screen, const QString& formCode);
 /// it was printed.
 bool ReprintCheque(QWidget* owner, qint64 zpid);
 
+/// Writes the prints kept on this computer (a register that could not take them when the paper
+/// came out) into the register of D_M, and tells the operator what was written and what is
+/// still kept. Run once the operator is in.
+void WriteKeptPrintsAtStart(QWidget* owner);
+
 /// Puts the capital-amount font of the cheque side back to "宋体" 10 on the screen's capitals
 /// and on the cheque print form's QRL_dx (other font attributes stay).
 void ResetChequeCapitalsFont(ChequePanel& screen);

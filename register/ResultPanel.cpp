@@ -7,6 +7,7 @@
 #include "register/ChequeDialogs.h"
 #include "register/RegisterExport.h"
 #include "store/DataModule.h"
+#include "store/KeptPrints.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -90,6 +91,31 @@ Qt::ItemFlags RegisterGridSource::flags(const QModelIndex& index) const
     return QIdentityProxyModel::flags(index) & ~(Qt::ItemIsEditable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled);
 }
 
+QVariant RegisterGridSource::data(const QModelIndex& index, int role) const
+{
+    if (role == Qt::DisplayRole && !m_kept.isEmpty() && m_keyOfRow &&
+        fieldName(index.column()) == QLatin1String("zt")) {
+        const auto kept = m_kept.constFind(m_keyOfRow(index.row()));
+        if (kept != m_kept.cend()) {
+            const QString state = QIdentityProxyModel::data(index, role).toString();
+            if (*kept == Zt_typro::ChequeEvent::Printed && state == QString::fromUtf8(Zt_typro::kStateUnprinted))
+                return QStringLiteral("已打印(待补记)");
+            if (*kept == Zt_typro::ChequeEvent::Reprinted && state != QString::fromUtf8(Zt_typro::kStateVoided))
+                return QStringLiteral("已重打(待补记)");
+        }
+    }
+    return QIdentityProxyModel::data(index, role);
+}
+
+void RegisterGridSource::readKeptPrints()
+{
+    m_kept.clear();
+    if (!D_M)
+        return;
+    for (const Zt_typro::KeptPrint& print : Zt_typro::KeptPrintsFor(*D_M))
+        m_kept.insert(print.zpid, print.event);
+}
+
 bool RegisterGridSource::setData(const QModelIndex&, const QVariant&, int)
 {
     return false;
@@ -150,8 +176,15 @@ ResultPanel::ResultPanel(QWidget* parent)
 
 void ResultPanel::setSource(QAbstractItemModel* result)
 {
-    if (DataSource1->sourceModel() != result)
-        DataSource1->setSourceModel(result);
+    if (DataSource1->sourceModel() == result)
+        return;
+    DataSource1->setSourceModel(result);
+    DataSource1->setKeyOfRow([](int row) -> qint64 {
+        const QList<qint64>& keys = D_M->ADOQ_zpcx->keys();
+        return row >= 0 && row < keys.size() ? keys.at(row) : -1;
+    });
+    DataSource1->readKeptPrints();
+    connect(result, &QAbstractItemModel::modelReset, DataSource1, &RegisterGridSource::readKeptPrints);
 }
 
 void ResultPanel::applyColumnWidths()
@@ -167,7 +200,8 @@ void ResultPanel::applyColumnWidths()
         const char* sample = field == QLatin1String("rq")   ? "2026-12-31"
                              : field == QLatin1String("je") ? "999999999999.99"
                              : field == QLatin1String("skr") ? "收款人收款人收款人收款人收款人收款人收款"
-                                                             : nullptr;
+                             : field == QLatin1String("zt") ? "已打印(待补记)"
+                                                            : nullptr;
         if (sample)
             width = std::max(width, fm.horizontalAdvance(QString::fromUtf8(sample)) + 2 * kCellPadding);
         titles->resizeSection(section, width);

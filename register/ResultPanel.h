@@ -1,7 +1,9 @@
 #pragma once
 
 #include "common/WorkingPanel.h"
+#include "store/ChequeHistory.h"
 
+#include <QHash>
 #include <QIdentityProxyModel>
 
 #include <functional>
@@ -24,6 +26,17 @@ public:
 
     /// The register field shown in a column ("ph", "rq", ...); empty when there is no such column.
     QString fieldName(int section) const;
+
+    /// The state column shows a print kept on this computer (not yet in the register) as printed:
+    /// the cheque is never offered as not printed meanwhile. keyOfRow gives a row's row key.
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    void setKeyOfRow(std::function<qint64(int row)> keyOfRow) { m_keyOfRow = std::move(keyOfRow); }
+    /// Reads the prints kept for the register again (done whenever the rows are read again).
+    void readKeptPrints();
+
+private:
+    std::function<qint64(int)> m_keyOfRow;
+    QHash<qint64, Zt_typro::ChequeEvent> m_kept;
 };
 
 /// Panel_zpcxjg: the "查询列表" working panel of the main window, listing the cheques a register

@@ -9,7 +9,7 @@ namespace Zt_typro
 namespace
 {
 // Payee lists come most used first; payees used equally often keep the order they were added.
-const std::array<Statement, 24> kCatalogue = {{
+const std::array<Statement, 26> kCatalogue = {{
     {Stmt::S1, "S1", "select skrmc from skr order by cs desc, rowid", {}},
     {Stmt::S2, "S2", "select skrmc from skr order by cs desc, rowid", {}},
     {Stmt::S3, "S3", "select skrmc, zh, khh, cs from skr order by cs desc, rowid", {}},
@@ -72,6 +72,16 @@ const std::array<Statement, 24> kCatalogue = {{
      "update prn set kjx = ?, kjy = ? where kjmc = ? and win = ?",
      {QStringLiteral("prn.kjx"), QStringLiteral("prn.kjy"), QString(), QString()}},
     {Stmt::R1, "R1", "update prn set dy = ? where rowid = ?", {QStringLiteral("prn.dy"), QString()}},
+    // Taken inside the transaction that stores a cheque, before its number is looked up: two
+    // clerks storing the same number at the same moment then come one after the other. The file
+    // needs nothing more than the write lock the transaction already holds.
+    {Stmt::Z8, "Z8", "select ? as ph", {QString()}},
+    // The cheques of a number as stored, with their row keys: a print kept on the computer finds
+    // its cheque again in a register that was replaced meanwhile.
+    {Stmt::Z9,
+     "Z9",
+     "select rowid as zpid, ph, skr, je, yt, nian, yue, ri, fjxx, hkfs, rq from zp where ph = ? order by rowid",
+     {QString()}},
 }};
 
 // The statements the shared server runs in a text of its own. Two clerks may add the same new
@@ -88,6 +98,8 @@ const char* serverText(Stmt id)
                " on conflict (skrmc) do update set zh = excluded.zh, khh = excluded.khh";
     case Stmt::Z7:
         return "select currval(pg_get_serial_sequence('zp', 'rowid')) as zpid";
+    case Stmt::Z8:
+        return "select pg_advisory_xact_lock(hashtextextended(?, 20261211)) is null as locked";
     default:
         return nullptr;
     }

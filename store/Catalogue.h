@@ -33,6 +33,8 @@ enum class Stmt
     P2,
     P3,
     R1,
+    Z8,
+    Z9,
 };
 
 /// One statement of the catalogue. Every value is bound as a parameter ("?"), so a quote in a

@@ -7,9 +7,6 @@
 namespace Zt_typro
 {
 
-namespace
-{
-// The event's name as the history stores and shows it ("登记", "打印", ...).
 QString ChequeEventName(ChequeEvent event)
 {
     switch (event) {
@@ -26,7 +23,6 @@ QString ChequeEventName(ChequeEvent event)
     }
     return {};
 }
-} // namespace
 
 QString OperatorName()
 {

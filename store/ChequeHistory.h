@@ -26,6 +26,9 @@ inline constexpr char kStateUnprinted[] = "未打印";
 inline constexpr char kStateReprinted[] = "已重打";
 inline constexpr char kStateVoided[] = "作废";
 
+/// The event's name as the history stores and shows it ("登记", "打印", ...).
+QString ChequeEventName(ChequeEvent event);
+
 /// The operator the history names: the user logged in to the system.
 QString OperatorName();
 

@@ -46,7 +46,32 @@ void CheckChequeValues(const ChequeValues& cheque)
         throw AppError(problem);
 }
 
-qint64 StoreCheque(TD_M& dm, const ChequeValues& cheque)
+NumberUses RegisteredUses(TD_M& dm, const QString& number)
+{
+    DmQuery* q = dm.ADOQ_zp_up;
+    const QueryCloser closer(*q);
+    q->setStatement(Stmt::Z5, {number});
+    q->open();
+    NumberUses uses;
+    uses.count = q->recordCount();
+    if (uses.count == 0)
+        return uses;
+    q->setRecNo(uses.count - 1);
+    uses.date = q->fieldText(QStringLiteral("rq"));
+    uses.payee = q->fieldText(QStringLiteral("skr"));
+    uses.amount = q->fieldText(QStringLiteral("je"));
+    uses.state = q->fieldText(QStringLiteral("zt"));
+    return uses;
+}
+
+NumberTaken::NumberTaken(const QString& number, NumberUses found)
+    : AppError(QStringLiteral("票号 %1 刚刚被另一个操作员登记了（%2，%3，%4 元）。这张支票没有保存。")
+                   .arg(number, found.date, found.payee, found.amount)),
+      m_uses(std::move(found))
+{
+}
+
+qint64 StoreCheque(TD_M& dm, const ChequeValues& cheque, int acceptedUses)
 {
     CheckChequeValues(cheque);
     const QString name = cheque.payeeName();
@@ -54,6 +79,16 @@ qint64 StoreCheque(TD_M& dm, const ChequeValues& cheque)
     dm.transaction([&] {
         DmQuery* row = dm.ADOQ_zp_up;
         const QueryCloser closeRow(*row);
+        if (acceptedUses != kAnyNumberUses) {
+            // Under the number's lock: another clerk storing it now waits here until this
+            // transaction ends, and then finds this cheque.
+            row->setStatement(Stmt::Z8, {cheque.ph});
+            row->open();
+            row->close();
+            NumberUses found = RegisteredUses(dm, cheque.ph);
+            if (found.count > acceptedUses)
+                throw NumberTaken(cheque.ph, std::move(found));
+        }
         row->setStatement(Stmt::Z1, cheque.registerValues());
         row->execute();
         row->setStatement(Stmt::Z7);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Error.h"
+
 #include <QDate>
 #include <QString>
 #include <QVariantList>
@@ -41,11 +43,46 @@ struct ChequeValues
 /// name too long for the payee list. The messages say what to correct.
 void CheckChequeValues(const ChequeValues& cheque);
 
+/// The cheques the register holds under one number, as the clerk is asked about them before the
+/// number is used again.
+struct NumberUses
+{
+    int count = 0; // how many cheques have the number
+    // The latest of them: its date, payee, amount and state.
+    QString date;
+    QString payee;
+    QString amount;
+    QString state;
+};
+
+/// The cheques the register holds under number (statement Z5).
+NumberUses RegisteredUses(TD_M& dm, const QString& number);
+
+/// Thrown by StoreCheque when the register holds more cheques under the number than the clerk
+/// agreed to use it again after: another clerk stored the number meanwhile. Nothing was stored.
+class NumberTaken : public AppError
+{
+public:
+    NumberTaken(const QString& number, NumberUses found);
+    const NumberUses& uses() const { return m_uses; }
+
+private:
+    NumberUses m_uses;
+};
+
+/// For StoreCheque: store the cheque however many cheques the register holds under its number.
+inline constexpr int kAnyNumberUses = -1;
+
 /// Stores a cheque in one transaction of dm: its register row (Z1), its registration in the
 /// history (登记) and the count of its payee (added to the payee list when new, S7, else counted
-/// once more, S8). Checks the values first (CheckChequeValues). Returns the row key of the
-/// register row. Throws AppError when anything cannot be stored; then nothing of it is.
-qint64 StoreCheque(TD_M& dm, const ChequeValues& cheque);
+/// once more, S8). Checks the values first (CheckChequeValues). The number is looked up inside
+/// the same transaction, after the number's lock (Z8) is taken: when the register holds more
+/// cheques under it than acceptedUses (the ones the clerk was shown and agreed to use the number
+/// again after; 0 for a number the clerk believes new), NumberTaken is thrown and nothing is
+/// stored, so two copies storing one number at the same moment never both store it unasked.
+/// Returns the row key of the register row. Throws AppError when anything cannot be stored;
+/// then nothing of it is.
+qint64 StoreCheque(TD_M& dm, const ChequeValues& cheque, int acceptedUses = 0);
 
 /// A cheque read back from the register, with the state its history gives it (kStatePrinted ...).
 struct RegisteredCheque

@@ -10,6 +10,8 @@
 
 #include <QApplication>
 #include <QPrinter>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTextBlock>
 #include <QTextLayout>
 
@@ -178,6 +180,52 @@ private slots:
                          qAbs(dx.height()) < 0.01,
                      qPrintable(x.text + QStringLiteral(": ") + a.dump() + QStringLiteral("\n----\n") + b.dump()));
         }
+    }
+
+    // A register changed outside the program may hold an amount the cheque cannot carry: the
+    // reprint reads capitals and boxes back as the first print does, and prints nothing.
+    void storedAmountThatCannotPrintExactly_isRefused_data()
+    {
+        QTest::addColumn<QString>("amount");
+        QTest::newRow("letters") << "abc";
+        QTest::newRow("negative") << "-5.00";
+        QTest::newRow("exponent") << "1e300";
+        QTest::newRow("three decimals") << "1.005";
+        QTest::newRow("more digits than the boxes") << "123456789012345.00";
+        QTest::newRow("leading zeros") << "0012.00";
+        QTest::newRow("full-width digits") << QStringLiteral("１２.００");
+        QTest::newRow("Arabic-Indic digits") << QStringLiteral("١٢.٠٠");
+    }
+
+    void storedAmountThatCannotPrintExactly_isRefused()
+    {
+        QFETCH(QString, amount);
+        ChequeFixture f;
+        setOrganisation(f);
+        f.fill(QStringLiteral("27182818"), QStringLiteral("某某贸易有限公司"), QStringLiteral("100"),
+               QStringLiteral("货款"));
+        f.confirmJob(QStringLiteral("zz"), true);
+        QCOMPARE(f.prompter.previews, 1);
+        const qint64 zpid = f.count(QStringLiteral("select rowid from zp where ph = '27182818'"));
+        QVERIFY(zpid > 0);
+        QSqlQuery q(QSqlDatabase::database(D_M->connectionName()));
+        QVERIFY(q.prepare(QStringLiteral("update zp set je = ? where rowid = ?")));
+        q.addBindValue(amount);
+        q.addBindValue(zpid);
+        QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+
+        QString refused;
+        try {
+            ReprintCheque(Frm_main, zpid);
+        } catch (const AppError& e) {
+            refused = e.message();
+        }
+        QVERIFY2(refused.contains(QStringLiteral("票号 27182818 登记的金额")) &&
+                     refused.contains(QStringLiteral("不能准确打印")),
+                 qPrintable(refused));
+        QVERIFY(refused.contains(amount));
+        QCOMPARE(f.prompter.previews, 1);
+        QCOMPARE(f.count(QStringLiteral("select count(*) from zpls where zpid = %1 and sj = '重打'").arg(zpid)), 0);
     }
 
     void printedTexts_areWhatTheScreenShows_data()

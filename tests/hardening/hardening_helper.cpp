@@ -12,12 +12,16 @@
 //       prints count cheques one after another through the cheque screen, numbered from the
 //       first on, printing "previewed <number>" for each whose preview showed; a cheque refused
 //       with a message is told on stderr and the next one goes on. Prints "done" at the end.
+//   hardening_helper restore <backup file>
+//       restores "pjzp.pdp" from the backup as the restore command does, and prints "restored".
 #include "app/Forms.h"
 #include "app/MainWindow.h"
 #include "cheque/ChequePanel.h"
 #include "common/Clock.h"
+#include "common/Error.h"
 #include "store/DataModule.h"
 #include "tests/support/ScriptedPrompter.h"
+#include "tests/support/StoreHelpers.h"
 
 #include <QAction>
 #include <QApplication>
@@ -177,6 +181,19 @@ int printCheques(qlonglong first, int count)
     return 0;
 }
 
+int restoreFrom(const QString& backup)
+{
+    TD_M dm;
+    try {
+        RestoreDatabase(dm, backup);
+    } catch (const AppError& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+    say("restored");
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -192,7 +209,9 @@ int main(int argc, char** argv)
     }
     if (args.size() == 4 && args.at(1) == QLatin1String("cheques"))
         return printCheques(args.at(2).toLongLong(), args.at(3).toInt());
+    if (args.size() == 3 && args.at(1) == QLatin1String("restore"))
+        return restoreFrom(args.at(2));
     std::fprintf(stderr, "usage: hardening_helper lock <ms> <immediate|exclusive> | cheque <number> <payee> "
-                         "<confirm|insert|commit|none> | cheques <first> <count>\n");
+                         "<confirm|insert|commit|none> | cheques <first> <count> | restore <backup>\n");
     return 2;
 }

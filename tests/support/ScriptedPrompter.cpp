@@ -25,6 +25,8 @@ QList<ScriptedPrompter::Question> ScriptedPrompter::ofKind(const QString& kind) 
 bool ScriptedPrompter::confirm(QWidget*, const QString& caption, const QString& text)
 {
     questions.append({QStringLiteral("confirm"), caption, text});
+    if (onConfirm)
+        onConfirm(text);
     return confirmAnswers.isEmpty() ? false : confirmAnswers.dequeue();
 }
 

@@ -36,6 +36,9 @@ public:
     bool printerAvailable = true;
     /// Called with the page of each preview or print, e.g. to render it to a PDF.
     std::function<void(const std::function<void(QPrinter*)>&)> onPage;
+    /// Called with the text of each yes/no question before it is answered, e.g. to let another
+    /// copy of the program act while the operator reads it.
+    std::function<void(const QString&)> onConfirm;
 
     QList<Question> questions;
     int previews = 0;
