@@ -9,6 +9,7 @@
 #include "store/DataModule.h"
 #include "store/KeptPrints.h"
 
+#include <QColor>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -93,16 +94,17 @@ Qt::ItemFlags RegisterGridSource::flags(const QModelIndex& index) const
 
 QVariant RegisterGridSource::data(const QModelIndex& index, int role) const
 {
-    if (role == Qt::DisplayRole && !m_kept.isEmpty() && m_keyOfRow &&
-        fieldName(index.column()) == QLatin1String("zt")) {
+    if (!m_kept.isEmpty() && m_keyOfRow && fieldName(index.column()) == QLatin1String("zt")) {
         const auto kept = m_kept.constFind(m_keyOfRow(index.row()));
-        if (kept != m_kept.cend()) {
-            const QString state = QIdentityProxyModel::data(index, role).toString();
-            if (*kept == Zt_typro::ChequeEvent::Printed && state == QString::fromUtf8(Zt_typro::kStateUnprinted))
-                return QStringLiteral("已打印(待补记)");
-            if (*kept == Zt_typro::ChequeEvent::Reprinted && state != QString::fromUtf8(Zt_typro::kStateVoided))
-                return QStringLiteral("已重打(待补记)");
-        }
+        const QString state = QIdentityProxyModel::data(index, Qt::DisplayRole).toString();
+        const bool shown = kept != m_kept.cend() && state != QString::fromUtf8(Zt_typro::kStateVoided);
+        if (shown && role == Qt::DisplayRole)
+            return QString::fromUtf8(*kept == Zt_typro::ChequeEvent::Printed ? Zt_typro::kStatePrinted
+                                                                              : Zt_typro::kStateReprinted);
+        if (shown && role == Qt::ToolTipRole)
+            return QStringLiteral("已经打印；这条打印记录保存在本机，登记簿可以写入时会自动补记。");
+        if (shown && role == Qt::ForegroundRole)
+            return QColor(Qt::darkBlue);
     }
     return QIdentityProxyModel::data(index, role);
 }
@@ -200,7 +202,6 @@ void ResultPanel::applyColumnWidths()
         const char* sample = field == QLatin1String("rq")   ? "2026-12-31"
                              : field == QLatin1String("je") ? "999999999999.99"
                              : field == QLatin1String("skr") ? "收款人收款人收款人收款人收款人收款人收款"
-                             : field == QLatin1String("zt") ? "已打印(待补记)"
                                                             : nullptr;
         if (sample)
             width = std::max(width, fm.horizontalAdvance(QString::fromUtf8(sample)) + 2 * kCellPadding);

@@ -27,8 +27,9 @@ public:
     /// The register field shown in a column ("ph", "rq", ...); empty when there is no such column.
     QString fieldName(int section) const;
 
-    /// The state column shows a print kept on this computer (not yet in the register) as printed:
-    /// the cheque is never offered as not printed meanwhile. keyOfRow gives a row's row key.
+    /// The state column shows a print kept on this computer (not yet in the register) as printed
+    /// (or reprinted), in blue with a tip that says so: the cheque is never offered as not
+    /// printed meanwhile. keyOfRow gives a row's row key.
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     void setKeyOfRow(std::function<qint64(int row)> keyOfRow) { m_keyOfRow = std::move(keyOfRow); }
     /// Reads the prints kept for the register again (done whenever the rows are read again).

@@ -351,7 +351,9 @@ private slots:
             for (int c = 0; c < grid->model()->columnCount(); ++c)
                 if (result->DataSource1->fieldName(c) == QLatin1String("zt"))
                     state = c;
-            QCOMPARE(grid->model()->index(0, state).data().toString(), QStringLiteral("已打印(待补记)"));
+            const QModelIndex cell = grid->model()->index(0, state);
+            QCOMPARE(cell.data().toString(), QStringLiteral("已打印"));
+            QVERIFY(cell.data(Qt::ToolTipRole).toString().contains(QStringLiteral("保存在本机")));
             const int previews = clerk.prompter.previews;
             clerk.prompter.confirmAnswers.clear();
             clerk.prompter.confirmAnswers.enqueue(false);

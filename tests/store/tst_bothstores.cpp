@@ -59,7 +59,8 @@ struct Store
         q.setStatement(id, values);
         q.execute();
     }
-    // Stores a cheque through the cheque job's own store; returns its row key.
+    // Stores a cheque through the cheque job's own store, as after the clerk agreed to use a
+    // number again; returns its row key.
     qint64 storeCheque(const QString& ph, const QString& payee, const QDate& date, const QString& amount = "100.00")
     {
         ChequeValues cheque;
@@ -72,7 +73,7 @@ struct Store
         cheque.ri = QString::number(date.day());
         cheque.rq = date;
         cheque.hkfs = QStringLiteral("转帐");
-        return StoreCheque(dm, cheque);
+        return StoreCheque(dm, cheque, kAnyNumberUses);
     }
     qint64 count(const QString& table)
     {
