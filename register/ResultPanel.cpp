@@ -100,7 +100,7 @@ QVariant RegisterGridSource::data(const QModelIndex& index, int role) const
         const bool shown = kept != m_kept.cend() && state != QString::fromUtf8(Zt_typro::kStateVoided);
         if (shown && role == Qt::DisplayRole)
             return QString::fromUtf8(*kept == Zt_typro::ChequeEvent::Printed ? Zt_typro::kStatePrinted
-                                                                              : Zt_typro::kStateReprinted);
+                                                                             : Zt_typro::kStateReprinted);
         if (shown && role == Qt::ToolTipRole)
             return QStringLiteral("已经打印；这条打印记录保存在本机，登记簿可以写入时会自动补记。");
         if (shown && role == Qt::ForegroundRole)
@@ -202,7 +202,7 @@ void ResultPanel::applyColumnWidths()
         const char* sample = field == QLatin1String("rq")   ? "2026-12-31"
                              : field == QLatin1String("je") ? "999999999999.99"
                              : field == QLatin1String("skr") ? "收款人收款人收款人收款人收款人收款人收款"
-                                                            : nullptr;
+                                                             : nullptr;
         if (sample)
             width = std::max(width, fm.horizontalAdvance(QString::fromUtf8(sample)) + 2 * kCellPadding);
         titles->resizeSection(section, width);
