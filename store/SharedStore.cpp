@@ -16,6 +16,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QUrl>
 #include <QUuid>
 #include <QVariant>
 
@@ -34,16 +35,25 @@ struct ConnectionPair
     QString value;
 };
 
+QString passwordInConnectionText()
+{
+    return QStringLiteral("连接中不能写密码: 程序不保存、不显示、也不发送写在连接里的密码。"
+                          "请在登录时输入密码，或把密码写在本机的 ~/.pgpass 文件中。");
+}
+
 // Reads a libpq connection text of key=value pairs (a value may be in single quotes, with \' and
 // \\ inside). A single word without "=" is the name of a service. Returns the problem, or empty.
 QString parseConnection(const QString& text, QList<ConnectionPair>* pairs)
 {
     const QString t = text.trimmed();
-    // Checked before anything else, so that no message ever repeats a password typed here.
-    static const QRegularExpression password(QStringLiteral("(^|[\\s'])password\\s*="),
+    // Checked before anything else, so that no message ever repeats a password typed here: a key
+    // password or sslpassword in any case, one inside a connection text or URI given as dbname
+    // (libpq reads those too), a URI's user:password@ and its ?password=, percent-encoded or not.
+    static const QRegularExpression password(QStringLiteral("password\\s*="),
                                              QRegularExpression::CaseInsensitiveOption);
-    if (password.match(t).hasMatch() || t.contains(QLatin1Char('@')))
-        return QStringLiteral("连接中不能写密码: 程序不保存密码。登录时输入密码，或使用 libpq 的 .pgpass 文件。");
+    if (password.match(t).hasMatch() || password.match(QUrl::fromPercentEncoding(t.toUtf8())).hasMatch() ||
+        t.contains(QLatin1Char('@')))
+        return passwordInConnectionText();
     if (t.isEmpty())
         return QStringLiteral(
             "没有填写共享服务器的连接。请填写如 host=服务器 dbname=quillmate，或 pg_service.conf 中的服务名。");
@@ -101,8 +111,8 @@ QString parseConnection(const QString& text, QList<ConnectionPair>* pairs)
         pairs->append({key.toLower(), value});
     }
     for (const ConnectionPair& p : *pairs) {
-        if (p.key == QLatin1String("password"))
-            return QStringLiteral("连接中不能写密码: 程序不保存密码。登录时输入密码，或使用 libpq 的 .pgpass 文件。");
+        if (p.key.contains(QLatin1String("password")))
+            return passwordInConnectionText();
     }
     return {};
 }
