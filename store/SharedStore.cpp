@@ -20,6 +20,10 @@
 #include <QUuid>
 #include <QVariant>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 Q_LOGGING_CATEGORY(lcShared, "quillmate.shared")
 
 namespace Zt_typro
@@ -430,7 +434,19 @@ void DumpSharedRegister(const QString& connection, const QString& user, const QS
     SafeWrite(
         target, ExistingFile::Replace,
         [&](const QString& part) {
+            // The dump is the owner's alone from its first byte: pg_dump writes into a file made
+            // here for the owner only (it keeps the mode of a file it finds), and anything it
+            // makes itself is made so as well.
+            {
+                QFile made(part);
+                if (!made.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFile::ReadOwner | QFile::WriteOwner))
+                    throw AppError(QStringLiteral("无法建立备份文件 %1: %2")
+                                       .arg(QDir::toNativeSeparators(part), made.errorString()));
+            }
             QProcess dump;
+#ifdef Q_OS_UNIX
+            dump.setChildProcessModifier([] { ::umask(077); });
+#endif
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
             // The password goes to pg_dump alone, never to a file or its command line.
             if (!password.isEmpty())

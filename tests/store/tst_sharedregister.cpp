@@ -26,10 +26,12 @@
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -476,6 +478,58 @@ private slots:
         QVERIFY2(secondError.isEmpty(), qPrintable(secondError));
         QCOMPARE(f.ownerValue(QStringLiteral("SELECT count(*) FROM skr WHERE skrmc = '两人同时新增'")).toInt(), 1);
         QCOMPARE(f.ownerValue(QStringLiteral("SELECT cs FROM skr WHERE skrmc = '两人同时新增'")).toInt(), 1);
+    }
+
+    // The server's dump is its owner's alone from its first byte, also over a file others could read.
+    void theServerDumpIsTheOwnersAlone_data()
+    {
+        QTest::addColumn<bool>("replacing");
+        QTest::newRow("a new file") << false;
+        QTest::newRow("over a file readable by all") << true;
+    }
+
+    void theServerDumpIsTheOwnersAlone()
+    {
+        QFETCH(bool, replacing);
+        SharedRegisterFixture f;
+        QVERIFY2(f.error().isEmpty(), qPrintable(f.error()));
+        // The real pg_dump, with the mode of the file it wrote noted before the program renames it.
+        const QString realDump = QStandardPaths::findExecutable(QStringLiteral("pg_dump"));
+        QVERIFY(!realDump.isEmpty());
+        QTemporaryDir bin;
+        const QString log = bin.filePath(QStringLiteral("modes"));
+        QFile wrapper(bin.filePath(QStringLiteral("pg_dump")));
+        QVERIFY(wrapper.open(QIODevice::WriteOnly));
+        wrapper.write(QStringLiteral("#!/bin/sh\n\"%1\" \"$@\"\nrc=$?\nfor a in \"$@\"; do case \"$a\" in --file=*) "
+                                     "stat -c %a \"${a#--file=}\" >> \"%2\";; esac; done\nexit $rc\n")
+                          .arg(realDump, log)
+                          .toUtf8());
+        wrapper.close();
+        QVERIFY(wrapper.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", bin.path().toUtf8() + ':' + path);
+        const auto restorePath = qScopeGuard([&] { qputenv("PATH", path); });
+
+        QTemporaryDir out;
+        const QString target = out.filePath(QStringLiteral("shared.dump"));
+        if (replacing) {
+            QFile old(target);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("old");
+            old.close();
+            QVERIFY(old.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
+        }
+        DumpSharedRegister(f.connection(), f.cashier(), SharedRegisterFixture::password(f.cashier()), target);
+        QFile modes(log);
+        QVERIFY(modes.open(QIODevice::ReadOnly));
+        QCOMPARE(modes.readAll().trimmed(), QByteArray("600"));
+        QFile dump(target);
+        QVERIFY(dump.open(QIODevice::ReadOnly));
+        QCOMPARE(dump.read(5), QByteArray("PGDMP"));
+        const QFile::Permissions all = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                       QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther |
+                                       QFile::ExeOther;
+        QCOMPARE(dump.permissions() & all, QFile::ReadOwner | QFile::WriteOwner);
     }
 
     // A password anywhere in a connection is refused before it is shown or sent: the terminal
