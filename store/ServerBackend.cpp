@@ -5,6 +5,7 @@
 #include "store/SharedStore.h"
 #include "store/StoreLog.h"
 
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -26,7 +27,7 @@ void ServerBackend::open(const QString& connectionName)
                           : QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName);
     if (!db.isValid())
         throw AppError(ServerDriverMissingText());
-    ConfigureServerDatabase(db, m_connection, m_user, m_password);
+    ConfigureServerDatabase(db, m_connection, m_user, m_password, ServerSession::Operator);
     if (!db.open())
         throw AppError(SignInFailureText(m_connection, m_user, db.lastError().text()));
     try {
@@ -50,6 +51,24 @@ void ServerBackend::open(const QString& connectionName)
         // An older register is upgraded once, by its owner, never half-used by an operator.
         if (version < kSchemaVersion)
             throw AppError(OlderSharedRegisterText(m_connection, version));
+        // A register set up by an older program, not yet set up again by its owner, lacks the
+        // functions every write goes through.
+        QSqlQuery q(db);
+        if (!q.exec(QStringLiteral(
+                "SELECT pg_backend_pid(), extract(epoch FROM current_setting('lock_timeout')::interval),"
+                " extract(epoch FROM current_setting('statement_timeout')::interval),"
+                " to_regprocedure('quillmate_add_cheque(text, text, text, text, text, text, text, text, text, text)')"
+                "  IS NOT NULL AND to_regprocedure('quillmate_lock_holders(integer, interval)') IS NOT NULL")) ||
+            !q.next())
+            throw AppError(QStringLiteral("无法读取共享服务器的连接设置: %1").arg(ServerErrorText(q.lastError())));
+        m_pid = q.value(0).toInt();
+        m_lockSeconds = q.value(1).toDouble();
+        m_statementSeconds = q.value(2).toDouble();
+        if (!q.value(3).toBool())
+            throw AppError(QStringLiteral("共享服务器上的登记簿 (%1) 还没有本程序写入支票所用的服务器函数: "
+                                          "它是由较早的程序建立的。请登记簿的所有者 (数据库管理员) 运行: "
+                                          "quillmate --init-shared \"%1\"")
+                               .arg(m_connection));
         m_rights = TD_M::Rights{rights.print, rights.layouts, rights.voiding};
     } catch (...) {
         db.close();
@@ -69,9 +88,78 @@ void ServerBackend::noteFailure(const QSqlError& error)
         m_lost = true;
 }
 
+namespace
+{
+// The server's own message of error, without its "ERROR:" and the lines after it.
+QString serverMessage(const QSqlError& error)
+{
+    QString text = error.databaseText().trimmed();
+    text = text.left(text.indexOf(QLatin1Char('\n')) < 0 ? text.size() : text.indexOf(QLatin1Char('\n')));
+    static const QRegularExpression level(QStringLiteral("^(ERROR|错误):\\s*"));
+    return text.remove(level).trimmed();
+}
+
+QString secondsText(double seconds)
+{
+    return QString::number(seconds, 'g', 4);
+}
+} // namespace
+
+QString ServerBackend::lockHoldersText() const
+{
+    // Asked on a connection of its own: this one's transaction has failed. The holder still holds
+    // what this session waited for; the function names the sessions whose transaction has been
+    // open as long as this one waited and that hold what a writer waits on.
+    try {
+        ServerConnection look(m_connection, m_user, m_password);
+        QSqlQuery q(look.database());
+        if (!q.prepare(QStringLiteral("SELECT operator, client, since FROM quillmate_lock_holders(?,"
+                                      " make_interval(secs => ?))")))
+            return {};
+        q.addBindValue(m_pid);
+        q.addBindValue(m_lockSeconds);
+        if (!q.exec())
+            return {};
+        QStringList holders;
+        while (q.next()) {
+            const QString client = q.value(1).toString();
+            const QString since = q.value(2).toString();
+            holders << QStringLiteral("操作员 %1 (%2)，%3")
+                           .arg(q.value(0).toString(),
+                                client.isEmpty() ? QStringLiteral("服务器本机") : QStringLiteral("来自 ") + client,
+                                since.isEmpty() ? QStringLiteral("开始时间不明")
+                                                : QStringLiteral("自 %1 起").arg(since));
+        }
+        return holders.join(QStringLiteral("；"));
+    } catch (const AppError& e) {
+        qCDebug(lcDm) << "lock holders not found:" << e.message();
+        return {};
+    }
+}
+
 QString ServerBackend::statementFailureText(Stmt id, const QSqlError& error, const QString& general)
 {
     const QString name = StatementName(id);
+    const QString code = error.nativeErrorCode();
+    // SQLSTATE 55P03: another session held what this one waited for longer than lock_timeout.
+    if (code == QLatin1String("55P03")) {
+        const QString holders = lockHoldersText();
+        return QStringLiteral("共享服务器上，这项操作要用的数据正被另一个会话占用，等了 %1 秒仍未放开，"
+                              "所以没有完成 (语句 %2)，这一步什么也没有保存。\n%3\n"
+                              "请稍后再试；如果一直如此，请占用者做完手上的操作或关闭程序，或请数据库管理员处理。")
+            .arg(secondsText(m_lockSeconds), name,
+                 holders.isEmpty() ? QStringLiteral("占用者已经放开，或查不到是谁。")
+                                   : QStringLiteral("占用者: %1。").arg(holders));
+    }
+    // SQLSTATE 57014: the statement ran past statement_timeout and the server stopped it.
+    if (code == QLatin1String("57014"))
+        return QStringLiteral("共享服务器在 %1 秒内没有做完这项操作 (语句 %2)，已经取消，这一步什么也没有保存。"
+                              "请稍后再试；如果一直如此，请数据库管理员检查服务器。")
+            .arg(secondsText(m_statementSeconds), name);
+    // The register's functions refuse what the program would not do, in their own words.
+    if ((id == Stmt::E1 || id == Stmt::Z1) &&
+        (code == QLatin1String("55000") || code == QLatin1String("23503") || code == QLatin1String("23514")))
+        return QStringLiteral("共享服务器拒绝了这项操作 (语句 %1): %2").arg(name, serverMessage(error));
     // SQLSTATE 42501: the server refused the operator a right it keeps.
     if (error.nativeErrorCode() == QLatin1String("42501") && id == Stmt::E1 &&
         error.text().contains(QStringLiteral("作废")))

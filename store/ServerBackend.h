@@ -40,6 +40,12 @@ private:
     QString m_password;
     TD_M::Rights m_rights;
     bool m_lost = false; // the server closed the connection: opened again by the next query
+    int m_pid = 0;       // the server's process of this session
+    double m_lockSeconds = 0;
+    double m_statementSeconds = 0;
+
+    /// Who holds what this session waited for, as the operator reads it; empty when not found.
+    QString lockHoldersText() const;
 };
 
 } // namespace Zt_typro

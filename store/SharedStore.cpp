@@ -157,8 +157,11 @@ QString ConnectionProblem(const QString& connection)
 
 namespace
 {
-// The libpq options for connection, without the user when one signs in by name.
-QStringList connectionOptions(const QString& connection, const QString& user)
+// The libpq options for connection, without the user when one signs in by name. An operator's
+// session waits for another session's lock and runs a statement only so long (the defaults
+// below), unless the connection's own "options" (or PGOPTIONS) already set these.
+QStringList connectionOptions(const QString& connection, const QString& user,
+                              ServerSession session = ServerSession::Plain)
 {
     QList<ConnectionPair> pairs;
     const QString problem = parseConnection(connection, &pairs);
@@ -167,25 +170,39 @@ QStringList connectionOptions(const QString& connection, const QString& user)
     englishLibpqMessages();
     QStringList options;
     bool timeout = false;
+    QString serverOptions = qEnvironmentVariable("PGOPTIONS");
     for (const ConnectionPair& p : pairs) {
         // The operator signing in is the one typed, never one written in the connection.
         if (!user.isEmpty() && p.key == QLatin1String("user"))
             continue;
+        if (session == ServerSession::Operator && p.key == QLatin1String("options")) {
+            serverOptions = p.value;
+            continue;
+        }
         timeout = timeout || p.key == QLatin1String("connect_timeout");
         options << p.key + QLatin1Char('=') + quoted(p.value);
     }
     // A server that does not answer is reported in seconds, not after minutes.
     if (!timeout)
         options << QStringLiteral("connect_timeout=10");
+    if (session == ServerSession::Operator) {
+        for (const auto& [name, value] : {std::pair{"lock_timeout", kOperatorLockTimeout},
+                                          std::pair{"statement_timeout", kOperatorStatementTimeout}}) {
+            if (!serverOptions.contains(QLatin1String(name)))
+                serverOptions += QStringLiteral(" -c %1=%2").arg(QLatin1String(name), QLatin1String(value));
+        }
+        options << QStringLiteral("options=") + quoted(serverOptions.trimmed());
+    }
     options << QStringLiteral("application_name=quillmate");
     return options;
 }
 } // namespace
 
-void ConfigureServerDatabase(QSqlDatabase& db, const QString& connection, const QString& user, const QString& password)
+void ConfigureServerDatabase(QSqlDatabase& db, const QString& connection, const QString& user, const QString& password,
+                             ServerSession session)
 {
     // The driver reads ";" as a separator between options; libpq takes blanks.
-    db.setConnectOptions(connectionOptions(connection, user).join(QLatin1Char(' ')));
+    db.setConnectOptions(connectionOptions(connection, user, session).join(QLatin1Char(' ')));
     db.setUserName(user);
     db.setPassword(password);
 }
@@ -405,6 +422,17 @@ bool TestSharedConnection(const QString& connection, QString* message)
 
 QString MissingRightText(const QString& sql)
 {
+    // The program's writes on the server are calls of the register's functions, each adding rows
+    // to one table: the right is named as the table's.
+    static const QRegularExpression call(QStringLiteral("^\\s*select\\s+quillmate_add_(cheque|event|payee)\\s*\\("),
+                                         QRegularExpression::CaseInsensitiveOption);
+    if (const QRegularExpressionMatch m = call.match(sql); m.hasMatch()) {
+        const QString what = m.captured(1).toLower();
+        const QString table = what == QLatin1String("cheque")  ? QStringLiteral("zp")
+                              : what == QLatin1String("event") ? QStringLiteral("zpls")
+                                                               : QStringLiteral("skr");
+        return QStringLiteral("数据表 %1 的%2 权限").arg(table, QString::fromUtf8(rightName(QStringLiteral("insert"))));
+    }
     static const QRegularExpression shape(
         QStringLiteral(
             "^\\s*(?:(insert)\\s+into\\s+(\\w+)|(update)\\s+(\\w+)|(delete)\\s+from\\s+(\\w+)|select\\b.*?\\bfrom\\s+(\\w+))"),

@@ -30,8 +30,21 @@ inline constexpr char kAdminRole[] = "quillmate_admin";
 /// any in the connection, with the password typed; without one, libpq's own defaults and
 /// ".pgpass" apply. Throws AppError, in words an operator understands, for an empty connection,
 /// one with a password, a URI, or a text libpq cannot read.
+///
+/// An operator's session (session Operator: the program's own connection once signed in) waits
+/// for another session's lock at most kOperatorLockTimeout and lets a statement run at most
+/// kOperatorStatementTimeout, unless the connection says otherwise in libpq's own way, e.g.
+/// "host=db.office dbname=quillmate options='-c lock_timeout=10s -c statement_timeout=60s'" (or
+/// PGOPTIONS when the connection has no options).
+enum class ServerSession
+{
+    Plain,
+    Operator,
+};
+inline constexpr char kOperatorLockTimeout[] = "5s";
+inline constexpr char kOperatorStatementTimeout[] = "15s";
 void ConfigureServerDatabase(QSqlDatabase& db, const QString& connection, const QString& user = {},
-                             const QString& password = {});
+                             const QString& password = {}, ServerSession session = ServerSession::Plain);
 
 /// The connection text checked as ConfigureServerDatabase does: empty when it may be used, else
 /// why not.
