@@ -130,13 +130,23 @@ struct MigrationCounts
     qint64 cheques = 0;
     qint64 events = 0;
     qint64 layoutRows = 0;
+    // Events carried with their operator marked (kBeforeMoveMark): dated after the move or with
+    // no readable time, and voids by a role of the server that is no administrator.
+    qint64 eventsLater = 0;
+    qint64 voidsNotAdmin = 0;
 };
+
+/// What a moved-in event whose operator or time the server cannot vouch for has in front of its
+/// operator ("迁移前记录:wang").
+inline constexpr char kBeforeMoveMark[] = "迁移前记录:";
 
 /// Copies the register of the local database file open on file (of the current schema) into the
 /// empty shared register at connection, in one transaction: payees, cheques with their history
 /// (operators and times as they were) and the layouts, every row key kept. The counts on the
-/// server are checked against the file's before the transaction commits. A shared register that
-/// holds any cheque, payee or history is refused with nothing changed. say is told the progress.
+/// server are checked against the file's before the transaction commits. Events the server cannot
+/// vouch for are carried with their operator marked (MigrationCounts). A shared register that
+/// holds any cheque, payee or history is refused with nothing changed. say is told the progress
+/// and what was carried as it was and what marked.
 /// Throws AppError.
 MigrationCounts MigrateToShared(QSqlDatabase file, const QString& connection,
                                 const std::function<void(const QString&)>& say);

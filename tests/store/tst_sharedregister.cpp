@@ -823,6 +823,71 @@ private slots:
         QCOMPARE(ChequeHistory(dm, zpid).first().byOperator, f.cashier());
     }
 
+    // Moved in, the history keeps its operators and times; what the server cannot vouch for
+    // (dated after the move or not a time at all, a void by a role that may not void) has its
+    // operator marked, and the move says how much of each it carried.
+    void aMoveInMarksTheHistoryTheServerCannotVouchFor()
+    {
+        SharedRegisterFixture f;
+        QVERIFY2(f.error().isEmpty(), qPrintable(f.error()));
+        const struct
+        {
+            const char* sj;
+            QString czy;
+            const char* fssj;
+            bool marked;
+        } events[] = {
+            {"登记", QStringLiteral("wang"), "2025-03-01 09:00:00", false},
+            {"打印", QStringLiteral("wang"), "2099-01-01 09:00:00", true},
+            {"重打", QStringLiteral("wang"), "昨天下午", true},
+            {"作废", f.cashier(), "2025-03-02 10:00:00", true},
+            {"作废", f.admin(), "2025-03-02 10:00:00", false},
+            // Not a role of this server: whether it could void is not known here.
+            {"作废", QStringLiteral("li"), "2025-03-02 10:00:00", false},
+        };
+        QTemporaryDir data;
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(data.path()));
+        const auto back = qScopeGuard([&] { QDir::setCurrent(previous); });
+        TD_M local;
+        local.ensureConnected();
+        QSqlDatabase file = QSqlDatabase::database(local.connectionName(), false);
+        {
+            QSqlQuery q(file);
+            QVERIFY(q.exec(QStringLiteral("INSERT INTO zp (ph, skr, je, rq) VALUES ('70000001', '甲', '1.00', "
+                                          "'2025-03-01')")));
+            for (const auto& e : events) {
+                QVERIFY(
+                    q.prepare(QStringLiteral("INSERT INTO zpls (zpid, sj, sm, czy, fssj) VALUES (1, ?, 'x', ?, ?)")));
+                q.addBindValue(QString::fromUtf8(e.sj));
+                q.addBindValue(e.czy);
+                q.addBindValue(QString::fromUtf8(e.fssj));
+                QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+            }
+        }
+        QStringList said;
+        const MigrationCounts counts = MigrateToShared(file, f.ownerConnection(),
+                                                       [&](const QString& line) { said << line; });
+        QCOMPARE(counts.events, qint64(std::size(events)));
+        QCOMPARE(counts.eventsLater, qint64(2));
+        QCOMPARE(counts.voidsNotAdmin, qint64(1));
+        QVERIFY2(said.join(QLatin1Char('\n'))
+                     .contains(QStringLiteral("原样搬入 3 条；操作员标为“迁移前记录:” 3 条 (时间晚于迁移时刻或看不懂 "
+                                              "2 条，不是管理员角色的作废 1 条)")),
+                 qPrintable(said.join(QLatin1Char('\n'))));
+        ServerConnection owner(f.ownerConnection());
+        QStringList expected;
+        for (const auto& e : events)
+            expected << QStringLiteral("%1|x|%2|%3")
+                            .arg(QString::fromUtf8(e.sj), e.marked ? QString::fromUtf8(kBeforeMoveMark) + e.czy : e.czy,
+                                 QString::fromUtf8(e.fssj));
+        QStringList stored;
+        for (const QString& row :
+             tableRows(owner.database(), QStringLiteral("zpls"), QStringLiteral("sj, sm, czy, fssj")))
+            stored << row.section(QLatin1Char('|'), 1);
+        QCOMPARE(stored, expected);
+    }
+
     void aLargeLocalRegisterMovesInWhole()
     {
         SharedRegisterFixture f;
