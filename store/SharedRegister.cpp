@@ -381,6 +381,17 @@ void InitSharedRegister(const QString& connection, const std::function<void(cons
         }
         say(QStringLiteral("数据表: skr (收款人)、zp (支票登记簿)、zpls (支票记录)、prn (版面)，结构版本 %1。")
                 .arg(kSchemaVersion));
+        say(QStringLiteral("写入只经服务器函数: quillmate_add_cheque、quillmate_add_event、quillmate_add_payee。"));
+        // Who holds a lock a clerk waits for is read from every session's details, which only a
+        // superuser or a member of pg_read_all_stats sees.
+        if (!server
+                 .value(QStringLiteral("SELECT rolsuper OR pg_has_role(current_user, 'pg_read_all_stats', 'MEMBER')"
+                                       " FROM pg_roles WHERE rolname = current_user"),
+                        QStringLiteral("读取所有者的权限"))
+                 .toBool())
+            say(QStringLiteral("注意: 所有者 %1 既不是超级用户，也不属于 pg_read_all_stats，支票等待别人的锁时程序"
+                               "查不到占用者。可由超级用户运行: GRANT pg_read_all_stats TO %1")
+                    .arg(server.value(QStringLiteral("SELECT quote_ident(current_user)"), {}).toString()));
         if (server.value(QStringLiteral("SELECT count(*) FROM prn"), {}).toLongLong() == 0) {
             QSqlQuery q(db);
             if (!q.prepare(QStringLiteral("INSERT INTO prn (kjmc, kjx, kjy, win, kjyy, dy) VALUES (?, ?, ?, ?, ?, ?)")))
