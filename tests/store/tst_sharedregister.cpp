@@ -580,6 +580,34 @@ private slots:
         }
     }
 
+    // Through the program, a refusal of the register's rules reads as the server's own words.
+    void theProgramSaysWhyAnEventWasRefused()
+    {
+        SharedRegisterFixture f;
+        QVERIFY2(f.error().isEmpty(), qPrintable(f.error()));
+        TD_M admin;
+        admin.useSharedServer(f.connection(), f.admin(), SharedRegisterFixture::password(f.admin()));
+        ChequeValues cheque;
+        cheque.ph = QStringLiteral("30000003");
+        cheque.skr = QStringLiteral("甲");
+        cheque.je = QStringLiteral("10.00");
+        cheque.rq = QDate(2026, 12, 1);
+        cheque.hkfs = QStringLiteral("转帐");
+        const qint64 zpid = StoreCheque(admin, cheque);
+        AddChequeEvent(admin, zpid, ChequeEvent::Voided, QStringLiteral("写错"));
+        TD_M cashier;
+        cashier.useSharedServer(f.connection(), f.cashier(), SharedRegisterFixture::password(f.cashier()));
+        try {
+            AddChequeEvent(cashier, zpid, ChequeEvent::Reprinted, QStringLiteral("PDF"));
+            QFAIL("a voided cheque took a reprint");
+        } catch (const AppError& e) {
+            QCOMPARE(e.message(), QStringLiteral("共享服务器拒绝了这项操作 (语句 E1): 这张支票已作废 (行号 %1)，"
+                                                 "不能再记下“重打”。")
+                                      .arg(zpid));
+        }
+        QCOMPARE(ChequeHistory(cashier, zpid).size(), 2);
+    }
+
     // A payee's count is the server's: made when a cheque is added, never past the column's end.
     void aPayeesCountIsTheServers()
     {
