@@ -494,26 +494,29 @@ MigrationCounts MigrateToShared(QSqlDatabase file, const QString& connection,
         }
         // The history comes as it was written, and the server vouches for none of it: an event
         // dated after this moment (by the server's clock, in the register's zone) or with no
-        // readable time, and a void by a role of this server that is no administrator, could not
-        // have been made so; their operator is marked as the history before the move's.
+        // readable time, and an event by a role of this server that could not have made it (a void
+        // by no administrator, anything by a role that does not print), could not have been made
+        // so; their operator is marked as the history before the move's. An operator that is no
+        // role here may have been anyone's: nothing is told by it.
         const QString marked = QStringLiteral(
             "(fssj !~ '^[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}$'"
             " OR fssj > to_char(clock_timestamp() AT TIME ZONE (SELECT zone FROM quillmate_schema LIMIT 1),"
             " 'YYYY-MM-DD HH24:MI:SS'))");
-        const QString voidNotAdmin = QStringLiteral("(sj = '作废' AND czy IN (SELECT rolname FROM pg_roles"
-                                                    " WHERE NOT pg_has_role(oid, 'quillmate_admin', 'MEMBER')))");
+        const QString roleCouldNot = QStringLiteral(
+            "(czy IN (SELECT rolname FROM pg_roles WHERE NOT pg_has_role(oid,"
+            " CASE WHEN sj = '作废' THEN 'quillmate_admin' ELSE 'quillmate_cashier' END, 'MEMBER')))");
         {
             QSqlQuery q(db);
             if (!q.exec(QStringLiteral("SELECT count(*) FILTER (WHERE %1), count(*) FILTER (WHERE NOT %1 AND %2)"
                                        " FROM zpls")
-                            .arg(marked, voidNotAdmin)) ||
+                            .arg(marked, roleCouldNot)) ||
                 !q.next())
                 throw AppError(QStringLiteral("检查支票记录失败: %1").arg(ServerErrorText(q.lastError())));
             counts.eventsLater = q.value(0).toLongLong();
-            counts.voidsNotAdmin = q.value(1).toLongLong();
+            counts.roleCouldNot = q.value(1).toLongLong();
         }
         server.exec(QStringLiteral("UPDATE zpls SET czy = left('%1' || coalesce(czy, ''), 64) WHERE %2 OR %3")
-                        .arg(QString::fromUtf8(kBeforeMoveMark), marked, voidNotAdmin),
+                        .arg(QString::fromUtf8(kBeforeMoveMark), marked, roleCouldNot),
                     QStringLiteral("标记迁移前记录"));
         server.exec(QStringLiteral("ALTER TABLE zpls ENABLE TRIGGER zpls_stamp"), QStringLiteral("复制支票记录"));
         // The next row key the server gives follows the last one copied. Last of all: a sequence
@@ -538,14 +541,14 @@ MigrationCounts MigrateToShared(QSqlDatabase file, const QString& connection,
             .arg(counts.cheques)
             .arg(counts.events)
             .arg(counts.layoutRows));
-    const qint64 marks = counts.eventsLater + counts.voidsNotAdmin;
+    const qint64 marks = counts.eventsLater + counts.roleCouldNot;
     say(QStringLiteral("支票记录: 原样搬入 %1 条；操作员标为“%2” %3 条 (时间晚于迁移时刻或看不懂 %4 条，"
-                       "不是管理员角色的作废 %5 条)。")
+                       "操作员的角色做不了的 %5 条)。")
             .arg(counts.events - marks)
             .arg(QString::fromUtf8(kBeforeMoveMark))
             .arg(marks)
             .arg(counts.eventsLater)
-            .arg(counts.voidsNotAdmin));
+            .arg(counts.roleCouldNot));
     return counts;
 }
 

@@ -131,9 +131,10 @@ struct MigrationCounts
     qint64 events = 0;
     qint64 layoutRows = 0;
     // Events carried with their operator marked (kBeforeMoveMark): dated after the move or with
-    // no readable time, and voids by a role of the server that is no administrator.
+    // no readable time, and events by a role of the server that could not make them (a void by
+    // no administrator, anything by a role that does not print).
     qint64 eventsLater = 0;
-    qint64 voidsNotAdmin = 0;
+    qint64 roleCouldNot = 0;
 };
 
 /// What a moved-in event whose operator or time the server cannot vouch for has in front of its

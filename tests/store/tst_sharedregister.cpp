@@ -852,7 +852,7 @@ private slots:
     }
 
     // Moved in, the history keeps its operators and times; what the server cannot vouch for
-    // (dated after the move or not a time at all, a void by a role that may not void) has its
+    // (dated after the move or not a time at all, an event its role could not make) has its
     // operator marked, and the move says how much of each it carried.
     void aMoveInMarksTheHistoryTheServerCannotVouchFor()
     {
@@ -869,6 +869,7 @@ private slots:
             {"打印", QStringLiteral("wang"), "2099-01-01 09:00:00", true},
             {"重打", QStringLiteral("wang"), "昨天下午", true},
             {"作废", f.cashier(), "2025-03-02 10:00:00", true},
+            {"重打", f.auditor(), "2025-03-02 11:00:00", true},
             {"作废", f.admin(), "2025-03-02 10:00:00", false},
             // Not a role of this server: whether it could void is not known here.
             {"作废", QStringLiteral("li"), "2025-03-02 10:00:00", false},
@@ -898,10 +899,10 @@ private slots:
                                                        [&](const QString& line) { said << line; });
         QCOMPARE(counts.events, qint64(std::size(events)));
         QCOMPARE(counts.eventsLater, qint64(2));
-        QCOMPARE(counts.voidsNotAdmin, qint64(1));
+        QCOMPARE(counts.roleCouldNot, qint64(2));
         QVERIFY2(said.join(QLatin1Char('\n'))
-                     .contains(QStringLiteral("原样搬入 3 条；操作员标为“迁移前记录:” 3 条 (时间晚于迁移时刻或看不懂 "
-                                              "2 条，不是管理员角色的作废 1 条)")),
+                     .contains(QStringLiteral("原样搬入 3 条；操作员标为“迁移前记录:” 4 条 (时间晚于迁移时刻或看不懂 "
+                                              "2 条，操作员的角色做不了的 2 条)")),
                  qPrintable(said.join(QLatin1Char('\n'))));
         ServerConnection owner(f.ownerConnection());
         QStringList expected;
