@@ -130,11 +130,27 @@ QStringList functionStatements(const QString& schema)
                            "  INSERT INTO skr (skrmc, zh, khh) VALUES (p_skrmc, p_zh, p_khh)"
                            "   ON CONFLICT (skrmc) DO UPDATE SET zh = excluded.zh, khh = excluded.khh;"
                            " END $$"),
-        // Who keeps a clerk waiting: the other sessions of this database whose transaction has been
-        // open for as long as the clerk waited and holds a lock a writer waits on (a row written, an
-        // advisory lock, a table locked beyond reading). Run as the owner, who may read every
-        // session's details (pg_read_all_stats or superuser); a cashier may not, and sees no more
-        // than these three facts of each.
+        // Who blocks a clerk's session while it waits, asked by the same operator's program on a
+        // connection of its own (pg_blocking_pids). Run as the owner, who may read every session's
+        // details (pg_read_all_stats or superuser); a cashier may not, and sees no more than these
+        // three facts of each, of its own sessions' blockers alone.
+        QStringLiteral(
+            "CREATE OR REPLACE FUNCTION quillmate_lock_blockers(p_waiter integer)"
+            " RETURNS TABLE (operator text, client text, since text) LANGUAGE sql STABLE SECURITY DEFINER"
+            " SET search_path = pg_catalog, %1, pg_temp AS $$"
+            " SELECT a.usename::text, coalesce(host(a.client_addr), ''),"
+            "  coalesce(to_char(a.xact_start AT TIME ZONE (SELECT zone FROM quillmate_schema LIMIT 1),"
+            "   'YYYY-MM-DD HH24:MI:SS'), '')"
+            " FROM pg_stat_activity a"
+            " WHERE a.pid = ANY (pg_blocking_pids(p_waiter))"
+            "  AND EXISTS (SELECT 1 FROM pg_stat_activity w WHERE w.pid = p_waiter AND w.usename = session_user)"
+            " ORDER BY a.xact_start LIMIT 3"
+            " $$")
+            .arg(schema),
+        // When the wait was too short to be watched, who could have kept the clerk waiting: the
+        // other sessions of this database whose transaction has been open for as long as the clerk
+        // waited and holds a lock a writer waits on (a row written, an advisory lock, a table
+        // locked beyond reading). Run as the owner, as above.
         QStringLiteral("CREATE OR REPLACE FUNCTION quillmate_lock_holders(p_waiter integer, p_waited interval)"
                        " RETURNS TABLE (operator text, client text, since text) LANGUAGE sql STABLE SECURITY DEFINER"
                        " SET search_path = pg_catalog, %1, pg_temp AS $$"
@@ -153,12 +169,13 @@ QStringList functionStatements(const QString& schema)
         // Functions are everyone's to run unless said otherwise.
         QStringLiteral("REVOKE ALL ON FUNCTION quillmate_add_cheque(text, text, text, text, text, text, text, text, "
                        "text, text), quillmate_add_event(bigint, text, text, text, text), quillmate_add_payee(text), "
-                       "quillmate_add_payee(text, text, text), quillmate_lock_holders(integer, interval) FROM PUBLIC"),
+                       "quillmate_add_payee(text, text, text), quillmate_lock_holders(integer, interval), "
+                       "quillmate_lock_blockers(integer) FROM PUBLIC"),
         QStringLiteral("GRANT EXECUTE ON FUNCTION quillmate_add_cheque(text, text, text, text, text, text, text, text, "
                        "text, text), quillmate_add_event(bigint, text, text, text, text), quillmate_add_payee(text), "
                        "quillmate_add_payee(text, text, text) TO quillmate_cashier, quillmate_admin"),
-        QStringLiteral("GRANT EXECUTE ON FUNCTION quillmate_lock_holders(integer, interval) TO quillmate_cashier, "
-                       "quillmate_auditor, quillmate_admin"),
+        QStringLiteral("GRANT EXECUTE ON FUNCTION quillmate_lock_holders(integer, interval), "
+                       "quillmate_lock_blockers(integer) TO quillmate_cashier, quillmate_auditor, quillmate_admin"),
     };
     return out;
 }

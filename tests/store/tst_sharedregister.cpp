@@ -677,6 +677,9 @@ private slots:
         SharedRegisterFixture f;
         QVERIFY2(f.error().isEmpty(), qPrintable(f.error()));
         QVERIFY(f.ownerExec(QStringLiteral("INSERT INTO skr (skrmc) VALUES ('甲')")));
+        // A bystander long in a transaction of its own, keeping nobody waiting: not named.
+        QVERIFY(f.ownerExec(QStringLiteral("BEGIN")));
+        QVERIFY(f.ownerExec(QStringLiteral("SELECT pg_advisory_xact_lock(4711)")));
         // Another clerk's program in the middle of a transaction on the same payee.
         {
             QSqlDatabase holder = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("holder"));
@@ -691,7 +694,7 @@ private slots:
                      qPrintable(hold.lastError().text()));
 
             TD_M dm;
-            dm.useSharedServer(f.connection() + QStringLiteral(" options='-c lock_timeout=1s'"), f.cashier(),
+            dm.useSharedServer(f.connection() + QStringLiteral(" options='-c lock_timeout=2s'"), f.cashier(),
                                SharedRegisterFixture::password(f.cashier()));
             ChequeValues cheque;
             cheque.ph = QStringLiteral("50000001");
@@ -704,16 +707,19 @@ private slots:
                 QFAIL("a cheque was stored past another session's lock");
             } catch (const AppError& e) {
                 for (const QString& says :
-                     {QStringLiteral("等了 1 秒仍未放开"), QStringLiteral("占用者: 操作员 ") + f.admin(),
+                     {QStringLiteral("等了 2 秒仍未放开"), QStringLiteral("占用者: 操作员 ") + f.admin(),
                       QStringLiteral("服务器本机"), QStringLiteral("自 20")})
                     QVERIFY2(e.message().contains(says), qPrintable(e.message()));
                 QVERIFY2(!e.message().contains(QLatin1String("ERROR")), qPrintable(e.message()));
+                QVERIFY2(!e.message().contains(qEnvironmentVariable("QUILLMATE_PG_SUPERUSER")),
+                         qPrintable(e.message()));
             }
             QCOMPARE(f.ownerValue(QStringLiteral("SELECT count(*) FROM zp")).toInt(), 0);
             QVERIFY(holder.rollback());
             StoreCheque(dm, cheque);
             QCOMPARE(f.ownerValue(QStringLiteral("SELECT count(*) FROM zp")).toInt(), 1);
             holder.close();
+            QVERIFY(f.ownerExec(QStringLiteral("ROLLBACK")));
         }
         QSqlDatabase::removeDatabase(QStringLiteral("holder"));
     }
@@ -814,7 +820,8 @@ private slots:
             const char* sql :
             {"DROP FUNCTION IF EXISTS quillmate_add_cheque(text, text, text, text, text, text, text, text, text, text),"
              " quillmate_add_event(bigint, text, text, text, text), quillmate_add_payee(text),"
-             " quillmate_add_payee(text, text, text), quillmate_lock_holders(integer, interval)",
+             " quillmate_add_payee(text, text, text), quillmate_lock_holders(integer, interval),"
+             " quillmate_lock_blockers(integer)",
              "GRANT INSERT (skrmc, zh, khh) ON skr TO quillmate_cashier, quillmate_admin",
              "GRANT INSERT (ph, skr, je, yt, nian, yue, ri, fjxx, hkfs, rq) ON zp TO quillmate_cashier, quillmate_admin",
              "GRANT INSERT (zpid, sj, sm, czy, fssj) ON zpls TO quillmate_cashier, quillmate_admin",
