@@ -110,26 +110,30 @@ private:
         }
     }
 
+    // Opened for the question and closed again: the program keeps one connection to the server
+    // but while a statement of it is slow.
     QString ask(const QString& name)
     {
         QSqlDatabase db = QSqlDatabase::contains(name) ? QSqlDatabase::database(name, false)
                                                        : QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-        if (!db.isOpen()) {
-            try {
-                ConfigureServerDatabase(db, m_connection, m_user, m_password);
-            } catch (const AppError&) {
-                return {};
-            }
-            if (!db.open())
-                return {};
+        try {
+            ConfigureServerDatabase(db, m_connection, m_user, m_password);
+        } catch (const AppError&) {
+            return {};
         }
-        QSqlQuery q(db);
-        if (!q.prepare(QStringLiteral("SELECT operator, client, since FROM quillmate_lock_blockers(?)")))
+        if (!db.open())
             return {};
-        q.addBindValue(m_pid);
-        if (!q.exec())
-            return {};
-        return HoldersText(q);
+        QString holders;
+        {
+            QSqlQuery q(db);
+            if (q.prepare(QStringLiteral("SELECT operator, client, since FROM quillmate_lock_blockers(?)"))) {
+                q.addBindValue(m_pid);
+                if (q.exec())
+                    holders = HoldersText(q);
+            }
+        }
+        db.close();
+        return holders;
     }
 
     const QString m_connection;

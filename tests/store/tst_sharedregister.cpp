@@ -694,7 +694,7 @@ private slots:
                      qPrintable(hold.lastError().text()));
 
             TD_M dm;
-            dm.useSharedServer(f.connection() + QStringLiteral(" options='-c lock_timeout=2s'"), f.cashier(),
+            dm.useSharedServer(f.connection() + QStringLiteral(" options='-c lock_timeout=3s'"), f.cashier(),
                                SharedRegisterFixture::password(f.cashier()));
             ChequeValues cheque;
             cheque.ph = QStringLiteral("50000001");
@@ -707,7 +707,7 @@ private slots:
                 QFAIL("a cheque was stored past another session's lock");
             } catch (const AppError& e) {
                 for (const QString& says :
-                     {QStringLiteral("等了 2 秒仍未放开"), QStringLiteral("占用者: 操作员 ") + f.admin(),
+                     {QStringLiteral("等了 3 秒仍未放开"), QStringLiteral("占用者: 操作员 ") + f.admin(),
                       QStringLiteral("服务器本机"), QStringLiteral("自 20")})
                     QVERIFY2(e.message().contains(says), qPrintable(e.message()));
                 QVERIFY2(!e.message().contains(QLatin1String("ERROR")), qPrintable(e.message()));
