@@ -68,6 +68,9 @@ int RunSharedCommand(int argc, char* argv[])
         return fail(QStringLiteral("%1 后面要写共享服务器的连接，如 %1 \"host=服务器 dbname=quillmate\"。")
                         .arg(QString::fromLatin1(command)),
                     2);
+    // Nothing of a connection that holds a password is shown or sent.
+    if (const QString problem = ConnectionProblem(connection); !problem.isEmpty())
+        return fail(problem, 2);
     try {
         if (std::strcmp(command, "--init-shared") == 0) {
             InitSharedRegister(connection, say);

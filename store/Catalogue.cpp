@@ -84,18 +84,26 @@ const std::array<Statement, 26> kCatalogue = {{
      {QString()}},
 }};
 
-// The statements the shared server runs in a text of its own. Two clerks may add the same new
-// payee at the same moment: the second insert finds the first one's row and counts its use there
-// (as the count statement would have), so the payee is there once with both uses. A voucher's new
-// payee that another clerk added meanwhile gets the account and bank as typed, as a known one does.
+// The statements the shared server runs in a text of its own. No operator writes a cheque, an
+// event or a payee directly there: the server's functions do (store/SharedRegister.cpp), with the
+// same parameters as the local file's statements. Adding a cheque also counts its payee's use, so
+// the count statement only reads it there. Two clerks may add the same new payee at the same
+// moment: the second finds the first one's row and counts its use there (as the count statement
+// would have), so the payee is there once with both uses. A voucher's new payee that another clerk
+// added meanwhile gets the account and bank as typed, as a known one does.
 const char* serverText(Stmt id)
 {
     switch (id) {
     case Stmt::S7:
-        return "insert into skr (skrmc) values (?) on conflict (skrmc) do update set cs = skr.cs + 1";
+        return "select quillmate_add_payee(?)";
+    case Stmt::S8:
+        return "select cs from skr where skrmc = ?";
     case Stmt::S10:
-        return "insert into skr (skrmc, zh, khh) values (?, ?, ?)"
-               " on conflict (skrmc) do update set zh = excluded.zh, khh = excluded.khh";
+        return "select quillmate_add_payee(?, ?, ?)";
+    case Stmt::Z1:
+        return "select quillmate_add_cheque(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+    case Stmt::E1:
+        return "select quillmate_add_event(?, ?, ?, ?, ?)";
     case Stmt::Z7:
         return "select currval(pg_get_serial_sequence('zp', 'rowid')) as zpid";
     case Stmt::Z8:

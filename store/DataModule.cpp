@@ -133,6 +133,11 @@ QString TD_M::statementFailureText(Zt_typro::Stmt id, const QSqlError& error)
     return m_backend->statementFailureText(id, error, failureText(Zt_typro::StatementName(id), error.text()));
 }
 
+void TD_M::statementRunning(bool running)
+{
+    m_backend->statementRunning(running);
+}
+
 void TD_M::ensureConnected()
 {
     if (m_connected && m_backend->wantsReopen() && !m_inTransaction)

@@ -154,6 +154,8 @@ public:
     /// says which right of which table the operator is missing. A connection the server has
     /// closed is opened again by the next query.
     QString statementFailureText(Zt_typro::Stmt id, const QSqlError& error);
+    /// Tells the store that a statement is running on the connection (true) or has come back.
+    void statementRunning(bool running);
 
 signals:
     /// The connection was closed because another file had taken the database's place (see

@@ -144,7 +144,10 @@ QSqlQuery execText(TD_M* dm, Stmt id, const QString& sql, const QVariantList& va
         throw AppError(dm->statementFailureText(id, q.lastError()));
     for (const QVariant& v : values)
         q.addBindValue(bindable(v));
-    if (!q.exec())
+    dm->statementRunning(true);
+    const bool ran = q.exec();
+    dm->statementRunning(false);
+    if (!ran)
         throw AppError(dm->statementFailureText(id, q.lastError()));
     return q;
 }

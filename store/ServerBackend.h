@@ -4,8 +4,12 @@
 
 #include <QString>
 
+#include <memory>
+
 namespace Zt_typro
 {
+
+class LockWatch;
 
 /// The shared register on a PostgreSQL server, signed in as an operator (a database role) whose
 /// rights are read when the connection opens. The server keeps its own copies and orders
@@ -16,9 +20,12 @@ public:
     /// The server at connection (a libpq connection text or a service name), signed in as user
     /// with password (kept in memory only, for this run of the program).
     ServerBackend(const QString& connection, const QString& user, const QString& password);
+    ~ServerBackend() override;
 
     Dialect dialect() const override { return Dialect::Server; }
     void open(const QString& connectionName) override;
+    void closed() override;
+    void statementRunning(bool running) override;
     bool wantsReopen() const override { return m_lost; }
     QString changeText(bool* replaced) const override;
     QString begin(const QString& connectionName) override;
@@ -40,6 +47,13 @@ private:
     QString m_password;
     TD_M::Rights m_rights;
     bool m_lost = false; // the server closed the connection: opened again by the next query
+    int m_pid = 0;       // the server's process of this session
+    double m_lockSeconds = 0;
+    double m_statementSeconds = 0;
+    std::unique_ptr<LockWatch> m_watch; // who blocks a statement that waits
+
+    /// Who holds what this session waited for, as the operator reads it; empty when not found.
+    QString lockHoldersText() const;
 };
 
 } // namespace Zt_typro

@@ -30,6 +30,156 @@ QStringList tableStatements()
     return out;
 }
 
+// The characters QString::trimmed() takes off both ends of a text: the payee list counts a
+// cheque's payee by its name trimmed alike in both stores.
+QString trimmedBlanks()
+{
+    QString blanks = QStringLiteral(" \t\n\v\f\r");
+    for (const char16_t c :
+         {u'\u0085', u'\u00a0', u'\u1680', u'\u2000', u'\u2001', u'\u2002', u'\u2003', u'\u2004', u'\u2005', u'\u2006',
+          u'\u2007', u'\u2008', u'\u2009', u'\u200a', u'\u2028', u'\u2029', u'\u202f', u'\u205f', u'\u3000'})
+        blanks += QChar(c);
+    return blanks;
+}
+
+// The only ways a cashier or an administrator writes a cheque, an event or a payee: functions
+// that run as the register's owner (SECURITY DEFINER), with the search path pinned to the
+// register's own schema, so that a client's objects of the same names play no part. The tables'
+// checks hold every value to its column's limits; the functions add the rules of the program:
+// every cheque is registered when it is added, its payee counted there (a client never sets a
+// count), and an event follows the history of its cheque.
+QStringList functionStatements(const QString& schema)
+{
+    const QString head = QStringLiteral(
+                             " LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, %1, pg_temp AS $$")
+                             .arg(schema);
+    const QString kinds = QString::fromUtf8(FindColumn(QStringLiteral("zpls.sj"))->allowed);
+    QStringList out{
+        // Z1: the register row, its registration (stamped by zpls_stamp) and its payee's count, in
+        // the caller's transaction. A payee seen first is added with no count, as the local file
+        // does; a count at the column's end stays there instead of failing the cheque.
+        QStringLiteral(
+            "CREATE OR REPLACE FUNCTION quillmate_add_cheque(p_ph text, p_skr text, p_je text, p_yt text, p_nian text,"
+            " p_yue text, p_ri text, p_fjxx text, p_rq text, p_hkfs text) RETURNS bigint") +
+            head +
+            QStringLiteral(" DECLARE"
+                           "  new_id bigint;"
+                           " BEGIN"
+                           "  INSERT INTO zp (ph, skr, je, yt, nian, yue, ri, fjxx, rq, hkfs)"
+                           "   VALUES (p_ph, p_skr, p_je, p_yt, p_nian, p_yue, p_ri, p_fjxx, p_rq, p_hkfs)"
+                           "   RETURNING rowid INTO new_id;"
+                           "  INSERT INTO zpls (zpid, sj, fssj) VALUES (new_id, '登记', '');"
+                           "  INSERT INTO skr (skrmc) VALUES (btrim(p_skr, '%1'))"
+                           "   ON CONFLICT (skrmc) DO UPDATE SET cs = CASE WHEN skr.cs < 9223372036854775807"
+                           "    THEN skr.cs + 1 ELSE skr.cs END;"
+                           "  RETURN new_id;"
+                           " END $$")
+                .arg(trimmedBlanks()),
+        // E1: one event of a cheque that exists, of the program's own kinds. The registration is
+        // the add-cheque function's alone: asked for again in the same transaction, it is already
+        // there. A voided cheque takes nothing more but a preview closed without a note. Only an
+        // administrator voids (zpls_stamp). The operator and time a client sends are not taken.
+        QStringLiteral("CREATE OR REPLACE FUNCTION quillmate_add_event(p_zpid bigint, p_sj text, p_sm text, p_czy text,"
+                       " p_fssj text) RETURNS bigint") +
+            head +
+            QStringLiteral(
+                " DECLARE"
+                "  new_id bigint;"
+                " BEGIN"
+                "  IF p_sj IS NULL OR p_sj NOT IN %1 THEN"
+                "   RAISE EXCEPTION '支票记录没有“%”这种事件，只有 %2。', coalesce(p_sj, '')"
+                "    USING ERRCODE = 'check_violation';"
+                "  END IF;"
+                // One event of a cheque at a time: a void and a print of it never cross.
+                "  PERFORM 1 FROM zp WHERE rowid = p_zpid FOR NO KEY UPDATE;"
+                "  IF NOT FOUND THEN"
+                "   RAISE EXCEPTION '登记簿中没有这张支票 (行号 %)，没有记下“%”。', p_zpid, p_sj"
+                "    USING ERRCODE = 'foreign_key_violation';"
+                "  END IF;"
+                "  IF p_sj = '登记' THEN"
+                "   IF EXISTS (SELECT 1 FROM zpls WHERE zpid = p_zpid AND sj = '登记'"
+                "     AND xmin = pg_current_xact_id()::xid) THEN"
+                "    RETURN NULL;"
+                "   END IF;"
+                "   RAISE EXCEPTION '“登记”只在添加支票时由服务器记下，不能另外添加 (支票行号 %)。', p_zpid"
+                "    USING ERRCODE = 'object_not_in_prerequisite_state';"
+                "  END IF;"
+                "  IF EXISTS (SELECT 1 FROM zpls WHERE zpid = p_zpid AND sj = '作废')"
+                "    AND NOT (p_sj = '预览后未打印' AND coalesce(p_sm, '') = '') THEN"
+                "   RAISE EXCEPTION '这张支票已作废 (行号 %)，不能再记下“%”。', p_zpid, p_sj"
+                "    USING ERRCODE = 'object_not_in_prerequisite_state';"
+                "  END IF;"
+                "  INSERT INTO zpls (zpid, sj, sm, fssj) VALUES (p_zpid, p_sj, p_sm, '') RETURNING rowid INTO new_id;"
+                "  RETURN new_id;"
+                " END $$")
+                .arg(kinds, QString(kinds)
+                                .remove(QLatin1Char('\''))
+                                .remove(QLatin1Char('('))
+                                .remove(QLatin1Char(')'))
+                                .replace(QStringLiteral(", "), QStringLiteral("、"))),
+        // S7: a payee by name, added when missing, never counted here.
+        QStringLiteral("CREATE OR REPLACE FUNCTION quillmate_add_payee(p_skrmc text) RETURNS void") + head +
+            QStringLiteral(" BEGIN"
+                           "  INSERT INTO skr (skrmc) VALUES (p_skrmc) ON CONFLICT (skrmc) DO NOTHING;"
+                           " END $$"),
+        // S10: a voucher's payee with account and bank; one another clerk just added takes them.
+        QStringLiteral(
+            "CREATE OR REPLACE FUNCTION quillmate_add_payee(p_skrmc text, p_zh text, p_khh text) RETURNS void") +
+            head +
+            QStringLiteral(" BEGIN"
+                           "  INSERT INTO skr (skrmc, zh, khh) VALUES (p_skrmc, p_zh, p_khh)"
+                           "   ON CONFLICT (skrmc) DO UPDATE SET zh = excluded.zh, khh = excluded.khh;"
+                           " END $$"),
+        // Who blocks a clerk's session while it waits, asked by the same operator's program on a
+        // connection of its own (pg_blocking_pids). Run as the owner, who may read every session's
+        // details (pg_read_all_stats or superuser); a cashier may not, and sees no more than these
+        // three facts of each, of its own sessions' blockers alone.
+        QStringLiteral(
+            "CREATE OR REPLACE FUNCTION quillmate_lock_blockers(p_waiter integer)"
+            " RETURNS TABLE (operator text, client text, since text) LANGUAGE sql STABLE SECURITY DEFINER"
+            " SET search_path = pg_catalog, %1, pg_temp AS $$"
+            " SELECT a.usename::text, coalesce(host(a.client_addr), ''),"
+            "  coalesce(to_char(a.xact_start AT TIME ZONE (SELECT zone FROM quillmate_schema LIMIT 1),"
+            "   'YYYY-MM-DD HH24:MI:SS'), '')"
+            " FROM pg_stat_activity a"
+            " WHERE a.pid = ANY (pg_blocking_pids(p_waiter))"
+            "  AND EXISTS (SELECT 1 FROM pg_stat_activity w WHERE w.pid = p_waiter AND w.usename = session_user)"
+            " ORDER BY a.xact_start LIMIT 3"
+            " $$")
+            .arg(schema),
+        // When the wait was too short to be watched, who could have kept the clerk waiting: the
+        // other sessions of this database whose transaction has been open for as long as the clerk
+        // waited and holds a lock a writer waits on (a row written, an advisory lock, a table
+        // locked beyond reading). Run as the owner, as above.
+        QStringLiteral("CREATE OR REPLACE FUNCTION quillmate_lock_holders(p_waiter integer, p_waited interval)"
+                       " RETURNS TABLE (operator text, client text, since text) LANGUAGE sql STABLE SECURITY DEFINER"
+                       " SET search_path = pg_catalog, %1, pg_temp AS $$"
+                       " SELECT a.usename::text, coalesce(host(a.client_addr), ''),"
+                       "  coalesce(to_char(a.xact_start AT TIME ZONE (SELECT zone FROM quillmate_schema LIMIT 1),"
+                       "   'YYYY-MM-DD HH24:MI:SS'), '')"
+                       " FROM pg_stat_activity a"
+                       " WHERE a.datname = current_database() AND a.pid NOT IN (p_waiter, pg_backend_pid())"
+                       "  AND a.xact_start <= clock_timestamp() - p_waited"
+                       "  AND EXISTS (SELECT 1 FROM pg_locks l WHERE l.pid = a.pid AND l.granted"
+                       "   AND (l.locktype IN ('transactionid', 'advisory')"
+                       "    OR (l.locktype = 'relation' AND l.mode NOT IN ('AccessShareLock', 'RowShareLock'))))"
+                       " ORDER BY a.xact_start LIMIT 3"
+                       " $$")
+            .arg(schema),
+        // Functions are everyone's to run unless said otherwise.
+        QStringLiteral("REVOKE ALL ON FUNCTION quillmate_add_cheque(text, text, text, text, text, text, text, text, "
+                       "text, text), quillmate_add_event(bigint, text, text, text, text), quillmate_add_payee(text), "
+                       "quillmate_add_payee(text, text, text), quillmate_lock_holders(integer, interval), "
+                       "quillmate_lock_blockers(integer) FROM PUBLIC"),
+        QStringLiteral("GRANT EXECUTE ON FUNCTION quillmate_add_cheque(text, text, text, text, text, text, text, text, "
+                       "text, text), quillmate_add_event(bigint, text, text, text, text), quillmate_add_payee(text), "
+                       "quillmate_add_payee(text, text, text) TO quillmate_cashier, quillmate_admin"),
+        QStringLiteral("GRANT EXECUTE ON FUNCTION quillmate_lock_holders(integer, interval), "
+                       "quillmate_lock_blockers(integer) TO quillmate_cashier, quillmate_auditor, quillmate_admin"),
+    };
+    return out;
+}
+
 QStringList schemaStatements(const QString& schema)
 {
     QStringList out{
@@ -58,30 +208,27 @@ QStringList schemaStatements(const QString& schema)
         QStringLiteral("DROP TRIGGER IF EXISTS zpls_stamp ON zpls"),
         QStringLiteral("CREATE TRIGGER zpls_stamp BEFORE INSERT ON zpls FOR EACH ROW EXECUTE FUNCTION "
                        "quillmate_zpls_stamp()"),
-        // The rights: nothing for anyone else; reading for every role of the program; the
-        // cashier adds cheques, their history and payees; the administrator also the layouts.
-        // The history is only ever added to: no role but the owner updates or deletes it.
+        // The rights: nothing for anyone else; reading for every role of the program. Nobody but
+        // the owner writes a cheque, an event or a payee directly: the program's functions below
+        // do, as the owner, with every value checked and stamped. The administrator also changes
+        // the layouts. The history is only ever added to: no role but the owner updates or deletes it.
         QStringLiteral("REVOKE ALL ON quillmate_schema, skr, zp, zpls, prn FROM PUBLIC"),
         QStringLiteral("REVOKE ALL ON quillmate_schema, skr, zp, zpls, prn FROM quillmate_cashier, quillmate_auditor, "
                        "quillmate_admin"),
         QStringLiteral("GRANT SELECT ON quillmate_schema, skr, zp, zpls, prn TO quillmate_cashier, quillmate_auditor, "
                        "quillmate_admin"),
-        // A row key is the server's to give: a client that chose its own could take the next
-        // one ahead of the other clerks and make their inserts fail.
-        QStringLiteral("GRANT INSERT (skrmc, zh, khh) ON skr TO quillmate_cashier, quillmate_admin"),
-        // Every column of a cheque and of its history is the cashier's to write.
-        QStringLiteral("GRANT INSERT (%1) ON zp TO quillmate_cashier, quillmate_admin")
-            .arg(ColumnNames(RegisterTable(QStringLiteral("zp"))).join(QStringLiteral(", "))),
-        QStringLiteral("GRANT INSERT (%1) ON zpls TO quillmate_cashier, quillmate_admin")
-            .arg(ColumnNames(RegisterTable(QStringLiteral("zpls"))).join(QStringLiteral(", "))),
-        QStringLiteral("GRANT UPDATE (cs, zh, khh) ON skr TO quillmate_cashier, quillmate_admin"),
+        // A voucher's payee gets the account and bank typed; the count of its uses is the server's.
+        QStringLiteral("GRANT UPDATE (zh, khh) ON skr TO quillmate_cashier, quillmate_admin"),
         QStringLiteral("GRANT UPDATE (kjx, kjy, dy) ON prn TO quillmate_admin"),
-        QStringLiteral("GRANT USAGE ON SEQUENCE skr_rowid_seq, zp_rowid_seq, zpls_rowid_seq TO quillmate_cashier, "
-                       "quillmate_admin"),
-        // The server's own dump (备份数据) reads where each row key stands.
+        // A row key is the server's to give: nobody takes one of their own. The server's own dump
+        // (备份数据) reads where each row key stands, and the program the key of the cheque just
+        // added (currval).
+        QStringLiteral("REVOKE ALL ON SEQUENCE skr_rowid_seq, zp_rowid_seq, zpls_rowid_seq, prn_rowid_seq FROM PUBLIC, "
+                       "quillmate_cashier, quillmate_auditor, quillmate_admin"),
         QStringLiteral("GRANT SELECT ON SEQUENCE skr_rowid_seq, zp_rowid_seq, zpls_rowid_seq, prn_rowid_seq TO "
                        "quillmate_cashier, quillmate_auditor, quillmate_admin"),
     };
+    out << functionStatements(schema);
     return out;
 }
 
@@ -251,6 +398,17 @@ void InitSharedRegister(const QString& connection, const std::function<void(cons
         }
         say(QStringLiteral("数据表: skr (收款人)、zp (支票登记簿)、zpls (支票记录)、prn (版面)，结构版本 %1。")
                 .arg(kSchemaVersion));
+        say(QStringLiteral("写入只经服务器函数: quillmate_add_cheque、quillmate_add_event、quillmate_add_payee。"));
+        // Who holds a lock a clerk waits for is read from every session's details, which only a
+        // superuser or a member of pg_read_all_stats sees.
+        if (!server
+                 .value(QStringLiteral("SELECT rolsuper OR pg_has_role(current_user, 'pg_read_all_stats', 'MEMBER')"
+                                       " FROM pg_roles WHERE rolname = current_user"),
+                        QStringLiteral("读取所有者的权限"))
+                 .toBool())
+            say(QStringLiteral("注意: 所有者 %1 既不是超级用户，也不属于 pg_read_all_stats，支票等待别人的锁时程序"
+                               "查不到占用者。可由超级用户运行: GRANT pg_read_all_stats TO %1")
+                    .arg(server.value(QStringLiteral("SELECT quote_ident(current_user)"), {}).toString()));
         if (server.value(QStringLiteral("SELECT count(*) FROM prn"), {}).toLongLong() == 0) {
             QSqlQuery q(db);
             if (!q.prepare(QStringLiteral("INSERT INTO prn (kjmc, kjx, kjy, win, kjyy, dy) VALUES (?, ?, ?, ?, ?, ?)")))
@@ -351,6 +509,32 @@ MigrationCounts MigrateToShared(QSqlDatabase file, const QString& connection,
                                    .arg(n)
                                    .arg(stored));
         }
+        // The history comes as it was written, and the server vouches for none of it: an event
+        // dated after this moment (by the server's clock, in the register's zone) or with no
+        // readable time, and an event by a role of this server that could not have made it (a void
+        // by no administrator, anything by a role that does not print), could not have been made
+        // so; their operator is marked as the history before the move's. An operator that is no
+        // role here may have been anyone's: nothing is told by it.
+        const QString marked = QStringLiteral(
+            "(fssj !~ '^[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}$'"
+            " OR fssj > to_char(clock_timestamp() AT TIME ZONE (SELECT zone FROM quillmate_schema LIMIT 1),"
+            " 'YYYY-MM-DD HH24:MI:SS'))");
+        const QString roleCouldNot = QStringLiteral(
+            "(czy IN (SELECT rolname FROM pg_roles WHERE NOT pg_has_role(oid,"
+            " CASE WHEN sj = '作废' THEN 'quillmate_admin' ELSE 'quillmate_cashier' END, 'MEMBER')))");
+        {
+            QSqlQuery q(db);
+            if (!q.exec(QStringLiteral("SELECT count(*) FILTER (WHERE %1), count(*) FILTER (WHERE NOT %1 AND %2)"
+                                       " FROM zpls")
+                            .arg(marked, roleCouldNot)) ||
+                !q.next())
+                throw AppError(QStringLiteral("检查支票记录失败: %1").arg(ServerErrorText(q.lastError())));
+            counts.eventsLater = q.value(0).toLongLong();
+            counts.roleCouldNot = q.value(1).toLongLong();
+        }
+        server.exec(QStringLiteral("UPDATE zpls SET czy = left('%1' || coalesce(czy, ''), 64) WHERE %2 OR %3")
+                        .arg(QString::fromUtf8(kBeforeMoveMark), marked, roleCouldNot),
+                    QStringLiteral("标记迁移前记录"));
         server.exec(QStringLiteral("ALTER TABLE zpls ENABLE TRIGGER zpls_stamp"), QStringLiteral("复制支票记录"));
         // The next row key the server gives follows the last one copied. Last of all: a sequence
         // moved on stays moved even when the transaction rolls back.
@@ -374,6 +558,14 @@ MigrationCounts MigrateToShared(QSqlDatabase file, const QString& connection,
             .arg(counts.cheques)
             .arg(counts.events)
             .arg(counts.layoutRows));
+    const qint64 marks = counts.eventsLater + counts.roleCouldNot;
+    say(QStringLiteral("支票记录: 原样搬入 %1 条；操作员标为“%2” %3 条 (时间晚于迁移时刻或看不懂 %4 条，"
+                       "操作员的角色做不了的 %5 条)。")
+            .arg(counts.events - marks)
+            .arg(QString::fromUtf8(kBeforeMoveMark))
+            .arg(marks)
+            .arg(counts.eventsLater)
+            .arg(counts.roleCouldNot));
     return counts;
 }
 

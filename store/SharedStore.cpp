@@ -16,8 +16,13 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QUrl>
 #include <QUuid>
 #include <QVariant>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 Q_LOGGING_CATEGORY(lcShared, "quillmate.shared")
 
@@ -34,16 +39,25 @@ struct ConnectionPair
     QString value;
 };
 
+QString passwordInConnectionText()
+{
+    return QStringLiteral("连接中不能写密码: 程序不保存、不显示、也不发送写在连接里的密码。"
+                          "请在登录时输入密码，或把密码写在本机的 ~/.pgpass 文件中。");
+}
+
 // Reads a libpq connection text of key=value pairs (a value may be in single quotes, with \' and
 // \\ inside). A single word without "=" is the name of a service. Returns the problem, or empty.
 QString parseConnection(const QString& text, QList<ConnectionPair>* pairs)
 {
     const QString t = text.trimmed();
-    // Checked before anything else, so that no message ever repeats a password typed here.
-    static const QRegularExpression password(QStringLiteral("(^|[\\s'])password\\s*="),
+    // Checked before anything else, so that no message ever repeats a password typed here: a key
+    // password or sslpassword in any case, one inside a connection text or URI given as dbname
+    // (libpq reads those too), a URI's user:password@ and its ?password=, percent-encoded or not.
+    static const QRegularExpression password(QStringLiteral("password\\s*="),
                                              QRegularExpression::CaseInsensitiveOption);
-    if (password.match(t).hasMatch() || t.contains(QLatin1Char('@')))
-        return QStringLiteral("连接中不能写密码: 程序不保存密码。登录时输入密码，或使用 libpq 的 .pgpass 文件。");
+    if (password.match(t).hasMatch() || password.match(QUrl::fromPercentEncoding(t.toUtf8())).hasMatch() ||
+        t.contains(QLatin1Char('@')))
+        return passwordInConnectionText();
     if (t.isEmpty())
         return QStringLiteral(
             "没有填写共享服务器的连接。请填写如 host=服务器 dbname=quillmate，或 pg_service.conf 中的服务名。");
@@ -101,8 +115,8 @@ QString parseConnection(const QString& text, QList<ConnectionPair>* pairs)
         pairs->append({key.toLower(), value});
     }
     for (const ConnectionPair& p : *pairs) {
-        if (p.key == QLatin1String("password"))
-            return QStringLiteral("连接中不能写密码: 程序不保存密码。登录时输入密码，或使用 libpq 的 .pgpass 文件。");
+        if (p.key.contains(QLatin1String("password")))
+            return passwordInConnectionText();
     }
     return {};
 }
@@ -143,8 +157,11 @@ QString ConnectionProblem(const QString& connection)
 
 namespace
 {
-// The libpq options for connection, without the user when one signs in by name.
-QStringList connectionOptions(const QString& connection, const QString& user)
+// The libpq options for connection, without the user when one signs in by name. An operator's
+// session waits for another session's lock and runs a statement only so long (the defaults
+// below), unless the connection's own "options" (or PGOPTIONS) already set these.
+QStringList connectionOptions(const QString& connection, const QString& user,
+                              ServerSession session = ServerSession::Plain)
 {
     QList<ConnectionPair> pairs;
     const QString problem = parseConnection(connection, &pairs);
@@ -153,25 +170,39 @@ QStringList connectionOptions(const QString& connection, const QString& user)
     englishLibpqMessages();
     QStringList options;
     bool timeout = false;
+    QString serverOptions = qEnvironmentVariable("PGOPTIONS");
     for (const ConnectionPair& p : pairs) {
         // The operator signing in is the one typed, never one written in the connection.
         if (!user.isEmpty() && p.key == QLatin1String("user"))
             continue;
+        if (session == ServerSession::Operator && p.key == QLatin1String("options")) {
+            serverOptions = p.value;
+            continue;
+        }
         timeout = timeout || p.key == QLatin1String("connect_timeout");
         options << p.key + QLatin1Char('=') + quoted(p.value);
     }
     // A server that does not answer is reported in seconds, not after minutes.
     if (!timeout)
         options << QStringLiteral("connect_timeout=10");
+    if (session == ServerSession::Operator) {
+        for (const auto& [name, value] : {std::pair{"lock_timeout", kOperatorLockTimeout},
+                                          std::pair{"statement_timeout", kOperatorStatementTimeout}}) {
+            if (!serverOptions.contains(QLatin1String(name)))
+                serverOptions += QStringLiteral(" -c %1=%2").arg(QLatin1String(name), QLatin1String(value));
+        }
+        options << QStringLiteral("options=") + quoted(serverOptions.trimmed());
+    }
     options << QStringLiteral("application_name=quillmate");
     return options;
 }
 } // namespace
 
-void ConfigureServerDatabase(QSqlDatabase& db, const QString& connection, const QString& user, const QString& password)
+void ConfigureServerDatabase(QSqlDatabase& db, const QString& connection, const QString& user, const QString& password,
+                             ServerSession session)
 {
     // The driver reads ";" as a separator between options; libpq takes blanks.
-    db.setConnectOptions(connectionOptions(connection, user).join(QLatin1Char(' ')));
+    db.setConnectOptions(connectionOptions(connection, user, session).join(QLatin1Char(' ')));
     db.setUserName(user);
     db.setPassword(password);
 }
@@ -391,6 +422,17 @@ bool TestSharedConnection(const QString& connection, QString* message)
 
 QString MissingRightText(const QString& sql)
 {
+    // The program's writes on the server are calls of the register's functions, each adding rows
+    // to one table: the right is named as the table's.
+    static const QRegularExpression call(QStringLiteral("^\\s*select\\s+quillmate_add_(cheque|event|payee)\\s*\\("),
+                                         QRegularExpression::CaseInsensitiveOption);
+    if (const QRegularExpressionMatch m = call.match(sql); m.hasMatch()) {
+        const QString what = m.captured(1).toLower();
+        const QString table = what == QLatin1String("cheque")  ? QStringLiteral("zp")
+                              : what == QLatin1String("event") ? QStringLiteral("zpls")
+                                                               : QStringLiteral("skr");
+        return QStringLiteral("数据表 %1 的%2 权限").arg(table, QString::fromUtf8(rightName(QStringLiteral("insert"))));
+    }
     static const QRegularExpression shape(
         QStringLiteral(
             "^\\s*(?:(insert)\\s+into\\s+(\\w+)|(update)\\s+(\\w+)|(delete)\\s+from\\s+(\\w+)|select\\b.*?\\bfrom\\s+(\\w+))"),
@@ -420,7 +462,19 @@ void DumpSharedRegister(const QString& connection, const QString& user, const QS
     SafeWrite(
         target, ExistingFile::Replace,
         [&](const QString& part) {
+            // The dump is the owner's alone from its first byte: pg_dump writes into a file made
+            // here for the owner only (it keeps the mode of a file it finds), and anything it
+            // makes itself is made so as well.
+            {
+                QFile made(part);
+                if (!made.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFile::ReadOwner | QFile::WriteOwner))
+                    throw AppError(QStringLiteral("无法建立备份文件 %1: %2")
+                                       .arg(QDir::toNativeSeparators(part), made.errorString()));
+            }
             QProcess dump;
+#ifdef Q_OS_UNIX
+            dump.setChildProcessModifier([] { ::umask(077); });
+#endif
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
             // The password goes to pg_dump alone, never to a file or its command line.
             if (!password.isEmpty())

@@ -30,8 +30,21 @@ inline constexpr char kAdminRole[] = "quillmate_admin";
 /// any in the connection, with the password typed; without one, libpq's own defaults and
 /// ".pgpass" apply. Throws AppError, in words an operator understands, for an empty connection,
 /// one with a password, a URI, or a text libpq cannot read.
+///
+/// An operator's session (session Operator: the program's own connection once signed in) waits
+/// for another session's lock at most kOperatorLockTimeout and lets a statement run at most
+/// kOperatorStatementTimeout, unless the connection says otherwise in libpq's own way, e.g.
+/// "host=db.office dbname=quillmate options='-c lock_timeout=10s -c statement_timeout=60s'" (or
+/// PGOPTIONS when the connection has no options).
+enum class ServerSession
+{
+    Plain,
+    Operator,
+};
+inline constexpr char kOperatorLockTimeout[] = "5s";
+inline constexpr char kOperatorStatementTimeout[] = "15s";
 void ConfigureServerDatabase(QSqlDatabase& db, const QString& connection, const QString& user = {},
-                             const QString& password = {});
+                             const QString& password = {}, ServerSession session = ServerSession::Plain);
 
 /// The connection text checked as ConfigureServerDatabase does: empty when it may be used, else
 /// why not.
@@ -117,13 +130,24 @@ struct MigrationCounts
     qint64 cheques = 0;
     qint64 events = 0;
     qint64 layoutRows = 0;
+    // Events carried with their operator marked (kBeforeMoveMark): dated after the move or with
+    // no readable time, and events by a role of the server that could not make them (a void by
+    // no administrator, anything by a role that does not print).
+    qint64 eventsLater = 0;
+    qint64 roleCouldNot = 0;
 };
+
+/// What a moved-in event whose operator or time the server cannot vouch for has in front of its
+/// operator ("迁移前记录:wang").
+inline constexpr char kBeforeMoveMark[] = "迁移前记录:";
 
 /// Copies the register of the local database file open on file (of the current schema) into the
 /// empty shared register at connection, in one transaction: payees, cheques with their history
 /// (operators and times as they were) and the layouts, every row key kept. The counts on the
-/// server are checked against the file's before the transaction commits. A shared register that
-/// holds any cheque, payee or history is refused with nothing changed. say is told the progress.
+/// server are checked against the file's before the transaction commits. Events the server cannot
+/// vouch for are carried with their operator marked (MigrationCounts). A shared register that
+/// holds any cheque, payee or history is refused with nothing changed. say is told the progress
+/// and what was carried as it was and what marked.
 /// Throws AppError.
 MigrationCounts MigrateToShared(QSqlDatabase file, const QString& connection,
                                 const std::function<void(const QString&)>& say);

@@ -58,6 +58,9 @@ public:
         Q_UNUSED(error);
         return general;
     }
+    /// A statement is sent to the store and its answer awaited (running true), or it has come
+    /// (running false).
+    virtual void statementRunning(bool running) { Q_UNUSED(running); }
     /// Looks at a failure of the connection (a server that went away is opened again next time).
     virtual void noteFailure(const QSqlError& error) { Q_UNUSED(error); }
 };

@@ -56,6 +56,9 @@ private slots:
             {QStringLiteral("host=db dbname=quillmate password=secret"), QStringLiteral("连接中不能写密码")},
             {QStringLiteral("   "), QStringLiteral("没有填写共享服务器的连接")},
             {QStringLiteral("postgresql://wang:secret@db/quillmate"), QStringLiteral("连接中不能写密码")},
+            // Wherever libpq would find one: another key, a connection or URI given as the database.
+            {QStringLiteral("host=db dbname=quillmate sslpassword=secret"), QStringLiteral("~/.pgpass")},
+            {QStringLiteral("host=db dbname='postgresql://db/quillmate?password=secret'"), QStringLiteral("~/.pgpass")},
             {QStringLiteral("postgresql://db/quillmate"), QStringLiteral("key=value")},
             {QStringLiteral("host=db dbname='quillmate"), QStringLiteral("单引号")},
         };
