@@ -131,6 +131,10 @@ void tellRecorded(QWidget* owner, const QString& number, const RecordedPrint& re
 {
     if (recorded.written && !recorded.registeredAgain)
         return;
+    if (recorded.refused) {
+        prompter().inform(owner, QStringLiteral("提示"), recorded.why);
+        return;
+    }
     if (recorded.written) {
         prompter().inform(owner, QStringLiteral("提示"),
                           QStringLiteral("票号 %1 的支票已经打印。打印时登记簿被换成了另一份（%2），其中没有这张支票: "
@@ -319,6 +323,8 @@ void WriteKeptPrintsAtStart(QWidget* owner)
                 .arg(done.registeredAgain > 0
                          ? QStringLiteral("（其中 %1 张支票登记簿中没有，已重新登记）").arg(done.registeredAgain)
                          : QString()));
+    for (const QString& refused : done.refused)
+        prompter().inform(owner, QStringLiteral("提示"), refused);
     if (done.stillKept > 0)
         prompter().inform(owner, QStringLiteral("提示"),
                           QStringLiteral("还有 %1 条打印记录没能写入登记簿（%2），仍保存在本机，稍后会再补记。"

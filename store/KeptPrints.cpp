@@ -118,6 +118,19 @@ qint64 findCheque(TD_M& dm, const KeptPrint& p)
     return 0;
 }
 
+// A cheque voided while its preview was open takes no print in the register: the clerk is told
+// to hand the paper in. Thrown by writeOne; never kept to be tried again.
+class VoidedMeanwhile : public AppError
+{
+public:
+    explicit VoidedMeanwhile(const QString& number)
+        : AppError(QStringLiteral("票号 %1 的支票在打印时已被作废，登记簿不再记录它的打印。"
+                                  "请把打印出的这张支票交给管理员处理。")
+                       .arg(number))
+    {
+    }
+};
+
 // Writes one print in one transaction; true when the cheque had to be registered again.
 bool writeOne(TD_M& dm, const KeptPrint& p, bool late)
 {
@@ -129,6 +142,8 @@ bool writeOne(TD_M& dm, const KeptPrint& p, bool late)
             zpid = StoreCheque(dm, p.cheque, kAnyNumberUses);
             seen = 0;
             again = true;
+        } else if (StoredCheque(dm, zpid).state == QString::fromUtf8(kStateVoided)) {
+            throw VoidedMeanwhile(p.cheque.ph);
         }
         const QString name = ChequeEventName(p.event);
         int found = 0;
@@ -226,6 +241,10 @@ RecordedPrint RecordPrint(TD_M& dm, KeptPrint print)
             result.registeredAgain = writeOne(dm, print, false);
             result.written = true;
             return result;
+        } catch (const VoidedMeanwhile& e) {
+            result.why = e.message();
+            result.refused = true;
+            return result;
         } catch (const AppError& e) {
             qCWarning(lcDm) << "print of cheque" << print.zpid << "not recorded:" << e.message();
             if (result.why.isEmpty())
@@ -266,6 +285,11 @@ KeptPrintsWritten WriteKeptPrints(TD_M& dm)
         }
         try {
             done.registeredAgain += writeOne(dm, p, true) ? 1 : 0;
+        } catch (const VoidedMeanwhile& e) {
+            // Final: kept no longer, and said.
+            done.refused << e.message();
+            QFile::remove(p.file);
+            continue;
         } catch (const AppError& e) {
             qCWarning(lcDm) << "kept print" << p.file << "not written:" << e.message();
             done.why = PlainRegisterFailure(e.message());

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class TD_M;
 
@@ -31,6 +32,7 @@ struct RecordedPrint
 {
     bool written = false;         // in the register now
     bool registeredAgain = false; // the register no longer held the cheque: stored again with it
+    bool refused = false;         // the cheque was voided meanwhile: the print is not recorded
     QString why;                  // why the register did not take it at the first try (plain words)
 };
 
@@ -46,8 +48,9 @@ KeptPrint PrintToRecord(TD_M& dm, qint64 zpid, const ChequeValues& cheque, Chequ
 /// is registered again), and the event is added unless the history already shows it (a write
 /// whose answer was lost). A register that refuses is tried once more at once (a dropped
 /// connection opens again, a replaced file is let go of); when that fails too, the print is kept
-/// in KeptPrintsFolder() to be written later (WriteKeptPrints). Never throws for a register that
-/// cannot take it: that is said in the result.
+/// in KeptPrintsFolder() to be written later (WriteKeptPrints). A cheque voided meanwhile takes
+/// no print (the shared register refuses it too): that is final and said, never kept. Never
+/// throws for a register that cannot take it: that is said in the result.
 RecordedPrint RecordPrint(TD_M& dm, KeptPrint print);
 
 /// The prints kept on this computer for the register of dm, oldest first.
@@ -60,6 +63,7 @@ struct KeptPrintsWritten
     int registeredAgain = 0;
     int stillKept = 0;
     QString why; // why the register did not take the ones still kept
+    QStringList refused; // prints of cheques voided meanwhile, no longer kept: what to tell
 };
 
 /// Writes every print kept for the register of dm into it (at the start of the program, and

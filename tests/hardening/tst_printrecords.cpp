@@ -12,6 +12,7 @@
 #include "register/ResultPanel.h"
 #include "register/SearchPanel.h"
 #include "store/Backup.h"
+#include "store/ChequeHistory.h"
 #include "store/ChequeStore.h"
 #include "store/DataModule.h"
 #include "store/KeptPrints.h"
@@ -269,6 +270,41 @@ private slots:
         QVERIFY(clerk.toldPlainly());
         QCOMPARE(reg.rowsOf(kNumber), 1);
         QCOMPARE(reg.printsOf(kNumber), 1);
+        QCOMPARE(keptFiles(), 0);
+    }
+
+    // An administrator voids the cheque while its preview is open: the register takes no print
+    // of a voided cheque, so the clerk is told to hand the paper in, and nothing is kept.
+    void voidedWhilePreviewOpen_clerkToldNothingKept_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("file") << "file";
+        QTest::newRow("server") << "server";
+    }
+    void voidedWhilePreviewOpen_clerkToldNothingKept()
+    {
+        QFETCH(QString, kind);
+        FormsFixture forms;
+        Register reg(kind);
+        QVERIFY2(reg.error().isEmpty(), qPrintable(reg.error()));
+        reg.signIn(*D_M);
+        Clerk clerk;
+        clerk.type(kNumber);
+        TD_M admin;
+        reg.signIn(admin, true);
+        clerk.prompter.onPage = [&](const std::function<void(QPrinter*)>&) {
+            const qint64 zpid = reg.value(QStringLiteral("select max(rowid) from zp")).toLongLong();
+            AddChequeEvent(admin, zpid, ChequeEvent::Voided, QStringLiteral("号码错误"));
+        };
+        clerk.print({true});
+
+        QVERIFY2(clerk.said(QStringLiteral("error")).isEmpty(),
+                 qPrintable(clerk.said(QStringLiteral("error")).join('\n')));
+        const QStringList told = clerk.said(QStringLiteral("inform"));
+        QVERIFY2(told.size() == 1 && told.first().contains(QStringLiteral("已被作废")) &&
+                     told.first().contains(QStringLiteral("交给管理员")),
+                 qPrintable(told.join('\n')));
+        QCOMPARE(reg.printsOf(kNumber), 0);
         QCOMPARE(keptFiles(), 0);
     }
 
