@@ -87,6 +87,14 @@ QString SafeWrite(const QString& target, ExistingFile existing, const std::funct
 {
     const QFileInfo info(target);
     const QString part = PartFileBeside(info.absoluteFilePath());
+    // The part file is made its owner's alone before a byte goes into it: another user who could
+    // open it while it is written (in a folder others may read) would keep reading through that
+    // handle whatever its mode became later.
+    {
+        QFile made(part);
+        if (!made.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+            throw AppError(failure(made.errorString()));
+    }
     try {
         write(part);
     } catch (...) {

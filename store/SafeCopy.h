@@ -42,8 +42,9 @@ enum class ExistingFile
     KeepNumbered // it stays; the new file takes the first free name "<stem>-2.<suffix>", "-3", ...
 };
 
-/// The safe copy: write(part) writes the new content into a part file beside target; the part
-/// file is then made its owner's only, flushed to the disk and renamed to target (see
+/// The safe copy: write(part) writes the new content into a part file beside target, which is
+/// there, empty and its owner's only (0600), before write is called (nobody else can open it
+/// while it is written); the part file is then flushed to the disk and renamed to target (see
 /// ExistingFile). Returns the name the file took. Whatever fails, the part file is removed and
 /// target is as it was: what write throws goes on to the caller; a failure of the rename throws
 /// AppError(failure(reason)).
