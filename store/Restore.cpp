@@ -304,19 +304,20 @@ QString safetyCopyPath(const QString& databasePath)
     return path;
 }
 
-// Copies the file open on from to a new file at to, for the owner only; a failed copy leaves
-// nothing. The caller keeps from open until the copy's original has been replaced: this program
-// closing any handle on the database file lets go of SQLite's lock on it (locks on a file belong
-// to the process, not to the handle), and a write waiting for that lock would then go into the
-// file about to be replaced, after it was copied.
-void copyPrivately(QFile& from, const QString& to)
+// Copies the file open on from to a new file at to, for the owner only, and returns its name: a
+// file that took that name meanwhile is kept, and the copy takes the next number. A failed copy
+// leaves nothing. The caller keeps from open until the copy's original has been replaced: this
+// program closing any handle on the database file lets go of SQLite's lock on it (locks on a file
+// belong to the process, not to the handle), and a write waiting for that lock would then go into
+// the file about to be replaced, after it was copied.
+QString copyPrivately(QFile& from, const QString& to)
 {
     const auto failed = [&](const QString& why) {
         return QStringLiteral("无法备份当前的数据库 %1 到 %2。%3")
             .arg(NativePath(from.fileName()), NativePath(to), why);
     };
-    SafeWrite(
-        to, ExistingFile::Replace,
+    return SafeWrite(
+        to, ExistingFile::KeepNumbered,
         [&](const QString& part) {
             QFile out(part);
             if (!out.open(QIODevice::WriteOnly))
@@ -520,7 +521,7 @@ QString CommitRestore(TD_M& dm, PreparedRestore& prepared)
                 // Read through a handle that stays open until the new file is in place (see
                 // copyPrivately): a write waiting for the lock then finds the file replaced.
                 const std::unique_ptr<QFile> current = openToCopy(prepared.target);
-                copyPrivately(*current, safety);
+                safety = copyPrivately(*current, safety);
                 putInPlace(prepared.part, prepared.target);
             });
             dm.closeConnection();
@@ -528,7 +529,7 @@ QString CommitRestore(TD_M& dm, PreparedRestore& prepared)
             // A file the program cannot open is no database anyone writes; a journal beside it
             // would be played back into the new file.
             dm.closeConnection();
-            copyPrivately(*openToCopy(prepared.target), safety);
+            safety = copyPrivately(*openToCopy(prepared.target), safety);
             for (const char* tail : {"-journal", "-wal"}) {
                 const QString leftover = prepared.target + QLatin1String(tail);
                 if (QFileInfo::exists(leftover) && !QFile::remove(leftover))

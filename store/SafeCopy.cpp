@@ -109,6 +109,19 @@ QString SafeWrite(const QString& target, ExistingFile existing, const std::funct
     if (error.isEmpty() && existing == ExistingFile::Replace) {
         if (ReplaceFile(part, info.absoluteFilePath(), &error))
             written = info.absoluteFilePath();
+    } else if (error.isEmpty() && existing == ExistingFile::KeepExisting) {
+        // QFile::rename never replaces (not even a link that leads nowhere): what took the name
+        // first stays, and the new file goes.
+        const QString path = info.absoluteFilePath();
+        const auto taken = [&] { return QFileInfo::exists(path) || QFileInfo(path).isSymLink(); };
+        if (!taken() && QFile::rename(part, path))
+            return path;
+        if (taken()) {
+            QFile::remove(part);
+            qCDebug(lcBackup) << "kept the file already there:" << path;
+            return {};
+        }
+        error = QStringLiteral("无法把文件命名为 %1").arg(QDir::toNativeSeparators(path));
     } else if (error.isEmpty()) {
         // QFile::rename never replaces: a name taken meanwhile gets the next number.
         const QDir folder = info.absoluteDir();

@@ -38,8 +38,9 @@ void RemoveStalePartFiles(const QDir& folder);
 /// What becomes of a file already at the target's name.
 enum class ExistingFile
 {
-    Replace,     // the new file takes its place, in one step
-    KeepNumbered // it stays; the new file takes the first free name "<stem>-2.<suffix>", "-3", ...
+    Replace,      // the new file takes its place, in one step
+    KeepNumbered, // it stays; the new file takes the first free name "<stem>-2.<suffix>", "-3", ...
+    KeepExisting  // it stays and the new file is dropped: SafeWrite returns an empty name
 };
 
 /// The safe copy: write(part) writes the new content into a part file beside target, which is

@@ -276,6 +276,8 @@ private slots:
         QTest::newRow("a kept backup") << QStringLiteral("backup");
         QTest::newRow("a link to a kept backup") << QStringLiteral("backuplink");
         QTest::newRow("a new name in the backup folder") << QStringLiteral("inbackup");
+        QTest::newRow("two links to a kept backup") << QStringLiteral("chain");
+        QTest::newRow("two links to a new name in the backup folder") << QStringLiteral("chainnew");
     }
 
     void export_ontoTheRecords_refused()
@@ -310,6 +312,14 @@ private slots:
         } else if (kind == QLatin1String("backuplink")) {
             target = work.filePath(QStringLiteral("登记.csv"));
             QVERIFY(QFile::link(kept, target));
+        } else if (kind == QLatin1String("chain") || kind == QLatin1String("chainnew")) {
+            // Each link in a folder of its own, the last one naming its file relatively.
+            QVERIFY(work.mkpath(QStringLiteral("甲")) && work.mkpath(QStringLiteral("乙")));
+            const QString end = kind == QLatin1String("chain") ? kept : backups.filePath(QStringLiteral("登记.csv"));
+            QVERIFY(QFile::link(QDir(work.filePath(QStringLiteral("乙"))).relativeFilePath(end),
+                                work.filePath(QStringLiteral("乙/登记.csv"))));
+            target = work.filePath(QStringLiteral("甲/登记.csv"));
+            QVERIFY(QFile::link(work.filePath(QStringLiteral("乙/登记.csv")), target));
         } else {
             target = backups.filePath(QStringLiteral("登记.csv"));
         }
@@ -327,8 +337,10 @@ private slots:
                      .arg(QDir::toNativeSeparators(QFileInfo(target).absoluteFilePath())));
         QCOMPARE(readAll(database), databaseBefore);
         QCOMPARE(readAll(kept), keptBefore);
-        if (kind == QLatin1String("journal") || kind == QLatin1String("inbackup"))
+        if (kind == QLatin1String("journal") || kind == QLatin1String("inbackup") || kind == QLatin1String("chainnew"))
             QVERIFY(!QFileInfo::exists(target));
+        if (kind.startsWith(QLatin1String("chain")))
+            QVERIFY(QFileInfo(target).isSymLink());
         // The program goes on: the same rows export to a file of the operator's own.
         const QString own = work.filePath(QStringLiteral("导出.csv"));
         f.cheque.prompter.fileAnswers.enqueue(own);

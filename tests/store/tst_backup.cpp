@@ -196,6 +196,102 @@ private slots:
         QCOMPARE(readAll(dm.databasePath()), before);
     }
 
+    // The operator's backup never writes over what the program keeps: the database's journal,
+    // the day's copy, the copy kept before a restore or an upgrade, any other file of the backup
+    // folder, a new name there, or any of these reached through a chain of links or a linked
+    // folder. It is refused with the reason, and every kept file stays byte for byte.
+    void backup_ontoAKeptFile_refused_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("the journal's name") << QStringLiteral("journal");
+        QTest::newRow("the write-ahead log's name") << QStringLiteral("wal");
+        QTest::newRow("the day's copy") << QStringLiteral("daily");
+        QTest::newRow("the copy kept before a restore") << QStringLiteral("safety");
+        QTest::newRow("the copy kept before an upgrade") << QStringLiteral("upgrade");
+        QTest::newRow("another file of the backup folder") << QStringLiteral("other");
+        QTest::newRow("a new name in the backup folder") << QStringLiteral("new");
+        QTest::newRow("a link to the copy kept before a restore") << QStringLiteral("link");
+        QTest::newRow("two links to the day's copy") << QStringLiteral("chain");
+        QTest::newRow("two links to a new name in the backup folder") << QStringLiteral("chainnew");
+        QTest::newRow("a linked folder of the backup folder") << QStringLiteral("folderlink");
+    }
+    void backup_ontoAKeptFile_refused()
+    {
+        QFETCH(QString, kind);
+        TempWorkDir work;
+        SetToday(QDate(2026, 12, 10));
+        TD_M dm;
+        InstallDailyBackup(dm);
+        storeCheque(dm, QStringLiteral("10000001"));
+        const QDir backups(BackupFolder(dm.databasePath()));
+        const QString daily = backups.filePath(DailyBackupName(Today()));
+        const QString safety = backups.filePath(QStringLiteral("pjzp-恢复前-2026-12-09-080000.pdp"));
+        const QString upgrade = backups.filePath(QStringLiteral("pjzp-升级前-版本1-2026-12-01-080000.pdp"));
+        const QString other = backups.filePath(QStringLiteral("说明.txt"));
+        QVERIFY(QFile::copy(daily, safety));
+        QVERIFY(QFile::copy(daily, upgrade));
+        QVERIFY(writeFile(other, "留存的备份，请勿删除"));
+        QVERIFY(QDir(work.path()).mkdir(QStringLiteral("links")));
+        const QString first = work.filePath(QStringLiteral("备份.pdp"));
+        const QString second = work.filePath(QStringLiteral("links/下一个.pdp"));
+        QString target;
+        if (kind == QLatin1String("journal")) {
+            target = dm.databasePath() + QStringLiteral("-journal");
+        } else if (kind == QLatin1String("wal")) {
+            target = dm.databasePath() + QStringLiteral("-wal");
+        } else if (kind == QLatin1String("daily")) {
+            target = daily;
+        } else if (kind == QLatin1String("safety")) {
+            target = safety;
+        } else if (kind == QLatin1String("upgrade")) {
+            target = upgrade;
+        } else if (kind == QLatin1String("other")) {
+            target = other;
+        } else if (kind == QLatin1String("new")) {
+            target = backups.filePath(QStringLiteral("pjzp-备份-2026-12-10.pdp"));
+        } else if (kind == QLatin1String("link")) {
+            target = first;
+            QVERIFY(QFile::link(safety, first));
+        } else if (kind == QLatin1String("chain") || kind == QLatin1String("chainnew")) {
+            target = first;
+            QVERIFY(QFile::link(kind == QLatin1String("chain") ? daily : backups.filePath(QStringLiteral("新.pdp")),
+                                second));
+            QVERIFY(QFile::link(QStringLiteral("links/下一个.pdp"), first));
+        } else {
+            QVERIFY(QFile::link(backups.path(), work.filePath(QStringLiteral("links/备份夹"))));
+            target = work.filePath(QStringLiteral("links/备份夹/") + QFileInfo(safety).fileName());
+        }
+        const auto keptFiles = [&] {
+            QStringList kept;
+            for (const QFileInfo& file : backups.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name))
+                kept << file.fileName() + QLatin1Char(' ') + QString::fromLatin1(readAll(file.filePath()).toHex());
+            return kept;
+        };
+        const QStringList before = keptFiles();
+        const QStringList beside = QDir(work.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
+        const QString refusal = QStringLiteral("不能备份到 %1: 它是数据库文件、数据库的日志，或在 backup 文件夹中")
+                                    .arg(QDir::toNativeSeparators(QFileInfo(target).absoluteFilePath()));
+        // From the menu's copy on a thread of its own, and from the data module's connection.
+        for (const bool apart : {true, false}) {
+            try {
+                if (apart)
+                    BackupDatabaseApart(dm.databasePath(), target);
+                else
+                    BackupDatabase(dm, target);
+                QFAIL("a backup was written over what the program keeps");
+            } catch (const AppError& e) {
+                QVERIFY2(e.message().startsWith(refusal), qPrintable(e.message()));
+            }
+            QCOMPARE(keptFiles(), before);
+            QCOMPARE(QDir(work.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System), beside);
+            QVERIFY(QFileInfo(second).isSymLink() || !QFileInfo::exists(second));
+        }
+        // The operator's own name beside them is written.
+        const QString own = work.filePath(QStringLiteral("u盘备份.pdp"));
+        BackupDatabase(dm, own);
+        QCOMPARE(InspectBackup(own).cheques, 1);
+    }
+
     // The first write of each day makes that day's copy, taken before the write; later writes
     // of the day make none. Of 31 days, the last 30 copies are kept.
     void dailyBackup_onceADayKeepsThirty()
