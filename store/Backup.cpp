@@ -29,23 +29,15 @@ namespace
 // Links followed before a name is taken for a loop (as the system's own limit).
 constexpr int kMaxLinkHops = 40;
 
-// Writes the database of dm into the part file (new and empty). With noWait, a database that
-// another program holds locked is not waited for: the copy fails at once.
-void vacuumInto(QSqlDatabase db, const QString& databasePath, const QString& part, bool noWait)
+// Writes the database into the part file (new and empty). A database another program holds
+// locked is waited for as long as the connection's busy timeout says, as every write is.
+void vacuumInto(QSqlDatabase db, const QString& databasePath, const QString& part)
 {
     QSqlQuery q(db);
-    int busyTimeout = -1;
-    if (noWait && q.exec(QStringLiteral("pragma busy_timeout")) && q.next()) {
-        busyTimeout = q.value(0).toInt();
-        q.finish();
-        q.exec(QStringLiteral("pragma busy_timeout = 0"));
-    }
     // The file name is bound as a value: a quote or a Chinese character in it is just a character.
     const bool ok = q.prepare(QStringLiteral("vacuum into ?")) && (q.addBindValue(part), q.exec());
     const QString error = ok ? QString() : q.lastError().text();
     q.finish();
-    if (busyTimeout >= 0)
-        q.exec(QStringLiteral("pragma busy_timeout = %1").arg(busyTimeout));
     if (!ok) {
         QFile::remove(part);
         throw AppError(QStringLiteral("无法备份数据库 %1: %2").arg(NativePath(databasePath), error.trimmed()));
@@ -82,12 +74,12 @@ QString backupWith(const QString& databasePath, const QString& target, ExistingF
     return written;
 }
 
-QString backupInto(TD_M& dm, const QString& target, ExistingFile existing, bool noWait)
+QString backupInto(TD_M& dm, const QString& target, ExistingFile existing)
 {
     dm.ensureConnected();
     dm.checkFileUnchanged();
     return backupWith(dm.databasePath(), target, existing, [&](const QString& part) {
-        vacuumInto(QSqlDatabase::database(dm.connectionName(), false), dm.databasePath(), part, noWait);
+        vacuumInto(QSqlDatabase::database(dm.connectionName(), false), dm.databasePath(), part);
     });
 }
 
@@ -180,7 +172,7 @@ QString DailyBackupName(const QDate& day)
 
 void BackupDatabase(TD_M& dm, const QString& target)
 {
-    backupInto(dm, target, ExistingFile::Replace, false);
+    backupInto(dm, target, ExistingFile::Replace);
 }
 
 void BackupDatabaseApart(const QString& databasePath, const QString& target)
@@ -191,7 +183,7 @@ void BackupDatabaseApart(const QString& databasePath, const QString& target)
         if (!own.isOpen())
             throw AppError(
                 QStringLiteral("无法打开数据库 %1: %2").arg(NativePath(databasePath), own.error().trimmed()));
-        vacuumInto(own.database(), databasePath, part, false);
+        vacuumInto(own.database(), databasePath, part);
     });
 }
 
@@ -272,10 +264,9 @@ bool MakeDailyBackupIfDue(TD_M& dm)
         return false;
     if (!MakePrivateFolder(folderPath))
         throw AppError(QStringLiteral("无法建立备份文件夹 %1。").arg(NativePath(folderPath)));
-    // The day's copy is not worth keeping the operator waiting for a lock another program holds.
     // Written under the day's name only while nothing has it: another copy of the program that
     // made the day's copy meanwhile keeps its own.
-    if (backupInto(dm, target, ExistingFile::KeepExisting, true).isEmpty())
+    if (backupInto(dm, target, ExistingFile::KeepExisting).isEmpty())
         return false;
     // Only copies dated up to today take part: copies dated later (a clock that was wrong, files
     // copied in) would otherwise push out the copy just made at every write. They are kept.

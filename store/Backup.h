@@ -55,7 +55,8 @@ void BackupDatabaseApart(const QString& databasePath, const QString& target);
 /// Makes dm take the day's automatic backup as its before-write hook: at a write that finds no
 /// backup of today (Today()) in the backup folder, one is written (never over a file of that
 /// name another copy of the program wrote meanwhile), and the oldest automatic backups dated up
-/// to today beyond kKeptDailyBackups are removed. Start-up installs it on the data module. A
+/// to today beyond kKeptDailyBackups are removed. A database another program holds locked is
+/// waited for as long as a write waits for it. Start-up installs it on the data module. A
 /// backup that fails does not
 /// stop the write; its failure reaches dm's beforeWriteHookFailed once a day, at the first write
 /// that finds it, with a message that says what failed and what to do (later failures of the
