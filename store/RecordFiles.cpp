@@ -49,6 +49,7 @@ QString ColumnList(const Table& table)
 QString StructureProblem(QSqlDatabase db, const QString& schema)
 {
     QSqlQuery q(db);
+    QList<const Table*> present;
     for (const Table& table : RegisterTables()) {
         const QString name = TableName(table);
         // The names are the program's own: PRAGMA takes no bound values.
@@ -65,6 +66,7 @@ QString StructureProblem(QSqlDatabase db, const QString& schema)
         q.finish();
         if (type.isEmpty())
             continue; // missing: the column check names it
+        present << &table;
         if (type == QLatin1String("view"))
             return QStringLiteral("%1 是视图，不是数据表").arg(name);
         if (type != QLatin1String("table"))
@@ -87,6 +89,13 @@ QString StructureProblem(QSqlDatabase db, const QString& schema)
         return QStringLiteral("它由较新的程序写成，结构版本是 %1，本程序只认识到版本 %2")
             .arg(version)
             .arg(kSchemaVersion);
+    for (const Table* table : present)
+        if (table->since > version)
+            return QStringLiteral("它的结构版本是 %1，却有版本 %2 才有的数据表 %3 (%4)，前后不一致，可能被改动过；"
+                                  "按版本 %1 读它会丢掉其中的%4")
+                .arg(version)
+                .arg(table->since)
+                .arg(TableName(*table), QString::fromUtf8(table->caption));
     for (const Table& table : RegisterTables()) {
         if (table.since > version)
             continue;

@@ -33,7 +33,9 @@ QString ColumnList(const Table& table);
 /// Checks that the register's tables in schema (main, or an attached file) are plain tables
 /// with a row key of their own and the columns the program reads. Nothing is read from a table
 /// before this: a view could run without end, a table without rowid or with a column called
-/// rowid would lose the register's order. Returns the reason when they are not.
+/// rowid would lose the register's order. A table that came with a later schema version than the
+/// file's own says it has (the history zpls in a file of version 1) makes the file inconsistent:
+/// read by its version, that table would be dropped unseen. Returns the reason when they are not.
 QString StructureProblem(QSqlDatabase db, const QString& schema);
 
 // A connection of its own on a file that is not the program's database (opened with the

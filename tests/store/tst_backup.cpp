@@ -830,8 +830,46 @@ private slots:
             << QStringList{dropRegister,
                            QStringLiteral(
                                "create table zp (ph integer, skr text, je real, yt, nian, yue, ri, fjxx, hkfs, rq)"),
-                           QStringLiteral("insert into zp (ph, je) values ('A0012345', '一千元')")}
+                           QStringLiteral("insert into zp (ph, skr) values ('A0012345', '一千元')")}
             << QString();
+        const QString amountRule = QStringLiteral(
+            "不是金额: 金额只能由数字和一个小数点组成，小数点前最多 12 位，小数点后最多 2 位");
+        QTest::newRow("amount of letters")
+            << QStringList{QStringLiteral("update zp set je = 'abc' where ph = '10000002'")}
+            << QStringLiteral("数据表 zp 的第 2 行（10000002）: 金额 abc ") + amountRule;
+        QTest::newRow("negative amount") << QStringList{QStringLiteral(
+                                                "update zp set je = '-5.00' where ph = '10000003'")}
+                                         << QStringLiteral("数据表 zp 的第 3 行（10000003）: 金额 -5.00 ") + amountRule;
+        QTest::newRow("amount with an exponent")
+            << QStringList{QStringLiteral("update zp set je = '1e300' where ph = '10000001'")}
+            << QStringLiteral("数据表 zp 的第 1 行（10000001）: 金额 1e300 ") + amountRule;
+        QTest::newRow("amount of more digits than the field takes")
+            << QStringList{QStringLiteral("update zp set je = '1234567890123.00' where ph = '10000002'")}
+            << QStringLiteral("数据表 zp 的第 2 行（10000002）: 金额 1234567890123.00 ") + amountRule;
+        QTest::newRow("amount of three decimals")
+            << QStringList{QStringLiteral("update zp set je = '12.005' where ph = '10000002'")}
+            << QStringLiteral("数据表 zp 的第 2 行（10000002）: 金额 12.005 ") + amountRule;
+        QTest::newRow("stub year not the cheque's")
+            << QStringList{QStringLiteral("update zp set nian = '2025' where ph = '10000002'")}
+            << QStringLiteral("数据表 zp 的第 2 行（10000002）: 存根上的年、月、日与出票日期不符 "
+                              "(2025年12月10日，出票日期 2026-12-10)");
+        QTest::newRow("stub month not the cheque's")
+            << QStringList{QStringLiteral("update zp set yue = '1' where ph = '10000003'")}
+            << QStringLiteral("数据表 zp 的第 3 行（10000003）: 存根上的年、月、日与出票日期不符 "
+                              "(2026年1月10日，出票日期 2026-12-10)");
+        QTest::newRow("stub day not a number")
+            << QStringList{QStringLiteral("update zp set ri = '1O' where ph = '10000001'")}
+            << QStringLiteral("数据表 zp 的第 1 行（10000001）: 存根上的年、月、日与出票日期不符 "
+                              "(2026年12月1O日，出票日期 2026-12-10)");
+        QTest::newRow("amounts and stub dates as the field and the stub write them")
+            << QStringList{QStringLiteral("update zp set je = '.5' where ph = '10000001'"),
+                           QStringLiteral("update zp set je = '007', rq = '2026-01-05', nian = '2026', yue = '01', "
+                                          "ri = '5' where ph = '10000002'"),
+                           QStringLiteral("update zp set je = '123456789012.34', nian = null where ph = '10000003'")}
+            << QString();
+        QTest::newRow("version 1 holding the history")
+            << QStringList{QStringLiteral("pragma user_version = 1")}
+            << QStringLiteral("它的结构版本是 1，却有版本 2 才有的数据表 zpls (支票记录)，前后不一致");
         QTest::newRow("register as a view") << QStringList{QStringLiteral("alter table zp rename to zp_rows"),
                                                            QStringLiteral("create view zp as select * from zp_rows")}
                                             << QStringLiteral("zp 是视图，不是数据表");
