@@ -30,6 +30,15 @@ QString TableName(const Table& table);
 /// The table's columns as an SQL list: "skrmc, zh, khh, cs".
 QString ColumnList(const Table& table);
 
+/// The objects in schema (main, or an attached file) that the program did not make, as the
+/// operator reads them ("触发器 wipe", "视图 every_cheque"): every table, index, view and trigger
+/// other than those SchemaStatements makes and SQLite's own (sqlite_sequence, sqlite_stat1 to
+/// sqlite_stat4, the automatic indexes of a table of the register). A trigger counts as the
+/// program's only with the program's own text, an index only on its own table. An older file
+/// lacks some of the program's objects: that is no fault here. Empty when there are none; when
+/// the schema cannot be read, *error says why.
+QStringList ForeignObjects(QSqlDatabase db, const QString& schema, QString* error);
+
 /// Checks that the register's tables in schema (main, or an attached file) are plain tables
 /// with a row key of their own and the columns the program reads. Nothing is read from a table
 /// before this: a view could run without end, a table without rowid or with a column called
