@@ -26,23 +26,18 @@ namespace Zt_typro
 {
 namespace
 {
-// Writes the database of dm into a file that does not exist yet. With noWait, a database
-// that another program holds locked is not waited for: the copy fails at once.
-void vacuumInto(QSqlDatabase db, const QString& databasePath, const QString& part, bool noWait)
+// Links followed before a name is taken for a loop (as the system's own limit).
+constexpr int kMaxLinkHops = 40;
+
+// Writes the database into the part file (new and empty). A database another program holds
+// locked is waited for as long as the connection's busy timeout says, as every write is.
+void vacuumInto(QSqlDatabase db, const QString& databasePath, const QString& part)
 {
     QSqlQuery q(db);
-    int busyTimeout = -1;
-    if (noWait && q.exec(QStringLiteral("pragma busy_timeout")) && q.next()) {
-        busyTimeout = q.value(0).toInt();
-        q.finish();
-        q.exec(QStringLiteral("pragma busy_timeout = 0"));
-    }
     // The file name is bound as a value: a quote or a Chinese character in it is just a character.
     const bool ok = q.prepare(QStringLiteral("vacuum into ?")) && (q.addBindValue(part), q.exec());
     const QString error = ok ? QString() : q.lastError().text();
     q.finish();
-    if (busyTimeout >= 0)
-        q.exec(QStringLiteral("pragma busy_timeout = %1").arg(busyTimeout));
     if (!ok) {
         QFile::remove(part);
         throw AppError(QStringLiteral("无法备份数据库 %1: %2").arg(NativePath(databasePath), error.trimmed()));
@@ -50,13 +45,21 @@ void vacuumInto(QSqlDatabase db, const QString& databasePath, const QString& par
 }
 
 // Copies the database at databasePath to target: vacuum(part) writes the copy into a part file
-// beside target, which then takes target's place.
-void backupWith(const QString& databasePath, const QString& target,
-                const std::function<void(const QString& part)>& vacuum)
+// beside target, which then takes target's place. The operator's backup (existing Replace) is
+// refused on the records (IsRecordsFile) and replaces any other file of that name; the day's
+// copy (KeepExisting) never replaces a file. Returns the name written, empty when the day's
+// copy found its name taken meanwhile.
+QString backupWith(const QString& databasePath, const QString& target, ExistingFile existing,
+                   const std::function<void(const QString& part)>& vacuum)
 {
     const QString absolute = QFileInfo(target).absoluteFilePath();
     if (SameFile(absolute, databasePath))
         throw AppError(QStringLiteral("不能把数据库备份到它自己 (%1)，请另选一个文件。").arg(NativePath(absolute)));
+    if (existing == ExistingFile::Replace && IsRecordsFile(databasePath, absolute))
+        throw AppError(
+            QStringLiteral("不能备份到 %1: 它是数据库文件、数据库的日志，或在 backup 文件夹中"
+                           "（那里保存着程序留存的备份，不能被替换）。请另选一个文件名，不要放在 backup 文件夹里。")
+                .arg(NativePath(absolute)));
     if (!QFileInfo(absolute).absoluteDir().exists())
         throw AppError(QStringLiteral("无法备份数据库到 %1: 文件夹不存在。").arg(NativePath(absolute)));
     const QDir targetFolder = QFileInfo(absolute).absoluteDir();
@@ -64,18 +67,19 @@ void backupWith(const QString& databasePath, const QString& target,
     RemoveStalePartFiles(targetFolder);
     if (databaseFolder != targetFolder)
         RemoveStalePartFiles(databaseFolder);
-    SafeWrite(absolute, ExistingFile::Replace, vacuum, [&](const QString& why) {
+    const QString written = SafeWrite(absolute, existing, vacuum, [&](const QString& why) {
         return QStringLiteral("无法备份数据库到 %1: %2").arg(NativePath(absolute), why);
     });
-    qCDebug(lcBackup) << "database backed up to" << absolute;
+    qCDebug(lcBackup) << "database backed up to" << written;
+    return written;
 }
 
-void backupInto(TD_M& dm, const QString& target, bool noWait)
+QString backupInto(TD_M& dm, const QString& target, ExistingFile existing)
 {
     dm.ensureConnected();
     dm.checkFileUnchanged();
-    backupWith(dm.databasePath(), target, [&](const QString& part) {
-        vacuumInto(QSqlDatabase::database(dm.connectionName(), false), dm.databasePath(), part, noWait);
+    return backupWith(dm.databasePath(), target, existing, [&](const QString& part) {
+        vacuumInto(QSqlDatabase::database(dm.connectionName(), false), dm.databasePath(), part);
     });
 }
 
@@ -94,9 +98,13 @@ QStringList dailyBackups(const QDir& folder)
 
 bool IsRecordsFile(const QString& databasePath, const QString& path)
 {
-    const QFileInfo database(databasePath);
     const QString backupFolder = QFileInfo(BackupFolder(databasePath)).canonicalFilePath();
     const QStringList tails{QString(), QStringLiteral("-journal"), QStringLiteral("-wal"), QStringLiteral("-shm")};
+    // The database's names: the one it is opened by and, when that is a link, the file's own
+    // (SQLite keeps the journal beside the file the link names).
+    QList<QFileInfo> databases{QFileInfo(databasePath)};
+    if (const QString real = databases.first().canonicalFilePath(); !real.isEmpty())
+        databases << QFileInfo(real);
     // By place: the folder a name lies in, with links in the folder's own path resolved.
     const auto inPlaceOfRecords = [&](const QFileInfo& target) {
         QString folder = QFileInfo(target.absolutePath()).canonicalFilePath();
@@ -104,26 +112,39 @@ bool IsRecordsFile(const QString& databasePath, const QString& path)
             folder = QDir::cleanPath(target.absolutePath());
         if (!backupFolder.isEmpty() && folder == backupFolder)
             return true;
-        if (folder != QFileInfo(database.absolutePath()).canonicalFilePath())
-            return false;
-        for (const QString& tail : tails)
-            if (target.fileName() == database.fileName() + tail)
-                return true;
+        for (const QFileInfo& database : databases) {
+            if (folder != QFileInfo(database.absolutePath()).canonicalFilePath())
+                continue;
+            for (const QString& tail : tails)
+                if (target.fileName() == database.fileName() + tail)
+                    return true;
+        }
         return false;
     };
-    const QFileInfo target(path);
-    if (inPlaceOfRecords(target))
-        return true;
-    if (target.isSymLink() && inPlaceOfRecords(QFileInfo(target.symLinkTarget())))
-        return true;
+    // Every name on the way counts: the path, and each link it leads through, to its end.
+    QFileInfo target(QFileInfo(path).absoluteFilePath());
+    for (int hops = 0;; ++hops) {
+        if (inPlaceOfRecords(target))
+            return true;
+        if (!target.isSymLink() || hops == kMaxLinkHops)
+            break;
+        std::error_code ec;
+        const std::filesystem::path next = std::filesystem::read_symlink(
+            std::filesystem::path(target.absoluteFilePath().toStdU16String()), ec);
+        if (ec)
+            break;
+        const QString named = QString::fromStdU16String(next.u16string());
+        target = QFileInfo(QDir(target.absolutePath()).absoluteFilePath(named));
+    }
     if (!target.exists())
         return false;
     // By identity: another name or a link for one of the record files.
     QStringList records;
-    for (const QString& tail : tails)
-        records << database.absoluteFilePath() + tail;
+    for (const QFileInfo& database : databases)
+        for (const QString& tail : tails)
+            records << database.absoluteFilePath() + tail;
     if (!backupFolder.isEmpty())
-        for (const QFileInfo& kept : QDir(backupFolder).entryInfoList(QDir::Files | QDir::Hidden))
+        for (const QFileInfo& kept : QDir(backupFolder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System))
             records << kept.absoluteFilePath();
     const std::filesystem::path written(target.absoluteFilePath().toStdU16String());
     for (const QString& record : records) {
@@ -151,18 +172,18 @@ QString DailyBackupName(const QDate& day)
 
 void BackupDatabase(TD_M& dm, const QString& target)
 {
-    backupInto(dm, target, false);
+    backupInto(dm, target, ExistingFile::Replace);
 }
 
 void BackupDatabaseApart(const QString& databasePath, const QString& target)
 {
-    backupWith(databasePath, target, [&](const QString& part) {
+    backupWith(databasePath, target, ExistingFile::Replace, [&](const QString& part) {
         // Read-only; a write another program has open is waited for, as the data module does.
         OwnConnection own(databasePath, QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=10000"));
         if (!own.isOpen())
             throw AppError(
                 QStringLiteral("无法打开数据库 %1: %2").arg(NativePath(databasePath), own.error().trimmed()));
-        vacuumInto(own.database(), databasePath, part, false);
+        vacuumInto(own.database(), databasePath, part);
     });
 }
 
@@ -243,8 +264,10 @@ bool MakeDailyBackupIfDue(TD_M& dm)
         return false;
     if (!MakePrivateFolder(folderPath))
         throw AppError(QStringLiteral("无法建立备份文件夹 %1。").arg(NativePath(folderPath)));
-    // The day's copy is not worth keeping the operator waiting for a lock another program holds.
-    backupInto(dm, target, true);
+    // Written under the day's name only while nothing has it: another copy of the program that
+    // made the day's copy meanwhile keeps its own.
+    if (backupInto(dm, target, ExistingFile::KeepExisting).isEmpty())
+        return false;
     // Only copies dated up to today take part: copies dated later (a clock that was wrong, files
     // copied in) would otherwise push out the copy just made at every write. They are kept.
     QStringList kept = dailyBackups(folder);

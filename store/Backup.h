@@ -28,16 +28,21 @@ QString ProposedBackupName(const QDate& day);
 QString DailyBackupName(const QDate& day);
 
 /// True when writing a file at path would write over the records: the database file at
-/// databasePath, its journal ("-journal", "-wal", "-shm"), or anything in the backup folder,
-/// named directly, through another name of the same file (a hard link) or through a symbolic
-/// link to one of them. A path that names nothing yet counts by its place.
+/// databasePath (and, when that is a link, the file it names), its journal ("-journal", "-wal",
+/// "-shm"), or anything in the backup folder (the day's copies, the copies kept before a restore
+/// or an upgrade, whatever else lies there), named directly, through another name of the same
+/// file (a hard link) or through a chain of symbolic links followed to its end, each name on the
+/// way counting. A path that names nothing yet counts by its place.
 bool IsRecordsFile(const QString& databasePath, const QString& path);
 
 /// Writes a consistent copy of the database of dm to target while the program runs: SQLite's
 /// "VACUUM INTO" reads the database in one read transaction, so the copy holds every committed
-/// row and nothing of a write still open on another connection. The copy is built beside target
-/// and renamed into place, replacing a file of that name; a failed backup leaves target as it
-/// was. Part files of the program's own naming that a killed backup or restore left in
+/// row and nothing of a write still open on another connection. A target that is one of the
+/// records (IsRecordsFile: the database, its journal, anything in the backup folder, or a link
+/// leading to one) is refused: the kept copies are never replaced. The copy is built beside target
+/// and renamed into place, replacing any other file of that name (the operator's save dialog
+/// asked; a link of that name is replaced, not the file it names); a failed backup leaves target
+/// as it was. Part files of the program's own naming that a killed backup or restore left in
 /// target's folder or the database's, untouched for an hour, are removed first. Opens the
 /// connection when needed. Throws AppError naming the file on any failure.
 void BackupDatabase(TD_M& dm, const QString& target);
@@ -48,9 +53,11 @@ void BackupDatabase(TD_M& dm, const QString& target);
 void BackupDatabaseApart(const QString& databasePath, const QString& target);
 
 /// Makes dm take the day's automatic backup as its before-write hook: at a write that finds no
-/// backup of today (Today()) in the backup folder, one is written, and the oldest automatic
-/// backups dated up to today beyond kKeptDailyBackups are removed. Start-up installs it on the
-/// data module. A backup that fails does not
+/// backup of today (Today()) in the backup folder, one is written (never over a file of that
+/// name another copy of the program wrote meanwhile), and the oldest automatic backups dated up
+/// to today beyond kKeptDailyBackups are removed. A database another program holds locked is
+/// waited for as long as a write waits for it. Start-up installs it on the data module. A
+/// backup that fails does not
 /// stop the write; its failure reaches dm's beforeWriteHookFailed once a day, at the first write
 /// that finds it, with a message that says what failed and what to do (later failures of the
 /// same day are only logged).

@@ -3,6 +3,7 @@
 #include "common/Error.h"
 #include "store/ChequeHistory.h"
 #include "store/PrivateFiles.h"
+#include "store/RecordFiles.h"
 #include "store/SafeCopy.h"
 #include "store/Schema.h"
 #include "store/StoreLog.h"
@@ -53,6 +54,21 @@ int sqliteCode(const QSqlError& error)
     return error.nativeErrorCode().toInt() & 0xff;
 }
 
+// The counter SQLite moves on at every change of the file's schema; -1 when it cannot be read.
+qint64 schemaCookie(QSqlDatabase db)
+{
+    QSqlQuery q(db);
+    return q.exec(QStringLiteral("PRAGMA schema_version")) && q.next() ? q.value(0).toLongLong() : -1;
+}
+
+QString foreignObjectsText(const QString& path, const QStringList& foreign)
+{
+    return QStringLiteral("数据库文件 %1 中有不是本程序建立的内容: %2。它可能被别人改动过，本程序不使用它，"
+                          "以免运行其中的内容；该文件没有被改动。请用“系统设置 → 恢复数据”从备份恢复，"
+                          "或请管理员检查这个文件。")
+        .arg(QDir::toNativeSeparators(path), foreign.join(QStringLiteral("、")));
+}
+
 constexpr int kSqliteBusy = 5;
 constexpr int kSqliteLocked = 6;
 constexpr int kSqliteCorrupt = 11;
@@ -67,6 +83,13 @@ QString LockedHint()
 void FileBackend::open(const QString& connectionName)
 {
     const QString path = QDir::current().absoluteFilePath(kDatabaseFile);
+    // A link whose file is gone (a disk not attached, a folder moved) is the register missing,
+    // not a place for a new, empty one.
+    if (const QFileInfo link(path); link.isSymLink() && !link.exists())
+        throw AppError(QStringLiteral("数据库文件 %1 是指向 %2 的链接，但它指向的文件不存在，所以没有打开，也没有新建。"
+                                      "请把链接指向的数据库放回原处（如接上存放它的磁盘）；"
+                                      "要从空的数据库开始，请先删除这个链接。")
+                           .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(link.symLinkTarget())));
     if (!QFileInfo::exists(path))
         createDatabaseFile(path, connectionName);
     checkDatabaseFile(path);
@@ -83,6 +106,8 @@ void FileBackend::open(const QString& connectionName)
     if (!db.open())
         throw AppError(
             QStringLiteral("无法打开数据库文件 %1: %2").arg(QDir::toNativeSeparators(path), db.lastError().text()));
+    // Nothing in the file's schema calls a function that is not marked harmless.
+    DistrustSchema(db);
 
     // A file of another kind, or a database of another program, is reported and left alone.
     QSqlQuery q(db);
@@ -110,6 +135,17 @@ void FileBackend::open(const QString& connectionName)
         throw AppError(QStringLiteral("数据库文件 %1 不是本程序可以读取的数据库 (%2)。该文件没有被改动。")
                            .arg(QDir::toNativeSeparators(path), why));
     }
+    // Objects the program did not make (a trigger above all, which would run with every write)
+    // mean someone else changed the file: it is not used.
+    QString unreadable;
+    const QStringList foreign = ForeignObjects(db, QStringLiteral("main"), &unreadable);
+    if (!foreign.isEmpty() || !unreadable.isEmpty()) {
+        db.close();
+        if (!unreadable.isEmpty())
+            throw AppError(QStringLiteral("无法读取数据库文件 %1 的结构 (%2)。该文件没有被改动。")
+                               .arg(QDir::toNativeSeparators(path), unreadable));
+        throw AppError(foreignObjectsText(path, foreign));
+    }
     if (!identified || !fileIdentity(path, &m_fileDevice, &m_fileInode) || m_fileDevice != device ||
         m_fileInode != inode) {
         db.close();
@@ -117,6 +153,7 @@ void FileBackend::open(const QString& connectionName)
                            .arg(QDir::toNativeSeparators(path)));
     }
     bringSchemaUpToDate(db, path);
+    m_schemaCookie = schemaCookie(db);
     m_path = path;
     qCDebug(lcDm) << "database opened:" << path;
 }
@@ -316,9 +353,23 @@ QString FileBackend::begin(const QString& connectionName)
     // once more (by the data module): a restore in another program renames the new file into
     // place while it holds the lock on the old one, so a write that waited for that lock finds
     // that the file has been replaced, instead of going into the file no one will read again.
-    QSqlQuery q(QSqlDatabase::database(connectionName, false));
+    QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+    QSqlQuery q(db);
     if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
         return q.lastError().text();
+    q.finish();
+    // The schema changed since it was looked at (another program upgraded the file, or added
+    // to it): looked at again, under the lock, before anything is written that would run a
+    // trigger someone else made.
+    if (const qint64 cookie = schemaCookie(db); cookie != m_schemaCookie) {
+        QString unreadable;
+        const QStringList foreign = ForeignObjects(db, QStringLiteral("main"), &unreadable);
+        if (!foreign.isEmpty() || !unreadable.isEmpty()) {
+            q.exec(QStringLiteral("ROLLBACK"));
+            return foreign.isEmpty() ? unreadable : foreignObjectsText(m_path, foreign);
+        }
+        m_schemaCookie = cookie;
+    }
     return {};
 }
 

@@ -13,8 +13,11 @@ namespace Zt_typro
 QString LockedHint();
 
 /// The local database file "pjzp.pdp" in the current working directory. It is created, with its
-/// schema and initial layout rows, when missing; an older file is copied into the backup folder
-/// and upgraded; a file of another kind is refused, never changed. Another program may move the
+/// schema and initial layout rows, when missing (not when it is a link to a file that is gone:
+/// that is refused); an older file is copied into the backup folder and upgraded; a file of
+/// another kind, or one holding tables, views, indexes or triggers the program did not make, is
+/// refused, never changed, and nothing in it runs: the schema is distrusted (trusted_schema off)
+/// and looked at again under the write lock whenever it has changed since. Another program may move the
 /// file away or rename another file into its place while this one runs (a restore does): the
 /// file's identity (device and inode) is kept when it opens and compared before every read and
 /// write, and a transaction takes SQLite's write lock at its start.
@@ -51,6 +54,7 @@ private:
     QString m_path; // the file open, empty while closed
     quint64 m_fileDevice = 0;
     quint64 m_fileInode = 0;
+    qint64 m_schemaCookie = -1; // SQLite's schema_version when the schema was last looked at
 };
 
 } // namespace Zt_typro

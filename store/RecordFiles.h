@@ -30,10 +30,21 @@ QString TableName(const Table& table);
 /// The table's columns as an SQL list: "skrmc, zh, khh, cs".
 QString ColumnList(const Table& table);
 
+/// The objects in schema (main, or an attached file) that the program did not make, as the
+/// operator reads them ("触发器 wipe", "视图 every_cheque"): every table, index, view and trigger
+/// other than those SchemaStatements makes and SQLite's own (sqlite_sequence, sqlite_stat1 to
+/// sqlite_stat4, the automatic indexes of a table of the register). A trigger counts as the
+/// program's only with the program's own text, an index only on its own table. An older file
+/// lacks some of the program's objects: that is no fault here. Empty when there are none; when
+/// the schema cannot be read, *error says why.
+QStringList ForeignObjects(QSqlDatabase db, const QString& schema, QString* error);
+
 /// Checks that the register's tables in schema (main, or an attached file) are plain tables
 /// with a row key of their own and the columns the program reads. Nothing is read from a table
 /// before this: a view could run without end, a table without rowid or with a column called
-/// rowid would lose the register's order. Returns the reason when they are not.
+/// rowid would lose the register's order. A table that came with a later schema version than the
+/// file's own says it has (the history zpls in a file of version 1) makes the file inconsistent:
+/// read by its version, that table would be dropped unseen. Returns the reason when they are not.
 QString StructureProblem(QSqlDatabase db, const QString& schema);
 
 // A connection of its own on a file that is not the program's database (opened with the

@@ -52,20 +52,42 @@ QString ruleBroken(const QString& table, const QString& column)
                                           : QStringLiteral("typeof(%1) in ('text', 'real', 'blob')").arg(column);
 }
 
-// Checks of the program beyond a column's rule: a cheque's date must be a day of the
-// calendar (SQLite's date() takes 2026-02-30 as it stands).
+// Checks of the program beyond a column's rule: what the job would never have stored.
 struct ExtraCheck
 {
     const char* table;
-    const char* column;
-    const char* broken;  // the condition under which the value is wrong
-    const char* problem; // what is wrong, with %1 for the value
+    const char* broken;  // the condition under which the row is wrong
+    const char* shown;   // what the message shows of the row, as an SQL expression
+    const char* problem; // what is wrong, with %1 for what is shown
 };
 
+// One part of the stub's date (nian, yue, ri) that is there and is not the number at
+// [start, start + length) of the cheque's date rq.
+#define DATE_PART_DISAGREES(part, start, length)                                                       \
+    "(" part " is not null and (" part " = '' or " part " glob '*[^0-9]*' or length(" part ") > 4 or " \
+    "cast(" part " as integer) <> cast(substr(rq, " start ", " length ") as integer)))"
+
 const ExtraCheck kExtraChecks[] = {
-    // Only a day after the 28th can be past its month's end.
-    {"zp", "rq", "substr(rq, 9) > '28' and date(rq, '+0 days') is not rq", "日期 %1 不是日历上的一天"},
+    // A cheque's date must be a day of the calendar (SQLite's date() takes 2026-02-30 as it
+    // stands); only a day after the 28th can be past its month's end.
+    {"zp", "substr(rq, 9) > '28' and date(rq, '+0 days') is not rq", "rq", "日期 %1 不是日历上的一天"},
+    // An amount is what the amount field takes (numerals/Amount.h): digits with at most one
+    // point, at least one digit, at most 12 before the point and 2 after it. No sign, no
+    // exponent, no blank: the job never stores one, and the reprint could not print it.
+    {"zp",
+     "je is not null and (je not glob '*[0-9]*' or je glob '*[^0-9.]*' or je glob '*.*.*'"
+     " or (instr(je, '.') = 0 and length(je) > 12) or instr(je, '.') > 13"
+     " or (instr(je, '.') > 0 and length(je) - instr(je, '.') > 2))",
+     "je", "金额 %1 不是金额: 金额只能由数字和一个小数点组成，小数点前最多 12 位，小数点后最多 2 位"},
+    // The year, month and day of the stub, where given, are those of the cheque's date.
+    {"zp",
+     "rq is not null and date(rq) is rq and (" DATE_PART_DISAGREES("nian", "1", "4") " or " DATE_PART_DISAGREES(
+         "yue", "6", "2") " or " DATE_PART_DISAGREES("ri", "9", "2") ")",
+     "ifnull(nian, '') || '年' || ifnull(yue, '') || '月' || ifnull(ri, '') || '日，出票日期 ' || rq",
+     "存根上的年、月、日与出票日期不符 (%1)"},
 };
+
+#undef DATE_PART_DISAGREES
 
 // What is wrong with the row of table at rowid in the attached backup, in the operator's
 // words: its place in the table, what names it, and the first value that breaks a rule (or
@@ -117,7 +139,7 @@ QString rowProblem(QSqlDatabase db, const Table& table, qint64 rowid, const QStr
         if (!problem.isEmpty() || name != QLatin1String(check.table))
             continue;
         q.prepare(QStringLiteral("select %1, substr(%2, 1, %3) from src.%4 where rowid = ?")
-                      .arg(QString::fromLatin1(check.broken), QString::fromLatin1(check.column))
+                      .arg(QString::fromLatin1(check.broken), QString::fromUtf8(check.shown))
                       .arg(kShownChars + 1)
                       .arg(name));
         q.addBindValue(rowid);
@@ -304,19 +326,20 @@ QString safetyCopyPath(const QString& databasePath)
     return path;
 }
 
-// Copies the file open on from to a new file at to, for the owner only; a failed copy leaves
-// nothing. The caller keeps from open until the copy's original has been replaced: this program
-// closing any handle on the database file lets go of SQLite's lock on it (locks on a file belong
-// to the process, not to the handle), and a write waiting for that lock would then go into the
-// file about to be replaced, after it was copied.
-void copyPrivately(QFile& from, const QString& to)
+// Copies the file open on from to a new file at to, for the owner only, and returns its name: a
+// file that took that name meanwhile is kept, and the copy takes the next number. A failed copy
+// leaves nothing. The caller keeps from open until the copy's original has been replaced: this
+// program closing any handle on the database file lets go of SQLite's lock on it (locks on a file
+// belong to the process, not to the handle), and a write waiting for that lock would then go into
+// the file about to be replaced, after it was copied.
+QString copyPrivately(QFile& from, const QString& to)
 {
     const auto failed = [&](const QString& why) {
         return QStringLiteral("无法备份当前的数据库 %1 到 %2。%3")
             .arg(NativePath(from.fileName()), NativePath(to), why);
     };
-    SafeWrite(
-        to, ExistingFile::Replace,
+    return SafeWrite(
+        to, ExistingFile::KeepNumbered,
         [&](const QString& part) {
             QFile out(part);
             if (!out.open(QIODevice::WriteOnly))
@@ -520,7 +543,7 @@ QString CommitRestore(TD_M& dm, PreparedRestore& prepared)
                 // Read through a handle that stays open until the new file is in place (see
                 // copyPrivately): a write waiting for the lock then finds the file replaced.
                 const std::unique_ptr<QFile> current = openToCopy(prepared.target);
-                copyPrivately(*current, safety);
+                safety = copyPrivately(*current, safety);
                 putInPlace(prepared.part, prepared.target);
             });
             dm.closeConnection();
@@ -528,7 +551,7 @@ QString CommitRestore(TD_M& dm, PreparedRestore& prepared)
             // A file the program cannot open is no database anyone writes; a journal beside it
             // would be played back into the new file.
             dm.closeConnection();
-            copyPrivately(*openToCopy(prepared.target), safety);
+            safety = copyPrivately(*openToCopy(prepared.target), safety);
             for (const char* tail : {"-journal", "-wal"}) {
                 const QString leftover = prepared.target + QLatin1String(tail);
                 if (QFileInfo::exists(leftover) && !QFile::remove(leftover))

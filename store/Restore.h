@@ -38,9 +38,12 @@ public:
 /// backup's own triggers, views, extra tables and column types never come along. The backup is
 /// refused (AppError with the reason; the row named when a row is at fault) when a table of the
 /// register is a view, a virtual table or one without rowid, has a column named like the row
-/// key, or when a value is not of its column's type, longer than the program allows or fails
-/// another of its checks. Layout fields the backup lacks are taken from the current database
-/// (or, when it cannot be read, the defaults of a new database) and counted. progress is told
+/// key, when it holds a table its schema version does not have (the history in a file of version
+/// 1: that history would be lost), or when a value is not of its column's type, longer than the
+/// program allows or fails another of its checks (a date that is no day, an amount the amount
+/// field would not take, a stub's year, month or day that is not the cheque's date). Layout
+/// fields the backup lacks are taken from the current database (or, when it cannot be read, the
+/// defaults of a new database) and counted. progress is told
 /// as rows are copied and may stop the work (nullptr is then returned). The database at
 /// databasePath (the data module's) is only read. Uses connections of its own only, so it may
 /// run on a thread of its own while the window goes on.

@@ -87,6 +87,14 @@ QString SafeWrite(const QString& target, ExistingFile existing, const std::funct
 {
     const QFileInfo info(target);
     const QString part = PartFileBeside(info.absoluteFilePath());
+    // The part file is made its owner's alone before a byte goes into it: another user who could
+    // open it while it is written (in a folder others may read) would keep reading through that
+    // handle whatever its mode became later.
+    {
+        QFile made(part);
+        if (!made.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+            throw AppError(failure(made.errorString()));
+    }
     try {
         write(part);
     } catch (...) {
@@ -101,6 +109,19 @@ QString SafeWrite(const QString& target, ExistingFile existing, const std::funct
     if (error.isEmpty() && existing == ExistingFile::Replace) {
         if (ReplaceFile(part, info.absoluteFilePath(), &error))
             written = info.absoluteFilePath();
+    } else if (error.isEmpty() && existing == ExistingFile::KeepExisting) {
+        // QFile::rename never replaces (not even a link that leads nowhere): what took the name
+        // first stays, and the new file goes.
+        const QString path = info.absoluteFilePath();
+        const auto taken = [&] { return QFileInfo::exists(path) || QFileInfo(path).isSymLink(); };
+        if (!taken() && QFile::rename(part, path))
+            return path;
+        if (taken()) {
+            QFile::remove(part);
+            qCDebug(lcBackup) << "kept the file already there:" << path;
+            return {};
+        }
+        error = QStringLiteral("无法把文件命名为 %1").arg(QDir::toNativeSeparators(path));
     } else if (error.isEmpty()) {
         // QFile::rename never replaces: a name taken meanwhile gets the next number.
         const QDir folder = info.absoluteDir();

@@ -38,12 +38,14 @@ void RemoveStalePartFiles(const QDir& folder);
 /// What becomes of a file already at the target's name.
 enum class ExistingFile
 {
-    Replace,     // the new file takes its place, in one step
-    KeepNumbered // it stays; the new file takes the first free name "<stem>-2.<suffix>", "-3", ...
+    Replace,      // the new file takes its place, in one step
+    KeepNumbered, // it stays; the new file takes the first free name "<stem>-2.<suffix>", "-3", ...
+    KeepExisting  // it stays and the new file is dropped: SafeWrite returns an empty name
 };
 
-/// The safe copy: write(part) writes the new content into a part file beside target; the part
-/// file is then made its owner's only, flushed to the disk and renamed to target (see
+/// The safe copy: write(part) writes the new content into a part file beside target, which is
+/// there, empty and its owner's only (0600), before write is called (nobody else can open it
+/// while it is written); the part file is then flushed to the disk and renamed to target (see
 /// ExistingFile). Returns the name the file took. Whatever fails, the part file is removed and
 /// target is as it was: what write throws goes on to the caller; a failure of the rename throws
 /// AppError(failure(reason)).

@@ -288,6 +288,25 @@ private slots:
         QCOMPARE(r.registerRows(kPayee), 2);
         QCOMPARE(r.payeeCount(kPayee), 1);
     }
+    // The day's copy waits for a second program's lock as the write does: both go on once it is
+    // released in time, and nothing is reported.
+    void lockedBySecondProgram_dailyCopyWaitsToo()
+    {
+        ChequeScreen p;
+        SetToday(QDate(2005, 12, 26)); // the day's copy is due
+        const QString daily = QDir(BackupFolder(m_db)).filePath(DailyBackupName(Today()));
+        QVERIFY(!QFileInfo::exists(daily));
+        Helper lock({QStringLiteral("lock"), QStringLiteral("1500"), QStringLiteral("exclusive")});
+        QVERIFY(lock.waitFor("locked"));
+        // A write with no read before it: the day's copy is the first to meet the lock.
+        D_M->ADOQ_skr_up->setStatement(Stmt::S7, {QStringLiteral("乙公司")});
+        D_M->ADOQ_skr_up->execute();
+        QCOMPARE(p.lastError(), QString());
+        QVERIFY(lock.finish());
+        QCOMPARE(InspectBackup(daily).cheques, 1);
+        Reader r;
+        QCOMPARE(r.payeeCount(QStringLiteral("乙公司")), 0);
+    }
     void lockedBySecondProgram_reportsAndStoresNothing_data()
     {
         QTest::addColumn<QString>("mode");

@@ -855,8 +855,9 @@ void TestDesigner::save_failureLeavesStoredLayout()
     QVERIFY(canvas);
     const QPoint fjxx1 = stored(QStringLiteral("zz"), QStringLiteral("P_zz_fjxx1"));
     const QPoint fen = stored(QStringLiteral("zz"), QStringLiteral("P_zz_fen"));
-    // The last panel written is refused by the database.
-    execSql(QStringLiteral("create trigger refuse_wanyi before update on prn when new.kjmc = 'P_zz_wanyi' "
+    // The last panel written is refused by the database (a trigger on the program's own
+    // connection: one in the file itself is refused as planted).
+    execSql(QStringLiteral("create temp trigger refuse_wanyi before update on prn when new.kjmc = 'P_zz_wanyi' "
                            "begin select raise(abort, 'wanyi refused'); end"));
     DesignerFieldPanel* fenPanel = canvas->fieldPanel(QStringLiteral("P_zz_fen"));
     DesignerFieldPanel* fjxx1Panel = canvas->fieldPanel(QStringLiteral("P_zz_fjxx1"));
@@ -874,7 +875,7 @@ void TestDesigner::save_failureLeavesStoredLayout()
     QVERIFY(!D_M->ADOQ_zb_up->isOpen());
 
     // Once the database takes it again, the same save goes through.
-    execSql(QStringLiteral("drop trigger refuse_wanyi"));
+    execSql(QStringLiteral("drop trigger temp.refuse_wanyi"));
     click(kZz.save);
     QCOMPARE(stored(QStringLiteral("zz"), QStringLiteral("P_zz_fjxx1")), QPoint(497, 197));
     QCOMPARE(stored(QStringLiteral("zz"), QStringLiteral("P_zz_fen")), fenPanel->pos());

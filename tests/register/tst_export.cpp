@@ -139,6 +139,22 @@ QByteArray readAll(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// Adds cheques 2 … count to the register of f (which holds cheque 1) and returns the keys of
+// all of them, in order.
+QList<qint64> addRows(RegisterFixture& f, int count)
+{
+    QList<qint64> keys;
+    const QSqlQuery added = f.cheque.sql(
+        QStringLiteral("with recursive n(i) as (select 2 union all select i + 1 from n where i < %1) "
+                       "insert into zp (ph, rq, skr, je, yt) select i, '2026-12-10', '乙', '2.00', 'b' from n")
+            .arg(count));
+    if (added.lastError().type() != QSqlError::NoError)
+        return keys;
+    for (QSqlQuery q = f.cheque.sql(QStringLiteral("select rowid from zp order by rowid")); q.next();)
+        keys << q.value(0).toLongLong();
+    return keys;
+}
+
 const QStringList kHeader{QStringLiteral("票号"),     QStringLiteral("日期"), QStringLiteral("收款人"),
                           QStringLiteral("金额"),     QStringLiteral("用途"), QStringLiteral("汇款方式"),
                           QStringLiteral("年"),       QStringLiteral("月"),   QStringLiteral("日"),
@@ -260,6 +276,8 @@ private slots:
         QTest::newRow("a kept backup") << QStringLiteral("backup");
         QTest::newRow("a link to a kept backup") << QStringLiteral("backuplink");
         QTest::newRow("a new name in the backup folder") << QStringLiteral("inbackup");
+        QTest::newRow("two links to a kept backup") << QStringLiteral("chain");
+        QTest::newRow("two links to a new name in the backup folder") << QStringLiteral("chainnew");
     }
 
     void export_ontoTheRecords_refused()
@@ -294,6 +312,14 @@ private slots:
         } else if (kind == QLatin1String("backuplink")) {
             target = work.filePath(QStringLiteral("登记.csv"));
             QVERIFY(QFile::link(kept, target));
+        } else if (kind == QLatin1String("chain") || kind == QLatin1String("chainnew")) {
+            // Each link in a folder of its own, the last one naming its file relatively.
+            QVERIFY(work.mkpath(QStringLiteral("甲")) && work.mkpath(QStringLiteral("乙")));
+            const QString end = kind == QLatin1String("chain") ? kept : backups.filePath(QStringLiteral("登记.csv"));
+            QVERIFY(QFile::link(QDir(work.filePath(QStringLiteral("乙"))).relativeFilePath(end),
+                                work.filePath(QStringLiteral("乙/登记.csv"))));
+            target = work.filePath(QStringLiteral("甲/登记.csv"));
+            QVERIFY(QFile::link(work.filePath(QStringLiteral("乙/登记.csv")), target));
         } else {
             target = backups.filePath(QStringLiteral("登记.csv"));
         }
@@ -311,8 +337,10 @@ private slots:
                      .arg(QDir::toNativeSeparators(QFileInfo(target).absoluteFilePath())));
         QCOMPARE(readAll(database), databaseBefore);
         QCOMPARE(readAll(kept), keptBefore);
-        if (kind == QLatin1String("journal") || kind == QLatin1String("inbackup"))
+        if (kind == QLatin1String("journal") || kind == QLatin1String("inbackup") || kind == QLatin1String("chainnew"))
             QVERIFY(!QFileInfo::exists(target));
+        if (kind.startsWith(QLatin1String("chain")))
+            QVERIFY(QFileInfo(target).isSymLink());
         // The program goes on: the same rows export to a file of the operator's own.
         const QString own = work.filePath(QStringLiteral("导出.csv"));
         f.cheque.prompter.fileAnswers.enqueue(own);
@@ -464,6 +492,44 @@ private slots:
                 QVERIFY2(!name.contains(QLatin1String(".part-")), qPrintable(name));
     }
 
+    // An export is its owner's alone (0600) from its first byte: the part file it is written in
+    // while the rows are read is no one else's to open either, for the CSV file as for the
+    // workbook.
+    void export_forTheOwnerOnly_data()
+    {
+        QTest::addColumn<QString>("suffix");
+        QTest::newRow("csv") << QStringLiteral("csv");
+        QTest::newRow("xlsx") << QStringLiteral("xlsx");
+    }
+
+    void export_forTheOwnerOnly()
+    {
+        QFETCH(QString, suffix);
+        RegisterFixture f;
+        f.print(QDate(2026, 12, 10), QStringLiteral("1"), QStringLiteral("甲"), QStringLiteral("1"),
+                QStringLiteral("a"));
+        const QList<qint64> keys = addRows(f, 1300);
+        const QDir work(f.cheque.forms.workDir().path());
+        const QString path = work.filePath(QStringLiteral("导出.") + suffix);
+        const auto everyone = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                              QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther |
+                              QFile::ExeOther;
+        // The modes of the part files found beside the export while it is written.
+        QStringList seen;
+        const WorkProgress look = [&](qint64, qint64) {
+            for (const QFileInfo& part : work.entryInfoList({QStringLiteral(".导出.*")}, QDir::Files | QDir::Hidden))
+                seen << QString::number(int(part.permissions() & everyone), 16);
+            return true;
+        };
+        const qsizetype written = suffix == QLatin1String("csv") ? ExportRegisterRows(*D_M, keys, path, look)
+                                                                 : ExportRegisterWorkbook(*D_M, keys, path, look);
+        QCOMPARE(written, qsizetype(1300));
+        const QString ownerOnly = QString::number(int(QFile::ReadOwner | QFile::WriteOwner), 16);
+        QVERIFY(!seen.isEmpty());
+        QCOMPARE(seen, QStringList(seen.size(), ownerOnly));
+        QCOMPARE(QString::number(int(QFile::permissions(path) & everyone), 16), ownerOnly);
+    }
+
     // Without a search result nothing is asked and nothing is written; a cancelled dialog
     // writes nothing and leaves a file already there as it was.
     void export_withoutResultOrCancelled_writesNothing()
@@ -499,16 +565,7 @@ private slots:
         RegisterFixture f;
         f.print(QDate(2026, 12, 10), QStringLiteral("1"), QStringLiteral("甲"), QStringLiteral("1"),
                 QStringLiteral("a"));
-        QVERIFY(
-            f.cheque
-                .sql(QStringLiteral("with recursive n(i) as (select 2 union all select i + 1 from n where i < 1300) "
-                                    "insert into zp (ph, rq, skr, je, yt) "
-                                    "select i, '2026-12-10', '乙', '2.00', 'b' from n"))
-                .lastError()
-                .type() == QSqlError::NoError);
-        QList<qint64> keys;
-        for (QSqlQuery q = f.cheque.sql(QStringLiteral("select rowid from zp order by rowid")); q.next();)
-            keys << q.value(0).toLongLong();
+        const QList<qint64> keys = addRows(f, 1300);
         QCOMPARE(keys.size(), 1300);
         const QString path = f.cheque.forms.workDir().filePath(QStringLiteral("导出.") + suffix);
         const auto run = [&](const WorkProgress& progress) {

@@ -196,6 +196,102 @@ private slots:
         QCOMPARE(readAll(dm.databasePath()), before);
     }
 
+    // The operator's backup never writes over what the program keeps: the database's journal,
+    // the day's copy, the copy kept before a restore or an upgrade, any other file of the backup
+    // folder, a new name there, or any of these reached through a chain of links or a linked
+    // folder. It is refused with the reason, and every kept file stays byte for byte.
+    void backup_ontoAKeptFile_refused_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("the journal's name") << QStringLiteral("journal");
+        QTest::newRow("the write-ahead log's name") << QStringLiteral("wal");
+        QTest::newRow("the day's copy") << QStringLiteral("daily");
+        QTest::newRow("the copy kept before a restore") << QStringLiteral("safety");
+        QTest::newRow("the copy kept before an upgrade") << QStringLiteral("upgrade");
+        QTest::newRow("another file of the backup folder") << QStringLiteral("other");
+        QTest::newRow("a new name in the backup folder") << QStringLiteral("new");
+        QTest::newRow("a link to the copy kept before a restore") << QStringLiteral("link");
+        QTest::newRow("two links to the day's copy") << QStringLiteral("chain");
+        QTest::newRow("two links to a new name in the backup folder") << QStringLiteral("chainnew");
+        QTest::newRow("a linked folder of the backup folder") << QStringLiteral("folderlink");
+    }
+    void backup_ontoAKeptFile_refused()
+    {
+        QFETCH(QString, kind);
+        TempWorkDir work;
+        SetToday(QDate(2026, 12, 10));
+        TD_M dm;
+        InstallDailyBackup(dm);
+        storeCheque(dm, QStringLiteral("10000001"));
+        const QDir backups(BackupFolder(dm.databasePath()));
+        const QString daily = backups.filePath(DailyBackupName(Today()));
+        const QString safety = backups.filePath(QStringLiteral("pjzp-恢复前-2026-12-09-080000.pdp"));
+        const QString upgrade = backups.filePath(QStringLiteral("pjzp-升级前-版本1-2026-12-01-080000.pdp"));
+        const QString other = backups.filePath(QStringLiteral("说明.txt"));
+        QVERIFY(QFile::copy(daily, safety));
+        QVERIFY(QFile::copy(daily, upgrade));
+        QVERIFY(writeFile(other, "留存的备份，请勿删除"));
+        QVERIFY(QDir(work.path()).mkdir(QStringLiteral("links")));
+        const QString first = work.filePath(QStringLiteral("备份.pdp"));
+        const QString second = work.filePath(QStringLiteral("links/下一个.pdp"));
+        QString target;
+        if (kind == QLatin1String("journal")) {
+            target = dm.databasePath() + QStringLiteral("-journal");
+        } else if (kind == QLatin1String("wal")) {
+            target = dm.databasePath() + QStringLiteral("-wal");
+        } else if (kind == QLatin1String("daily")) {
+            target = daily;
+        } else if (kind == QLatin1String("safety")) {
+            target = safety;
+        } else if (kind == QLatin1String("upgrade")) {
+            target = upgrade;
+        } else if (kind == QLatin1String("other")) {
+            target = other;
+        } else if (kind == QLatin1String("new")) {
+            target = backups.filePath(QStringLiteral("pjzp-备份-2026-12-10.pdp"));
+        } else if (kind == QLatin1String("link")) {
+            target = first;
+            QVERIFY(QFile::link(safety, first));
+        } else if (kind == QLatin1String("chain") || kind == QLatin1String("chainnew")) {
+            target = first;
+            QVERIFY(QFile::link(kind == QLatin1String("chain") ? daily : backups.filePath(QStringLiteral("新.pdp")),
+                                second));
+            QVERIFY(QFile::link(QStringLiteral("links/下一个.pdp"), first));
+        } else {
+            QVERIFY(QFile::link(backups.path(), work.filePath(QStringLiteral("links/备份夹"))));
+            target = work.filePath(QStringLiteral("links/备份夹/") + QFileInfo(safety).fileName());
+        }
+        const auto keptFiles = [&] {
+            QStringList kept;
+            for (const QFileInfo& file : backups.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name))
+                kept << file.fileName() + QLatin1Char(' ') + QString::fromLatin1(readAll(file.filePath()).toHex());
+            return kept;
+        };
+        const QStringList before = keptFiles();
+        const QStringList beside = QDir(work.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
+        const QString refusal = QStringLiteral("不能备份到 %1: 它是数据库文件、数据库的日志，或在 backup 文件夹中")
+                                    .arg(QDir::toNativeSeparators(QFileInfo(target).absoluteFilePath()));
+        // From the menu's copy on a thread of its own, and from the data module's connection.
+        for (const bool apart : {true, false}) {
+            try {
+                if (apart)
+                    BackupDatabaseApart(dm.databasePath(), target);
+                else
+                    BackupDatabase(dm, target);
+                QFAIL("a backup was written over what the program keeps");
+            } catch (const AppError& e) {
+                QVERIFY2(e.message().startsWith(refusal), qPrintable(e.message()));
+            }
+            QCOMPARE(keptFiles(), before);
+            QCOMPARE(QDir(work.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System), beside);
+            QVERIFY(QFileInfo(second).isSymLink() || !QFileInfo::exists(second));
+        }
+        // The operator's own name beside them is written.
+        const QString own = work.filePath(QStringLiteral("u盘备份.pdp"));
+        BackupDatabase(dm, own);
+        QCOMPARE(InspectBackup(own).cheques, 1);
+    }
+
     // The first write of each day makes that day's copy, taken before the write; later writes
     // of the day make none. Of 31 days, the last 30 copies are kept.
     void dailyBackup_onceADayKeepsThirty()
@@ -734,8 +830,46 @@ private slots:
             << QStringList{dropRegister,
                            QStringLiteral(
                                "create table zp (ph integer, skr text, je real, yt, nian, yue, ri, fjxx, hkfs, rq)"),
-                           QStringLiteral("insert into zp (ph, je) values ('A0012345', '一千元')")}
+                           QStringLiteral("insert into zp (ph, skr) values ('A0012345', '一千元')")}
             << QString();
+        const QString amountRule = QStringLiteral(
+            "不是金额: 金额只能由数字和一个小数点组成，小数点前最多 12 位，小数点后最多 2 位");
+        QTest::newRow("amount of letters")
+            << QStringList{QStringLiteral("update zp set je = 'abc' where ph = '10000002'")}
+            << QStringLiteral("数据表 zp 的第 2 行（10000002）: 金额 abc ") + amountRule;
+        QTest::newRow("negative amount") << QStringList{QStringLiteral(
+                                                "update zp set je = '-5.00' where ph = '10000003'")}
+                                         << QStringLiteral("数据表 zp 的第 3 行（10000003）: 金额 -5.00 ") + amountRule;
+        QTest::newRow("amount with an exponent")
+            << QStringList{QStringLiteral("update zp set je = '1e300' where ph = '10000001'")}
+            << QStringLiteral("数据表 zp 的第 1 行（10000001）: 金额 1e300 ") + amountRule;
+        QTest::newRow("amount of more digits than the field takes")
+            << QStringList{QStringLiteral("update zp set je = '1234567890123.00' where ph = '10000002'")}
+            << QStringLiteral("数据表 zp 的第 2 行（10000002）: 金额 1234567890123.00 ") + amountRule;
+        QTest::newRow("amount of three decimals")
+            << QStringList{QStringLiteral("update zp set je = '12.005' where ph = '10000002'")}
+            << QStringLiteral("数据表 zp 的第 2 行（10000002）: 金额 12.005 ") + amountRule;
+        QTest::newRow("stub year not the cheque's")
+            << QStringList{QStringLiteral("update zp set nian = '2025' where ph = '10000002'")}
+            << QStringLiteral("数据表 zp 的第 2 行（10000002）: 存根上的年、月、日与出票日期不符 "
+                              "(2025年12月10日，出票日期 2026-12-10)");
+        QTest::newRow("stub month not the cheque's")
+            << QStringList{QStringLiteral("update zp set yue = '1' where ph = '10000003'")}
+            << QStringLiteral("数据表 zp 的第 3 行（10000003）: 存根上的年、月、日与出票日期不符 "
+                              "(2026年1月10日，出票日期 2026-12-10)");
+        QTest::newRow("stub day not a number")
+            << QStringList{QStringLiteral("update zp set ri = '1O' where ph = '10000001'")}
+            << QStringLiteral("数据表 zp 的第 1 行（10000001）: 存根上的年、月、日与出票日期不符 "
+                              "(2026年12月1O日，出票日期 2026-12-10)");
+        QTest::newRow("amounts and stub dates as the field and the stub write them")
+            << QStringList{QStringLiteral("update zp set je = '.5' where ph = '10000001'"),
+                           QStringLiteral("update zp set je = '007', rq = '2026-01-05', nian = '2026', yue = '01', "
+                                          "ri = '5' where ph = '10000002'"),
+                           QStringLiteral("update zp set je = '123456789012.34', nian = null where ph = '10000003'")}
+            << QString();
+        QTest::newRow("version 1 holding the history")
+            << QStringList{QStringLiteral("pragma user_version = 1")}
+            << QStringLiteral("它的结构版本是 1，却有版本 2 才有的数据表 zpls (支票记录)，前后不一致");
         QTest::newRow("register as a view") << QStringList{QStringLiteral("alter table zp rename to zp_rows"),
                                                            QStringLiteral("create view zp as select * from zp_rows")}
                                             << QStringLiteral("zp 是视图，不是数据表");

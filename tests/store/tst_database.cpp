@@ -48,6 +48,32 @@ QByteArray readAll(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// Runs statements on the database file at path on a connection of the test's own, as another
+// program would. Returns the first value the last one gave (invalid when it gave none, or when
+// a statement failed).
+QVariant onFile(const QString& path, const QStringList& statements)
+{
+    const QString name = QStringLiteral("another-program");
+    QVariant value;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        bool ok = db.open();
+        QSqlQuery q(db);
+        for (const QString& sql : statements) {
+            ok = ok && q.exec(sql);
+            if (!ok)
+                qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+        }
+        if (ok && q.next())
+            value = q.value(0);
+        q.finish();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return value;
+}
+
 QVariantList cheque(const QString& ph, const QString& payee, const QDate& date)
 {
     return {ph, payee, QStringLiteral("100.00"), QStringLiteral("货款"), QString::number(date.year()),
@@ -216,6 +242,111 @@ private slots:
         }
         QVERIFY(!m_dm->isConnected());
         QCOMPARE(readAll(path), before);
+    }
+
+    // A file that holds what the program did not make (someone else changed it) is refused at
+    // open with every such object named, and left byte for byte: none of it runs. SQLite's own
+    // objects and an older file's fewer indexes are no such thing.
+    void foreignObjects_refusedAtOpen_data()
+    {
+        QTest::addColumn<QStringList>("statements");
+        QTest::addColumn<QStringList>("foreign"); // empty: the file opens
+        QTest::newRow("trigger that wipes the register")
+            << QStringList{QStringLiteral("create trigger wipe after insert on zp begin delete from zp; end")}
+            << QStringList{QStringLiteral("触发器 wipe")};
+        QTest::newRow("view, table and index")
+            << QStringList{QStringLiteral("create view every_cheque as select * from zp"),
+                           QStringLiteral("create table notes (body text)"),
+                           QStringLiteral("create index zp_by_amount on zp (je)")}
+            << QStringList{QStringLiteral("视图 every_cheque"), QStringLiteral("数据表 notes"),
+                           QStringLiteral("索引 zp_by_amount")};
+        QTest::newRow("the history's trigger made to let events go")
+            << QStringList{QStringLiteral("drop trigger zpls_never_removed"),
+                           QStringLiteral(
+                               "create trigger zpls_never_removed before delete on zpls begin select 1; end")}
+            << QStringList{QStringLiteral("触发器 zpls_never_removed")};
+        QTest::newRow("an index of the program's name on another table")
+            << QStringList{QStringLiteral("drop index zp_by_date"),
+                           QStringLiteral("create index zp_by_date on skr (zh)")}
+            << QStringList{QStringLiteral("索引 zp_by_date")};
+        QTest::newRow("SQLite's statistics") << QStringList{QStringLiteral("analyze")} << QStringList();
+        QTest::newRow("an index fewer") << QStringList{QStringLiteral("drop index zp_by_payee")} << QStringList();
+    }
+
+    void foreignObjects_refusedAtOpen()
+    {
+        QFETCH(QStringList, statements);
+        QFETCH(QStringList, foreign);
+        m_dm->ADOQ_zp_up->setStatement(Stmt::Z1, cheque(QStringLiteral("1"), QStringLiteral("甲"), QDate(2005, 3, 7)));
+        m_dm->ADOQ_zp_up->execute();
+        m_dm.reset();
+        const QString path = m_work->filePath(QStringLiteral("pjzp.pdp"));
+        onFile(path, statements);
+        const QByteArray before = readAll(path);
+        m_dm = std::make_unique<TD_M>();
+        try {
+            m_dm->ADOQ_zp_up->setStatement(Stmt::Z1,
+                                           cheque(QStringLiteral("2"), QStringLiteral("乙"), QDate(2005, 3, 8)));
+            m_dm->ADOQ_zp_up->execute();
+            QVERIFY2(foreign.isEmpty(), "a file holding objects the program did not make was used");
+            QCOMPARE(countRows(*m_dm, QStringLiteral("select count(*) from zp")), 2);
+        } catch (const AppError& e) {
+            QVERIFY2(!foreign.isEmpty(), qPrintable(e.message()));
+            QVERIFY2(
+                e.message().startsWith(
+                    QStringLiteral("数据库文件 %1 中有不是本程序建立的内容: ").arg(QDir::toNativeSeparators(path))),
+                qPrintable(e.message()));
+            for (const QString& name : foreign)
+                QVERIFY2(e.message().contains(name), qPrintable(e.message()));
+            QVERIFY(!m_dm->isConnected());
+            QCOMPARE(readAll(path), before);
+        }
+    }
+
+    // A trigger another program adds while this one has the file open is found under the write
+    // lock, before anything is written: the write is refused and the trigger never runs.
+    void foreignTriggerAddedWhileOpen_neverRuns()
+    {
+        m_dm->ADOQ_zp_up->setStatement(Stmt::Z1, cheque(QStringLiteral("1"), QStringLiteral("甲"), QDate(2005, 3, 7)));
+        m_dm->ADOQ_zp_up->execute();
+        const QString path = m_work->filePath(QStringLiteral("pjzp.pdp"));
+        onFile(path, {QStringLiteral("create trigger wipe after insert on zp begin delete from zp; end")});
+        m_dm->ADOQ_zp_up->setStatement(Stmt::Z1, cheque(QStringLiteral("2"), QStringLiteral("乙"), QDate(2005, 3, 8)));
+        try {
+            m_dm->ADOQ_zp_up->execute();
+            QFAIL("a write went into a file with a trigger the program did not make");
+        } catch (const AppError& e) {
+            QVERIFY2(e.message().contains(QStringLiteral("中有不是本程序建立的内容: 触发器 wipe")),
+                     qPrintable(e.message()));
+        }
+        QCOMPARE(onFile(path, {QStringLiteral("select group_concat(ph) from zp")}).toString(), QStringLiteral("1"));
+        // Nothing of the file's schema runs a function of the program's connection unchecked.
+        QCOMPARE(runValue(*m_dm, QStringLiteral("pragma trusted_schema")), QStringLiteral("0"));
+    }
+
+    // "pjzp.pdp" a link to a file that is gone (a disk not attached): refused with the reason,
+    // and no new, empty register is made in its place or at the link's end.
+    void linkToAMissingFile_refusedNothingMade()
+    {
+        const QString path = m_work->filePath(QStringLiteral("pjzp.pdp"));
+        QVERIFY(QDir(m_work->path()).mkdir(QStringLiteral("disk")));
+        const QString gone = m_work->filePath(QStringLiteral("disk/pjzp.pdp"));
+        QVERIFY(QFile::link(gone, path));
+        m_dm->ADOQ_skr_zpbj->setStatement(Stmt::S1);
+        try {
+            m_dm->ADOQ_skr_zpbj->open();
+            QFAIL("a link to nothing was opened");
+        } catch (const AppError& e) {
+            QVERIFY2(e.message().startsWith(QStringLiteral("数据库文件 %1 是指向 %2 的链接，但它指向的文件不存在")
+                                                .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(gone))),
+                     qPrintable(e.message()));
+        }
+        QVERIFY(!m_dm->isConnected());
+        QVERIFY(QFileInfo(path).isSymLink());
+        QCOMPARE(QDir(m_work->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+                 (QStringList{QStringLiteral("disk"), QStringLiteral("pjzp.pdp")}));
+        QCOMPARE(QDir(m_work->filePath(QStringLiteral("disk"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList());
     }
 
     void newDatabase_holdsTheInitialLayoutRows()
