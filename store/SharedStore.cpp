@@ -462,15 +462,9 @@ void DumpSharedRegister(const QString& connection, const QString& user, const QS
     SafeWrite(
         target, ExistingFile::Replace,
         [&](const QString& part) {
-            // The dump is the owner's alone from its first byte: pg_dump writes into a file made
-            // here for the owner only (it keeps the mode of a file it finds), and anything it
-            // makes itself is made so as well.
-            {
-                QFile made(part);
-                if (!made.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFile::ReadOwner | QFile::WriteOwner))
-                    throw AppError(QStringLiteral("无法建立备份文件 %1: %2")
-                                       .arg(QDir::toNativeSeparators(part), made.errorString()));
-            }
+            // The dump is the owner's alone from its first byte: pg_dump writes into the part file
+            // the safe copy made for the owner only (it keeps the mode of a file it finds), and
+            // anything it makes itself is made so as well.
             QProcess dump;
 #ifdef Q_OS_UNIX
             dump.setChildProcessModifier([] { ::umask(077); });
