@@ -62,7 +62,7 @@ struct KeptPrintsWritten
     int written = 0;
     int registeredAgain = 0;
     int stillKept = 0;
-    QString why; // why the register did not take the ones still kept
+    QString why;         // why the register did not take the ones still kept
     QStringList refused; // prints of cheques voided meanwhile, no longer kept: what to tell
 };
 
