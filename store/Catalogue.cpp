@@ -47,7 +47,10 @@ const std::array<Statement, 26> kCatalogue = {{
      "select ph, rq, skr, je, yt, hkfs, " CHEQUE_STATE_SQL " as zt from zp where skr = ? order by rowid",
      {QString()}},
     // The cheques of a number, with their state: asked about before the same number is stored again.
-    {Stmt::Z5, "Z5", "select rq, skr, je, " CHEQUE_STATE_SQL " as zt from zp where ph = ? order by rowid", {QString()}},
+    {Stmt::Z5,
+     "Z5",
+     "select rowid as zpid, rq, skr, je, " CHEQUE_STATE_SQL " as zt from zp where ph = ? order by rowid",
+     {QString()}},
     // One cheque as stored, with its state: printed again from the register.
     {Stmt::Z6,
      "Z6",
@@ -100,6 +103,8 @@ const char* serverText(Stmt id)
         return "select cs from skr where skrmc = ?";
     case Stmt::S10:
         return "select quillmate_add_payee(?, ?, ?)";
+    case Stmt::S11:
+        return "select quillmate_set_payee_account(?, ?, ?)";
     case Stmt::Z1:
         return "select quillmate_add_cheque(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
     case Stmt::E1:

@@ -205,11 +205,17 @@ void ServerBackend::open(const QString& connectionName)
         // A register set up by an older program, not yet set up again by its owner, lacks the
         // functions every write goes through.
         QSqlQuery q(db);
+        // Each statement sees what others committed before it: a cheque's number looked up after
+        // its lock was had finds the cheque another clerk stored meanwhile, whatever isolation
+        // the server's administrator made the default.
+        if (!q.exec(QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION ISOLATION LEVEL READ COMMITTED")))
+            throw AppError(QStringLiteral("无法设置共享服务器的连接: %1").arg(ServerErrorText(q.lastError())));
         if (!q.exec(QStringLiteral(
                 "SELECT pg_backend_pid(), extract(epoch FROM current_setting('lock_timeout')::interval),"
                 " extract(epoch FROM current_setting('statement_timeout')::interval),"
                 " to_regprocedure('quillmate_add_cheque(text, text, text, text, text, text, text, text, text, text)')"
                 "  IS NOT NULL AND to_regprocedure('quillmate_lock_holders(integer, interval)') IS NOT NULL"
+                "  AND to_regprocedure('quillmate_set_payee_account(text, text, text)') IS NOT NULL"
                 "  AND to_regprocedure('quillmate_lock_blockers(integer)') IS NOT NULL")) ||
             !q.next())
             throw AppError(QStringLiteral("无法读取共享服务器的连接设置: %1").arg(ServerErrorText(q.lastError())));
@@ -291,14 +297,18 @@ QString ServerBackend::statementFailureText(Stmt id, const QSqlError& error, con
     if (code == QLatin1String("55P03")) {
         // Those seen blocking it while it waited; else those that could have.
         QString holders = m_watch ? m_watch->found() : QString();
-        if (holders.isEmpty())
+        QString who = QStringLiteral("占用者: %1。");
+        if (holders.isEmpty()) {
+            // Not seen blocking it: those whose open transactions could have.
             holders = lockHoldersText();
+            who = QStringLiteral("可能的占用者: %1。");
+        }
         return QStringLiteral("共享服务器上，这项操作要用的数据正被另一个会话占用，等了 %1 秒仍未放开，"
                               "所以没有完成 (语句 %2)，这一步什么也没有保存。\n%3\n"
                               "请稍后再试；如果一直如此，请占用者做完手上的操作或关闭程序，或请数据库管理员处理。")
             .arg(secondsText(m_lockSeconds), name,
                  holders.isEmpty() ? QStringLiteral("占用者已经放开，或查不到是谁。")
-                                   : QStringLiteral("占用者: %1。").arg(holders));
+                                   : who.arg(holders));
     }
     // SQLSTATE 57014: the statement ran past statement_timeout and the server stopped it.
     if (code == QLatin1String("57014"))

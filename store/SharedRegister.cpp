@@ -130,6 +130,13 @@ QStringList functionStatements(const QString& schema)
                            "  INSERT INTO skr (skrmc, zh, khh) VALUES (p_skrmc, p_zh, p_khh)"
                            "   ON CONFLICT (skrmc) DO UPDATE SET zh = excluded.zh, khh = excluded.khh;"
                            " END $$"),
+        // S11: a known payee's account and bank, one payee by name; never every payee at once.
+        QStringLiteral(
+            "CREATE OR REPLACE FUNCTION quillmate_set_payee_account(p_zh text, p_khh text, p_skrmc text) RETURNS void") +
+            head +
+            QStringLiteral(" BEGIN"
+                           "  UPDATE skr SET zh = p_zh, khh = p_khh WHERE skrmc = p_skrmc;"
+                           " END $$"),
         // Who blocks a clerk's session while it waits, asked by the same operator's program on a
         // connection of its own (pg_blocking_pids). Run as the owner, who may read every session's
         // details (pg_read_all_stats or superuser); a cashier may not, and sees no more than these
@@ -159,6 +166,7 @@ QStringList functionStatements(const QString& schema)
                        "   'YYYY-MM-DD HH24:MI:SS'), '')"
                        " FROM pg_stat_activity a"
                        " WHERE a.datname = current_database() AND a.pid NOT IN (p_waiter, pg_backend_pid())"
+                       "  AND EXISTS (SELECT 1 FROM pg_stat_activity w WHERE w.pid = p_waiter AND w.usename = session_user)"
                        "  AND a.xact_start <= clock_timestamp() - p_waited"
                        "  AND EXISTS (SELECT 1 FROM pg_locks l WHERE l.pid = a.pid AND l.granted"
                        "   AND (l.locktype IN ('transactionid', 'advisory')"
@@ -169,11 +177,12 @@ QStringList functionStatements(const QString& schema)
         // Functions are everyone's to run unless said otherwise.
         QStringLiteral("REVOKE ALL ON FUNCTION quillmate_add_cheque(text, text, text, text, text, text, text, text, "
                        "text, text), quillmate_add_event(bigint, text, text, text, text), quillmate_add_payee(text), "
-                       "quillmate_add_payee(text, text, text), quillmate_lock_holders(integer, interval), "
-                       "quillmate_lock_blockers(integer) FROM PUBLIC"),
+                       "quillmate_add_payee(text, text, text), quillmate_set_payee_account(text, text, text), "
+                       "quillmate_lock_holders(integer, interval), quillmate_lock_blockers(integer) FROM PUBLIC"),
         QStringLiteral("GRANT EXECUTE ON FUNCTION quillmate_add_cheque(text, text, text, text, text, text, text, text, "
                        "text, text), quillmate_add_event(bigint, text, text, text, text), quillmate_add_payee(text), "
-                       "quillmate_add_payee(text, text, text) TO quillmate_cashier, quillmate_admin"),
+                       "quillmate_add_payee(text, text, text), quillmate_set_payee_account(text, text, text) TO quillmate_cashier, "
+                       "quillmate_admin"),
         QStringLiteral("GRANT EXECUTE ON FUNCTION quillmate_lock_holders(integer, interval), "
                        "quillmate_lock_blockers(integer) TO quillmate_cashier, quillmate_auditor, quillmate_admin"),
     };
@@ -217,8 +226,6 @@ QStringList schemaStatements(const QString& schema)
                        "quillmate_admin"),
         QStringLiteral("GRANT SELECT ON quillmate_schema, skr, zp, zpls, prn TO quillmate_cashier, quillmate_auditor, "
                        "quillmate_admin"),
-        // A voucher's payee gets the account and bank typed; the count of its uses is the server's.
-        QStringLiteral("GRANT UPDATE (zh, khh) ON skr TO quillmate_cashier, quillmate_admin"),
         QStringLiteral("GRANT UPDATE (kjx, kjy, dy) ON prn TO quillmate_admin"),
         // A row key is the server's to give: nobody takes one of their own. The server's own dump
         // (备份数据) reads where each row key stands, and the program the key of the cheque just
@@ -398,7 +405,8 @@ void InitSharedRegister(const QString& connection, const std::function<void(cons
         }
         say(QStringLiteral("数据表: skr (收款人)、zp (支票登记簿)、zpls (支票记录)、prn (版面)，结构版本 %1。")
                 .arg(kSchemaVersion));
-        say(QStringLiteral("写入只经服务器函数: quillmate_add_cheque、quillmate_add_event、quillmate_add_payee。"));
+        say(QStringLiteral("写入只经服务器函数: quillmate_add_cheque、quillmate_add_event、quillmate_add_payee、"
+                          "quillmate_set_payee_account。"));
         // Who holds a lock a clerk waits for is read from every session's details, which only a
         // superuser or a member of pg_read_all_stats sees.
         if (!server

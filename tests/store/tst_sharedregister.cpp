@@ -147,7 +147,8 @@ private slots:
             {"SELECT count(*) FROM zp", true},
             // Cheques, events and payees go in through the register's functions alone.
             {"SELECT quillmate_add_payee('乙')", print},
-            {"UPDATE skr SET zh = '6222 0001' WHERE skrmc = '乙'", print},
+            {"SELECT quillmate_set_payee_account('6222 0001', NULL, '乙')", print},
+            {"UPDATE skr SET zh = '6222 0001' WHERE skrmc = '乙'", false},
             {"SELECT quillmate_add_cheque('10000002', '乙', '1.00', NULL, NULL, NULL, NULL, NULL, '2026-12-02', '转帐')",
              print},
             {"SELECT quillmate_add_event(rowid, '打印', NULL, NULL, NULL) FROM zp WHERE ph = '10000001'", print},
@@ -499,6 +500,7 @@ private slots:
             << "INSERT INTO zpls (zpid, sj, fssj) VALUES (%2, '重打', '2026-12-01 00:00:00')" << denied;
         QTest::newRow("a payee written directly") << "INSERT INTO skr (skrmc) VALUES ('丙')" << denied;
         QTest::newRow("a payee's count set") << "UPDATE skr SET cs = 1000000" << denied;
+        QTest::newRow("every payee's account set at once") << "UPDATE skr SET zh = '6222000000000000'" << denied;
         QTest::newRow("a row key taken ahead") << "SELECT nextval('zp_rowid_seq')" << denied;
         QTest::newRow("an event of no cheque") << "SELECT quillmate_add_event(%2 + 1000, '打印', NULL, NULL, NULL)"
                                                << "登记簿中没有这张支票";
@@ -704,7 +706,7 @@ private slots:
             QVERIFY2(holder.open(), qPrintable(holder.lastError().text()));
             QVERIFY(holder.transaction());
             QSqlQuery hold(holder);
-            QVERIFY2(hold.exec(QStringLiteral("SELECT 1 FROM skr WHERE skrmc = '甲' FOR UPDATE")),
+            QVERIFY2(hold.exec(QStringLiteral("SELECT quillmate_set_payee_account(NULL, NULL, '甲')")),
                      qPrintable(hold.lastError().text()));
 
             TD_M dm;
