@@ -137,9 +137,18 @@ void tellRecorded(QWidget* owner, const QString& number, const RecordedPrint& re
     }
     if (recorded.written) {
         prompter().inform(owner, QStringLiteral("提示"),
-                          QStringLiteral("票号 %1 的支票已经打印。打印时登记簿被换成了另一份（%2），其中没有这张支票: "
-                                         "已把它重新登记并记为已打印。")
-                              .arg(number, recorded.why));
+                          QStringLiteral("票号 %1 的支票已经打印。打印时登记簿被换成了另一份%2，其中没有这张支票: "
+                                         "已把它重新登记，并记下了这次打印。")
+                              .arg(number, recorded.why.isEmpty() ? QString()
+                                                                  : QStringLiteral("（%1）").arg(recorded.why)));
+        return;
+    }
+    if (!recorded.kept) {
+        prompter().error(owner, QStringLiteral("提示"),
+                         QStringLiteral("票号 %1 的支票已经打印，但打印记录没能写入登记簿（%2），"
+                                        "本机也无法保存它（%3）。\n请把票号记下来，交给管理员补记；"
+                                        "不要再打印这张支票。")
+                             .arg(number, recorded.why, recorded.keptWhy));
         return;
     }
     prompter().inform(owner, QStringLiteral("提示"),
@@ -149,11 +158,24 @@ void tellRecorded(QWidget* owner, const QString& number, const RecordedPrint& re
                           .arg(number, recorded.why));
 }
 
+// Writes the prints kept on this computer now that the register takes writes; a print of a
+// cheque voided meanwhile is said (it is kept no longer).
+void writeKeptPrints(QWidget* owner)
+{
+    for (const QString& refused : WriteKeptPrints(*D_M).refused)
+        prompter().inform(owner, QStringLiteral("提示"), refused);
+}
+
 // The question before a number the register already holds is stored again: true to go on.
 bool useNumberAgain(QWidget* owner, const QString& number, const NumberUses& uses)
 {
+    // A print kept on this computer is a print: the cheque is never shown as not printed.
+    QString state = uses.state;
+    for (const KeptPrint& kept : KeptPrintsFor(*D_M))
+        if (kept.zpid == uses.zpid && state == QString::fromUtf8(kStateUnprinted))
+            state = QString::fromUtf8(kStatePrinted);
     const QString earlier =
-        QStringLiteral("%1，%2，%3 元，%4").arg(uses.date, uses.payee, groupedAmount(uses.amount), uses.state);
+        QStringLiteral("%1，%2，%3 元，%4").arg(uses.date, uses.payee, groupedAmount(uses.amount), state);
     const QString times = uses.count > 1 ? QStringLiteral("（共 %1 次，最近一次）").arg(uses.count) : QString();
     return prompter().confirm(owner, QStringLiteral("提示"),
                               QStringLiteral("票号 %1 已经登记过%2: %3。\n是否仍要用这个票号登记并打印？"
@@ -211,7 +233,7 @@ void PrintCheque(ChequePanel& screen, const QString& formCode)
         return;
     const qint64 zpid = *stored;
     // The register has just taken a write: prints kept on this computer go in now.
-    WriteKeptPrints(*D_M);
+    writeKeptPrints(owner);
     KeptPrint print = PrintToRecord(*D_M, zpid, cheque, ChequeEvent::Printed, {});
 
     const PreviewResult shown = prompter().preview(
@@ -257,7 +279,7 @@ bool ReprintCheque(QWidget* owner, qint64 zpid)
     const auto closeAtEnd = qScopeGuard([] { closeQueries(); });
 
     // Prints kept on this computer go in first when the register takes them now.
-    WriteKeptPrints(*D_M);
+    writeKeptPrints(owner);
     const RegisteredCheque stored = StoredCheque(*D_M, zpid);
     const QString number = stored.values.ph;
     if (stored.state == QString::fromUtf8(kStateVoided))
@@ -279,14 +301,9 @@ bool ReprintCheque(QWidget* owner, qint64 zpid)
     // Worked out from the stored values as the screen works them out: the capitals, digit boxes,
     // stub and note lines come out exactly as when the cheque was first printed.
     // The same read-back as the first print: a stored amount that does not come out exactly in
-    // capitals and digit boxes (a register changed outside the program) is never printed. Nor is
-    // one with zeros before its first digit, which the amount field never leaves and which would
-    // fill the boxes left of the amount.
+    // capitals and digit boxes (a register changed outside the program) is never printed.
     ChequeTexts texts;
     try {
-        const QString amount = stored.values.je.trimmed();
-        if (amount.size() > 1 && amount.at(0) == u'0' && amount.at(1) != u'.')
-            throw AppError(QStringLiteral("金额前面有多余的 0。"));
         texts = PrintedChequeTexts(stored.values, ReadOrgBank(), ReadOrgAccount());
         CheckAmountAgreement(stored.values.je, texts.capitals, texts.digitBoxes);
     } catch (const AppError& e) {

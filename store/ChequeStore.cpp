@@ -57,6 +57,7 @@ NumberUses RegisteredUses(TD_M& dm, const QString& number)
     if (uses.count == 0)
         return uses;
     q->setRecNo(uses.count - 1);
+    uses.zpid = q->field(QStringLiteral("zpid")).toLongLong();
     uses.date = q->fieldText(QStringLiteral("rq"));
     uses.payee = q->fieldText(QStringLiteral("skr"));
     uses.amount = q->fieldText(QStringLiteral("je"));

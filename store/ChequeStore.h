@@ -48,7 +48,8 @@ void CheckChequeValues(const ChequeValues& cheque);
 struct NumberUses
 {
     int count = 0; // how many cheques have the number
-    // The latest of them: its date, payee, amount and state.
+    // The latest of them: its row key, date, payee, amount and state.
+    qint64 zpid = 0;
     QString date;
     QString payee;
     QString amount;

@@ -2,6 +2,7 @@
 
 #include "common/Error.h"
 #include "store/DataModule.h"
+#include "store/FileBackend.h"
 #include "store/PrivateFiles.h"
 #include "store/SafeCopy.h"
 #include "store/StoreLog.h"
@@ -161,8 +162,15 @@ bool writeOne(TD_M& dm, const KeptPrint& p, bool late)
     return again;
 }
 
+QList<KeptPrint> keptIn(const QString& where);
+
 void keep(KeptPrint& p)
 {
+    // Prints of the same cheque kept before this one are written before it: each counts as one
+    // more event this one's history will already hold.
+    for (const KeptPrint& earlier : keptIn(p.where))
+        if (earlier.zpid == p.zpid && earlier.event == p.event)
+            ++p.seenBefore;
     const QString folder = KeptPrintsFolder();
     if (!MakePrivateFolder(folder))
         throw AppError(QStringLiteral("无法建立文件夹 %1").arg(QDir::toNativeSeparators(folder)));
@@ -232,8 +240,9 @@ KeptPrint PrintToRecord(TD_M& dm, qint64 zpid, const ChequeValues& cheque, Chequ
 RecordedPrint RecordPrint(TD_M& dm, KeptPrint print)
 {
     RecordedPrint result;
-    // A server restarting takes a moment to take connections again.
-    const int pauses[] = {0, 500, 1500};
+    // Once more after a moment: a connection the server dropped opens again, a file a restore
+    // replaced is let go of. Never longer: the clerk is waiting.
+    const int pauses[] = {0, 1000};
     for (const int pause : pauses) {
         if (pause > 0)
             QThread::msleep(pause);
@@ -253,9 +262,11 @@ RecordedPrint RecordPrint(TD_M& dm, KeptPrint print)
     }
     try {
         keep(print);
+        result.kept = true;
         qCInfo(lcDm) << "print of cheque" << print.zpid << "kept in" << print.file;
     } catch (const AppError& e) {
-        result.why += QStringLiteral("；本机也无法保存这条打印记录 (%1)，请把票号记下来").arg(e.message());
+        result.keptWhy = e.message();
+        qCWarning(lcDm) << "print of cheque" << print.zpid << "not kept either:" << e.message();
     }
     return result;
 }
@@ -314,6 +325,12 @@ QString PlainRegisterFailure(const QString& message)
         has("connection to server") || has("could not connect") || has("no connection") ||
         message.contains(QStringLiteral("连接")))
         return QStringLiteral("与共享服务器的连接中断了（服务器可能正在重新启动）");
+    if (message.contains(QStringLiteral("正被另一个会话占用")))
+        return QStringLiteral("共享服务器上所需的数据正被另一个操作员的操作占用");
+    if (message.contains(QStringLiteral("秒内没有做完")))
+        return QStringLiteral("共享服务器没有及时做完");
+    if (has("database is locked") || message.contains(LockedHint()))
+        return QStringLiteral("数据库文件正被另一个程序使用");
     if (message.contains(QStringLiteral("替换")))
         return QStringLiteral("数据库文件在打印时被另一个文件替换了（例如另一个程序恢复了数据）");
     if (message.contains(QStringLiteral("已不在原处")))

@@ -33,6 +33,8 @@ struct RecordedPrint
     bool written = false;         // in the register now
     bool registeredAgain = false; // the register no longer held the cheque: stored again with it
     bool refused = false;         // the cheque was voided meanwhile: the print is not recorded
+    bool kept = false;            // not written, and kept on this computer to be written later
+    QString keptWhy;              // not written and not kept either: why it could not be kept
     QString why;                  // why the register did not take it at the first try (plain words)
 };
 
@@ -46,7 +48,7 @@ KeptPrint PrintToRecord(TD_M& dm, qint64 zpid, const ChequeValues& cheque, Chequ
 /// Records print in the register of dm: the cheque is found again (at its row key when it is the
 /// same cheque there, else by number and values; when the register no longer holds it at all it
 /// is registered again), and the event is added unless the history already shows it (a write
-/// whose answer was lost). A register that refuses is tried once more at once (a dropped
+/// whose answer was lost). A register that refuses is tried once more a second later (a dropped
 /// connection opens again, a replaced file is let go of); when that fails too, the print is kept
 /// in KeptPrintsFolder() to be written later (WriteKeptPrints). A cheque voided meanwhile takes
 /// no print (the shared register refuses it too): that is final and said, never kept. Never

@@ -131,7 +131,8 @@ struct Clerk
     bool toldPlainly() const
     {
         for (const auto& q : prompter.questions)
-            if (q.text.contains(QLatin1String("FATAL")) || q.text.contains(QStringLiteral("本次操作没有进行")))
+            if (q.text.contains(QLatin1String("FATAL")) || q.text.contains(QStringLiteral("本次操作没有进行")) ||
+                q.text.contains(QStringLiteral("什么也没有保存")) || q.text.contains(QStringLiteral("请稍后再试")))
                 return false;
         return true;
     }
