@@ -260,7 +260,13 @@ bool MakeDailyBackupIfDue(TD_M& dm)
     const QString folderPath = BackupFolder(dm.databasePath());
     QDir folder(folderPath);
     const QString target = folder.filePath(DailyBackupName(Today()));
-    if (QFileInfo::exists(target))
+    // Something else under the day's name is never replaced: a link there (even one leading
+    // nowhere) is no copy, and is said once, rather than a copy made and dropped at every write.
+    const QFileInfo there(target);
+    if (there.isSymLink() || (there.exists() && !there.isFile()))
+        throw AppError(QStringLiteral("备份文件夹中 %1 不是本程序做的备份（是链接或文件夹），没有动它。请把它移走。")
+                           .arg(NativePath(target)));
+    if (there.exists())
         return false;
     if (!MakePrivateFolder(folderPath))
         throw AppError(QStringLiteral("无法建立备份文件夹 %1。").arg(NativePath(folderPath)));

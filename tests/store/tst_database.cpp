@@ -51,7 +51,7 @@ QByteArray readAll(const QString& path)
 // Runs statements on the database file at path on a connection of the test's own, as another
 // program would. Returns the first value the last one gave (invalid when it gave none, or when
 // a statement failed).
-QVariant onFile(const QString& path, const QStringList& statements)
+QVariant onFile(const QString& path, const QStringList& statements, bool* done = nullptr)
 {
     const QString name = QStringLiteral("another-program");
     QVariant value;
@@ -65,6 +65,8 @@ QVariant onFile(const QString& path, const QStringList& statements)
             if (!ok)
                 qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
         }
+        if (done)
+            *done = ok;
         if (ok && q.next())
             value = q.value(0);
         q.finish();
@@ -281,7 +283,9 @@ private slots:
         m_dm->ADOQ_zp_up->execute();
         m_dm.reset();
         const QString path = m_work->filePath(QStringLiteral("pjzp.pdp"));
-        onFile(path, statements);
+        bool planted = false;
+        onFile(path, statements, &planted);
+        QVERIFY2(planted, "the statements that plant the objects did not run");
         const QByteArray before = readAll(path);
         m_dm = std::make_unique<TD_M>();
         try {
