@@ -136,11 +136,11 @@ void tellRecorded(QWidget* owner, const QString& number, const RecordedPrint& re
         return;
     }
     if (recorded.written) {
-        prompter().inform(owner, QStringLiteral("提示"),
-                          QStringLiteral("票号 %1 的支票已经打印。打印时登记簿被换成了另一份%2，其中没有这张支票: "
-                                         "已把它重新登记，并记下了这次打印。")
-                              .arg(number, recorded.why.isEmpty() ? QString()
-                                                                  : QStringLiteral("（%1）").arg(recorded.why)));
+        prompter().inform(
+            owner, QStringLiteral("提示"),
+            QStringLiteral("票号 %1 的支票已经打印。打印时登记簿被换成了另一份%2，其中没有这张支票: "
+                           "已把它重新登记，并记下了这次打印。")
+                .arg(number, recorded.why.isEmpty() ? QString() : QStringLiteral("（%1）").arg(recorded.why)));
         return;
     }
     if (!recorded.kept) {

@@ -307,8 +307,7 @@ QString ServerBackend::statementFailureText(Stmt id, const QSqlError& error, con
                               "所以没有完成 (语句 %2)，这一步什么也没有保存。\n%3\n"
                               "请稍后再试；如果一直如此，请占用者做完手上的操作或关闭程序，或请数据库管理员处理。")
             .arg(secondsText(m_lockSeconds), name,
-                 holders.isEmpty() ? QStringLiteral("占用者已经放开，或查不到是谁。")
-                                   : who.arg(holders));
+                 holders.isEmpty() ? QStringLiteral("占用者已经放开，或查不到是谁。") : who.arg(holders));
     }
     // SQLSTATE 57014: the statement ran past statement_timeout and the server stopped it.
     if (code == QLatin1String("57014"))

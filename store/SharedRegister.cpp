@@ -158,31 +158,33 @@ QStringList functionStatements(const QString& schema)
         // other sessions of this database whose transaction has been open for as long as the clerk
         // waited and holds a lock a writer waits on (a row written, an advisory lock, a table
         // locked beyond reading). Run as the owner, as above.
-        QStringLiteral("CREATE OR REPLACE FUNCTION quillmate_lock_holders(p_waiter integer, p_waited interval)"
-                       " RETURNS TABLE (operator text, client text, since text) LANGUAGE sql STABLE SECURITY DEFINER"
-                       " SET search_path = pg_catalog, %1, pg_temp AS $$"
-                       " SELECT a.usename::text, coalesce(host(a.client_addr), ''),"
-                       "  coalesce(to_char(a.xact_start AT TIME ZONE (SELECT zone FROM quillmate_schema LIMIT 1),"
-                       "   'YYYY-MM-DD HH24:MI:SS'), '')"
-                       " FROM pg_stat_activity a"
-                       " WHERE a.datname = current_database() AND a.pid NOT IN (p_waiter, pg_backend_pid())"
-                       "  AND EXISTS (SELECT 1 FROM pg_stat_activity w WHERE w.pid = p_waiter AND w.usename = session_user)"
-                       "  AND a.xact_start <= clock_timestamp() - p_waited"
-                       "  AND EXISTS (SELECT 1 FROM pg_locks l WHERE l.pid = a.pid AND l.granted"
-                       "   AND (l.locktype IN ('transactionid', 'advisory')"
-                       "    OR (l.locktype = 'relation' AND l.mode NOT IN ('AccessShareLock', 'RowShareLock'))))"
-                       " ORDER BY a.xact_start LIMIT 3"
-                       " $$")
+        QStringLiteral(
+            "CREATE OR REPLACE FUNCTION quillmate_lock_holders(p_waiter integer, p_waited interval)"
+            " RETURNS TABLE (operator text, client text, since text) LANGUAGE sql STABLE SECURITY DEFINER"
+            " SET search_path = pg_catalog, %1, pg_temp AS $$"
+            " SELECT a.usename::text, coalesce(host(a.client_addr), ''),"
+            "  coalesce(to_char(a.xact_start AT TIME ZONE (SELECT zone FROM quillmate_schema LIMIT 1),"
+            "   'YYYY-MM-DD HH24:MI:SS'), '')"
+            " FROM pg_stat_activity a"
+            " WHERE a.datname = current_database() AND a.pid NOT IN (p_waiter, pg_backend_pid())"
+            "  AND EXISTS (SELECT 1 FROM pg_stat_activity w WHERE w.pid = p_waiter AND w.usename = session_user)"
+            "  AND a.xact_start <= clock_timestamp() - p_waited"
+            "  AND EXISTS (SELECT 1 FROM pg_locks l WHERE l.pid = a.pid AND l.granted"
+            "   AND (l.locktype IN ('transactionid', 'advisory')"
+            "    OR (l.locktype = 'relation' AND l.mode NOT IN ('AccessShareLock', 'RowShareLock'))))"
+            " ORDER BY a.xact_start LIMIT 3"
+            " $$")
             .arg(schema),
         // Functions are everyone's to run unless said otherwise.
         QStringLiteral("REVOKE ALL ON FUNCTION quillmate_add_cheque(text, text, text, text, text, text, text, text, "
                        "text, text), quillmate_add_event(bigint, text, text, text, text), quillmate_add_payee(text), "
                        "quillmate_add_payee(text, text, text), quillmate_set_payee_account(text, text, text), "
                        "quillmate_lock_holders(integer, interval), quillmate_lock_blockers(integer) FROM PUBLIC"),
-        QStringLiteral("GRANT EXECUTE ON FUNCTION quillmate_add_cheque(text, text, text, text, text, text, text, text, "
-                       "text, text), quillmate_add_event(bigint, text, text, text, text), quillmate_add_payee(text), "
-                       "quillmate_add_payee(text, text, text), quillmate_set_payee_account(text, text, text) TO quillmate_cashier, "
-                       "quillmate_admin"),
+        QStringLiteral(
+            "GRANT EXECUTE ON FUNCTION quillmate_add_cheque(text, text, text, text, text, text, text, text, "
+            "text, text), quillmate_add_event(bigint, text, text, text, text), quillmate_add_payee(text), "
+            "quillmate_add_payee(text, text, text), quillmate_set_payee_account(text, text, text) TO quillmate_cashier, "
+            "quillmate_admin"),
         QStringLiteral("GRANT EXECUTE ON FUNCTION quillmate_lock_holders(integer, interval), "
                        "quillmate_lock_blockers(integer) TO quillmate_cashier, quillmate_auditor, quillmate_admin"),
     };
@@ -406,7 +408,7 @@ void InitSharedRegister(const QString& connection, const std::function<void(cons
         say(QStringLiteral("数据表: skr (收款人)、zp (支票登记簿)、zpls (支票记录)、prn (版面)，结构版本 %1。")
                 .arg(kSchemaVersion));
         say(QStringLiteral("写入只经服务器函数: quillmate_add_cheque、quillmate_add_event、quillmate_add_payee、"
-                          "quillmate_set_payee_account。"));
+                           "quillmate_set_payee_account。"));
         // Who holds a lock a clerk waits for is read from every session's details, which only a
         // superuser or a member of pg_read_all_stats sees.
         if (!server
