@@ -240,6 +240,8 @@ KeptPrint PrintToRecord(TD_M& dm, qint64 zpid, const ChequeValues& cheque, Chequ
 RecordedPrint RecordPrint(TD_M& dm, KeptPrint print)
 {
     RecordedPrint result;
+    // The paper has just come out: that is the print's time, not when its preview opened.
+    print.time = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     // Once more after a moment: a connection the server dropped opens again, a file a restore
     // replaced is let go of. Never longer: the clerk is waiting.
     const int pauses[] = {0, 1000};
