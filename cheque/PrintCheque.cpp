@@ -234,7 +234,8 @@ void PrintCheque(ChequePanel& screen, const QString& formCode)
     const qint64 zpid = *stored;
     // The register has just taken a write: prints kept on this computer go in now.
     writeKeptPrints(owner);
-    KeptPrint print = PrintToRecord(*D_M, zpid, cheque, ChequeEvent::Printed, {});
+    // Stored a moment ago, in the transaction above: its history holds no print yet.
+    KeptPrint print = PrintToRecord(*D_M, zpid, cheque, ChequeEvent::Printed, 0);
 
     const PreviewResult shown = prompter().preview(
         owner, QStringLiteral("%1 %2 打印预览").arg(formName(formCode), cheque.ph),
@@ -318,7 +319,7 @@ bool ReprintCheque(QWidget* owner, qint64 zpid)
     // kept on this computer so far.
     const ChequeEvent event = stored.state == QString::fromUtf8(kStateUnprinted) && !keptPrint ? ChequeEvent::Printed
                                                                                                : ChequeEvent::Reprinted;
-    KeptPrint print = PrintToRecord(*D_M, zpid, stored.values, event, {});
+    KeptPrint print = PrintToRecord(*D_M, zpid, stored.values, event, EventCount(*D_M, zpid, event));
     const PreviewResult shown = prompter().preview(
         owner, QStringLiteral("%1 %2 重打预览").arg(formName(formCode), number),
         [&report](QPrinter* printer) { PaintReportOnPrinter(report, printer); });

@@ -83,7 +83,8 @@ const std::array<Statement, 26> kCatalogue = {{
     // its cheque again in a register that was replaced meanwhile.
     {Stmt::Z9,
      "Z9",
-     "select rowid as zpid, ph, skr, je, yt, nian, yue, ri, fjxx, hkfs, rq from zp where ph = ? order by rowid",
+     "select rowid as zpid, ph, skr, je, yt, nian, yue, ri, fjxx, hkfs, rq, " CHEQUE_STATE_SQL
+     " as zt from zp where ph = ? order by rowid",
      {QString()}},
 }};
 

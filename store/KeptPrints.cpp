@@ -102,20 +102,25 @@ bool sameCheque(DmQuery& q, const ChequeValues& c)
 // The row key the cheque has in the register of dm now, 0 when it holds no such cheque: at its
 // old row key when the cheque there is the same, else the first of its number with the same
 // values (a register restored from a copy that held it under another row key).
-qint64 findCheque(TD_M& dm, const KeptPrint& p)
+// *voided says whether the cheque found is voided.
+qint64 findCheque(TD_M& dm, const KeptPrint& p, bool* voided)
 {
     DmQuery* q = dm.ADOQ_zp_up;
     const QueryCloser closer(*q);
     q->setStatement(Stmt::Z6, {p.zpid});
     q->open();
-    if (q->recordCount() > 0 && sameCheque(*q, p.cheque))
+    if (q->recordCount() > 0 && sameCheque(*q, p.cheque)) {
+        *voided = q->fieldText(QStringLiteral("zt")) == QString::fromUtf8(kStateVoided);
         return p.zpid;
+    }
     q->close();
     q->setStatement(Stmt::Z9, {p.cheque.ph});
     q->open();
     for (q->first(); !q->eof(); q->next())
-        if (sameCheque(*q, p.cheque))
+        if (sameCheque(*q, p.cheque)) {
+            *voided = q->fieldText(QStringLiteral("zt")) == QString::fromUtf8(kStateVoided);
             return q->field(QStringLiteral("zpid")).toLongLong();
+        }
     return 0;
 }
 
@@ -137,22 +142,20 @@ bool writeOne(TD_M& dm, const KeptPrint& p, bool late)
 {
     bool again = false;
     dm.transaction([&] {
-        qint64 zpid = findCheque(dm, p);
+        bool voided = false;
+        qint64 zpid = findCheque(dm, p, &voided);
         int seen = p.seenBefore;
         if (zpid == 0) {
             zpid = StoreCheque(dm, p.cheque, kAnyNumberUses);
             seen = 0;
             again = true;
-        } else if (StoredCheque(dm, zpid).state == QString::fromUtf8(kStateVoided)) {
+        } else if (voided) {
             throw VoidedMeanwhile(p.cheque.ph);
         }
-        const QString name = ChequeEventName(p.event);
-        int found = 0;
-        for (const ChequeHistoryEntry& e : ChequeHistory(dm, zpid))
-            found += e.event == name ? 1 : 0;
         // A write whose answer was lost (the connection dropped after the commit) is there.
-        if (found > seen)
+        if (EventCount(dm, zpid, p.event) > seen)
             return;
+        const QString name = ChequeEventName(p.event);
         QString note = p.note;
         if (late || again)
             note = QStringLiteral("补记: %1 由 %2 %3%4")
@@ -221,19 +224,25 @@ QString KeptPrintsFolder()
     return QDir::current().absoluteFilePath(QString::fromUtf8(kFolder));
 }
 
-KeptPrint PrintToRecord(TD_M& dm, qint64 zpid, const ChequeValues& cheque, ChequeEvent event, const QString& note)
+int EventCount(TD_M& dm, qint64 zpid, ChequeEvent event)
+{
+    const QString name = ChequeEventName(event);
+    int count = 0;
+    for (const ChequeHistoryEntry& e : ChequeHistory(dm, zpid))
+        count += e.event == name ? 1 : 0;
+    return count;
+}
+
+KeptPrint PrintToRecord(TD_M& dm, qint64 zpid, const ChequeValues& cheque, ChequeEvent event, int seenBefore)
 {
     KeptPrint p;
     p.where = dm.whereText();
     p.zpid = zpid;
     p.cheque = cheque;
     p.event = event;
-    p.note = note;
+    p.seenBefore = seenBefore;
     p.byOperator = dm.operatorName();
     p.time = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    const QString name = ChequeEventName(event);
-    for (const ChequeHistoryEntry& e : ChequeHistory(dm, zpid))
-        p.seenBefore += e.event == name ? 1 : 0;
     return p;
 }
 

@@ -42,8 +42,12 @@ struct RecordedPrint
 /// (the working folder), its owner's only.
 QString KeptPrintsFolder();
 
-/// A print of the cheque at zpid just made, to be recorded: its history now, by this operator.
-KeptPrint PrintToRecord(TD_M& dm, qint64 zpid, const ChequeValues& cheque, ChequeEvent event, const QString& note);
+/// How many events of this kind the history of the cheque at zpid holds.
+int EventCount(TD_M& dm, qint64 zpid, ChequeEvent event);
+
+/// A print of the cheque at zpid about to be made, to be recorded by this operator; seenBefore is
+/// EventCount of its kind now (0 for a cheque just stored). Its printer or file goes in note.
+KeptPrint PrintToRecord(TD_M& dm, qint64 zpid, const ChequeValues& cheque, ChequeEvent event, int seenBefore);
 
 /// Records print in the register of dm: the cheque is found again (at its row key when it is the
 /// same cheque there, else by number and values; when the register no longer holds it at all it

@@ -54,6 +54,20 @@ QStringList functionStatements(const QString& schema)
                              " LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, %1, pg_temp AS $$")
                              .arg(schema);
     const QString kinds = QString::fromUtf8(FindColumn(QStringLiteral("zpls.sj"))->allowed);
+    // The lock functions: three facts of each session, read as the owner; the WHERE follows.
+    const QString sessions =
+        QStringLiteral(" RETURNS TABLE (operator text, client text, since text) LANGUAGE sql STABLE SECURITY DEFINER"
+                       " SET search_path = pg_catalog, %1, pg_temp AS $$"
+                       " SELECT a.usename::text, coalesce(host(a.client_addr), ''),"
+                       "  coalesce(to_char(a.xact_start AT TIME ZONE (SELECT zone FROM quillmate_schema LIMIT 1),"
+                       "   'YYYY-MM-DD HH24:MI:SS'), '')"
+                       " FROM pg_stat_activity a")
+            .arg(schema);
+    // Asked only of the caller's own waiting session, and never more than three.
+    const QString ownWaiter = QStringLiteral(
+        "  AND EXISTS (SELECT 1 FROM pg_stat_activity w WHERE w.pid = p_waiter AND w.usename = session_user)"
+        " ORDER BY a.xact_start LIMIT 3"
+        " $$");
     QStringList out{
         // Z1: the register row, its registration (stamped by zpls_stamp) and its payee's count, in
         // the caller's transaction. A payee seen first is added with no count, as the local file
@@ -141,40 +155,20 @@ QStringList functionStatements(const QString& schema)
         // connection of its own (pg_blocking_pids). Run as the owner, who may read every session's
         // details (pg_read_all_stats or superuser); a cashier may not, and sees no more than these
         // three facts of each, of its own sessions' blockers alone.
-        QStringLiteral(
-            "CREATE OR REPLACE FUNCTION quillmate_lock_blockers(p_waiter integer)"
-            " RETURNS TABLE (operator text, client text, since text) LANGUAGE sql STABLE SECURITY DEFINER"
-            " SET search_path = pg_catalog, %1, pg_temp AS $$"
-            " SELECT a.usename::text, coalesce(host(a.client_addr), ''),"
-            "  coalesce(to_char(a.xact_start AT TIME ZONE (SELECT zone FROM quillmate_schema LIMIT 1),"
-            "   'YYYY-MM-DD HH24:MI:SS'), '')"
-            " FROM pg_stat_activity a"
-            " WHERE a.pid = ANY (pg_blocking_pids(p_waiter))"
-            "  AND EXISTS (SELECT 1 FROM pg_stat_activity w WHERE w.pid = p_waiter AND w.usename = session_user)"
-            " ORDER BY a.xact_start LIMIT 3"
-            " $$")
-            .arg(schema),
+        QStringLiteral("CREATE OR REPLACE FUNCTION quillmate_lock_blockers(p_waiter integer)") + sessions +
+            QStringLiteral(" WHERE a.pid = ANY (pg_blocking_pids(p_waiter))") + ownWaiter,
         // When the wait was too short to be watched, who could have kept the clerk waiting: the
         // other sessions of this database whose transaction has been open for as long as the clerk
         // waited and holds a lock a writer waits on (a row written, an advisory lock, a table
         // locked beyond reading). Run as the owner, as above.
-        QStringLiteral(
-            "CREATE OR REPLACE FUNCTION quillmate_lock_holders(p_waiter integer, p_waited interval)"
-            " RETURNS TABLE (operator text, client text, since text) LANGUAGE sql STABLE SECURITY DEFINER"
-            " SET search_path = pg_catalog, %1, pg_temp AS $$"
-            " SELECT a.usename::text, coalesce(host(a.client_addr), ''),"
-            "  coalesce(to_char(a.xact_start AT TIME ZONE (SELECT zone FROM quillmate_schema LIMIT 1),"
-            "   'YYYY-MM-DD HH24:MI:SS'), '')"
-            " FROM pg_stat_activity a"
-            " WHERE a.datname = current_database() AND a.pid NOT IN (p_waiter, pg_backend_pid())"
-            "  AND EXISTS (SELECT 1 FROM pg_stat_activity w WHERE w.pid = p_waiter AND w.usename = session_user)"
-            "  AND a.xact_start <= clock_timestamp() - p_waited"
-            "  AND EXISTS (SELECT 1 FROM pg_locks l WHERE l.pid = a.pid AND l.granted"
-            "   AND (l.locktype IN ('transactionid', 'advisory')"
-            "    OR (l.locktype = 'relation' AND l.mode NOT IN ('AccessShareLock', 'RowShareLock'))))"
-            " ORDER BY a.xact_start LIMIT 3"
-            " $$")
-            .arg(schema),
+        QStringLiteral("CREATE OR REPLACE FUNCTION quillmate_lock_holders(p_waiter integer, p_waited interval)") +
+            sessions +
+            QStringLiteral(" WHERE a.datname = current_database() AND a.pid NOT IN (p_waiter, pg_backend_pid())"
+                           "  AND a.xact_start <= clock_timestamp() - p_waited"
+                           "  AND EXISTS (SELECT 1 FROM pg_locks l WHERE l.pid = a.pid AND l.granted"
+                           "   AND (l.locktype IN ('transactionid', 'advisory')"
+                           "    OR (l.locktype = 'relation' AND l.mode NOT IN ('AccessShareLock', 'RowShareLock'))))") +
+            ownWaiter,
         // Functions are everyone's to run unless said otherwise.
         QStringLiteral("REVOKE ALL ON FUNCTION quillmate_add_cheque(text, text, text, text, text, text, text, text, "
                        "text, text), quillmate_add_event(bigint, text, text, text, text), quillmate_add_payee(text), "

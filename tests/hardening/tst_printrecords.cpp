@@ -127,6 +127,8 @@ struct Clerk
             texts << q.text;
         return texts;
     }
+    // The error messages shown, one a line; empty when none was.
+    QString errors() const { return said(QStringLiteral("error")).join(QLatin1Char('\n')); }
     // Nothing shown to the clerk carries the driver's raw words or says nothing was done.
     bool toldPlainly() const
     {
@@ -233,8 +235,7 @@ private slots:
         clerk.print({true});
 
         QVERIFY2(restoreErrors.isEmpty(), qPrintable(restoreErrors));
-        QVERIFY2(clerk.said(QStringLiteral("error")).isEmpty(),
-                 qPrintable(clerk.said(QStringLiteral("error")).join('\n')));
+        QVERIFY2(clerk.errors().isEmpty(), qPrintable(clerk.errors()));
         QVERIFY(clerk.toldPlainly());
         const QStringList told = clerk.said(QStringLiteral("inform"));
         QVERIFY2(told.size() == 1 && told.first().contains(QStringLiteral("重新登记")), qPrintable(told.join('\n')));
@@ -266,8 +267,7 @@ private slots:
         clerk.print({true});
 
         QVERIFY(ended > 0);
-        QVERIFY2(clerk.said(QStringLiteral("error")).isEmpty(),
-                 qPrintable(clerk.said(QStringLiteral("error")).join('\n')));
+        QVERIFY2(clerk.errors().isEmpty(), qPrintable(clerk.errors()));
         QVERIFY(clerk.toldPlainly());
         QCOMPARE(reg.rowsOf(kNumber), 1);
         QCOMPARE(reg.printsOf(kNumber), 1);
@@ -299,8 +299,7 @@ private slots:
         };
         clerk.print({true});
 
-        QVERIFY2(clerk.said(QStringLiteral("error")).isEmpty(),
-                 qPrintable(clerk.said(QStringLiteral("error")).join('\n')));
+        QVERIFY2(clerk.errors().isEmpty(), qPrintable(clerk.errors()));
         const QStringList told = clerk.said(QStringLiteral("inform"));
         QVERIFY2(told.size() == 1 && told.first().contains(QStringLiteral("已被作废")) &&
                      told.first().contains(QStringLiteral("交给管理员")),
@@ -361,8 +360,7 @@ private slots:
         clerk.print({true});
         clerk.prompter.onPage = nullptr;
 
-        QVERIFY2(clerk.said(QStringLiteral("error")).isEmpty(),
-                 qPrintable(clerk.said(QStringLiteral("error")).join('\n')));
+        QVERIFY2(clerk.errors().isEmpty(), qPrintable(clerk.errors()));
         QVERIFY(clerk.toldPlainly());
         const QStringList told = clerk.said(QStringLiteral("inform"));
         QVERIFY2(told.size() == 1 && told.first().contains(QStringLiteral("已经打印")) &&
