@@ -20,8 +20,8 @@ public:
     /// "确 定" of the type choice, before the cheque print job: the job has not yet counted or
     /// added the payee. An error stops "确 定" here, before the job.
     virtual void beforeChequeJob(const QString& payee) = 0;
-    /// After the cheque print job returned (whatever was answered to its confirmation), with the
-    /// cheque's date as the stub holds it.
+    /// After the cheque print job printed a transfer cheque (not after a cash cheque, nor after a
+    /// job that ended without printing), with the cheque's date as the stub holds it.
     virtual void afterChequeJob(const QString& year, const QString& month, const QString& day) = 0;
 };
 

@@ -26,6 +26,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QSignalBlocker>
 
 using Zt_typro::connectGuarded;
@@ -183,6 +184,15 @@ void ChequePanel::buildFace()
     E_ph->installEventFilter(this);
     CB_skr->installEventFilter(this);
     Edit_je->installEventFilter(this);
+    Edit_yt->installEventFilter(this);
+    // Capitals and digit boxes always show the amount in the field: a changed amount clears them
+    // until it is left (which completes the text first, then fills them again).
+    connect(Edit_je, &QLineEdit::textChanged, this, [this] {
+        Panel_daxie->clear();
+        for (QLabel* box : std::as_const(m_boxes))
+            box->clear();
+        PE_jine->clear();
+    });
     connectGuarded(CB_skr, &QComboBox::editTextChanged, this, [this] { CB_skrChange(); });
     connectGuarded(Edit_yt, &QLineEdit::textChanged, this, [this] { Edit_ytChange(); });
     connectGuarded(Button_setcg, &QPushButton::clicked, this, [this] { Button_setcgClick(); });
@@ -322,13 +332,63 @@ bool ChequePanel::eventFilter(QObject* watched, QEvent* event)
         Edit_yt->setFocus();
         return true;
     }
+    if (watched == Edit_yt) { // the last field: on to 票据打印
+        guarded([this] { Button_pjdyClick(); });
+        return true;
+    }
     return WorkingPanel::eventFilter(watched, event);
+}
+
+bool ChequePanel::holdsTypedCheque() const
+{
+    return !E_ph->text().isEmpty() || !CB_skr->currentText().isEmpty() || !Edit_je->text().isEmpty() ||
+           !Edit_yt->text().isEmpty() || !Memo_xinxi->toPlainText().isEmpty();
+}
+
+void ChequePanel::clearCheque()
+{
+    Memo_xinxi->clear();
+    E_shoukuanren->clear();
+    PE_jine->clear();
+    E_yongtu->clear();
+    {
+        // Emptied from code like the other fields: the payee copied to the voucher screen stays
+        // there for the voucher that may follow.
+        const QSignalBlocker block(CB_skr);
+        CB_skr->setEditText(QString());
+    }
+    Panel_daxie->clear();
+    Edit_yt->clear();
+    E_ph->clear();
+    Edit_je->clear();
+    for (QLabel* box : std::as_const(m_boxes))
+        box->clear();
+}
+
+bool ChequePanel::confirmClose()
+{
+    if (!holdsTypedCheque())
+        return true;
+    const QString number = E_ph->text().isEmpty() ? QString() : QStringLiteral("票号 %1，").arg(E_ph->text());
+    const QString amount = Edit_je->text().isEmpty() ? QString() : QStringLiteral("，金额 %1").arg(Edit_je->text());
+    if (!Zt_typro::prompter().confirmDefaultNo(
+            window(), QStringLiteral("提示"),
+            QStringLiteral("支票正联上有还没有打印的内容（%1收款人 %2%3）。\n关闭后这些内容将被清除，是否关闭？")
+                .arg(number, CB_skr->currentText().isEmpty() ? QStringLiteral("未填") : CB_skr->currentText(), amount),
+            QStringLiteral("选“否”返回，继续填写。")))
+        return false;
+    clearCheque();
+    return true;
 }
 
 void ChequePanel::open()
 {
-    // 1.
+    // 1. The amount is emptied, and with it its capitals, digit boxes and stub copy.
     Edit_je->clear();
+    Panel_daxie->clear();
+    for (QLabel* box : std::as_const(m_boxes))
+        box->clear();
+    PE_jine->clear();
     show();
     Panel_cg->hide();
     Panel_zplx->hide();
@@ -442,15 +502,21 @@ void ChequePanel::Button_pjdyClick()
 void ChequePanel::Button_qdClick()
 {
     Panel_zplx->hide();
+    // However the job ends, a failure included, the next cheque's number can be typed at once.
+    auto focusNumber = qScopeGuard([this] { E_ph->setFocus(Qt::OtherFocusReason); });
     // The payee's stored account and bank are looked up for the voucher before the job counts or
-    // adds the payee; the voucher is offered whatever was answered to the print confirmation.
+    // adds the payee.
     if (m_handOver)
         m_handOver->beforeChequeJob(CB_skr->currentText());
     const QString code = RadioButton_xj->isChecked() ? QStringLiteral("xj") : QStringLiteral("zz");
-    Zt_typro::PrintCheque(*this, code);
+    const Zt_typro::ChequeJobEnd end = Zt_typro::PrintCheque(*this, code);
     // The next cheque is a transfer cheque again unless the operator chooses otherwise.
     RadioButton_zz->setChecked(true);
-    if (m_handOver)
+    focusNumber.dismiss();
+    E_ph->setFocus(Qt::OtherFocusReason);
+    // A voucher follows a transfer that really went out on paper, never a cheque not printed
+    // or a cash cheque; the voucher screen, when it opens, takes the focus.
+    if (m_handOver && end == Zt_typro::ChequeJobEnd::Printed && code == QLatin1String("zz"))
         m_handOver->afterChequeJob(CB_nian->currentText(), CB_yue->currentText(), CB_ri->currentText());
     Zt_typro::ResetChequeCapitalsFont(*this);
 }

@@ -76,6 +76,11 @@ public:
     QLabel* digitBox(int place) const;
     /// The lines of the note as the memo shows them, a wrapped line counting as several.
     QStringList memoDisplayLines() const;
+    /// Whether the operator typed anything of a cheque: number, payee, amount, purpose or note.
+    bool holdsTypedCheque() const;
+    /// Empties what the operator typed of a cheque (the date stays), with its capitals, digit
+    /// boxes and stub copies. The payee copied to the voucher screen stays there.
+    void clearCheque();
 
     // Handlers
     void CB_skrChange();
@@ -96,6 +101,9 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    /// Closing a panel that holds a typed cheque not yet printed asks first (No the default);
+    /// Yes empties it.
+    bool confirmClose() override;
 
 private:
     void buildFace();

@@ -9,6 +9,7 @@
 #include "print/CapitalsFont.h"
 #include "print/ChequePrintForm.h"
 #include "print/ChequeTexts.h"
+#include "print/FormPrinting.h"
 #include "print/Placement.h"
 #include "print/Report.h"
 #include "store/ChequeHistory.h"
@@ -23,7 +24,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScopeGuard>
-#include <QSignalBlocker>
 
 #include <optional>
 
@@ -70,26 +70,6 @@ ChequeTexts shownTexts(const ChequePanel& s)
     t.bank = s.Panel_fkhmc->text();
     t.account = s.Panel_cprzh->text();
     return t;
-}
-
-void clearScreen(ChequePanel& s)
-{
-    s.Memo_xinxi->clear();
-    s.E_shoukuanren->clear();
-    s.PE_jine->clear();
-    s.E_yongtu->clear();
-    {
-        // Emptied from code like the other fields: the payee copied to the voucher screen stays
-        // there for the voucher that may follow.
-        const QSignalBlocker block(s.CB_skr);
-        s.CB_skr->setEditText(QString());
-    }
-    s.Panel_daxie->clear();
-    s.Edit_yt->clear();
-    s.E_ph->clear();
-    s.Edit_je->clear();
-    for (int place = 1; place <= 15; ++place)
-        s.digitBox(place)->clear();
 }
 
 void closeQueries()
@@ -177,10 +157,12 @@ bool useNumberAgain(QWidget* owner, const QString& number, const NumberUses& use
     const QString earlier =
         QStringLiteral("%1，%2，%3 元，%4").arg(uses.date, uses.payee, groupedAmount(uses.amount), state);
     const QString times = uses.count > 1 ? QStringLiteral("（共 %1 次，最近一次）").arg(uses.count) : QString();
-    return prompter().confirm(owner, QStringLiteral("提示"),
-                              QStringLiteral("票号 %1 已经登记过%2: %3。\n是否仍要用这个票号登记并打印？"
-                                             "（卡纸后重打可以沿用原票号；否则请改正票号。）")
-                                  .arg(number, times, earlier));
+    // No is the default: Enter must never register a second cheque under a used number.
+    return prompter().confirmDefaultNo(owner, QStringLiteral("提示"),
+                                       QStringLiteral("票号 %1 已经登记过%2: %3。\n是否仍要用这个票号登记并打印？"
+                                                      "（卡纸后重打可以沿用原票号；否则请改正票号。）")
+                                           .arg(number, times, earlier),
+                                       QString());
 }
 
 // Stores the cheque, asking again whenever another clerk stored its number after the clerk was
@@ -200,7 +182,7 @@ std::optional<qint64> storeAsked(QWidget* owner, const ChequeValues& cheque, int
 }
 } // namespace
 
-void PrintCheque(ChequePanel& screen, const QString& formCode)
+ChequeJobEnd PrintCheque(ChequePanel& screen, const QString& formCode)
 {
     const auto closeAtEnd = qScopeGuard([] { closeQueries(); });
 
@@ -219,45 +201,48 @@ void PrintCheque(ChequePanel& screen, const QString& formCode)
     CheckReportFonts(report);
 
     QWidget* owner = screen.window();
+    // A field the printer's paper would cut spoils the cheque: the clerk may go back first.
+    const QString printerName = FormPrinter(formCode);
+    if (!ConfirmFieldsFit(report, printerName, owner))
+        return ChequeJobEnd::Declined;
     const NumberUses uses = RegisteredUses(*D_M, cheque.ph);
     if (uses.count > 0 && !useNumberAgain(owner, cheque.ph, uses))
-        return;
+        return ChequeJobEnd::Declined;
     if (!prompter().confirmDetailed(owner, QStringLiteral("提示"),
                                     QStringLiteral("请认真核对您各项数据的正确性,是否现在开始打印?"),
                                     chequeDetails(cheque, formCode, screen.Panel_daxie->text())))
-        return;
+        return ChequeJobEnd::Declined;
 
     // The register row, its registration and the payee's count are stored together or not at all.
     const std::optional<qint64> stored = storeAsked(owner, cheque, uses.count);
     if (!stored)
-        return;
+        return ChequeJobEnd::Declined;
     const qint64 zpid = *stored;
     // The register has just taken a write: prints kept on this computer go in now.
     writeKeptPrints(owner);
     // Stored a moment ago, in the transaction above: its history holds no print yet.
     KeptPrint print = PrintToRecord(*D_M, zpid, cheque, ChequeEvent::Printed, 0);
 
-    const PreviewResult shown = prompter().preview(
-        owner, QStringLiteral("%1 %2 打印预览").arg(formName(formCode), cheque.ph),
-        [&report](QPrinter* printer) { PaintReportOnPrinter(report, printer); });
+    const PreviewResult shown = PreviewAndPrint(
+        report, owner, QStringLiteral("%1 %2 打印预览").arg(formName(formCode), cheque.ph), printerName);
     if (shown.printed) {
         // The paper is out: the print is recorded whatever the register does now.
         print.note = shown.destination;
         const RecordedPrint recorded = RecordPrint(*D_M, print);
-        clearScreen(screen);
+        screen.clearCheque();
         tellRecorded(owner, cheque.ph, recorded);
-        return;
+        return ChequeJobEnd::Printed;
     }
     // Closed without printing: the register says so, kept to be printed later, or voided. An
     // operator who may not void keeps it; voiding it is an administrator's.
     if (!D_M->rights().voiding) {
         AddChequeEvent(*D_M, zpid, ChequeEvent::ClosedUnprinted);
-        clearScreen(screen);
+        screen.clearCheque();
         prompter().inform(owner, QStringLiteral("提示"),
                           QStringLiteral("这张支票还没有打印（票号 %1），已保留登记，记为未打印。\n"
                                          "以后可在票据查询中打印；如要作废，请管理员在票据查询中作废。")
                               .arg(cheque.ph));
-        return;
+        return ChequeJobEnd::KeptUnprinted;
     }
     const bool keep = prompter().confirm(
         owner, QStringLiteral("提示"),
@@ -266,13 +251,14 @@ void PrintCheque(ChequePanel& screen, const QString& formCode)
             .arg(cheque.ph));
     if (keep) {
         AddChequeEvent(*D_M, zpid, ChequeEvent::ClosedUnprinted);
-        clearScreen(screen);
-        return;
+        screen.clearCheque();
+        return ChequeJobEnd::KeptUnprinted;
     }
     D_M->transaction([&] {
         AddChequeEvent(*D_M, zpid, ChequeEvent::ClosedUnprinted);
         AddChequeEvent(*D_M, zpid, ChequeEvent::Voided, QStringLiteral("预览后未打印"));
     });
+    return ChequeJobEnd::VoidedUnprinted;
 }
 
 bool ReprintCheque(QWidget* owner, qint64 zpid)
@@ -315,14 +301,16 @@ bool ReprintCheque(QWidget* owner, qint64 zpid)
     ApplyLayoutToLabels(Frm_zz_print, formCode);
     const Report& report = *Frm_zz_print->QuickRep1;
     CheckReportFonts(report);
+    const QString printerName = FormPrinter(formCode);
+    if (!ConfirmFieldsFit(report, printerName, owner))
+        return false;
     // A cheque never printed before is printed now for the first time, unless its print is only
     // kept on this computer so far.
     const ChequeEvent event = stored.state == QString::fromUtf8(kStateUnprinted) && !keptPrint ? ChequeEvent::Printed
                                                                                                : ChequeEvent::Reprinted;
     KeptPrint print = PrintToRecord(*D_M, zpid, stored.values, event, EventCount(*D_M, zpid, event));
-    const PreviewResult shown = prompter().preview(
-        owner, QStringLiteral("%1 %2 重打预览").arg(formName(formCode), number),
-        [&report](QPrinter* printer) { PaintReportOnPrinter(report, printer); });
+    const PreviewResult shown = PreviewAndPrint(
+        report, owner, QStringLiteral("%1 %2 重打预览").arg(formName(formCode), number), printerName);
     if (!shown.printed)
         return false;
     print.note = shown.destination;

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -9,12 +10,16 @@
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QGuiApplication>
+#include <QInputDialog>
+#include <QKeySequence>
 #include <QMessageBox>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QScreen>
+
+#include <algorithm>
 
 namespace Zt_typro
 {
@@ -48,6 +53,18 @@ void FitPreviewToWidth(QPrintPreviewDialog& dialog)
         view->fitToWidth();
 }
 
+QAction* PreviewPrintAction(QPrintPreviewDialog& dialog)
+{
+    // The dialog names its zoom actions but not its print action: it is the one captioned as
+    // the dialog's translation captions it.
+    const QString caption = QCoreApplication::translate("QPrintPreviewDialog", "Print");
+    for (QAction* action : dialog.findChildren<QAction*>()) {
+        if (action->text() == caption)
+            return action;
+    }
+    return nullptr;
+}
+
 Prompter& prompter()
 {
     return g_prompter ? *g_prompter : qtPrompter();
@@ -70,6 +87,18 @@ bool QtPrompter::confirmDetailed(QWidget* owner, const QString& caption, const Q
     QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, owner);
     box.setInformativeText(details);
     box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+bool QtPrompter::confirmDefaultNo(QWidget* owner, const QString& caption, const QString& text, const QString& details)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, owner);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("是"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("否"));
+    if (!details.isEmpty())
+        box.setInformativeText(details);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -123,11 +152,19 @@ std::optional<QFont> QtPrompter::chooseFont(QWidget* owner, const QFont& initial
     return font;
 }
 
-PreviewResult QtPrompter::preview(QWidget* owner, const QString& title, const std::function<void(QPrinter*)>& paint)
+PreviewResult QtPrompter::preview(QWidget* owner, const QString& title, const QString& printerName,
+                                  const std::function<void(QPrinter*)>& paint)
 {
     QPrinter printer(QPrinter::HighResolution);
+    // The page shown is the paper of the printer that will print, and the print dialog opens on it.
+    if (!printerName.isEmpty() && !QPrinterInfo::printerInfo(printerName).isNull())
+        printer.setPrinterName(printerName);
     printer.setFullPage(true);
     QPrintPreviewDialog dialog(&printer, owner);
+    if (QAction* print = PreviewPrintAction(dialog)) {
+        print->setShortcut(QKeySequence::Print);
+        print->setToolTip(QStringLiteral("打印 (Ctrl+P)"));
+    }
     dialog.setWindowTitle(title);
     // Large enough to read: the whole screen, the page as wide as the window.
     QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
@@ -142,8 +179,11 @@ PreviewResult QtPrompter::preview(QWidget* owner, const QString& title, const st
     // The preview accepts itself once it has printed; closing it any other way rejects it.
     PreviewResult result;
     result.printed = dialog.exec() == QDialog::Accepted;
-    if (result.printed)
-        result.destination = printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
+    if (result.printed) {
+        const bool toFile = !printer.outputFileName().isEmpty();
+        result.destination = toFile ? printer.outputFileName() : printer.printerName();
+        result.printer = toFile ? QString() : printer.printerName();
+    }
     return result;
 }
 
@@ -171,6 +211,15 @@ bool QtPrompter::print(QWidget*, const QString& printerName, const std::function
     }
     paint(&printer);
     return true;
+}
+
+QString QtPrompter::choosePrinter(QWidget* owner, const QStringList& printers, const QString& current)
+{
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(owner, QStringLiteral("选择打印机"),
+                                                 QStringLiteral("系统中没有默认打印机，请选择打印用的打印机:"),
+                                                 printers, std::max<int>(0, printers.indexOf(current)), false, &ok);
+    return ok ? chosen : QString();
 }
 
 QString QtPrompter::fileName(QWidget* owner, const QString& caption, const QString& proposed, const QString& filter,

@@ -2,6 +2,7 @@
 
 #include "common/Error.h"
 #include "print/ChequePrintForm.h"
+#include "print/FormPrinting.h"
 #include "print/Report.h"
 #include "print/VoucherPrintForm.h"
 #include "store/DataModule.h"
@@ -45,6 +46,7 @@ void ApplyLayoutToBand(ReportBand& band, DmQuery& query, const QString& code)
             if (RowFieldKey(query.fieldText(QStringLiteral("kjmc"))) == key) {
                 label->setLeft(query.fieldInt(QStringLiteral("kjx")));
                 label->setTop(query.fieldInt(QStringLiteral("kjy")));
+                label->setFieldName(query.fieldText(QStringLiteral("kjyy")).trimmed());
                 if (!query.fieldBool(QStringLiteral("dy")))
                     label->setCaption(QString());
             }
@@ -67,14 +69,16 @@ void PrintLayoutSample(PrintForm& form, DmQuery& query, const QString& code)
 {
     const QueryCloser closer(query);
     ApplyLayoutToBand(*form.QRBand1, query, code);
-    PrintReport(*form.QuickRep1, ownerOf(&form));
+    PrintFormSample(*form.QuickRep1, ownerOf(&form));
 }
 
 void PreviewLayout(PrintForm& form, DmQuery& query, const QString& code)
 {
     const QueryCloser closer(query);
     ApplyLayoutToBand(*form.QRBand1, query, code);
-    PreviewReport(*form.QuickRep1, ownerOf(&form));
+    const Report& report = *form.QuickRep1;
+    CheckReportFonts(report);
+    PreviewAndPrint(report, ownerOf(&form), report.title(), FormPrinter(code));
 }
 
 void OpenPrintOptions(DmQuery& query, const QString& code)

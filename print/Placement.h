@@ -30,12 +30,12 @@ void ApplyLayoutToLabels(TFrm_zz_print* form, const QString& code);
 /// The placement rule for the voucher print form, with D_M->ADOQ_zb_pz ("dhpz", "jzd").
 void ApplyLayoutToLabels(TFrm_pz_print* form, const QString& code);
 
-/// Applies the layout of code to form with query (the form's layout query), prints its page on
-/// the default printer without a dialog and closes query. Throws AppError when no printer can
-/// take it.
+/// Applies the layout of code to form with query (the form's layout query), prints its page
+/// without a dialog on the form's printer (PrintFormSample: asked first when fields would be cut)
+/// and closes query. Throws AppError when no printer can take it.
 void PrintLayoutSample(PrintForm& form, DmQuery& query, const QString& code);
-/// Applies the layout of code to form with query, shows the preview (returns when it is closed)
-/// and closes query.
+/// Applies the layout of code to form with query, shows the preview on the form's printer
+/// (PreviewAndPrint; returns when it is closed) and closes query.
 void PreviewLayout(PrintForm& form, DmQuery& query, const QString& code);
 
 /// Closes query, sets it to the option list of code (P2: the rows sorted by kjx) and opens it.

@@ -301,22 +301,8 @@ void RenderReportToPdf(const Report& report, const QString& path, const PrinterC
 void PreviewReport(const Report& report, QWidget* owner)
 {
     CheckReportFonts(report);
-    prompter().preview(owner, report.title(),
+    prompter().preview(owner, report.title(), QString(),
                        [&report](QPrinter* printer) { PaintReportOnPrinter(report, printer); });
-}
-
-void PrintReport(const Report& report, QWidget* owner)
-{
-    CheckReportFonts(report);
-    QString error;
-    bool painted = true; // stays true when the prompter did not ask for the page
-    const bool sent = prompter().print(
-        owner, QString(), [&report, &painted](QPrinter* printer) { painted = PaintReportOnPrinter(report, printer); },
-        &error);
-    if (!sent)
-        throw AppError(error.isEmpty() ? QStringLiteral("无法打印: 没有可用的打印机。") : error);
-    if (!painted)
-        throw AppError(QStringLiteral("无法打印: 打印机没有接受这一页，请检查打印机。"));
 }
 
 } // namespace Zt_typro

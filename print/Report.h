@@ -50,6 +50,10 @@ public:
 
     /// The field key: the component name from the 5th character on ("QRL_fen" -> "fen").
     QString key() const;
+    /// The field's name as the operator knows it ("分"): its caption in the print-content list,
+    /// set when a layout is applied; the key until then.
+    QString fieldName() const { return m_fieldName.isEmpty() ? key() : m_fieldName; }
+    void setFieldName(const QString& name) { m_fieldName = name; }
 
     QString caption() const { return m_caption; }
     void setCaption(const QString& caption) { m_caption = caption; }
@@ -71,6 +75,7 @@ public:
 
 private:
     QString m_caption;
+    QString m_fieldName;
     int m_left;
     int m_top;
     std::optional<QFont> m_font;
@@ -201,12 +206,8 @@ void RenderReportToPdf(const Report& report, const QString& path);
 /// The same with a calibration, as a printer with that calibration would print the page.
 void RenderReportToPdf(const Report& report, const QString& path, const PrinterCalibration& calibration);
 
-/// Shows the print preview of the report (the operator may print from it); returns when it is
-/// closed. Throws AppError when the fonts are missing.
+/// Shows the print preview of the report on the default printer (the operator may print from
+/// it); returns when it is closed. Throws AppError when the fonts are missing.
 void PreviewReport(const Report& report, QWidget* owner);
-
-/// Prints the report's page on the default printer without a dialog. Throws AppError with a
-/// clear message when the fonts are missing or no printer can take it.
-void PrintReport(const Report& report, QWidget* owner);
 
 } // namespace Zt_typro

@@ -173,6 +173,30 @@ void WritePrinterPaper(const QString& printerName, const QString& paperKey)
         throw AppError(QStringLiteral("纸张没有保存: 无法写入 %1。").arg(location(settings)));
 }
 
+QString ReadFormPrinter(const QString& formCode)
+{
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, kOrganisation, kApplication);
+    withoutFallbacks(settings);
+    const QString name = settings.value(QStringLiteral("forms/%1/printer").arg(formCode)).toString();
+    if (settings.status() != QSettings::NoError)
+        throw AppError(QStringLiteral("无法读取设置 %1。").arg(location(settings)));
+    return name;
+}
+
+void WriteFormPrinter(const QString& formCode, const QString& printerName)
+{
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, kOrganisation, kApplication);
+    withoutFallbacks(settings);
+    const QString key = QStringLiteral("forms/%1/printer").arg(formCode);
+    if (printerName.isEmpty())
+        settings.remove(key);
+    else
+        settings.setValue(key, printerName);
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        throw AppError(QStringLiteral("打印机没有记住: 无法写入 %1。").arg(location(settings)));
+}
+
 DesignerBackgroundSetting ReadDesignerBackground(const QString& formCode)
 {
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, kOrganisation, kApplication);

@@ -90,4 +90,14 @@ DesignerBackgroundSetting ReadDesignerBackground(const QString& formCode);
 /// Remembers (or, with an empty path, forgets) the background image of a form code.
 void WriteDesignerBackground(const QString& formCode, const DesignerBackgroundSetting& setting);
 
+// The printer a form was last printed on, per form code: group "forms/" + form code, value
+// "printer" (the printer's name as the print system gives it).
+
+/// The printer the form of formCode was last printed on; empty when none is remembered. Throws
+/// AppError when the store cannot be read.
+QString ReadFormPrinter(const QString& formCode);
+/// Remembers the printer the form of formCode was printed on; an empty name forgets it. Throws
+/// AppError when the store cannot be written.
+void WriteFormPrinter(const QString& formCode, const QString& printerName);
+
 } // namespace Zt_typro

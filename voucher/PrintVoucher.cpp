@@ -5,6 +5,7 @@
 #include "numerals/AmountCheck.h"
 #include "numerals/Dates.h"
 #include "print/CapitalsFont.h"
+#include "print/FormPrinting.h"
 #include "print/Placement.h"
 #include "print/Report.h"
 #include "print/VoucherPrintForm.h"
@@ -70,17 +71,6 @@ void fillLabels(TFrm_pz_print& f, const VoucherPanel& s)
         digits[place - 1]->setCaption(s.digitBox(place)->text());
 }
 
-void clearScreen(VoucherPanel& s)
-{
-    for (int place = 1; place <= 15; ++place)
-        s.digitBox(place)->clear();
-    s.P_daxie->clear();
-    s.Edit_jine->clear();
-    s.ComboBox_skrmc->setEditText(QString());
-    s.E_skrzh->clear();
-    s.E_skrkhh->clear();
-}
-
 void closeQueries()
 {
     D_M->ADOQ_skr->close();
@@ -114,6 +104,10 @@ void PrintVoucher(VoucherPanel& screen, const QString& formCode)
     const Report& report = *Frm_pz_print->QuickRep1;
     CheckReportFonts(report);
 
+    // A field the printer's paper would cut spoils the form: the clerk may go back first.
+    const QString printerName = FormPrinter(formCode);
+    if (!ConfirmFieldsFit(report, printerName, screen.window()))
+        return;
     if (!prompter().confirm(screen.window(), QStringLiteral("提示"),
                             QStringLiteral("请认真核对您各项数据的正确性,是否现在开始打印?")))
         return;
@@ -133,8 +127,9 @@ void PrintVoucher(VoucherPanel& screen, const QString& formCode)
 
     const QString title = formCode == QLatin1String("jzd") ? QStringLiteral("进帐单打印预览")
                                                            : QStringLiteral("电汇凭证打印预览");
-    prompter().preview(screen.window(), title, [&report](QPrinter* printer) { PaintReportOnPrinter(report, printer); });
-    clearScreen(screen);
+    // Closed without printing, the voucher stays on the screen to be printed or corrected.
+    if (PreviewAndPrint(report, screen.window(), title, printerName).printed)
+        screen.clearVoucher();
 }
 
 void ResetVoucherCapitalsFont(VoucherPanel& screen)

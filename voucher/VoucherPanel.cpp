@@ -129,6 +129,13 @@ void VoucherPanel::buildDateAndAmount()
     m_boxes = Zt_typro::BuildDigitBoxes(Panel_pzdw, P_jine, 30, "Panel", 3);
 
     Edit_jine->installEventFilter(this);
+    // Capitals and digit boxes always show the amount in the field: a changed amount (typed, or
+    // copied from the cheque screen) clears them until it is left, which fills them again.
+    connect(Edit_jine, &QLineEdit::textChanged, this, [this] {
+        P_daxie->clear();
+        for (QLabel* box : std::as_const(m_boxes))
+            box->clear();
+    });
     onUserChange(ComboBox_nian, this, &VoucherPanel::ComboBox_nianChange);
     onUserChange(ComboBox_yue, this, &VoucherPanel::ComboBox_yueChange);
 }
@@ -206,6 +213,40 @@ bool VoucherPanel::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     return WorkingPanel::eventFilter(watched, event);
+}
+
+bool VoucherPanel::holdsTypedVoucher() const
+{
+    return !Edit_jine->text().isEmpty() || !ComboBox_skrmc->currentText().isEmpty() || !E_skrzh->text().isEmpty() ||
+           !E_skrkhh->text().isEmpty();
+}
+
+void VoucherPanel::clearVoucher()
+{
+    for (QLabel* box : std::as_const(m_boxes))
+        box->clear();
+    P_daxie->clear();
+    Edit_jine->clear();
+    ComboBox_skrmc->setEditText(QString());
+    E_skrzh->clear();
+    E_skrkhh->clear();
+}
+
+bool VoucherPanel::confirmClose()
+{
+    if (!holdsTypedVoucher())
+        return true;
+    const QString payee = ComboBox_skrmc->currentText().isEmpty() ? QStringLiteral("未填")
+                                                                  : ComboBox_skrmc->currentText();
+    const QString amount = Edit_jine->text().isEmpty() ? QString() : QStringLiteral("，金额 %1").arg(Edit_jine->text());
+    if (!Zt_typro::prompter().confirmDefaultNo(
+            window(), QStringLiteral("提示"),
+            QStringLiteral("凭证上有还没有打印的内容（收款人 %1%2）。\n关闭后这些内容将被清除，是否关闭？")
+                .arg(payee, amount),
+            QStringLiteral("选“否”返回，继续填写。")))
+        return false;
+    clearVoucher();
+    return true;
 }
 
 void VoucherPanel::fillYearList(const QString& yearText)

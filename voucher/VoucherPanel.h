@@ -72,6 +72,10 @@ public:
     void fillDayList(const QString& yearText, const QString& monthText);
     /// Replaces the year list by the year before yearText and the five after it.
     void fillYearList(const QString& yearText);
+    /// Whether the screen holds a voucher's amount or payee.
+    bool holdsTypedVoucher() const;
+    /// Empties the amount with its capitals and digit boxes, and the payee's name, account and bank.
+    void clearVoucher();
 
     // Handlers
     void Edit_jineExit();
@@ -93,6 +97,9 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    /// Closing a panel that holds a voucher not yet printed asks first (No the default); Yes
+    /// empties it.
+    bool confirmClose() override;
 
 private:
     void buildDateAndAmount();

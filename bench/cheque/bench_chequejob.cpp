@@ -31,7 +31,8 @@ public:
     ~PdfPrompter() override { setPrompter(nullptr); }
     bool confirm(QWidget*, const QString&, const QString&) override { return true; }
     bool confirmDetailed(QWidget*, const QString&, const QString&, const QString&) override { return true; }
-    PreviewResult preview(QWidget*, const QString&, const std::function<void(QPrinter*)>& paint) override
+    PreviewResult preview(QWidget*, const QString&, const QString&,
+                          const std::function<void(QPrinter*)>& paint) override
     {
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);

@@ -15,13 +15,19 @@
 #include "voucher/VoucherPanel.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
 #include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 using namespace Zt_typro;
 
@@ -190,6 +196,155 @@ private slots:
         QTest::keyClick(Frm_main, Qt::Key_Escape);
         QVERIFY(panel(QStringLiteral("Panel_pass"))->isHidden());
         QVERIFY(s->isVisible());
+    }
+
+    // A panel holding a typed cheque or voucher not yet printed asks before Esc or its close box
+    // throws it away: No (the default) goes back with everything kept, Yes closes it emptied. An
+    // empty panel closes at once.
+    void closingTypedWork_asksFirst_data()
+    {
+        QTest::addColumn<QString>("panelName");
+        QTest::addColumn<bool>("typed");
+        QTest::addColumn<bool>("byCloseBox");
+        QTest::addColumn<bool>("answer");
+        QTest::newRow("cheque, empty, Esc") << "Panel_zp" << false << false << false;
+        QTest::newRow("cheque, typed, Esc, No") << "Panel_zp" << true << false << false;
+        QTest::newRow("cheque, typed, Esc, Yes") << "Panel_zp" << true << false << true;
+        QTest::newRow("cheque, typed, close box, No") << "Panel_zp" << true << true << false;
+        QTest::newRow("voucher, empty, close box") << "P_pz" << false << true << false;
+        QTest::newRow("voucher, typed, Esc, No") << "P_pz" << true << false << false;
+        QTest::newRow("voucher, typed, close box, Yes") << "P_pz" << true << true << true;
+    }
+
+    void closingTypedWork_asksFirst()
+    {
+        QFETCH(QString, panelName);
+        QFETCH(bool, typed);
+        QFETCH(bool, byCloseBox);
+        QFETCH(bool, answer);
+        ChequeFixture f;
+        const bool cheque = panelName == QLatin1String("Panel_zp");
+        VoucherPanel* voucher = Frm_main->P_pz;
+        if (!cheque)
+            menuItem(QStringLiteral("mnupzbj"))->trigger();
+        WorkingPanel* p = panel(panelName);
+        QVERIFY(p->isVisible());
+        QWidget* field = cheque ? static_cast<QWidget*>(f.screen->E_ph) : voucher->E_skrzh;
+        if (typed && cheque) {
+            f.fill(QStringLiteral("30001"), QStringLiteral("甲公司"), QStringLiteral("12"), QStringLiteral("货款"));
+        } else if (typed) {
+            voucher->Edit_jine->setFocus();
+            QTest::keyClicks(voucher->Edit_jine, QStringLiteral("88"));
+            voucher->E_skrzh->setFocus(); // leaving the amount fills capitals and boxes
+            voucher->ComboBox_skrmc->setEditText(QStringLiteral("乙公司"));
+            QCOMPARE(voucher->P_daxie->text(), QStringLiteral("捌拾捌元整"));
+        }
+        field->setFocus();
+
+        f.prompter.confirmAnswers.enqueue(answer);
+        if (byCloseBox)
+            p->closeButton()->click();
+        else
+            QTest::keyClick(field, Qt::Key_Escape);
+
+        const auto asked = f.prompter.ofKind(QStringLiteral("confirm"));
+        QCOMPARE(asked.size(), typed ? 1 : 0);
+        if (typed) {
+            QVERIFY(asked.first().defaultNo);
+            QVERIFY2(asked.first().text.contains(QStringLiteral("还没有打印")), qPrintable(asked.first().text));
+        }
+        QCOMPARE(p->isHidden(), !typed || answer);
+        if (typed && !answer) {
+            if (cheque) {
+                QCOMPARE(f.screen->E_ph->text(), QStringLiteral("30001"));
+                QCOMPARE(f.screen->Edit_je->text(), QStringLiteral("12.00"));
+                QCOMPARE(f.screen->Panel_daxie->text(), QStringLiteral("壹拾贰元整"));
+            } else {
+                QCOMPARE(voucher->Edit_jine->text(), QStringLiteral("88.00"));
+                QCOMPARE(voucher->ComboBox_skrmc->currentText(), QStringLiteral("乙公司"));
+            }
+        }
+        if (typed && answer) {
+            // Opened again, nothing of the work thrown away is left.
+            menuItem(cheque ? QStringLiteral("mnuzpbj") : QStringLiteral("mnupzbj"))->trigger();
+            if (cheque) {
+                for (const QString& text :
+                     {f.screen->E_ph->text(), f.screen->CB_skr->currentText(), f.screen->Edit_je->text(),
+                      f.screen->Edit_yt->text(), f.screen->Panel_daxie->text(), f.screen->digitBox(3)->text()})
+                    QCOMPARE(text, QString());
+            } else {
+                for (const QString& text : {voucher->Edit_jine->text(), voucher->ComboBox_skrmc->currentText(),
+                                            voucher->P_daxie->text(), voucher->digitBox(3)->text()})
+                    QCOMPARE(text, QString());
+            }
+        }
+    }
+
+    // The real question: its default button is 否, so Enter keeps the panel and what it holds.
+    void closingTypedWork_enterOnTheRealQuestionGoesBack()
+    {
+        ChequeFixture f;
+        f.fill(QStringLiteral("30001"), QStringLiteral("甲公司"), QStringLiteral("12"), QStringLiteral("货款"));
+        setPrompter(nullptr);
+        QString defaultButton;
+        QTimer::singleShot(0, Frm_main, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            defaultButton = box->defaultButton() ? box->defaultButton()->text() : QString();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        QTest::keyClick(f.screen->Edit_yt, Qt::Key_Escape);
+        setPrompter(&f.prompter);
+        QCOMPARE(defaultButton, QStringLiteral("否"));
+        QVERIFY(f.screen->isVisible());
+        QCOMPARE(f.screen->E_ph->text(), QStringLiteral("30001"));
+    }
+
+    // A panel chosen again from its menu empties the amount, and with it the capitals and digit
+    // boxes: they never show an amount the field no longer holds.
+    void chosenAgain_noCapitalsBesideAnEmptyAmount()
+    {
+        ChequeFixture f;
+        f.fill(QStringLiteral("30001"), QStringLiteral("甲公司"), QStringLiteral("12"), QStringLiteral("货款"));
+        QCOMPARE(f.screen->Panel_daxie->text(), QStringLiteral("壹拾贰元整"));
+        menuItem(QStringLiteral("mnuzpbj"))->trigger();
+        QCOMPARE(f.screen->Edit_je->text(), QString());
+        QCOMPARE(f.screen->Panel_daxie->text(), QString());
+        QCOMPARE(f.screen->digitBox(2)->text(), QString());
+        QCOMPARE(f.screen->PE_jine->text(), QString());
+
+        VoucherPanel* voucher = Frm_main->P_pz;
+        menuItem(QStringLiteral("mnupzbj"))->trigger();
+        voucher->Edit_jine->setFocus();
+        QTest::keyClicks(voucher->Edit_jine, QStringLiteral("88"));
+        voucher->E_skrzh->setFocus();
+        QCOMPARE(voucher->P_daxie->text(), QStringLiteral("捌拾捌元整"));
+        menuItem(QStringLiteral("mnupzbj"))->trigger();
+        QCOMPARE(voucher->Edit_jine->text(), QString());
+        QCOMPARE(voucher->P_daxie->text(), QString());
+        QCOMPARE(voucher->digitBox(2)->text(), QString());
+        // An amount typed on the cheque screen reaches the voucher without stale capitals.
+        voucher->Edit_jine->setFocus();
+        QTest::keyClicks(voucher->Edit_jine, QStringLiteral("5"));
+        voucher->E_skrzh->setFocus();
+        f.screen->Edit_je->setFocus();
+        QTest::keyClicks(f.screen->Edit_je, QStringLiteral("7"));
+        QTest::keyClick(f.screen->Edit_je, Qt::Key_Return);
+        QCOMPARE(voucher->Edit_jine->text(), QStringLiteral("7.00"));
+        QCOMPARE(voucher->P_daxie->text(), QString());
+    }
+
+    // Enter in the purpose, the last field, goes on to 票据打印 as in the fields before it.
+    void enterInThePurpose_goesOnToPrinting()
+    {
+        ChequeFixture f;
+        f.fill(QStringLiteral("30001"), QStringLiteral("甲公司"), QStringLiteral("12"), QStringLiteral("货款"));
+        f.screen->Edit_yt->setFocus();
+        QTest::keyClick(f.screen->Edit_yt, Qt::Key_Return);
+        QVERIFY(f.screen->Panel_zplx->isVisible());
+        QVERIFY(f.prompter.questions.isEmpty());
+        QVERIFY(f.screen->Panel_zplx->isAncestorOf(Frm_main->focusWidget()));
     }
 
     void search_putsTheCursorInTheChosenWaysField()

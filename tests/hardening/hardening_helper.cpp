@@ -80,7 +80,7 @@ public:
         std::fprintf(stderr, "error: %s\n", qUtf8Printable(text));
         ScriptedPrompter::error(owner, caption, text);
     }
-    PreviewResult preview(QWidget*, const QString&, const std::function<void(QPrinter*)>&) override
+    PreviewResult preview(QWidget*, const QString&, const QString&, const std::function<void(QPrinter*)>&) override
     {
         if (g_stop == QLatin1String("commit"))
             waitToBeKilled("committed");

@@ -30,6 +30,18 @@ bool ScriptedPrompter::confirm(QWidget*, const QString& caption, const QString& 
     return confirmAnswers.isEmpty() ? false : confirmAnswers.dequeue();
 }
 
+bool ScriptedPrompter::confirmDefaultNo(QWidget* owner, const QString& caption, const QString& text,
+                                        const QString& details)
+{
+    const qsizetype before = questions.size();
+    const bool answer = confirm(owner, caption, text);
+    if (questions.size() > before) {
+        questions[before].details = details;
+        questions[before].defaultNo = true;
+    }
+    return answer;
+}
+
 YesNoCancel ScriptedPrompter::askYesNoCancel(QWidget*, const QString& caption, const QString& text)
 {
     questions.append({QStringLiteral("yesNoCancel"), caption, text});
@@ -62,13 +74,15 @@ bool ScriptedPrompter::confirmDetailed(QWidget* owner, const QString& caption, c
     return answer;
 }
 
-PreviewResult ScriptedPrompter::preview(QWidget*, const QString& title, const std::function<void(QPrinter*)>& paint)
+PreviewResult ScriptedPrompter::preview(QWidget*, const QString& title, const QString& printerName,
+                                        const std::function<void(QPrinter*)>& paint)
 {
-    questions.append({QStringLiteral("preview"), title, QString()});
+    questions.append({QStringLiteral("preview"), title, printerName});
     ++previews;
     if (onPage)
         onPage(paint);
-    return previewAnswers.isEmpty() ? PreviewResult{true, QString::fromUtf8(kTestPrinter)} : previewAnswers.dequeue();
+    const QString printer = QString::fromUtf8(kTestPrinter);
+    return previewAnswers.isEmpty() ? PreviewResult{true, printer, printer} : previewAnswers.dequeue();
 }
 
 bool ScriptedPrompter::print(QWidget*, const QString& printerName, const std::function<void(QPrinter*)>& paint,
@@ -84,6 +98,12 @@ bool ScriptedPrompter::print(QWidget*, const QString& printerName, const std::fu
     if (onPage)
         onPage(paint);
     return true;
+}
+
+QString ScriptedPrompter::choosePrinter(QWidget*, const QStringList& printers, const QString&)
+{
+    questions.append({QStringLiteral("printer"), QString(), printers.join(QLatin1Char('|'))});
+    return printerAnswers.isEmpty() ? QString() : printerAnswers.dequeue();
 }
 
 QString ScriptedPrompter::fileName(QWidget*, const QString& caption, const QString& proposed, const QString&, bool)

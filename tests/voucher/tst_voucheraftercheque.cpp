@@ -238,22 +238,65 @@ private slots:
         QCOMPARE(f.screen->E_skrkhh->text(), QString());
     }
 
-    void noToThePrintConfirmation_stillOffersTheVoucher()
+    // The voucher follows a transfer cheque that really went out on paper, and no other ending
+    // of the job; whatever the ending, the next cheque's number can be typed at once.
+    void theVoucherIsOffered_onlyAfterAPrintedTransferCheque_data()
     {
+        QTest::addColumn<QString>("ending");
+        QTest::addColumn<bool>("offered");
+        QTest::newRow("transfer cheque printed") << "printed" << true;
+        QTest::newRow("cash cheque printed") << "cash" << false;
+        QTest::newRow("kept unprinted at the preview") << "kept" << false;
+        QTest::newRow("voided at the preview") << "voided" << false;
+        QTest::newRow("confirmation declined") << "declined" << false;
+        QTest::newRow("used number declined") << "used number" << false;
+        QTest::newRow("refused: no such day") << "refused" << false;
+    }
+
+    void theVoucherIsOffered_onlyAfterAPrintedTransferCheque()
+    {
+        QFETCH(QString, ending);
+        QFETCH(bool, offered);
         HandOver f;
         f.addPayee(QStringLiteral("某某公司"), QStringLiteral("1"), QStringLiteral("b"), 0);
         f.openCheque();
+        QString usedNumber;
+        if (ending == QLatin1String("used number")) {
+            f.typeCheque(QStringLiteral("某某公司"), QStringLiteral("10"));
+            usedNumber = f.cheque->E_ph->text();
+            f.printCheque(true, false);
+        }
         f.typeCheque(QStringLiteral("某某公司"), QStringLiteral("88"));
-        f.printCheque(false, true);
-        QCOMPARE(f.confirmTexts(), (QStringList{kConfirm, kOffer}));
-        QCOMPARE(f.prompter.previews, 0);
-        QCOMPARE(f.payees(), QStringList{QStringLiteral("某某公司|1|b|0")});
-        QVERIFY(f.screen->isVisible());
-        QCOMPARE(f.screen->Edit_jine->text(), QStringLiteral("88.00"));
-        QCOMPARE(f.screen->P_daxie->text(), QStringLiteral("捌拾捌元整"));
-        QCOMPARE(f.screen->ComboBox_skrmc->currentText(), QStringLiteral("某某公司"));
-        // The cheque was not printed, so its screen keeps its values.
-        QCOMPARE(f.cheque->Edit_je->text(), QStringLiteral("88.00"));
+        if (!usedNumber.isEmpty())
+            f.cheque->E_ph->setText(usedNumber);
+        if (ending == QLatin1String("refused")) {
+            f.cheque->CB_yue->setEditText(QStringLiteral("2"));
+            f.cheque->CB_ri->setEditText(QStringLiteral("30"));
+        }
+        const qsizetype asked = f.prompter.questions.size();
+        if (ending == QLatin1String("printed") || ending == QLatin1String("cash")) {
+            f.prompter.confirmAnswers.enqueue(true);
+        } else if (ending == QLatin1String("kept") || ending == QLatin1String("voided")) {
+            f.prompter.confirmAnswers.enqueue(true);
+            f.prompter.previewAnswers.enqueue(PreviewResult{});
+            f.prompter.confirmAnswers.enqueue(ending == QLatin1String("kept"));
+        } else if (ending != QLatin1String("refused")) {
+            f.prompter.confirmAnswers.enqueue(false); // the confirmation, or the used number
+        }
+        f.prompter.confirmAnswers.enqueue(false); // the offer, if it comes
+        f.cheque->Button_pjdy->click();
+        if (ending == QLatin1String("cash"))
+            f.cheque->RadioButton_xj->setChecked(true);
+        f.cheque->Button_qd->click();
+
+        QStringList texts;
+        for (qsizetype i = asked; i < f.prompter.questions.size(); ++i)
+            texts << f.prompter.questions.at(i).text;
+        QCOMPARE(texts.contains(kOffer), offered);
+        if (ending == QLatin1String("refused"))
+            QCOMPARE(f.prompter.ofKind(QStringLiteral("error")).size(), 1);
+        QVERIFY(!f.screen->isVisible());
+        QCOMPARE(f.cheque->window()->focusWidget(), f.cheque->E_ph);
     }
 
     void noToTheOffer_changesNothing()

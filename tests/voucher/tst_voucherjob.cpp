@@ -158,6 +158,28 @@ private slots:
         QVERIFY(!D_M->ADOQ_skr_up->isOpen());
     }
 
+    // A preview closed without printing leaves the voucher on the screen, to print or correct.
+    void previewClosedWithoutPrinting_keepsTheVoucher()
+    {
+        VoucherFixture f;
+        fillVoucher(f, QStringLiteral("某某贸易有限公司"), QStringLiteral("6217"), QStringLiteral("建设银行"));
+        f.prompter.previewAnswers.enqueue(PreviewResult{});
+        f.printAs(QStringLiteral("dhpz"), true);
+        QCOMPARE(f.prompter.previews, 1);
+        QCOMPARE(f.screen->Edit_jine->text(), QStringLiteral("1234.50"));
+        QCOMPARE(f.screen->P_daxie->text(), QStringLiteral("壹仟贰佰叁拾肆元伍角整"));
+        QCOMPARE(f.screen->digitBox(3)->text(), QStringLiteral("4"));
+        QCOMPARE(f.screen->ComboBox_skrmc->currentText(), QStringLiteral("某某贸易有限公司"));
+        QCOMPARE(f.screen->E_skrzh->text(), QStringLiteral("6217"));
+        QCOMPARE(f.screen->E_skrkhh->text(), QStringLiteral("建设银行"));
+
+        // Printed the second time, it is emptied.
+        f.printAs(QStringLiteral("dhpz"), true);
+        QCOMPARE(f.prompter.previews, 2);
+        QCOMPARE(f.screen->Edit_jine->text(), QString());
+        QCOMPARE(f.screen->ComboBox_skrmc->currentText(), QString());
+    }
+
     void labels_takeTheScreenAndTheFormCodesLayout_data()
     {
         QTest::addColumn<QString>("code");

@@ -59,9 +59,10 @@ private slots:
             } else if (auto* preview = qobject_cast<QPrintPreviewDialog*>(modal)) {
                 preview->printer()->setOutputFormat(QPrinter::PdfFormat);
                 preview->printer()->setOutputFileName(pdf);
+                // What the preview's print button does once the print dialog is accepted.
                 preview->findChild<QPrintPreviewWidget*>()->print();
                 printed = true;
-                preview->close();
+                preview->accept();
                 return;
             }
             QTimer::singleShot(20, Frm_main, answer);
