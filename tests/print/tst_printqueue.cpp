@@ -6,17 +6,21 @@
 #include "app/Forms.h"
 #include "app/MainWindow.h"
 #include "cheque/ChequePanel.h"
+#include "cheque/PrintCheque.h"
 #include "common/Clock.h"
 #include "print/Calibration.h"
 #include "print/CalibrationPage.h"
 #include "print/ChequePrintForm.h"
+#include "print/FormPrinting.h"
 #include "print/Placement.h"
 #include "print/PrintForm.h"
 #include "print/Report.h"
 #include "print/VoucherPrintForm.h"
 #include "store/DataModule.h"
 #include "store/PrinterSettings.h"
+#include "store/Settings.h"
 #include "tests/support/PdfWords.h"
+#include "tests/support/ScriptedPrompter.h"
 #include "tests/support/Shortcuts.h"
 #include "tests/support/TestEnv.h"
 
@@ -26,16 +30,20 @@
 #include <QComboBox>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
@@ -250,6 +258,12 @@ private slots:
     void samplePages();
     void chequeFromPreview_calibratedOnThePrinter_plainInPdf();
     void calibrationPage_onTheA4Queue();
+    void fieldsThePaperCuts_areNamedBeforeAnythingIsStored_data();
+    void fieldsThePaperCuts_areNamedBeforeAnythingIsStored();
+    void eachFormRemembersItsPrinter();
+    void anotherPrinterChosenInThePrintDialog_isCheckedThere();
+    void sampleWithoutADefaultPrinter_usesTheRememberedOneOrAsks();
+    void ctrlPInThePreview_printsOnTheFormsPrinter();
 };
 
 void TestPrintQueue::initTestCase()
@@ -334,8 +348,24 @@ void TestPrintQueue::samplePages()
 
     // The queue that knows A4 alone, on its default paper: A4 portrait, not rotated, not
     // shrunk; what fits on it lies where the PDF route puts it.
+    // The sample goes to the printer the form was last printed on; forgotten, to the default.
+    QCOMPARE(ReadFormPrinter(code), kCustomQueue);
+    WriteFormPrinter(code, QString());
     setUserDefaultQueue(kA4Queue);
+    // What A4 cuts off is asked about first (the real question): Yes prints it anyway.
+    QString cutQuestion;
+    QTimer::singleShot(0, Frm_main, [&cutQuestion] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            cutQuestion = box->text();
+            box->button(QMessageBox::Yes)->click();
+        }
+    });
     const QImage a4 = rasterise(printSample());
+    // Only the cash cheque reaches past A4's 210 mm (its 分 box); the other forms fit across it.
+    if (code == QLatin1String("xj"))
+        QVERIFY2(cutQuestion.contains(kA4Queue) && cutQuestion.contains(QStringLiteral("分")), qPrintable(cutQuestion));
+    else
+        QVERIFY2(cutQuestion.isEmpty(), qPrintable(cutQuestion));
     QVERIFY(!a4.isNull());
     QVERIFY2(sameSize(sizeMm(a4), QSizeF(210, 297)),
              qPrintable(QStringLiteral("%1 x %2").arg(sizeMm(a4).width()).arg(sizeMm(a4).height())));
@@ -482,4 +512,292 @@ void TestPrintQueue::calibrationPage_onTheA4Queue()
 }
 
 QTEST_MAIN(TestPrintQueue)
+namespace
+{
+// The cheque screen opened from the menu with a cheque typed on it, as a clerk types it.
+ChequePanel* typeCheque(const QString& number)
+{
+    Frm_main->show();
+    Frm_main->activateWindow();
+    if (!QTest::qWaitForWindowActive(Frm_main))
+        qWarning("the main window did not become active");
+    Frm_main->findChild<QAction*>(QStringLiteral("mnuzpbj"))->trigger();
+    ChequePanel* s = Frm_main->Panel_zp;
+    s->E_ph->setText(number);
+    s->CB_skr->setEditText(QStringLiteral("华东机械有限公司"));
+    s->Edit_je->setFocus();
+    s->Edit_je->clear();
+    QTest::keyClicks(s->Edit_je, QStringLiteral("1234.5"));
+    s->Edit_yt->setFocus();
+    s->Edit_yt->setText(QStringLiteral("设备款"));
+    return s;
+}
+
+// "票据打印", the type and "确 定".
+void runChequeJob(ChequePanel* s, const QString& code)
+{
+    s->Button_pjdy->click();
+    (code == QLatin1String("xj") ? s->RadioButton_xj : s->RadioButton_zz)->setChecked(true);
+    s->Button_qd->click();
+}
+
+int registered()
+{
+    QSqlQuery q(QSqlDatabase::database(D_M->connectionName()));
+    return q.exec(QStringLiteral("select count(*) from zp")) && q.next() ? q.value(0).toInt() : -1;
+}
+
+const QString kCutQuestion = QStringLiteral("可打印范围");
+} // namespace
+
+// A cash cheque on a queue whose paper is A4: the digit boxes at its right end and the account
+// fall off the paper. The clerk is told which, on which paper, before anything is stored; No (the
+// default) goes back with the screen kept. On a paper that holds the whole form nothing is asked.
+void TestPrintQueue::fieldsThePaperCuts_areNamedBeforeAnythingIsStored_data()
+{
+    QTest::addColumn<QString>("queue");
+    QTest::addColumn<QString>("paper"); // chosen in the calibration panel; empty: the queue's own
+    QTest::addColumn<bool>("cut");
+    QTest::newRow("A4-only queue") << kA4Queue << QString() << true;
+    QTest::newRow("custom queue on A3") << kCustomQueue << QStringLiteral("A3") << false;
+}
+
+void TestPrintQueue::fieldsThePaperCuts_areNamedBeforeAnythingIsStored()
+{
+    QFETCH(QString, queue);
+    QFETCH(QString, paper);
+    QFETCH(bool, cut);
+    FormsFixture forms;
+    ScriptedPrompter prompter;
+    SetToday(QDate(2005, 12, 25));
+    WriteFormPrinter(QStringLiteral("xj"), queue);
+    if (!paper.isEmpty())
+        WritePrinterPaper(queue, paper);
+    WriteOrgDetails(QStringLiteral("某某科技有限公司"), QStringLiteral("6222 0200 1234 5678 901"),
+                    QStringLiteral("工商银行某支行"));
+    ChequePanel* s = typeCheque(QStringLiteral("00420001"));
+
+    prompter.confirmAnswers.enqueue(false);
+    runChequeJob(s, QStringLiteral("xj"));
+    const auto asked = prompter.ofKind(QStringLiteral("confirm"));
+    QVERIFY(!asked.isEmpty());
+    if (cut) {
+        const QString text = asked.first().text;
+        QVERIFY(asked.first().defaultNo);
+        QVERIFY2(text.contains(kCutQuestion) && text.contains(queue) &&
+                     text.contains(QStringLiteral("A4 (210 × 297 毫米)")),
+                 qPrintable(text));
+        // The fields beyond 210 mm: the right-hand digit boxes down to 分, and the account.
+        const QString named = text.section(QLatin1Char('\n'), 1, 1);
+        const QStringList fields = named.split(QStringLiteral("、"));
+        QVERIFY2(fields.contains(QStringLiteral("分")) && fields.contains(QStringLiteral("出票人帐号")),
+                 qPrintable(named));
+        QVERIFY2(!fields.contains(QStringLiteral("收款人")), qPrintable(named));
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(registered(), 0);
+        QCOMPARE(prompter.previews, 0);
+        QCOMPARE(s->E_ph->text(), QStringLiteral("00420001"));
+        QCOMPARE(s->Edit_je->text(), QStringLiteral("1234.50"));
+
+        // The sample page of the same form asks the same on the same paper.
+        prompter.questions.clear();
+        PrintChequeSample(Frm_zz_print, QStringLiteral("xj"));
+        QCOMPARE(prompter.ofKind(QStringLiteral("confirm")).size(), 1);
+        QVERIFY(prompter.ofKind(QStringLiteral("confirm")).first().text.contains(kCutQuestion));
+        QCOMPARE(prompter.prints, 0);
+    } else {
+        for (const auto& q : asked)
+            QVERIFY2(!q.text.contains(kCutQuestion), qPrintable(q.text));
+        QCOMPARE(asked.first().text, QStringLiteral("请认真核对您各项数据的正确性,是否现在开始打印?"));
+    }
+    SetToday(QDate());
+}
+
+// The preview of each form opens on the printer that form was last printed on, and the form
+// printed elsewhere keeps its own.
+void TestPrintQueue::eachFormRemembersItsPrinter()
+{
+    FormsFixture forms;
+    ScriptedPrompter prompter;
+    SetToday(QDate(2005, 12, 25));
+    // Both queues on a paper that holds the cheque, so that nothing is cut.
+    WritePrinterPaper(kCustomQueue, QStringLiteral("A3"));
+    QCOMPARE(FormPrinter(QStringLiteral("zz")), kCustomQueue); // nothing remembered: the default
+
+    // The first cash cheque printed from its preview on the A4 queue.
+    ChequePanel* s = typeCheque(QStringLiteral("00420001"));
+    prompter.confirmAnswers << true;
+    prompter.previewAnswers.enqueue(PreviewResult{true, kA4Queue, kA4Queue});
+    runChequeJob(s, QStringLiteral("xj"));
+    QCOMPARE(prompter.ofKind(QStringLiteral("preview")).last().text, kCustomQueue);
+    QCOMPARE(ReadFormPrinter(QStringLiteral("xj")), kA4Queue);
+
+    // The next cash cheque opens on it, and what its paper cuts is asked about first; a transfer
+    // cheque still opens on the default.
+    prompter.questions.clear();
+    s = typeCheque(QStringLiteral("00420002"));
+    prompter.confirmAnswers << true << true; // what is cut, the confirmation
+    prompter.previewAnswers.enqueue(PreviewResult{true, kA4Queue, kA4Queue});
+    runChequeJob(s, QStringLiteral("xj"));
+    QCOMPARE(prompter.ofKind(QStringLiteral("preview")).last().text, kA4Queue);
+    QVERIFY(prompter.ofKind(QStringLiteral("confirm")).first().text.contains(kCutQuestion));
+    s = typeCheque(QStringLiteral("00420003"));
+    prompter.confirmAnswers << true;
+    runChequeJob(s, QStringLiteral("zz"));
+    QCOMPARE(prompter.ofKind(QStringLiteral("preview")).last().text, kCustomQueue);
+    QCOMPARE(ReadFormPrinter(QStringLiteral("zz")), QString::fromUtf8(ScriptedPrompter::kTestPrinter));
+    QCOMPARE(ReadFormPrinter(QStringLiteral("xj")), kA4Queue);
+
+    // A remembered printer since removed from the system is passed over for the default.
+    WriteFormPrinter(QStringLiteral("dhpz"), QStringLiteral("gone-printer"));
+    QCOMPARE(FormPrinter(QStringLiteral("dhpz")), kCustomQueue);
+    SetToday(QDate());
+}
+
+// The preview opened on a printer whose paper holds the cheque; the clerk picks the A4 queue in
+// the print dialog: what it cuts is asked there, and No sends nothing and records no print.
+void TestPrintQueue::anotherPrinterChosenInThePrintDialog_isCheckedThere()
+{
+    FormsFixture forms;
+    ScriptedPrompter prompter;
+    SetToday(QDate(2005, 12, 25));
+    WritePrinterPaper(kCustomQueue, QStringLiteral("A3"));
+    prompter.onPage = [](const std::function<void(QPrinter*)>& paint) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setPrinterName(kA4Queue);
+        paint(&printer);
+    };
+    ChequePanel* s = typeCheque(QStringLiteral("00420005"));
+    const QStringList before = outputs();
+    // Yes to the confirmation, No to what A4 cuts, Yes to keeping the cheque as not printed.
+    prompter.confirmAnswers << true << false << true;
+    runChequeJob(s, QStringLiteral("xj"));
+    QStringList texts;
+    for (const auto& q : prompter.ofKind(QStringLiteral("confirm")))
+        texts << q.text;
+    QCOMPARE(texts.size(), 3);
+    QVERIFY2(texts.at(1).contains(kCutQuestion) && texts.at(1).contains(kA4Queue), qPrintable(texts.at(1)));
+    QVERIFY(prompter.ofKind(QStringLiteral("confirm")).at(1).defaultNo);
+    QSqlQuery q(QSqlDatabase::database(D_M->connectionName()));
+    QVERIFY(q.exec(QStringLiteral("select group_concat(sj, ';') from zpls")));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toString(), QStringLiteral("登记;预览后未打印"));
+    QCOMPARE(ReadFormPrinter(QStringLiteral("xj")), QString());
+    QTest::qWait(1000);
+    QCOMPARE(outputs(), before);
+    SetToday(QDate());
+}
+
+// Without a system default printer, the sample page goes to the printer remembered for the form,
+// or the clerk chooses one of the installed printers; "没有可用的打印机" is never said while there
+// are printers.
+void TestPrintQueue::sampleWithoutADefaultPrinter_usesTheRememberedOneOrAsks()
+{
+    FormsFixture forms;
+    ScriptedPrompter prompter;
+    // A default that names no installed printer leaves the system without a default.
+    qputenv("PRINTER", "no-such-printer");
+    qputenv("LPDEST", "no-such-printer");
+    const auto restore = qScopeGuard([] {
+        qunsetenv("PRINTER");
+        qunsetenv("LPDEST");
+    });
+    QFile::remove(QDir::homePath() + QStringLiteral("/.cups/lpoptions"));
+    if (!QPrinterInfo::defaultPrinterName().isEmpty())
+        QSKIP("the print system still gives a default printer");
+    for (const QString& queue : {kCustomQueue, kA4Queue})
+        WritePrinterPaper(queue, QStringLiteral("A3"));
+    QVERIFY(!QPrinterInfo::printerInfo(kA4Queue).supportedPageSizes().isEmpty());
+
+    // Remembered for the deposit slip: printed there without a question.
+    WriteFormPrinter(QStringLiteral("jzd"), kA4Queue);
+    prompter.confirmAnswers << true; // the A4 queue's paper may cut the slip
+    PrintVoucherSample(Frm_pz_print, QStringLiteral("jzd"));
+    QCOMPARE(prompter.ofKind(QStringLiteral("print")).size(), 1);
+    QCOMPARE(prompter.ofKind(QStringLiteral("print")).first().text, kA4Queue);
+    QVERIFY(prompter.ofKind(QStringLiteral("printer")).isEmpty());
+
+    // Nothing remembered for the wire voucher: the clerk chooses, and the choice is remembered.
+    prompter.questions.clear();
+    prompter.printerAnswers.enqueue(kCustomQueue);
+    PrintVoucherSample(Frm_pz_print, QStringLiteral("dhpz"));
+    const auto offered = prompter.ofKind(QStringLiteral("printer"));
+    QCOMPARE(offered.size(), 1);
+    QVERIFY(offered.first().text.split(QLatin1Char('|')).contains(kA4Queue));
+    QVERIFY(offered.first().text.split(QLatin1Char('|')).contains(kCustomQueue));
+    QCOMPARE(prompter.ofKind(QStringLiteral("print")).first().text, kCustomQueue);
+    QCOMPARE(ReadFormPrinter(QStringLiteral("dhpz")), kCustomQueue);
+    QVERIFY(prompter.ofKind(QStringLiteral("error")).isEmpty());
+
+    // Choosing none prints nothing and says nothing.
+    prompter.questions.clear();
+    WriteFormPrinter(QStringLiteral("dhpz"), QString());
+    PrintVoucherSample(Frm_pz_print, QStringLiteral("dhpz"));
+    QCOMPARE(prompter.ofKind(QStringLiteral("printer")).size(), 1);
+    QVERIFY(prompter.ofKind(QStringLiteral("print")).isEmpty());
+}
+
+// Ctrl+P in the real preview opens the print dialog on the form's printer; accepted, the page
+// goes to that queue and the printer is remembered for the form.
+void TestPrintQueue::ctrlPInThePreview_printsOnTheFormsPrinter()
+{
+    FormsFixture forms;
+    SetToday(QDate(2005, 12, 25));
+    WritePrinterPaper(kA4Queue, QString());
+    WritePrinterPaper(kCustomQueue, QStringLiteral("A3"));
+    WriteFormPrinter(QStringLiteral("zz"), kCustomQueue);
+    ChequePanel* s = typeCheque(QStringLiteral("00420009"));
+    s->Button_pjdy->click();
+    QVERIFY(s->Panel_zplx->isVisible());
+
+    QString dialogPrinter;
+    QString previewPrinter;
+    QStringList boxes;
+    std::function<void()> answer;
+    answer = [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            boxes << box->text();
+            // Yes to printing, No to the voucher offered after it.
+            box->button(boxes.size() == 1 ? QMessageBox::Yes : QMessageBox::No)->click();
+            if (boxes.size() > 1)
+                return;
+        } else if (auto* dialog = qobject_cast<QPrintDialog*>(modal)) {
+            dialogPrinter = dialog->printer()->printerName();
+            dialog->accept();
+        } else if (auto* preview = qobject_cast<QPrintPreviewDialog*>(modal)) {
+            if (previewPrinter.isEmpty()) {
+                // The key goes to the preview as the window the clerk works in.
+                preview->activateWindow();
+                if (!QTest::qWaitForWindowActive(preview))
+                    qWarning("the preview did not become active");
+                previewPrinter = preview->printer()->printerName();
+                // The print dialog opens inside the key press: the next look is due before it.
+                QTimer::singleShot(50, Frm_main, answer);
+                QTest::keyClick(preview, Qt::Key_P, Qt::ControlModifier);
+                return;
+            }
+        }
+        QTimer::singleShot(50, Frm_main, answer);
+    };
+    const QStringList before = outputs();
+    QTimer::singleShot(0, Frm_main, answer);
+    QTest::mouseClick(s->Button_qd, Qt::LeftButton);
+
+    QCOMPARE(previewPrinter, kCustomQueue);
+    QCOMPARE(dialogPrinter, kCustomQueue);
+    QCOMPARE(boxes.size(), 2);
+    QString why;
+    const QString queued = waitForOutput(before, &why);
+    QVERIFY2(!queued.isEmpty(), qPrintable(why));
+    QVERIFY(sameSize(sizeMm(rasterise(queued)), QSizeF(297, 420)));
+    QSqlQuery q(QSqlDatabase::database(D_M->connectionName()));
+    QVERIFY(q.exec(QStringLiteral("select sm from zpls where sj = '打印'")));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toString(), kCustomQueue);
+    QCOMPARE(ReadFormPrinter(QStringLiteral("zz")), kCustomQueue);
+    QVERIFY(s->E_ph->text().isEmpty());
+    SetToday(QDate());
+}
+
 #include "tst_printqueue.moc"

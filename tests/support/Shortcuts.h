@@ -13,7 +13,7 @@ namespace Zt_typro
 /// routines: the designers reach the same routines through their own queries (PrintLayoutSample,
 /// PreviewLayout and OpenPrintOptions of print/Placement.h).
 
-/// Applies the layout of code to the cheque print form, prints its page on the default printer
+/// Applies the layout of code to the cheque print form, prints its page on the form's printer
 /// without a dialog and closes ADOQ_zb. Throws AppError when no printer can take it.
 void PrintChequeSample(TFrm_zz_print* form, const QString& code);
 /// Applies the layout of code to the cheque print form, shows the preview (returns when it is
