@@ -8,7 +8,6 @@
 #include "common/WorkingPanel.h"
 #include "printsetup/ChequeDesigner.h"
 #include "printsetup/DesignerCanvas.h"
-#include "printsetup/DesignerGeometry.h"
 #include "printsetup/VoucherDesigner.h"
 #include "register/ResultPanel.h"
 #include "store/PrinterSettings.h"
