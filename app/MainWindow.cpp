@@ -77,7 +77,7 @@ void addSeparator(QMenu* menu, const char* name)
 
 TFrm_main::TFrm_main(QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                              Qt::WindowCloseButtonHint)
+                              Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("Frm_main"));
     setWindowTitle(QStringLiteral("Quillmate"));
@@ -85,15 +85,17 @@ TFrm_main::TFrm_main(QWidget* parent)
     f.setPixelSize(13);
     setFont(f);
 
-    // The client area keeps its designed size; on a smaller screen the window shows it through
-    // a view that scrolls, so that no panel or button is ever out of reach.
+    // The client area is never smaller than its designed size: on a smaller screen the window
+    // shows it through a view that scrolls, so that no panel or button is ever out of reach. A
+    // window made larger (maximised, or resized by the operator) makes it larger too.
     m_view = new QScrollArea(this);
     m_view->setObjectName(QStringLiteral("ClientView"));
     m_view->setFrameShape(QFrame::NoFrame);
-    m_view->setWidgetResizable(false);
+    m_view->setWidgetResizable(true);
     m_client = new QWidget;
     m_client->setObjectName(QStringLiteral("ClientArea"));
-    m_client->setFixedSize(996, 609);
+    m_client->setMinimumSize(996, 609);
+    m_client->resize(m_client->minimumSize());
     m_client->setAutoFillBackground(true);
     QPalette pal = m_client->palette();
     pal.setColor(QPalette::Window, Zt_typro::PanelBackground());
@@ -110,9 +112,10 @@ TFrm_main::TFrm_main(QWidget* parent)
 
 void TFrm_main::fitInto(const QRect& available)
 {
-    // The designed size: the client area under the menu bar, no larger.
-    const QSize designed(m_client->width(), m_client->height() + menuBar()->sizeHint().height());
-    setMaximumSize(designed);
+    // Opened at the designed size, the client area under the menu bar; only the operator makes it
+    // larger, by maximising or resizing the window.
+    setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
+    const QSize designed(m_client->minimumWidth(), m_client->minimumHeight() + menuBar()->sizeHint().height());
     // The window frame the window manager adds around it; an estimate before the first show.
     const QRect inner = geometry();
     const QRect outerNow = frameGeometry();
@@ -230,6 +233,12 @@ void TFrm_main::buildPanels()
         dhpz_prn_set->setEnabled(true);
         jzd_prn_set->setEnabled(true);
     });
+    // The register's result list and the two designers grow with the window; the other panels
+    // keep their designed size and place.
+    for (Zt_typro::WorkingPanel* panel :
+         std::initializer_list<Zt_typro::WorkingPanel*>{Panel_zpcxjg, P_zzzp_set, Panel_pz_set})
+        panel->setGrowsWithParent(true);
+
     // Closing the search panel also closes its result list.
     connect(Panel_zpcx, &Zt_typro::WorkingPanel::closed, Panel_zpcxjg, &QWidget::hide);
 }

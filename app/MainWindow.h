@@ -36,11 +36,13 @@ public:
     ~TFrm_main() override;
 
     QWidget* clientArea() const { return m_client; }
-    /// The view of the client area: it scrolls when the window is smaller than the client.
+    /// The view of the client area: it scrolls when the window is smaller than the client's
+    /// designed size, and makes the client as large as itself when the window is larger.
     QScrollArea* clientView() const { return m_view; }
 
-    /// Sizes and places the window inside available (a screen's work area): at its designed size
-    /// where that fits, smaller with a scrolling client area where it does not, never off it.
+    /// Sizes and places the window inside available (a screen's work area), not maximised: at its
+    /// designed size where that fits, smaller with a scrolling client area where it does not,
+    /// never off it. The operator may then make it larger.
     void fitInto(const QRect& available);
 
     // Menu

@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScrollArea>
 #include <QStyle>
 
@@ -82,6 +83,7 @@ WorkingPanel::WorkingPanel(QWidget* parent, const PanelChrome& chrome, const QRe
     pal.setColor(QPalette::Window, PanelBackground());
     setPalette(pal);
     setGeometry(geometry);
+    m_designed = geometry.size();
 
     m_strip = new TitleStrip(this, this);
     m_strip->setObjectName(QString::fromLatin1(chrome.image));
@@ -197,6 +199,49 @@ void WorkingPanel::keyPressEvent(QKeyEvent* event)
         }
     }
     QFrame::keyPressEvent(event);
+}
+
+void WorkingPanel::setGrowsWithParent(bool grows)
+{
+    if (m_grows == grows)
+        return;
+    m_grows = grows;
+    if (QWidget* parent = parentWidget()) {
+        if (grows)
+            parent->installEventFilter(this);
+        else
+            parent->removeEventFilter(this);
+    }
+    if (grows)
+        growToParent();
+    else
+        resize(m_designed);
+}
+
+void WorkingPanel::growToParent()
+{
+    const QWidget* parent = parentWidget();
+    if (!parent)
+        return;
+    const QSize room = (parent->size() - parent->minimumSize()).expandedTo(QSize(0, 0));
+    resize(m_designed + room);
+    move(KeptInside(pos(), size(), parent->size()));
+}
+
+bool WorkingPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (m_grows && watched == parentWidget() && event->type() == QEvent::Resize)
+        growToParent();
+    return QFrame::eventFilter(watched, event);
+}
+
+void WorkingPanel::resizeEvent(QResizeEvent* event)
+{
+    QFrame::resizeEvent(event);
+    if (m_strip)
+        m_strip->setGeometry(2, 2, width() - 4, 15);
+    if (m_close)
+        m_close->move(width() - 19, 1);
 }
 
 void WorkingPanel::setTitle(const QString& title)

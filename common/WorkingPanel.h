@@ -45,7 +45,8 @@ struct PanelChrome
 
 /// A working panel: raised panel in the window's background colour with a title strip, a bold
 /// blue title and a 17 x 17 close button at the top-right corner. Hidden when created; showing
-/// or hiding it changes neither its position nor its content.
+/// or hiding it changes neither its position nor its content. It keeps its designed size unless
+/// it is made to grow with its parent (setGrowsWithParent).
 ///
 /// Keyboard: a panel that shows comes to the top of its siblings and puts the focus on its first
 /// field; Enter presses the focused button, or else the panel's default button; Esc closes the
@@ -62,6 +63,15 @@ public:
 
     /// Sets the text of the title label.
     void setTitle(const QString& title);
+
+    /// The size the panel was designed at.
+    QSize designedSize() const { return m_designed; }
+    /// A panel that grows is larger than its designed size by as much as its parent is larger
+    /// than the parent's least size (the main window's designed client area): it grows to the
+    /// right and down with the window, keeps its place and comes back to its designed size when
+    /// the window does. It stays inside the parent. Off by default.
+    void setGrowsWithParent(bool grows);
+    bool growsWithParent() const { return m_grows; }
 
     /// The button Enter presses when the focus is not on a button; nullptr for none.
     void setDefaultButton(QAbstractButton* button) { m_default = button; }
@@ -93,13 +103,20 @@ protected:
     virtual bool confirmClose() { return true; }
 
     void keyPressEvent(QKeyEvent* event) override;
+    /// Keeps the title strip across the top and the close button at the top-right corner.
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    TitleStrip* m_strip;
+    void growToParent();
+
+    TitleStrip* m_strip = nullptr;
     QLabel* m_title = nullptr;
-    QPushButton* m_close;
+    QPushButton* m_close = nullptr;
     QAbstractButton* m_default = nullptr;
     QWidget* m_firstField = nullptr;
+    QSize m_designed;
+    bool m_grows = false;
 };
 
 /// Places a widget of size size at the wanted top-left point inside a parent of parentSize: as

@@ -10,10 +10,10 @@ namespace
 {
 const Zt_typro::PanelChrome kChrome{"P_zzzp_set", "Image_zpdysz", "Label43", "BitBtn_zzzp_close", "支票打印设置"};
 
-const Zt_typro::DesignerNames kNames{"ScrollBox_zz",    "Panel_zz",      QSize(981, 317),  "Shape_zp",
-                                     "Button_zz_pre",   "Button_zz_bc",  "Butto_zz_prnyz", "GroupBox10",
-                                     "HeaderControl1",  "DBCtrlGrid_zp", "DataSource_zp",  "DBText_zpkjyy",
-                                     "DBCheckBox_zpdy", "Label_zz_wz"};
+const Zt_typro::DesignerNames kNames{"ScrollBox_zz",    "Panel_zz",      QSize(981, 317),   "Shape_zp",
+                                     "Button_zz_pre",   "Button_zz_bc",  "Butto_zz_prnyz",  "GroupBox10",
+                                     "HeaderControl1",  "DBCtrlGrid_zp", "DataSource_zp",   "DBText_zpkjyy",
+                                     "DBCheckBox_zpdy", "Label_zz_wz",   "ComboBox_zz_xsbl"};
 
 // The field panels in control order: name and caption.
 const QList<Zt_typro::DesignerFieldSpec> kFields{
@@ -118,6 +118,7 @@ ChequeDesigner::ChequeDesigner(QWidget* parent)
     for (qsizetype i = 0; i < body().fields.size(); ++i)
         this->*kFieldMembers[i] = body().fields.at(i);
     Label_zz_wz = body().position;
+    ComboBox_zz_xsbl = body().zoom;
     Button_zz_pre = body().preview;
     Button_zz_bc = body().save;
     Butto_zz_prnyz = body().sample;

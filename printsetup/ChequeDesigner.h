@@ -59,6 +59,8 @@ public:
 
     /// The selected field's position: millimetres from the paper's top-left corner.
     QLabel* Label_zz_wz;
+    /// The scale the canvas is shown at (显示比例): 适合窗口 (the whole form) or a fixed one.
+    QComboBox* ComboBox_zz_xsbl;
 
     QPushButton* Button_zz_pre;
     QPushButton* Button_zz_bc;

@@ -7,6 +7,7 @@
 #include "store/DataModule.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -95,6 +96,14 @@ private:
 };
 } // namespace
 
+const QList<DesignerZoomChoice>& DesignerZoomChoices()
+{
+    static const QList<DesignerZoomChoice> choices{
+        {"适合窗口", 0.0}, {"50%", 0.5}, {"75%", 0.75}, {"100%", 1.0}, {"150%", 1.5}, {"200%", 2.0},
+    };
+    return choices;
+}
+
 DesignerBody BuildDesignerBody(QWidget* designer, const DesignerNames& names, const QList<DesignerFieldSpec>& fields,
                                const QList<QSize>& sizes, const QList<QPoint>& designPositions)
 {
@@ -103,8 +112,9 @@ DesignerBody BuildDesignerBody(QWidget* designer, const DesignerNames& names, co
     body.scrollBox = named<QScrollArea>(designer, names.scrollBox);
     body.scrollBox->setGeometry(16, 48, 505, 337);
     body.scrollBox->setWidgetResizable(false);
-    // The canvas is as high as the viewport: it scrolls sideways only.
-    body.scrollBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // At 100 % the designed canvas is as high as the viewport and scrolls sideways only; a
+    // larger scale or a background scan make it scroll both ways, a smaller one sits centred.
+    body.scrollBox->setAlignment(Qt::AlignCenter);
     body.canvas = new DesignerCanvas(nullptr, names.canvas, names.canvasSize, names.band);
     body.scrollBox->setWidget(body.canvas);
 
@@ -114,9 +124,9 @@ DesignerBody BuildDesignerBody(QWidget* designer, const DesignerNames& names, co
         const QSize size = sizes.value(i, QSize(17, 17));
         DesignerFieldPanel* panel = body.canvas->addFieldPanel(def.name, QString::fromUtf8(def.caption), size);
         if (i < designPositions.size()) {
-            panel->move(designPositions.at(i));
+            panel->setLayoutPos(designPositions.at(i));
         } else {
-            panel->move(4, stacked);
+            panel->setLayoutPos(QPoint(4, stacked));
             stacked += size.height() + 2;
         }
         body.fields.append(panel);
@@ -129,6 +139,15 @@ DesignerBody BuildDesignerBody(QWidget* designer, const DesignerNames& names, co
     body.preview = button(designer, names.preview, QStringLiteral("打印预览"), 236);
     body.save = button(designer, names.save, QStringLiteral("保存设置"), 331);
     body.sample = button(designer, names.sample, QStringLiteral("打印样张"), 426);
+
+    // Under the print-content list: the scale the canvas is shown at. It changes only what is
+    // shown, never a field's layout position.
+    body.zoom = named<QComboBox>(designer, names.zoom);
+    for (const DesignerZoomChoice& choice : DesignerZoomChoices())
+        body.zoom->addItem(QString::fromUtf8(choice.caption), choice.zoom);
+    body.zoom->setCurrentIndex(body.zoom->findData(1.0));
+    body.zoom->setGeometry(528, 394, 145, 25);
+    body.zoom->setToolTip(QStringLiteral("画布的显示比例：只改变显示大小，不改变打印位置"));
 
     body.groupBox = named<QGroupBox>(designer, names.groupBox);
     body.groupBox->setTitle(QStringLiteral("打印内容选项"));

@@ -5,6 +5,7 @@
 #include <QSize>
 #include <QString>
 
+class QComboBox;
 class QGroupBox;
 class QHeaderView;
 class QLabel;
@@ -47,6 +48,7 @@ struct DesignerNames
     const char* text;       // the kjyy column
     const char* check;      // the dy check box column
     const char* position;   // the selected field's position on the paper
+    const char* zoom;       // the scale the canvas is shown at
 };
 
 /// The components below the title strip of a layout designer, built by BuildDesignerBody.
@@ -64,13 +66,24 @@ struct DesignerBody
     QStyledItemDelegate* text = nullptr;
     QStyledItemDelegate* check = nullptr;
     QLabel* position = nullptr;
+    QComboBox* zoom = nullptr;
     QList<DesignerFieldPanel*> fields; // in control order
 };
 
 /// Builds the scroll box with the canvas and its field panels (in the given order, each of its
 /// size and at its design position, or stacked down the left side when there is none), the
-/// position label above the canvas, the three buttons and the print-content list (bound to its
-/// query later, with DesignerPrintOptions::setQuery), as children of designer.
+/// position label above the canvas, the three buttons, the scale box (DesignerZoomChoices, at
+/// 100 %) and the print-content list (bound to its query later, with
+/// DesignerPrintOptions::setQuery), as children of designer.
+/// The scales the scale box offers, in its order: the whole form in the viewport ("适合窗口",
+/// scale 0), then fixed ones in per cent.
+struct DesignerZoomChoice
+{
+    const char* caption;
+    double zoom; // 0: fit the viewport
+};
+const QList<DesignerZoomChoice>& DesignerZoomChoices();
+
 DesignerBody BuildDesignerBody(QWidget* designer, const DesignerNames& names, const QList<DesignerFieldSpec>& fields,
                                const QList<QSize>& sizes, const QList<QPoint>& designPositions);
 

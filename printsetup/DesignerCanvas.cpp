@@ -7,6 +7,9 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QtMath>
+
+#include <algorithm>
 
 namespace Zt_typro
 {
@@ -15,6 +18,10 @@ namespace
 const QColor kSelectedCaption(0, 0, 255);
 const QColor kCaption(0, 0, 0);
 const QColor kOverlapOutline(255, 0, 0);
+const QColor kOffPaperOutline(255, 0, 0);
+// The scales the canvas may be shown at.
+constexpr double kLeastZoom = 0.1;
+constexpr double kGreatestZoom = 8.0;
 // The canvas's caption font and the smallest a caption is made to fit a small box.
 constexpr int kCaptionPixels = 13;
 constexpr int kSmallestCaptionPixels = 5;
@@ -38,8 +45,21 @@ DesignerFieldPanel::DesignerFieldPanel(DesignerCanvas* canvas, const char* name,
     setAutoFillBackground(true);
     setPalette(whiteSurface(palette()));
     setFocusPolicy(Qt::NoFocus);
+    m_size = size;
     resize(size);
     setSelected(false);
+}
+
+void DesignerFieldPanel::setLayoutPos(QPoint at)
+{
+    m_at = at;
+    m_canvas->placeField(this);
+}
+
+void DesignerFieldPanel::setLayoutSize(QSize size)
+{
+    m_size = size;
+    m_canvas->placeField(this);
 }
 
 bool DesignerFieldPanel::isSelected() const
@@ -59,6 +79,20 @@ void DesignerFieldPanel::setOverlapping(bool overlapping)
     if (m_overlapping == overlapping)
         return;
     m_overlapping = overlapping;
+    update();
+}
+
+void DesignerFieldPanel::setOffPaper(bool offPaper)
+{
+    if (m_offPaper == offPaper)
+        return;
+    m_offPaper = offPaper;
+    update();
+}
+
+void DesignerFieldPanel::setSeeThrough(bool seeThrough)
+{
+    setAutoFillBackground(!seeThrough);
     update();
 }
 
@@ -87,9 +121,14 @@ void DesignerFieldPanel::paintEvent(QPaintEvent*)
     painter.setClipRect(contentsRect());
     painter.drawText(contentsRect(), Qt::AlignCenter, text());
     painter.setClipping(false);
+    painter.setBrush(Qt::NoBrush);
+    if (m_offPaper) {
+        // Two pixels wide, inside the box.
+        painter.setPen(QPen(kOffPaperOutline, 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+    }
     if (m_overlapping) {
         painter.setPen(QPen(kOverlapOutline, 1));
-        painter.setBrush(Qt::NoBrush);
         painter.drawRect(rect().adjusted(0, 0, -1, -1));
     }
 }
@@ -148,6 +187,8 @@ DesignerCanvas::DesignerCanvas(QWidget* parent, const char* name, QSize size, co
     QFont f(QStringLiteral("宋体"));
     f.setPixelSize(13);
     setFont(f);
+    m_designed = size;
+    m_area = QRect(QPoint(0, 0), size);
     setFixedSize(size);
     // Takes the keyboard when clicked, for the arrow keys.
     setFocusPolicy(Qt::ClickFocus);
@@ -157,8 +198,73 @@ DesignerCanvas::DesignerCanvas(QWidget* parent, const char* name, QSize size, co
 DesignerFieldPanel* DesignerCanvas::addFieldPanel(const char* name, const QString& caption, QSize size)
 {
     auto* panel = new DesignerFieldPanel(this, name, caption, size);
+    panel->setSeeThrough(hasBackground());
     m_panels.append(panel);
+    placeField(panel);
     return panel;
+}
+
+QPointF DesignerCanvas::toCanvas(QPointF layout) const
+{
+    return (layout - QPointF(m_area.topLeft())) * m_zoom;
+}
+
+QPointF DesignerCanvas::toLayout(QPointF canvas) const
+{
+    return canvas / m_zoom + QPointF(m_area.topLeft());
+}
+
+void DesignerCanvas::placeField(DesignerFieldPanel* panel) const
+{
+    // Both edges rounded, so that boxes that touch in the layout touch on the canvas.
+    const QPointF topLeft = toCanvas(QPointF(panel->layoutPos()));
+    const QPointF bottomRight = toCanvas(
+        QPointF(panel->layoutPos() + QPoint(panel->layoutSize().width(), panel->layoutSize().height())));
+    const QPoint from(qRound(topLeft.x()), qRound(topLeft.y()));
+    const QPoint to(qRound(bottomRight.x()), qRound(bottomRight.y()));
+    panel->setGeometry(QRect(from, QSize(std::max(1, to.x() - from.x()), std::max(1, to.y() - from.y()))));
+}
+
+void DesignerCanvas::placeEverything()
+{
+    // Whole pixels, without a rounding error's extra one that would ask for a scroll bar.
+    setFixedSize(qCeil(m_area.width() * m_zoom - 1e-6), qCeil(m_area.height() * m_zoom - 1e-6));
+    for (DesignerFieldPanel* panel : m_panels)
+        placeField(panel);
+    m_band->hide();
+    update();
+}
+
+void DesignerCanvas::setZoom(double zoom)
+{
+    zoom = qBound(kLeastZoom, zoom, kGreatestZoom);
+    if (qFuzzyCompare(zoom, m_zoom))
+        return;
+    m_zoom = zoom;
+    placeEverything();
+}
+
+void DesignerCanvas::updateArea()
+{
+    QRect area(QPoint(0, 0), m_designed);
+    if (hasBackground()) {
+        // Outwards to whole units: the scan's top and left strip lies left of and above the band.
+        const QRectF scan = backgroundRect();
+        const QPoint from(qFloor(scan.left()), qFloor(scan.top()));
+        const QPoint to(qCeil(scan.right()), qCeil(scan.bottom()));
+        area = area.united(QRect(from, QSize(to.x() - from.x(), to.y() - from.y())));
+    }
+    if (area == m_area)
+        return;
+    m_area = area;
+    placeEverything();
+    emit layoutAreaChanged();
+}
+
+void DesignerCanvas::setPaper(const QRectF& sheet)
+{
+    m_paper = sheet;
+    refreshMarks();
 }
 
 DesignerFieldPanel* DesignerCanvas::fieldPanel(const QString& name) const
@@ -176,7 +282,8 @@ void DesignerCanvas::fieldPanelMouseDown(DesignerFieldPanel* panel, Qt::MouseBut
         return;
     setFocus(Qt::MouseFocusReason);
     m_dragging = true;
-    m_grab = at;
+    // The grabbed spot in layout units, so that it stays under the pointer at any scale.
+    m_grab = toLayout(QPointF(panel->pos() + at)) - QPointF(panel->layoutPos());
     m_pressed = panel;
     m_current = panel;
     panel->setSelected(true);
@@ -187,9 +294,10 @@ void DesignerCanvas::fieldPanelMouseMove(QPoint globalAt)
 {
     if (!m_dragging || !m_pressed)
         return;
-    // The pointer in the pressed panel's coordinates, whichever widget the move was reported to.
-    const QPoint at = m_pressed->mapFromGlobal(globalAt);
-    moveSelection(at - m_grab);
+    // The pointer on the canvas, whichever widget the move was reported to, in layout units.
+    const QPointF pointer = toLayout(QPointF(mapFromGlobal(globalAt)));
+    const QPointF wanted = pointer - m_grab - QPointF(m_pressed->layoutPos());
+    moveSelection(QPoint(qRound(wanted.x()), qRound(wanted.y())));
 }
 
 void DesignerCanvas::fieldPanelMouseUp()
@@ -248,32 +356,33 @@ void DesignerCanvas::moveSelection(QPoint wanted)
     for (DesignerFieldPanel* panel : m_panels) {
         if (panel->isSelected()) {
             selected.append(panel);
-            positions.append(panel->pos());
+            positions.append(panel->layoutPos());
         }
     }
     const QPoint move = ClampGroupMove(positions, wanted);
     if (move.isNull())
         return;
     for (DesignerFieldPanel* panel : selected)
-        panel->move(panel->pos() + move);
-    refreshOverlapMarks();
+        panel->setLayoutPos(panel->layoutPos() + move);
+    refreshMarks();
     emit fieldsMoved();
     emit fieldsChanged();
 }
 
-void DesignerCanvas::refreshOverlapMarks()
+void DesignerCanvas::refreshMarks()
 {
     for (DesignerFieldPanel* panel : m_panels) {
-        const QRect box = panel->geometry();
+        const QRect box = panel->layoutRect();
         bool overlapping = false;
         for (const DesignerFieldPanel* other : m_panels) {
             // QRect::intersects: boxes that share only an edge do not.
-            if (other != panel && box.intersects(other->geometry())) {
+            if (other != panel && box.intersects(other->layoutRect())) {
                 overlapping = true;
                 break;
             }
         }
         panel->setOverlapping(overlapping);
+        panel->setOffPaper(!m_paper.isEmpty() && !m_paper.contains(QRectF(box)));
     }
 }
 
@@ -330,18 +439,25 @@ void DesignerCanvas::setBackground(const QImage& image, double dpi, QPointF orig
     m_background = image;
     m_backgroundDpi = dpi;
     m_backgroundOrigin = origin;
+    for (DesignerFieldPanel* panel : m_panels)
+        panel->setSeeThrough(!image.isNull());
+    updateArea();
     update();
 }
 
 void DesignerCanvas::setBackgroundDpi(double dpi)
 {
     m_backgroundDpi = dpi;
+    updateArea();
     update();
 }
 
 void DesignerCanvas::clearBackground()
 {
     m_background = QImage();
+    for (DesignerFieldPanel* panel : m_panels)
+        panel->setSeeThrough(false);
+    updateArea();
     update();
 }
 
@@ -364,7 +480,8 @@ void DesignerCanvas::paintEvent(QPaintEvent* event)
         QPainter painter(this);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.setOpacity(m_backgroundOpacity);
-        painter.drawImage(backgroundRect(), m_background);
+        const QRectF scan = backgroundRect();
+        painter.drawImage(QRectF(toCanvas(scan.topLeft()), scan.size() * m_zoom), m_background);
     }
     QFrame::paintEvent(event); // the bevel on top
 }

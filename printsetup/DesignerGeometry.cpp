@@ -97,6 +97,20 @@ QPointF SheetOriginOnCanvas(double leftMarginMm, double topMarginMm)
     return {-leftMarginMm / unitMm, -topMarginMm / unitMm};
 }
 
+QRectF SheetInLayoutUnits(QSizeF pageMm, QMarginsF marginsMm)
+{
+    constexpr double unitMm = 25.4 / 96.0;
+    return {SheetOriginOnCanvas(marginsMm.left(), marginsMm.top()),
+            QSizeF(pageMm.width() / unitMm, pageMm.height() / unitMm)};
+}
+
+double FitZoom(QSizeF area, QSize viewport)
+{
+    if (area.isEmpty() || viewport.isEmpty())
+        return 1.0;
+    return std::min(viewport.width() / area.width(), viewport.height() / area.height());
+}
+
 QPointF PaperPositionMm(QPoint at, double leftMarginMm, double topMarginMm)
 {
     constexpr double unitMm = 25.4 / 96.0;

@@ -3,10 +3,12 @@
 #include <QByteArray>
 
 #include <QList>
+#include <QMarginsF>
 #include <QPoint>
 #include <QRect>
 #include <QRectF>
 #include <QSize>
+#include <QSizeF>
 #include <Qt>
 
 namespace Zt_typro
@@ -16,17 +18,16 @@ namespace Zt_typro
 inline constexpr int LayoutCoordinateMin = -32768;
 inline constexpr int LayoutCoordinateMax = 32767;
 
-/// A designer position in pixels as a layout coordinate. One canvas pixel is one layout unit
-/// (25.4/96 mm), with no offset and no scale, so this only keeps the value within the 16-bit
-/// range of the columns: below -32768 gives -32768, above 32767 gives 32767.
+/// A layout coordinate (layout units, 25.4/96 mm: one canvas pixel at 100 %) kept within the
+/// 16-bit range of the columns: below -32768 gives -32768, above 32767 gives 32767.
 constexpr int ClampLayoutCoordinate(int pixels)
 {
     return pixels < LayoutCoordinateMin ? LayoutCoordinateMin
                                         : (pixels > LayoutCoordinateMax ? LayoutCoordinateMax : pixels);
 }
 
-/// A designer position (a field panel's top-left corner in canvas pixels) as a layout position,
-/// each axis clamped by ClampLayoutCoordinate.
+/// A field panel's layout position as the columns can hold it, each axis clamped by
+/// ClampLayoutCoordinate.
 QPoint ClampLayoutPosition(QPoint pixels);
 
 /// How far a group of field panels at positions may move by wanted without any of them leaving
@@ -51,18 +52,27 @@ bool LiesInsideBand(const QRect& panel, const QRect& band);
 /// direction, ten with Shift held. Any other key asks for no move (a null point).
 QPoint ArrowKeyMove(int key, Qt::KeyboardModifiers modifiers);
 
-/// Canvas pixels (layout units, 25.4/96 mm) per pixel of an image scanned at dpi dots per inch:
-/// 96 / dpi, so that the image shows at true scale (a 300 dpi scan: 0.32).
+/// Layout units (25.4/96 mm, a canvas pixel at 100 %) per pixel of an image scanned at dpi dots
+/// per inch: 96 / dpi, so that the image shows at true scale (a 300 dpi scan: 0.32).
 double CanvasPixelsPerImagePixel(double dpi);
 
-/// Where an image of imageSize pixels, scanned at dpi, lies on the designer canvas when its
-/// top-left corner is at origin (canvas pixels): origin and imageSize × 96 / dpi.
+/// Where an image of imageSize pixels, scanned at dpi, lies in the layout when its top-left corner
+/// is at origin (layout units): origin and imageSize × 96 / dpi.
 QRectF BackgroundImageRect(QSize imageSize, double dpi, QPointF origin);
 
-/// Where the top-left corner of a scan of the whole sheet lies on the canvas: the canvas's origin
-/// is the band's, which lies at the page's left and top margins from the sheet's edge, so the
-/// scan starts that far up and to the left: (−left margin, −top margin) in layout units.
+/// Where the top-left corner of a scan of the whole sheet lies in the layout: layout positions
+/// count from the band's origin, which lies at the page's left and top margins from the sheet's
+/// edge, so the scan starts that far up and to the left: (−left margin, −top margin) in layout
+/// units.
 QPointF SheetOriginOnCanvas(double leftMarginMm, double topMarginMm);
+
+/// The sheet of paper in layout units counted from the band's origin: its top-left corner lies
+/// at SheetOriginOnCanvas, its size is the page's (pageMm) in layout units.
+QRectF SheetInLayoutUnits(QSizeF pageMm, QMarginsF marginsMm);
+
+/// The scale (canvas pixels per layout unit) at which an area of layout units fits wholly inside
+/// a viewport of pixels: the smaller of the two ratios; 1 when either is empty.
+double FitZoom(QSizeF area, QSize viewport);
 
 /// Where a field at layout position at prints on the paper, in millimetres from the sheet's
 /// top-left corner: the page's left and top margins plus at × 25.4/96 mm.

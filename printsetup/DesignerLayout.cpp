@@ -21,11 +21,12 @@ void LoadDesignerLayout(DesignerCanvas& canvas, DmQuery& query, const QString& c
         query.first();
         for (int i = 0; i < rows; ++i) {
             if (query.fieldText(QStringLiteral("kjmc")) == name)
-                panel->move(query.fieldInt(QStringLiteral("kjx")), query.fieldInt(QStringLiteral("kjy")));
+                panel->setLayoutPos(
+                    QPoint(query.fieldInt(QStringLiteral("kjx")), query.fieldInt(QStringLiteral("kjy"))));
             query.next();
         }
     }
-    canvas.refreshOverlapMarks();
+    canvas.refreshMarks();
 }
 
 void SaveDesignerLayout(DesignerCanvas& canvas, const QString& code)
@@ -35,7 +36,7 @@ void SaveDesignerLayout(DesignerCanvas& canvas, const QString& code)
     const QueryCloser closer(update);
     dm.transaction([&] {
         for (const DesignerFieldPanel* panel : canvas.fieldPanels()) {
-            const QPoint at = ClampLayoutPosition(panel->pos());
+            const QPoint at = ClampLayoutPosition(panel->layoutPos());
             update.setStatement(Stmt::P3, {at.x(), at.y(), panel->objectName(), code});
             update.execute();
         }

@@ -13,14 +13,24 @@
 #include "printsetup/DesignerPrintOptions.h"
 #include "store/DataModule.h"
 
+#include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QResizeEvent>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSlider>
+#include <QSpinBox>
 #include <QtMath>
 
 namespace Zt_typro
 {
 namespace
 {
+// The scroll box around the canvas at the designer's designed size.
+const QSize kScrollBoxSize(505, 337);
+
 // Until a layout is loaded, each field panel stands where the print form puts its label by design.
 QList<QPoint> designPositions(const DesignerForm& form)
 {
@@ -60,10 +70,20 @@ LayoutDesigner::LayoutDesigner(QWidget* parent, DesignerForm form)
     {
         const std::unique_ptr<PrintForm> print = m_form.makeForm(nullptr);
         m_marginsMm = print->QuickRep1->marginsMm();
+        m_body.canvas->setPaper(SheetInLayoutUnits(print->QuickRep1->pageSizeMm(), m_marginsMm));
     }
     m_background = new DesignerBackground(this, m_body.canvas, m_form.background, m_marginsMm, 16, 394);
-    m_body.canvas->refreshOverlapMarks();
+    m_body.canvas->refreshMarks();
     rememberSavedPositions();
+
+    // Grown with the window, the canvas takes the room: the print-content list and the scale box
+    // keep to the right edge, the buttons to the bottom edge.
+    for (QWidget* w : std::initializer_list<QWidget*>{m_body.groupBox, m_body.zoom})
+        m_keptRight.append({w, w->pos()});
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_body.preview, m_body.save, m_body.sample, m_background->button(),
+                                         m_background->slider(), m_background->dpiBox(), m_body.zoom})
+        m_keptDown.append({w, w->pos()});
 
     connectGuarded(m_body.save, &QPushButton::clicked, this, [this] { saveLayout(); });
     connectGuarded(m_body.preview, &QPushButton::clicked, this, [this] { previewLayout(); });
@@ -71,6 +91,44 @@ LayoutDesigner::LayoutDesigner(QWidget* parent, DesignerForm form)
     connectGuarded(m_background->button(), &QPushButton::clicked, this, [this] { chooseBackground(); });
     connectGuarded(this, &WorkingPanel::closed, this, [this] { closeOptions(); });
     connectGuarded(m_body.canvas, &DesignerCanvas::fieldsChanged, this, [this] { showPosition(); });
+    connectGuarded(m_body.zoom, &QComboBox::currentIndexChanged, this, [this] { applyZoom(); });
+    // A scan shown or taken away changes the area to fit.
+    connectGuarded(m_body.canvas, &DesignerCanvas::layoutAreaChanged, this, [this] { applyZoom(); });
+}
+
+void LayoutDesigner::resizeEvent(QResizeEvent* event)
+{
+    WorkingPanel::resizeEvent(event);
+    if (!m_body.scrollBox)
+        return;
+    const QSize grown = size() - m_form.geometry.size();
+    m_body.scrollBox->resize(kScrollBoxSize + grown);
+    m_body.position->resize(kScrollBoxSize.width() + grown.width(), m_body.position->height());
+    for (const Kept& kept : m_keptRight)
+        kept.widget->move(kept.designed.x() + grown.width(), kept.widget->y());
+    for (const Kept& kept : m_keptDown)
+        kept.widget->move(kept.widget->x(), kept.designed.y() + grown.height());
+    applyZoom();
+}
+
+void LayoutDesigner::applyZoom()
+{
+    const double chosen = m_body.zoom->currentData().toDouble();
+    // 0: the whole area the canvas shows, as large as fits inside the scroll box.
+    m_body.canvas->setZoom(
+        chosen > 0.0 ? chosen
+                     : FitZoom(QSizeF(m_body.canvas->layoutArea().size()), m_body.scrollBox->maximumViewportSize()));
+    // The scroll bars the canvas needs at once, rather than after the scroll box has looked
+    // again: a canvas that fits beside one bar does not get the other one.
+    QScrollArea* box = m_body.scrollBox;
+    const QSize room = box->maximumViewportSize();
+    const QSize canvas = m_body.canvas->size();
+    bool across = canvas.width() > room.width();
+    bool down = canvas.height() > room.height();
+    down = down || (across && canvas.height() > room.height() - box->horizontalScrollBar()->sizeHint().height());
+    across = across || (down && canvas.width() > room.width() - box->verticalScrollBar()->sizeHint().width());
+    box->setHorizontalScrollBarPolicy(across ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    box->setVerticalScrollBarPolicy(down ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
 }
 
 void LayoutDesigner::open(const QString& formCode, const QString& heading)
@@ -152,7 +210,7 @@ QList<QPoint> LayoutDesigner::fieldPositions() const
 {
     QList<QPoint> out;
     for (const DesignerFieldPanel* panel : m_body.canvas->fieldPanels())
-        out.append(panel->pos());
+        out.append(panel->layoutPos());
     return out;
 }
 
@@ -171,7 +229,13 @@ QString LayoutDesigner::positionText(const QString& caption, QPoint at) const
 void LayoutDesigner::showPosition()
 {
     const DesignerFieldPanel* current = m_body.canvas->currentFieldPanel();
-    m_body.position->setText(current ? positionText(current->text(), current->pos()) : QString());
+    QString text;
+    if (current) {
+        text = positionText(current->text(), current->layoutPos());
+        if (current->isOffPaper())
+            text += QStringLiteral("（超出纸张）");
+    }
+    m_body.position->setText(text);
 }
 
 } // namespace Zt_typro

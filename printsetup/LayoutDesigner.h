@@ -14,6 +14,7 @@
 #include <memory>
 
 // The parts a designer names, for ChequeDesigner and VoucherDesigner.
+class QComboBox;
 class QGroupBox;
 class QHeaderView;
 class QLabel;
@@ -63,12 +64,17 @@ struct DesignerForm
 /// background. ChequeDesigner and VoucherDesigner give it their description and name its parts.
 ///
 /// Each field panel is as large as the text its field prints on the sample cheque or voucher
-/// (SampleFieldText, in the label's font, one canvas pixel per layout unit), so boxes that
+/// (SampleFieldText, in the label's font, in layout units), so boxes that
 /// overlap on the canvas print over one another; they are outlined in red. Above the canvas the
 /// position label shows where the selected field prints, in millimetres from the paper's
-/// top-left corner. Closing the designer while its field positions differ from the ones last
-/// loaded or saved asks "版面已改动，是否保存?": 是 saves and closes, 否 closes without saving, 取消
-/// keeps the designer open as it is.
+/// top-left corner, followed by "（超出纸张）" when its box is not wholly on the paper (the box is
+/// then outlined in red too; a negative position is allowed). Closing the designer while its
+/// field positions differ from the ones last loaded or saved asks "版面已改动，是否保存?": 是 saves
+/// and closes, 否 closes without saving, 取消 keeps the designer open as it is.
+///
+/// Grown with the window, the canvas's scroll box takes the room. The scale box shows the canvas
+/// at a fixed scale or, at "适合窗口", the whole area it shows (the form, and the whole scan)
+/// inside the scroll box, fitted again whenever the box or the area changes.
 class LayoutDesigner : public WorkingPanel
 {
     Q_OBJECT
@@ -111,7 +117,12 @@ protected:
     /// Before the designer closes: with unsaved moves, asks whether to save them.
     bool confirmClose() override;
 
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    /// Shows the canvas at the scale chosen in the scale box.
+    void applyZoom();
+
     QList<QPoint> fieldPositions() const;
     void rememberSavedPositions();
     void showPosition();
@@ -122,6 +133,14 @@ private:
     DesignerBody m_body;
     DesignerBackground* m_background = nullptr;
     QString m_formCode;
+    // Parts that keep their distance to the right or the bottom edge when the designer grows.
+    struct Kept
+    {
+        QWidget* widget;
+        QPoint designed;
+    };
+    QList<Kept> m_keptRight;
+    QList<Kept> m_keptDown;
 };
 
 } // namespace Zt_typro

@@ -13,7 +13,7 @@ const Zt_typro::PanelChrome kChrome{"Panel_pz_set", "Image_pzdysz", "Label44", "
 const Zt_typro::DesignerNames kNames{"ScrollBox_pz",   "Panel_pz",      QSize(977, 317),   "Shape_pz",
                                      "Button_pz_pre",  "Button_pz_bc",  "Button_pz_prnyz", "GroupBox11",
                                      "HeaderControl2", "DBCtrlGrid_pz", "DataSource_pz",   "DBText_kjx",
-                                     "DBCheckBox_dy",  "Label_pz_wz"};
+                                     "DBCheckBox_dy",  "Label_pz_wz",   "ComboBox_pz_xsbl"};
 
 // The field panels in control order: name and caption.
 const QList<Zt_typro::DesignerFieldSpec> kFields{
@@ -102,6 +102,7 @@ VoucherDesigner::VoucherDesigner(QWidget* parent)
     for (qsizetype i = 0; i < body().fields.size(); ++i)
         this->*kFieldMembers[i] = body().fields.at(i);
     Label_pz_wz = body().position;
+    ComboBox_pz_xsbl = body().zoom;
     Button_pz_pre = body().preview;
     Button_pz_bc = body().save;
     Button_pz_prnyz = body().sample;

@@ -51,6 +51,8 @@ public:
 
     /// The selected field's position: millimetres from the paper's top-left corner.
     QLabel* Label_pz_wz;
+    /// The scale the canvas is shown at (显示比例): 适合窗口 (the whole form) or a fixed one.
+    QComboBox* ComboBox_pz_xsbl;
 
     QPushButton* Button_pz_pre;
     QPushButton* Button_pz_bc;

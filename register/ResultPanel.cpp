@@ -15,7 +15,9 @@
 #include <QHeaderView>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QSqlRecord>
+#include <QStyle>
 #include <QTableView>
 
 using Zt_typro::connectGuarded;
@@ -42,6 +44,8 @@ const GridColumn kColumns[] = {
 
 // Room either side of a cell's text: the grid's margin and its line.
 const int kCellPadding = 6;
+// The narrowest the purpose column is made to let a grown grid show whole rows.
+const int kLeastPurposeWidth = 160;
 
 const GridColumn* findColumn(const QString& field)
 {
@@ -135,8 +139,6 @@ ResultPanel::ResultPanel(QWidget* parent)
     DataSource1 = named<RegisterGridSource>(this, "DataSource1");
 
     DBGrid_cx = named<QTableView>(this, "DBGrid_cx");
-    // The export button has a strip of its own under the grid.
-    DBGrid_cx->setGeometry(2, 19, width() - 4, height() - 21 - 28);
     DBGrid_cx->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGrid_cx->setTabKeyNavigation(true);
     DBGrid_cx->setShowGrid(true);
@@ -155,24 +157,23 @@ ResultPanel::ResultPanel(QWidget* parent)
     DBGrid_cx->setModel(DataSource1);
 
     Button_zpcx_dc = named<QPushButton>(this, "Button_zpcx_dc", QStringLiteral("导出"));
-    Button_zpcx_dc->setGeometry(width() - 2 - 75, height() - 27, 75, 25);
     connectGuarded(Button_zpcx_dc, &QPushButton::clicked, this, [this] { Button_zpcx_dcClick(); });
     Button_zpcx_cd = named<QPushButton>(this, "Button_zpcx_cd", QStringLiteral("重打"));
-    Button_zpcx_cd->setGeometry(2, height() - 27, 75, 25);
     connectGuarded(Button_zpcx_cd, &QPushButton::clicked, this, [this] { Button_zpcx_cdClick(); });
     Button_zpcx_zf = named<QPushButton>(this, "Button_zpcx_zf", QStringLiteral("作废"));
-    Button_zpcx_zf->setGeometry(2 + 79, height() - 27, 75, 25);
     connectGuarded(Button_zpcx_zf, &QPushButton::clicked, this, [this] { Button_zpcx_zfClick(); });
     Button_zpcx_ls = named<QPushButton>(this, "Button_zpcx_ls", QStringLiteral("记录"));
-    Button_zpcx_ls->setGeometry(2 + 2 * 79, height() - 27, 75, 25);
     connectGuarded(Button_zpcx_ls, &QPushButton::clicked, this, [this] { Button_zpcx_lsClick(); });
 
     // The columns keep the widths the operator gave them from one search to the next; they take
     // their first widths when they come into being.
     connect(titles, &QHeaderView::sectionCountChanged, this, [this](int before, int now) {
-        if (before != now)
+        if (before != now) {
             applyColumnWidths();
+            fitPurposeColumn();
+        }
     });
+    layOutParts();
     connectGuarded(this, &WorkingPanel::closed, this, [this] { BitBtn_zpcxjg_closeClick(); });
 }
 
@@ -207,6 +208,48 @@ void ResultPanel::applyColumnWidths()
             width = std::max(width, fm.horizontalAdvance(QString::fromUtf8(sample)) + 2 * kCellPadding);
         titles->resizeSection(section, width);
     }
+}
+
+void ResultPanel::layOutParts()
+{
+    // The grid fills the panel; the buttons have a strip of their own under it, the export
+    // button at the right.
+    DBGrid_cx->setGeometry(2, 19, width() - 4, height() - 21 - 28);
+    Button_zpcx_dc->setGeometry(width() - 2 - 75, height() - 27, 75, 25);
+    Button_zpcx_cd->setGeometry(2, height() - 27, 75, 25);
+    Button_zpcx_zf->setGeometry(2 + 79, height() - 27, 75, 25);
+    Button_zpcx_ls->setGeometry(2 + 2 * 79, height() - 27, 75, 25);
+}
+
+void ResultPanel::resizeEvent(QResizeEvent* event)
+{
+    WorkingPanel::resizeEvent(event);
+    layOutParts();
+    if (event->size().width() != event->oldSize().width())
+        fitPurposeColumn();
+}
+
+void ResultPanel::fitPurposeColumn()
+{
+    QHeaderView* titles = DBGrid_cx->horizontalHeader();
+    int purpose = -1;
+    int others = 0;
+    for (int section = 0; section < titles->count(); ++section) {
+        if (DataSource1->fieldName(section) == QLatin1String("yt"))
+            purpose = section;
+        else if (!titles->isSectionHidden(section))
+            others += titles->sectionSize(section);
+    }
+    const GridColumn* column = findColumn(QStringLiteral("yt"));
+    if (purpose < 0 || !column)
+        return;
+    // Room for the whole row beside the row indicator, with a vertical scroll bar or without.
+    const int room = DBGrid_cx->width() - 2 * DBGrid_cx->frameWidth() - DBGrid_cx->verticalHeader()->width() -
+                     DBGrid_cx->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, DBGrid_cx) - others;
+    // At its designed size the grid keeps the designed width and scrolls sideways; grown with the
+    // window, the purpose takes the room the other columns leave, when that is enough to read it.
+    const bool grown = width() > designedSize().width();
+    titles->resizeSection(purpose, grown && room >= kLeastPurposeWidth ? room : column->width);
 }
 
 void ResultPanel::BitBtn_zpcxjg_closeClick()

@@ -78,8 +78,17 @@ public:
     /// "记录": shows the selected cheque's history (Frm_zpls).
     void Button_zpcx_lsClick();
 
+protected:
+    /// The grid fills the panel, grown or not (see WorkingPanel::setGrowsWithParent).
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void applyColumnWidths();
+    void layOutParts();
+    /// Grown wider than designed, the grid gives the purpose column the room the other columns
+    /// leave, so that a whole row shows without scrolling sideways (when that leaves enough room
+    /// to read it); at its designed size the columns keep their designed widths.
+    void fitPurposeColumn();
     /// The row key of the cheque selected in the grid; -1 (after saying so) when there is none.
     qint64 selectedCheque();
     /// "票号 … 收款人 … 金额 …" of the selected row, to name it in a dialog.

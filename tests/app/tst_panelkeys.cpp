@@ -382,14 +382,14 @@ private slots:
         menuItem(item)->trigger();
         auto* d = static_cast<LayoutDesigner*>(panel(designer));
         QVERIFY(d->isVisible() && !d->hasUnsavedMoves());
-        QWidget* field = d->findChildren<DesignerFieldPanel*>().value(2);
+        DesignerFieldPanel* field = d->findChildren<DesignerFieldPanel*>().value(2);
         QVERIFY(field);
-        const QPoint moved = field->pos() + QPoint(12, 7);
-        field->move(moved);
+        const QPoint moved = field->layoutPos() + QPoint(12, 7);
+        field->setLayoutPos(moved);
         QVERIFY(d->hasUnsavedMoves());
         menuItem(QStringLiteral("mnuzpbj"))->trigger(); // another panel above it
         menuItem(item)->trigger();
-        QCOMPARE(field->pos(), moved);
+        QCOMPARE(field->layoutPos(), moved);
         QCOMPARE(owningPanel(Frm_main->clientArea()->childAt(d->geometry().center())), d);
         QCOMPARE(f.prompter.questions.size(), 0);
     }

@@ -112,8 +112,9 @@ QList<double> darkColumns(const QImage& shot, int y, int x0, int x1)
     return centres;
 }
 
-// A row of the canvas that no field panel and no bevel covers, near wanted.
-int freeRow(const DesignerCanvas* canvas, int wanted)
+// A row of the canvas as shown that no field panel, no bevel and no horizontal line of the scan
+// covers, near wanted.
+int freeRow(const DesignerCanvas* canvas, const QImage& shot, int wanted)
 {
     for (int d = 0; d < 200; ++d) {
         for (const int y : {wanted + d, wanted - d}) {
@@ -123,6 +124,12 @@ int freeRow(const DesignerCanvas* canvas, int wanted)
             for (const DesignerFieldPanel* panel : canvas->fieldPanels()) {
                 if (y >= panel->y() - 1 && y <= panel->y() + panel->height())
                     free = false;
+            }
+            for (int row = y - 3; free && row <= y + 3; ++row) {
+                int dark = 0;
+                for (int x = 0; x < shot.width(); ++x)
+                    dark += qGray(shot.pixel(x, row)) < 128 ? 1 : 0;
+                free = dark < shot.width() / 3;
             }
             if (free)
                 return y;
@@ -142,6 +149,8 @@ private slots:
     void geometry_data();
     void geometry();
     void gridShowsAtTrueScaleBeneathThePanels();
+    void wholeScanShows_itsTopAndLeftStripToo_data();
+    void wholeScanShows_itsTopAndLeftStripToo();
     void typedResolutionRescalesAndIsRemembered();
     void scanWithoutResolution_takesTheTypedOne_data();
     void scanWithoutResolution_takesTheTypedOne();
@@ -229,31 +238,95 @@ void TestBackground::gridShowsAtTrueScaleBeneathThePanels()
     QCOMPARE(d->Panel_zz->backgroundOpacity(), 1.0);
 
     const QImage shot = d->Panel_zz->grab().toImage();
-    const int y = freeRow(d->Panel_zz, 30);
+    const int y = freeRow(d->Panel_zz, shot, 30);
     QVERIFY(y > 0);
-    // The scan of 240 mm starts 10 mm left of the band: lines at sheet x = 20, 30, … 230 mm lie
-    // at canvas x = (x − 10 mm) / unit, 37.795 pixels apart.
+    // The scan of 240 mm starts at the sheet's edge, 10 mm left of the band, and is shown whole:
+    // its lines at sheet x = 10, 20, … 230 mm lie at the layout x of (x − 10 mm) / unit, 37.795
+    // pixels apart at 100 %.
+    QCOMPARE(d->Panel_zz->zoom(), 1.0);
     const QList<double> lines = darkColumns(shot, y, 3, d->Panel_zz->width() - 3);
     QString seen;
     for (double c : lines)
         seen += QString::number(c, 'f', 2) + u' ';
-    QCOMPARE(lines.size(), 22);
+    QCOMPARE(lines.size(), 23);
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const double expected = (20.0 + 10.0 * double(i) - 10.0) / kUnitMm;
+        const double layoutX = (10.0 + 10.0 * double(i) - 10.0) / kUnitMm;
+        const double expected = d->Panel_zz->toCanvas(QPointF(layoutX, 0.0)).x();
         QVERIFY2(qAbs(lines.at(i) - expected) < 0.5, qPrintable(seen));
     }
     const double spacing = (lines.last() - lines.first()) / double(lines.size() - 1);
     QVERIFY2(qAbs(spacing - 37.795) < 0.05, qPrintable(QString::number(spacing, 'f', 3)));
 
-    // Beneath the field panels: inside a panel the grid does not show.
+    // Under the field panels: the boxes are see-through, the grid shows inside them.
     const DesignerFieldPanel* dx = d->P_zz_dx;
-    const QList<double> inside = darkColumns(shot, dx->y() + 2, dx->x() + 2, dx->x() + dx->width() - 3);
-    QVERIFY2(dx->width() > 2 * 38 && inside.isEmpty(), qPrintable(QString::number(inside.size())));
+    QVERIFY(dx->isSeeThrough());
+    const QList<double> inside = darkColumns(shot, dx->y() + dx->height() / 2, dx->x() + 2, dx->x() + dx->width() - 3);
+    QVERIFY2(dx->width() > 2 * 38 && !inside.isEmpty(), qPrintable(QString::number(inside.size())));
     // The opacity control: at 0 the grid is gone.
     d->Slider_zz_bjt->setValue(0);
     QVERIFY(darkColumns(d->Panel_zz->grab().toImage(), y, 3, d->Panel_zz->width() - 3).isEmpty());
     // Remembered for the form code.
     QCOMPARE(ReadDesignerBackground(QStringLiteral("zz")).path, m_scan);
+    // Without the scan the boxes are white again.
+    m_prompter->fileAnswers.enqueue(QString());
+    m_prompter->confirmAnswers.enqueue(true);
+    QTest::mouseClick(d->Button_zz_bjt, Qt::LeftButton);
+    QVERIFY(!d->Panel_zz->hasBackground());
+    QVERIFY(!dx->isSeeThrough());
+}
+
+void TestBackground::wholeScanShows_itsTopAndLeftStripToo_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QPointF>("marginsMm"); // left, top
+    QTest::newRow("cheque") << "zz_prn_set" << QPointF(10.0, 5.0);
+    QTest::newRow("voucher") << "dhpz_prn_set" << QPointF(5.0, 5.0);
+}
+
+void TestBackground::wholeScanShows_itsTopAndLeftStripToo()
+{
+    QFETCH(QString, item);
+    QFETCH(QPointF, marginsMm);
+    // A blank form whose top-left corner carries a blue square of 6 mm, at 300 dpi.
+    const double pxPerMm = 300.0 / 25.4;
+    QImage image(qRound(240.0 * pxPerMm), qRound(100.0 * pxPerMm), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    image.setDotsPerMeterX(qRound(300.0 / 0.0254));
+    image.setDotsPerMeterY(qRound(300.0 / 0.0254));
+    {
+        QPainter p(&image);
+        p.fillRect(QRectF(0, 0, 6.0 * pxPerMm, 6.0 * pxPerMm), QColor(0, 0, 255));
+    }
+    const QString corner = m_forms->workDir().filePath(QStringLiteral("corner.png"));
+    QVERIFY(image.save(corner, "PNG"));
+
+    child<QAction>(qPrintable(item))->trigger();
+    auto* canvas = child<DesignerCanvas>(item == QLatin1String("zz_prn_set") ? "Panel_zz" : "Panel_pz");
+    auto* button = child<QPushButton>(item == QLatin1String("zz_prn_set") ? "Button_zz_bjt" : "Button_pz_bjt");
+    auto* slider = child<QSlider>(item == QLatin1String("zz_prn_set") ? "Slider_zz_bjt" : "Slider_pz_bjt");
+    QVERIFY(canvas && button && slider && canvas->isVisible());
+    m_prompter->fileAnswers.enqueue(corner);
+    QTest::mouseClick(button, Qt::LeftButton);
+    QVERIFY(canvas->hasBackground());
+    slider->setValue(100);
+
+    // The sheet's corner lies the page margins up and left of the band: on the canvas, whole.
+    const QPointF sheet = SheetOriginOnCanvas(marginsMm.x(), marginsMm.y());
+    const QPointF cornerAt = canvas->toCanvas(sheet);
+    QVERIFY2(cornerAt.x() >= 0.0 && cornerAt.y() >= 0.0 && cornerAt.x() < 1.0 && cornerAt.y() < 1.0,
+             qPrintable(QStringLiteral("%1, %2").arg(cornerAt.x()).arg(cornerAt.y())));
+    const QRectF scan = canvas->backgroundRect();
+    QVERIFY(QRectF(canvas->rect())
+                .adjusted(-1, -1, 1, 1)
+                .contains(QRectF(canvas->toCanvas(scan.topLeft()), canvas->toCanvas(scan.bottomRight()))));
+    // The blue corner is drawn: 3 mm in from the sheet's corner, and 1 mm in.
+    const QImage shot = canvas->grab().toImage();
+    for (const double mm : {3.0, 1.0}) {
+        const QPointF at = canvas->toCanvas(sheet + QPointF(mm / kUnitMm, mm / kUnitMm));
+        const QColor seen = shot.pixelColor(at.toPoint());
+        QVERIFY2(seen.blue() > 200 && seen.red() < 60 && seen.green() < 60,
+                 qPrintable(QStringLiteral("%1 mm: %2 at %3, %4").arg(mm).arg(seen.name()).arg(at.x()).arg(at.y())));
+    }
 }
 
 void TestBackground::typedResolutionRescalesAndIsRemembered()
@@ -367,13 +440,14 @@ void TestBackground::voucherDesignerToo()
     QVERIFY2(m_prompter->ofKind(QStringLiteral("error")).isEmpty(), qPrintable(m_prompter->last().text));
     QCOMPARE(d->Edit_pz_dpi->value(), 300);
     d->Slider_pz_bjt->setValue(100);
-    // The voucher's margins are 5 mm: the line at sheet x = 10 mm lies at canvas x = 18.9.
+    // The voucher's margins are 5 mm: the line at sheet x = 10 mm lies at layout x = 18.9.
     const QImage shot = d->Panel_pz->grab().toImage();
-    const int y = freeRow(d->Panel_pz, 40);
+    const int y = freeRow(d->Panel_pz, shot, 40);
     QVERIFY(y > 0);
     const QList<double> lines = darkColumns(shot, y, 3, 200);
     QVERIFY(!lines.isEmpty());
-    QVERIFY2(qAbs(lines.first() - 5.0 / kUnitMm) < 0.6, qPrintable(QString::number(lines.first())));
+    const double expected = d->Panel_pz->toCanvas(QPointF(5.0 / kUnitMm, 0.0)).x();
+    QVERIFY2(qAbs(lines.first() - expected) < 0.6, qPrintable(QString::number(lines.first())));
     QCOMPARE(ReadDesignerBackground(QStringLiteral("dhpz")).path, jpeg);
     QCOMPARE(ReadDesignerBackground(QStringLiteral("jzd")).path, QString());
 }

@@ -13,6 +13,7 @@
 #include "printsetup/DesignerCanvas.h"
 #include "printsetup/DesignerLayout.h"
 #include "printsetup/DesignerPrintOptions.h"
+#include "printsetup/LayoutDesigner.h"
 #include "printsetup/VoucherDesigner.h"
 #include "store/DataModule.h"
 #include "tests/support/PdfWords.h"
@@ -22,12 +23,14 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -258,6 +261,14 @@ private slots:
     void overlappingBoxes_areMarkedAfterEveryMove();
     void positionLabel_showsMillimetresFromThePaperCorner_data();
     void positionLabel_showsMillimetresFromThePaperCorner();
+    void zoom_fitsTheWholeFormAndShowsOneUnitPerPixelAt100_data();
+    void zoom_fitsTheWholeFormAndShowsOneUnitPerPixelAt100();
+    void zoomedDrag_movesByLayoutUnits_data();
+    void zoomedDrag_movesByLayoutUnits();
+    void offPaper_isOutlinedAndSaid_data();
+    void offPaper_isOutlinedAndSaid();
+    void storedLayouts_lieOnThePaper_data();
+    void storedLayouts_lieOnThePaper();
     void close_withUnsavedMovesAsks_data();
     void close_withUnsavedMovesAsks();
     void close_asksOnlyAboutMovesStillUnsaved();
@@ -456,14 +467,14 @@ void TestDesigner::load_matchesWholeNameAndLastRowWins()
     const QPoint rq = stored(QStringLiteral("zz"), QStringLiteral("P_zz_rq"));
     DesignerCanvas* canvas = openSide(kZz);
     QVERIFY(canvas);
-    QCOMPARE(canvas->fieldPanel(QStringLiteral("P_zz_fen"))->pos(), QPoint(300, 40));
-    QCOMPARE(canvas->fieldPanel(QStringLiteral("P_zz_rq"))->pos(), rq);
+    QCOMPARE(canvas->fieldPanel(QStringLiteral("P_zz_fen"))->layoutPos(), QPoint(300, 40));
+    QCOMPARE(canvas->fieldPanel(QStringLiteral("P_zz_rq"))->layoutPos(), rq);
     QVERIFY(rq != QPoint(5, 6));
     QVERIFY(!D_M->ADOQ_zb->isOpen());
     // Every panel stands at its stored position.
     for (const DesignerFieldPanel* p : canvas->fieldPanels()) {
         if (p->objectName() != QLatin1String("P_zz_fen"))
-            QCOMPARE(p->pos(), stored(QStringLiteral("zz"), p->objectName()));
+            QCOMPARE(p->layoutPos(), stored(QStringLiteral("zz"), p->objectName()));
     }
 }
 
@@ -492,7 +503,7 @@ void TestDesigner::drag_singlePanelKeepsGrabbedSpotUnderPointer()
     QVERIFY(!panel->isSelected());
     QMap<QString, QPoint> before;
     for (const DesignerFieldPanel* p : canvas->fieldPanels())
-        before.insert(p->objectName(), p->pos());
+        before.insert(p->objectName(), p->layoutPos());
 
     drag(panel, grab, to);
     QCOMPARE(panel->pos() + grab, to);
@@ -501,7 +512,7 @@ void TestDesigner::drag_singlePanelKeepsGrabbedSpotUnderPointer()
     QVERIFY(!canvas->isDragging());
     for (const DesignerFieldPanel* p : canvas->fieldPanels()) {
         if (p != panel)
-            QCOMPARE(p->pos(), before.value(p->objectName()));
+            QCOMPARE(p->layoutPos(), before.value(p->objectName()));
     }
     // A move after the release moves nothing.
     QTest::mouseMove(canvas, QPoint(20, 20));
@@ -520,12 +531,12 @@ void TestDesigner::drag_throughTheWindowSystem()
     DesignerFieldPanel* panel = canvas->fieldPanel(QStringLiteral("P_zz_nian"));
     DesignerFieldPanel* other = canvas->fieldPanel(QStringLiteral("P_zz_yue"));
     for (DesignerFieldPanel* p : canvas->fieldPanels())
-        p->move(600, 250);
+        p->setLayoutPos(QPoint(600, 250));
     // Boxes of 17 x 17, whatever their fields print.
-    panel->resize(17, 17);
-    other->resize(17, 17);
-    panel->move(50, 60);
-    other->move(300, 60);
+    panel->setLayoutSize(QSize(17, 17));
+    other->setLayoutSize(QSize(17, 17));
+    panel->setLayoutPos(QPoint(50, 60));
+    other->setLayoutPos(QPoint(300, 60));
     QWindow* window = Frm_main->windowHandle();
     QVERIFY(window);
     const QPoint grab(6, 7);
@@ -538,8 +549,8 @@ void TestDesigner::drag_throughTheWindowSystem()
     QTest::mouseMove(window, press + QPoint(250, 3));
     QTest::mouseMove(window, press + QPoint(120, 90));
     QTest::mouseRelease(window, Qt::LeftButton, {}, press + QPoint(120, 90));
-    QCOMPARE(panel->pos(), QPoint(170, 150));
-    QCOMPARE(other->pos(), QPoint(300, 60));
+    QCOMPARE(panel->layoutPos(), QPoint(170, 150));
+    QCOMPARE(other->layoutPos(), QPoint(300, 60));
     QVERIFY(panel->isSelected());
     QVERIFY(!other->isSelected());
     QVERIFY(!canvas->isDragging());
@@ -575,7 +586,7 @@ void TestDesigner::drag_groupMovesTogether()
     QVERIFY(canvas);
     QMap<QString, QPoint> before;
     for (const DesignerFieldPanel* p : canvas->fieldPanels())
-        before.insert(p->objectName(), p->pos());
+        before.insert(p->objectName(), p->layoutPos());
 
     // Each press adds its panel to the selection (a press and release without a move).
     for (qsizetype i = 0; i + 1 < pressed.size(); ++i) {
@@ -591,7 +602,7 @@ void TestDesigner::drag_groupMovesTogether()
     for (const DesignerFieldPanel* p : canvas->fieldPanels()) {
         const bool inGroup = group.contains(p->objectName());
         QCOMPARE(p->isSelected(), inGroup);
-        QCOMPARE(p->pos(), before.value(p->objectName()) + (inGroup ? move : QPoint()));
+        QCOMPARE(p->layoutPos(), before.value(p->objectName()) + (inGroup ? move : QPoint()));
     }
 }
 
@@ -608,8 +619,8 @@ void TestDesigner::drag_stopsAtTheColumnRange()
 
     // 200 to the right: the group stops where fen reaches 32767, and keeps its arrangement.
     drag(fen, QPoint(3, 3), QPoint(32703 + 200, 103 + 10));
-    QCOMPARE(fen->pos(), QPoint(32767, 110));
-    QCOMPARE(jiao->pos(), QPoint(32667, 130));
+    QCOMPARE(fen->layoutPos(), QPoint(32767, 110));
+    QCOMPARE(jiao->layoutPos(), QPoint(32667, 130));
     click(kZz.save);
     QCOMPARE(stored(QStringLiteral("zz"), QStringLiteral("P_zz_fen")), QPoint(32767, 110));
     QCOMPARE(stored(QStringLiteral("zz"), QStringLiteral("P_zz_jiao")), QPoint(32667, 130));
@@ -622,15 +633,15 @@ void TestDesigner::rightButton_doesNothing()
     DesignerFieldPanel* fen = canvas->fieldPanel(QStringLiteral("P_zz_fen"));
     DesignerFieldPanel* yt = canvas->fieldPanel(QStringLiteral("P_zz_yt"));
     drag(yt, QPoint(3, 3), yt->pos() + QPoint(3, 3)); // selects yt without moving it
-    const QPoint fenAt = fen->pos();
-    const QPoint ytAt = yt->pos();
+    const QPoint fenAt = fen->layoutPos();
+    const QPoint ytAt = yt->layoutPos();
 
     // Right button on a field panel: no selection, no drag.
     QTest::mousePress(fen, Qt::RightButton, {}, QPoint(4, 4));
     QTest::mouseMove(fen, QPoint(60, 40));
     QTest::mouseRelease(fen, Qt::RightButton, {}, QPoint(60, 40));
-    QCOMPARE(fen->pos(), fenAt);
-    QCOMPARE(yt->pos(), ytAt);
+    QCOMPARE(fen->layoutPos(), fenAt);
+    QCOMPARE(yt->layoutPos(), ytAt);
     QVERIFY(!fen->isSelected());
     QVERIFY(yt->isSelected());
 
@@ -696,18 +707,18 @@ void TestDesigner::rubberBand_selectsPanelsWhollyInside()
     QVERIFY(canvas);
     const QList<DesignerFieldPanel*>& panels = canvas->fieldPanels();
     for (DesignerFieldPanel* p : panels)
-        p->move(600, 250);
+        p->setLayoutPos(QPoint(600, 250));
     const QString pre = QString::fromLatin1(s.prefix);
     // The sizes the cases count with, whatever the fields print.
     for (const char* key : {"nian", "yue", "ri"})
-        canvas->fieldPanel(pre + QLatin1String(key))->resize(17, 17);
+        canvas->fieldPanel(pre + QLatin1String(key))->setLayoutSize(QSize(17, 17));
     canvas->fieldPanel(pre + (code == QLatin1String("zz") ? QStringLiteral("fjxx1") : QStringLiteral("cprkhh")))
-        ->resize(105, 17);
-    canvas->fieldPanel(pre + QStringLiteral("nian"))->move(100, 100);
-    canvas->fieldPanel(pre + QStringLiteral("yue"))->move(130, 100);
-    canvas->fieldPanel(pre + QStringLiteral("ri"))->move(100, 130);
+        ->setLayoutSize(QSize(105, 17));
+    canvas->fieldPanel(pre + QStringLiteral("nian"))->setLayoutPos(QPoint(100, 100));
+    canvas->fieldPanel(pre + QStringLiteral("yue"))->setLayoutPos(QPoint(130, 100));
+    canvas->fieldPanel(pre + QStringLiteral("ri"))->setLayoutPos(QPoint(100, 130));
     canvas->fieldPanel(pre + (code == QLatin1String("zz") ? QStringLiteral("fjxx1") : QStringLiteral("cprkhh")))
-        ->move(160, 100);
+        ->setLayoutPos(QPoint(160, 100));
 
     band(canvas, from, to);
     QCOMPARE(selectedNames(canvas), selected);
@@ -719,9 +730,9 @@ void TestDesigner::rubberBand_neverDeselectsWhileMovingAndHidesOnRelease()
     DesignerCanvas* canvas = openSide(kZz);
     QVERIFY(canvas);
     for (DesignerFieldPanel* p : canvas->fieldPanels())
-        p->move(600, 250);
+        p->setLayoutPos(QPoint(600, 250));
     DesignerFieldPanel* nian = canvas->fieldPanel(QStringLiteral("P_zz_nian"));
-    nian->move(100, 100);
+    nian->setLayoutPos(QPoint(100, 100));
     QWidget* shape = child<QWidget>(kZz.band);
 
     QTest::mousePress(canvas, Qt::LeftButton, {}, QPoint(90, 90));
@@ -794,16 +805,16 @@ void TestDesigner::arrowKeys_nudgeTheSelection()
     QTest::mouseClick(fen, Qt::LeftButton, {}, QPoint(2, 2));
     QTest::mouseClick(jiao, Qt::LeftButton, {}, QPoint(2, 2));
     QTRY_VERIFY(canvas->hasFocus());
-    const QPoint fenAt = fen->pos();
-    const QPoint jiaoAt = jiao->pos();
-    const QPoint yuanAt = yuan->pos();
+    const QPoint fenAt = fen->layoutPos();
+    const QPoint jiaoAt = jiao->layoutPos();
+    const QPoint yuanAt = yuan->layoutPos();
 
     QTest::keyClick(canvas, Qt::Key(key), shift ? Qt::ShiftModifier : Qt::NoModifier);
-    QCOMPARE(fen->pos(), fenAt + move);
-    QCOMPARE(jiao->pos(), jiaoAt + move);
-    QCOMPARE(yuan->pos(), yuanAt);
+    QCOMPARE(fen->layoutPos(), fenAt + move);
+    QCOMPARE(jiao->layoutPos(), jiaoAt + move);
+    QCOMPARE(yuan->layoutPos(), yuanAt);
     QTest::keyClick(canvas, Qt::Key(key), shift ? Qt::ShiftModifier : Qt::NoModifier);
-    QCOMPARE(fen->pos(), fenAt + move * 2);
+    QCOMPARE(fen->layoutPos(), fenAt + move * 2);
 
     click(kXj.save);
     QCOMPARE(stored(QStringLiteral("xj"), QStringLiteral("P_zz_fen")), fenAt + move * 2);
@@ -827,7 +838,7 @@ void TestDesigner::save_writesEveryPanel()
     // Every panel at a new place (set directly: the save writes whatever the canvas shows).
     int i = 0;
     for (DesignerFieldPanel* p : canvas->fieldPanels()) {
-        p->move(10 + 7 * i, 300 - 5 * i);
+        p->setLayoutPos(QPoint(10 + 7 * i, 300 - 5 * i));
         ++i;
     }
     const QString other = code == QLatin1String("zz") ? QStringLiteral("xj")
@@ -863,8 +874,8 @@ void TestDesigner::save_failureLeavesStoredLayout()
     DesignerFieldPanel* fjxx1Panel = canvas->fieldPanel(QStringLiteral("P_zz_fjxx1"));
     QTest::mouseClick(fenPanel, Qt::LeftButton, {}, QPoint(3, 3));
     drag(fjxx1Panel, QPoint(3, 3), QPoint(500, 200));
-    QCOMPARE(fjxx1Panel->pos(), QPoint(497, 197));
-    QVERIFY(fenPanel->pos() != fen);
+    QCOMPARE(fjxx1Panel->layoutPos(), QPoint(497, 197));
+    QVERIFY(fenPanel->layoutPos() != fen);
 
     ScriptedPrompter prompts;
     click(kZz.save);
@@ -878,7 +889,7 @@ void TestDesigner::save_failureLeavesStoredLayout()
     execSql(QStringLiteral("drop trigger temp.refuse_wanyi"));
     click(kZz.save);
     QCOMPARE(stored(QStringLiteral("zz"), QStringLiteral("P_zz_fjxx1")), QPoint(497, 197));
-    QCOMPARE(stored(QStringLiteral("zz"), QStringLiteral("P_zz_fen")), fenPanel->pos());
+    QCOMPARE(stored(QStringLiteral("zz"), QStringLiteral("P_zz_fen")), fenPanel->layoutPos());
 }
 
 void TestDesigner::dragOffLeftEdge_savesNegativeAndPrintsLeftOfBand()
@@ -888,7 +899,7 @@ void TestDesigner::dragOffLeftEdge_savesNegativeAndPrintsLeftOfBand()
     DesignerFieldPanel* fen = canvas->fieldPanel(QStringLiteral("P_zz_fen"));
     // The pointer leaves the canvas on the left: the panel follows it to a negative position.
     drag(fen, QPoint(10, 5), QPoint(-20, 45), 6);
-    QCOMPARE(fen->pos(), QPoint(-30, 40));
+    QCOMPARE(fen->layoutPos(), QPoint(-30, 40));
     click(kZz.save);
     QCOMPARE(stored(QStringLiteral("zz"), QStringLiteral("P_zz_fen")), QPoint(-30, 40));
 
@@ -928,10 +939,10 @@ void TestDesigner::preview_showsStoredLayoutBeforeAndAfterSave()
     DesignerCanvas* canvas = openSide(s);
     QVERIFY(canvas);
     DesignerFieldPanel* panel = canvas->fieldPanel(QString::fromLatin1(s.prefix) + key);
-    const QPoint old = panel->pos();
+    const QPoint old = panel->layoutPos();
     QCOMPARE(stored(code, panel->objectName()), old);
     drag(panel, QPoint(3, 3), old + QPoint(3 + 37, 3 + 21));
-    QCOMPARE(panel->pos(), old + QPoint(37, 21));
+    QCOMPARE(panel->layoutPos(), old + QPoint(37, 21));
 
     ScriptedPrompter prompts;
     SeenLabel seen;
@@ -1082,25 +1093,25 @@ void TestDesigner::closeAndReopen_keepsSelectionAndReloadsPositions()
     QVERIFY(canvas);
     DesignerFieldPanel* fen = canvas->fieldPanel(QStringLiteral("P_zz_fen"));
     DesignerFieldPanel* dx = canvas->fieldPanel(QStringLiteral("P_zz_dx"));
-    const QPoint fenAt = fen->pos();
-    const QPoint dxAt = dx->pos();
+    const QPoint fenAt = fen->layoutPos();
+    const QPoint dxAt = dx->layoutPos();
     QTest::mouseClick(dx, Qt::LeftButton, {}, QPoint(2, 2));
     drag(fen, QPoint(2, 2), QPoint(60, 60));
-    QVERIFY(fen->pos() != fenAt);
+    QVERIFY(fen->layoutPos() != fenAt);
 
     ScriptedPrompter prompts;
     prompts.yesNoCancelAnswers.enqueue(YesNoCancel::No);
     QTest::mouseClick(Frm_main->P_zzzp_set->BitBtn_zzzp_close, Qt::LeftButton);
     QCOMPARE(prompts.ofKind(QStringLiteral("yesNoCancel")).size(), 1);
     // Closed without saving, the panels stay where they were left.
-    QCOMPARE(fen->pos(), QPoint(58, 58));
+    QCOMPARE(fen->layoutPos(), QPoint(58, 58));
     QVERIFY(openSide(kXj));
-    QCOMPARE(fen->pos(), stored(QStringLiteral("xj"), QStringLiteral("P_zz_fen")));
+    QCOMPARE(fen->layoutPos(), stored(QStringLiteral("xj"), QStringLiteral("P_zz_fen")));
     QVERIFY(openSide(kXj)); // the same command again reloads too
     QTest::mouseClick(Frm_main->P_zzzp_set->BitBtn_zzzp_close, Qt::LeftButton);
     QVERIFY(openSide(kZz));
-    QCOMPARE(fen->pos(), fenAt);
-    QCOMPARE(dx->pos(), dxAt);
+    QCOMPARE(fen->layoutPos(), fenAt);
+    QCOMPARE(dx->layoutPos(), dxAt);
     QCOMPARE(selectedNames(canvas), (QStringList{"P_zz_dx", "P_zz_fen"}));
 }
 
@@ -1170,10 +1181,10 @@ void TestDesigner::overlappingBoxes_areMarkedAfterEveryMove()
     QVERIFY(!nian->isOverlapping());
     QVERIFY(!yue->isOverlapping());
 
-    const QPoint yueAt = yue->pos();
+    const QPoint yueAt = yue->layoutPos();
     QTest::mouseClick(yue, Qt::LeftButton, {}, QPoint(2, 2));
     QTest::keyClick(canvas, Qt::Key_Left);
-    QCOMPARE(yue->pos(), yueAt - QPoint(1, 0));
+    QCOMPARE(yue->layoutPos(), yueAt - QPoint(1, 0));
     QVERIFY(nian->isOverlapping());
     QVERIFY(yue->isOverlapping());
     QVERIFY(!ri->isOverlapping());
@@ -1191,7 +1202,7 @@ void TestDesigner::overlappingBoxes_areMarkedAfterEveryMove()
     QVERIFY(ri->isOverlapping());
     QVERIFY(!nian->isOverlapping());
     drag(yue, QPoint(2, 2), QPoint(yueAt.x() + 2, yueAt.y() + 2));
-    QCOMPARE(yue->pos(), yueAt);
+    QCOMPARE(yue->layoutPos(), yueAt);
     QVERIFY(!yue->isOverlapping());
     QVERIFY(!ri->isOverlapping());
 }
@@ -1238,6 +1249,246 @@ void TestDesigner::positionLabel_showsMillimetresFromThePaperCorner()
     QCOMPARE(label->text(), QString());
 }
 
+namespace
+{
+QComboBox* zoomBox(const QString& code)
+{
+    return child<QComboBox>(code == QLatin1String("zz") || code == QLatin1String("xj") ? "ComboBox_zz_xsbl"
+                                                                                       : "ComboBox_pz_xsbl");
+}
+
+QScrollArea* scrollBoxOf(const DesignerCanvas* canvas)
+{
+    return qobject_cast<QScrollArea*>(canvas->parentWidget() ? canvas->parentWidget()->parentWidget() : nullptr);
+}
+
+// Where the readout says a field at layout position at prints: millimetres from the sheet's
+// corner, one unit being 25.4 / 96 mm, the page's margins (left, top) before the band.
+QString readout(const QString& caption, QPoint at, QPointF marginsMm)
+{
+    const double unit = 25.4 / 96.0;
+    return QStringLiteral("%1：距纸左边 %2 毫米，距纸上边 %3 毫米")
+        .arg(caption, QString::number(marginsMm.x() + at.x() * unit, 'f', 1),
+             QString::number(marginsMm.y() + at.y() * unit, 'f', 1));
+}
+
+QPointF marginsOf(const QString& code)
+{
+    return code == QLatin1String("zz") || code == QLatin1String("xj") ? QPointF(10.0, 5.0) : QPointF(5.0, 5.0);
+}
+} // namespace
+
+void TestDesigner::zoom_fitsTheWholeFormAndShowsOneUnitPerPixelAt100_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("field");
+    QTest::newRow("cheque") << "zz"
+                            << "P_zz_skr";
+    QTest::newRow("voucher") << "dhpz"
+                             << "P_pz_skrmc";
+}
+
+void TestDesigner::zoom_fitsTheWholeFormAndShowsOneUnitPerPixelAt100()
+{
+    QFETCH(QString, code);
+    QFETCH(QString, field);
+    const Side& s = side(code);
+    DesignerCanvas* canvas = openSide(s);
+    QVERIFY(canvas);
+    auto* designer = qobject_cast<LayoutDesigner*>(child<WorkingPanel>(s.panel));
+    QComboBox* zoom = zoomBox(code);
+    QScrollArea* scroll = scrollBoxOf(canvas);
+    QVERIFY(designer && zoom && scroll);
+    QStringList choices;
+    for (int i = 0; i < zoom->count(); ++i)
+        choices << zoom->itemText(i);
+    QCOMPARE(choices, (QStringList{"适合窗口", "50%", "75%", "100%", "150%", "200%"}));
+    QCOMPARE(zoom->currentText(), QStringLiteral("100%"));
+    QMap<QString, QPoint> before;
+    for (const DesignerFieldPanel* p : canvas->fieldPanels())
+        before.insert(p->objectName(), p->layoutPos());
+
+    // At 100 %: one canvas pixel per layout unit.
+    DesignerFieldPanel* panel = canvas->fieldPanel(field);
+    QCOMPARE(canvas->zoom(), 1.0);
+    QCOMPARE(panel->size(), panel->layoutSize());
+    QCOMPARE(canvas->size(), canvas->layoutArea().size());
+    const QPoint at100 = panel->pos();
+    const DesignerFieldPanel* fen = canvas->fieldPanels().at(code == QLatin1String("zz") ? 14 : 10);
+    QCOMPARE(fen->pos() - panel->pos(), fen->layoutPos() - panel->layoutPos());
+
+    // 适合窗口: the whole form inside the scroll box, as large as fits, nothing to scroll.
+    zoom->setCurrentIndex(zoom->findText(QStringLiteral("适合窗口")));
+    QCoreApplication::processEvents(); // the scroll bars come and go
+    QVERIFY2(canvas->zoom() < 1.0, qPrintable(QString::number(canvas->zoom())));
+    const QRect shown(canvas->mapTo(scroll->viewport(), QPoint(0, 0)), canvas->size());
+    QVERIFY2(scroll->viewport()->rect().contains(shown), qPrintable(QVariant(shown).toString()));
+    QVERIFY(shown.width() >= scroll->viewport()->width() - 1 || shown.height() >= scroll->viewport()->height() - 1);
+    QVERIFY(!scroll->horizontalScrollBar()->isVisible());
+    QVERIFY(!scroll->verticalScrollBar()->isVisible());
+    for (const DesignerFieldPanel* p : canvas->fieldPanels())
+        QVERIFY2(canvas->rect().contains(p->geometry()), qPrintable(p->objectName()));
+    QVERIFY(qAbs(panel->width() - panel->layoutSize().width() * canvas->zoom()) <= 1.0);
+
+    // 200 %: two pixels per unit.
+    zoom->setCurrentIndex(zoom->findText(QStringLiteral("200%")));
+    QCOMPARE(canvas->zoom(), 2.0);
+    QCOMPARE(panel->size(), panel->layoutSize() * 2);
+    QCOMPARE(fen->pos() - panel->pos(), (fen->layoutPos() - panel->layoutPos()) * 2);
+
+    // Showing it at another scale moved nothing.
+    for (const DesignerFieldPanel* p : canvas->fieldPanels())
+        QCOMPARE(p->layoutPos(), before.value(p->objectName()));
+    QVERIFY(!designer->hasUnsavedMoves());
+    zoom->setCurrentIndex(zoom->findText(QStringLiteral("100%")));
+    QCOMPARE(panel->pos(), at100);
+}
+
+void TestDesigner::zoomedDrag_movesByLayoutUnits_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("zoom");
+    QTest::addColumn<QPoint>("pixels"); // the pointer's move on the canvas
+    QTest::addColumn<QPoint>("units");  // the field's move in the layout
+    QTest::newRow("cheque at 50%") << "zz"
+                                   << "P_zz_skr"
+                                   << "50%" << QPoint(20, 10) << QPoint(40, 20);
+    QTest::newRow("cheque at 200%") << "xj"
+                                    << "P_zz_dx"
+                                    << "200%" << QPoint(50, -24) << QPoint(25, -12);
+    QTest::newRow("voucher at 75%") << "dhpz"
+                                    << "P_pz_skrmc"
+                                    << "75%" << QPoint(-30, 15) << QPoint(-40, 20);
+    QTest::newRow("voucher at 150%, off the left") << "jzd"
+                                                   << "P_pz_dx"
+                                                   << "150%" << QPoint(-300, 3) << QPoint(-200, 2);
+}
+
+void TestDesigner::zoomedDrag_movesByLayoutUnits()
+{
+    QFETCH(QString, code);
+    QFETCH(QString, field);
+    QFETCH(QString, zoom);
+    QFETCH(QPoint, pixels);
+    QFETCH(QPoint, units);
+    const Side& s = side(code);
+    DesignerCanvas* canvas = openSide(s);
+    QVERIFY(canvas);
+    QComboBox* box = zoomBox(code);
+    box->setCurrentIndex(box->findText(zoom));
+    QCOMPARE(box->currentText(), zoom);
+    QMap<QString, QPoint> before;
+    for (const DesignerFieldPanel* p : canvas->fieldPanels())
+        before.insert(p->objectName(), p->layoutPos());
+
+    DesignerFieldPanel* panel = canvas->fieldPanel(field);
+    const QPoint grab(3, 3);
+    drag(panel, grab, panel->pos() + grab + pixels, 4);
+    const QPoint moved = before.value(field) + units;
+    QCOMPARE(panel->layoutPos(), moved);
+    for (const DesignerFieldPanel* p : canvas->fieldPanels()) {
+        if (p != panel)
+            QCOMPARE(p->layoutPos(), before.value(p->objectName()));
+    }
+    // The readout tells where it prints, in millimetres, whatever the scale.
+    auto* label = child<QLabel>(code == QLatin1String("zz") || code == QLatin1String("xj") ? "Label_zz_wz"
+                                                                                           : "Label_pz_wz");
+    QVERIFY(label->text().startsWith(readout(panel->text(), moved, marginsOf(code))));
+    click(s.save);
+    QCOMPARE(stored(code, field), moved);
+}
+
+void TestDesigner::offPaper_isOutlinedAndSaid_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QPoint>("at");
+    QTest::addColumn<bool>("off");
+    QTest::addColumn<int>("key");       // an arrow key pressed next
+    QTest::addColumn<bool>("offAfter"); // off the paper after it
+    // The cheque's sheet: 297 x 200 mm, its band 10 mm right of its left edge and 5 mm below its
+    // top: from (-37.8, -18.9) to (1084.7, 737.0) in layout units.
+    QTest::newRow("cheque, on the paper at its left edge")
+        << "zz"
+        << "P_zz_fen" << QPoint(-37, 40) << false << int(Qt::Key_Left) << true;
+    QTest::newRow("cheque, past the left edge") << "zz"
+                                                << "P_zz_fen" << QPoint(-38, 40) << true << int(Qt::Key_Right) << false;
+    QTest::newRow("cheque, past the top edge") << "xj"
+                                               << "P_zz_fen" << QPoint(300, -19) << true << int(Qt::Key_Down) << false;
+    QTest::newRow("cheque, across the right edge") << "zz"
+                                                   << "P_zz_fen" << QPoint(1080, 40) << true << int(Qt::Key_Up) << true;
+    QTest::newRow("cheque, far off") << "zz"
+                                     << "P_zz_dx" << QPoint(-900, -700) << true << int(Qt::Key_Left) << true;
+    // The voucher's sheet: 297 x 150 mm, margins 5 mm: to (1103.6, 548.0).
+    QTest::newRow("voucher, across the bottom edge")
+        << "dhpz"
+        << "P_pz_fen" << QPoint(300, 540) << true << int(Qt::Key_Up) << true;
+    QTest::newRow("voucher, on the paper") << "jzd"
+                                           << "P_pz_fen" << QPoint(300, 100) << false << int(Qt::Key_Up) << false;
+}
+
+void TestDesigner::offPaper_isOutlinedAndSaid()
+{
+    QFETCH(QString, code);
+    QFETCH(QString, field);
+    QFETCH(QPoint, at);
+    QFETCH(bool, off);
+    QFETCH(int, key);
+    QFETCH(bool, offAfter);
+    const Side& s = side(code);
+    DesignerCanvas* canvas = openSide(s);
+    QVERIFY(canvas);
+    DesignerFieldPanel* panel = canvas->fieldPanel(field);
+    QVERIFY(!panel->isOffPaper());
+    auto* label = child<QLabel>(code == QLatin1String("zz") || code == QLatin1String("xj") ? "Label_zz_wz"
+                                                                                           : "Label_pz_wz");
+    // Dragged there by the pointer, which may leave the canvas.
+    const QPoint grab(2, 2);
+    drag(panel, grab, panel->pos() + grab + (at - panel->layoutPos()), 5);
+    QCOMPARE(panel->layoutPos(), at);
+    QVERIFY(panel->isSelected());
+    QCOMPARE(panel->isOffPaper(), off);
+    const QString said = readout(panel->text(), at, marginsOf(code));
+    QCOMPARE(label->text(), off ? said + QStringLiteral("（超出纸张）") : said);
+    // A wide red outline: red just inside the box's edge too, where an overlap's line is not.
+    const QImage shot = panel->grab().toImage();
+    const bool red = shot.pixelColor(1, panel->height() / 2) == QColor(255, 0, 0) &&
+                     shot.pixelColor(panel->width() / 2, 1) == QColor(255, 0, 0);
+    QCOMPARE(red, off);
+
+    // Moved by a unit: marked again at once.
+    QTest::keyClick(canvas, Qt::Key(key));
+    QCOMPARE(panel->isOffPaper(), offAfter);
+    QCOMPARE(label->text().endsWith(QStringLiteral("（超出纸张）")), offAfter);
+    // Saved where it is, negative or not, and marked again when the layout is loaded.
+    const QPoint last = panel->layoutPos();
+    click(s.save);
+    QCOMPARE(stored(code, field), last);
+    child<WorkingPanel>(s.panel)->closeButton()->click();
+    QVERIFY(openSide(s));
+    QCOMPARE(panel->layoutPos(), last);
+    QCOMPARE(panel->isOffPaper(), offAfter);
+}
+
+void TestDesigner::storedLayouts_lieOnThePaper_data()
+{
+    QTest::addColumn<QString>("code");
+    for (const char* code : {"zz", "xj", "dhpz", "jzd"})
+        QTest::newRow(code) << code;
+}
+
+void TestDesigner::storedLayouts_lieOnThePaper()
+{
+    QFETCH(QString, code);
+    DesignerCanvas* canvas = openSide(side(code));
+    QVERIFY(canvas);
+    for (const DesignerFieldPanel* p : canvas->fieldPanels()) {
+        QVERIFY2(!p->isOffPaper(), qPrintable(p->objectName()));
+        QVERIFY(canvas->paper().contains(QRectF(p->layoutRect())));
+    }
+}
+
 void TestDesigner::close_withUnsavedMovesAsks_data()
 {
     QTest::addColumn<QString>("code");
@@ -1265,10 +1516,10 @@ void TestDesigner::close_withUnsavedMovesAsks()
     auto* designer = child<WorkingPanel>(s.panel);
     const QString kjmc = QString::fromLatin1(s.prefix) + QStringLiteral("nian");
     DesignerFieldPanel* nian = canvas->fieldPanel(kjmc);
-    const QPoint before = nian->pos();
+    const QPoint before = nian->layoutPos();
     QCOMPARE(stored(code, kjmc), before);
     drag(nian, QPoint(2, 2), before + QPoint(2 + 30, 2 + 12));
-    const QPoint moved = nian->pos();
+    const QPoint moved = nian->layoutPos();
     QCOMPARE(moved, before + QPoint(30, 12));
 
     ScriptedPrompter prompts;
@@ -1283,7 +1534,7 @@ void TestDesigner::close_withUnsavedMovesAsks()
     QCOMPARE(prompts.last().caption, QStringLiteral("提示"));
     QCOMPARE(prompts.last().text, QStringLiteral("版面已改动，是否保存?"));
     QCOMPARE(designer->isVisible(), open);
-    QCOMPARE(nian->pos(), moved); // the box stays where it was moved, whatever the answer
+    QCOMPARE(nian->layoutPos(), moved); // the box stays where it was moved, whatever the answer
     QCOMPARE(stored(code, kjmc), saved ? moved : before);
     if (open) {
         // Still unsaved: the next close asks again.
@@ -1325,9 +1576,9 @@ void TestDesigner::close_asksOnlyAboutMovesStillUnsaved()
     QVERIFY(openSide(kZz));
     QTest::mouseClick(fen, Qt::LeftButton, {}, QPoint(1, 1));
     QTest::keyClick(canvas, Qt::Key_Down);
-    const QPoint moved = fen->pos();
+    const QPoint moved = fen->layoutPos();
     QVERIFY(openSide(kZz));
-    QCOMPARE(fen->pos(), moved);
+    QCOMPARE(fen->layoutPos(), moved);
     prompts.yesNoCancelAnswers.enqueue(YesNoCancel::No);
     QTest::mouseClick(designer->closeButton(), Qt::LeftButton);
     QVERIFY(!designer->isVisible());
@@ -1341,7 +1592,7 @@ void TestDesigner::close_realQuestionBox()
     QVERIFY(canvas);
     auto* designer = child<WorkingPanel>(kDhpz.panel);
     DesignerFieldPanel* ri = canvas->fieldPanel(QStringLiteral("P_pz_ri"));
-    const QPoint before = ri->pos();
+    const QPoint before = ri->layoutPos();
     QTest::mouseClick(ri, Qt::LeftButton, {}, QPoint(1, 1));
     QTest::keyClick(canvas, Qt::Key_Down);
 
