@@ -19,6 +19,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSqlRecord>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -323,10 +324,13 @@ void ResultPanel::Button_zpcx_dcClick()
         throw Zt_typro::AppError(QStringLiteral("查询 %1 的结果不能导出。").arg(search->objectName()));
     // The keys are taken before the dialog: the file holds the rows the grid lists now.
     const QList<qint64> keys = search->keys();
-    const QString proposed = QFileInfo(D_M->databasePath())
-                                 .absoluteDir()
-                                 .filePath(QStringLiteral("支票登记-") + Zt_typro::Today().toString(Qt::ISODate) +
-                                           QStringLiteral(".xlsx"));
+    // Proposed in the operator's documents folder (the home folder when there is none), where a
+    // saved file is looked for: never the program's hidden data folder.
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    const QString proposed = QDir(folder).filePath(QStringLiteral("支票登记-") +
+                                                   Zt_typro::Today().toString(Qt::ISODate) + QStringLiteral(".xlsx"));
     const QString chosen = ask.fileName(this, QStringLiteral("导出查询结果"), proposed,
                                         QStringLiteral("Excel 工作簿 (*.xlsx);;CSV 文件 (*.csv);;所有文件 (*)"), true);
     // A workbook unless a CSV file is asked for by its name.

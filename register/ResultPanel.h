@@ -82,9 +82,10 @@ public:
     /// The close button: hides the panel.
     void BitBtn_zpcxjg_closeClick();
 
-    /// "导出": writes every column of the rows the last search found, in the grid's order, to a
-    /// CSV file chosen through a save dialog, and tells how many were written. Without a search
-    /// result it says so and writes nothing.
+    /// "导出": writes the rows the last search found, in the grid's order, to a workbook (or a CSV
+    /// file, by its name) chosen through a save dialog that proposes "支票登记-<today>.xlsx" in
+    /// the operator's documents folder, and tells how many were written. Without a search result
+    /// it says so and writes nothing.
     void Button_zpcx_dcClick();
 
     /// "重打": prints the selected cheque again from its stored values (a voided one is refused).
