@@ -94,15 +94,27 @@ void TFrm_login::showFor(bool shared, const QString& connection)
     Edit_user->setVisible(shared);
     Button_bjwj->setVisible(shared);
     if (!shared) {
-        setFixedSize(224, 154);
+        // The first password is told only while there is none: once one is set, telling anyone
+        // at the gate that the field may be left empty would be wrong. A password that cannot be
+        // read is no reason to tell it either (pressing "登 录" says what is wrong).
+        bool noPassword = false;
+        try {
+            noPassword = Zt_typro::ReadPassword().isEmpty();
+        } catch (const Zt_typro::AppError& e) {
+            qWarning("password not read for the login hint: %s", e.what());
+        }
         GroupBox1->setTitle(QStringLiteral("请输入密码"));
         GroupBox1->setGeometry(16, 4, 192, 56);
         Edit_pass->setGeometry(16, 26, 160, 21);
         PasswordHint->setText(
             QStringLiteral("新安装的程序没有密码，\n留空，直接按“登 录”即可。\n设置密码: 系统设置 → 密码设置"));
         PasswordHint->setGeometry(10, 62, 204, 56);
-        Button_yes->setGeometry(32, 122, 75, 25);
-        Button_cancel->setGeometry(120, 122, 75, 25);
+        PasswordHint->setVisible(noPassword);
+        // Without the hint the buttons come up under the field.
+        const int buttonsTop = noPassword ? 122 : 66;
+        setFixedSize(224, buttonsTop + 32);
+        Button_yes->setGeometry(32, buttonsTop, 75, 25);
+        Button_cancel->setGeometry(120, buttonsTop, 75, 25);
         return;
     }
     // The operator of the shared server and the password of that database role.
@@ -114,6 +126,7 @@ void TFrm_login::showFor(bool shared, const QString& connection)
     Edit_pass->setGeometry(64, 56, 152, 21);
     PasswordHint->setText(QStringLiteral("共享服务器: %1\n更改: 系统设置 → 数据库设置").arg(connection));
     PasswordHint->setGeometry(10, 94, 244, 56);
+    PasswordHint->show();
     Button_yes->setGeometry(52, 158, 75, 25);
     Button_cancel->setGeometry(140, 158, 75, 25);
     Button_bjwj->setGeometry(72, 190, 120, 25);

@@ -33,7 +33,9 @@ public:
     QPushButton* Button_cancel;
     /// With a shared register only: the way back to the local file when the server cannot be used.
     QPushButton* Button_bjwj;
-    /// Under the password field: a new installation has no password, and where to set one.
+    /// Under the password field: while no password is stored, that a new installation has none
+    /// and where to set one (hidden, and the buttons brought up, once one is set); with a shared
+    /// register, the server and where to change it.
     QLabel* PasswordHint;
 
     /// The dialog became the active window: makes sure the password key exists and puts the

@@ -123,6 +123,36 @@ QString CompleteAmountText(const QString& text)
     return trimmed + QString(kMaxAmountDecimals - parts.decimals.size(), u'0');
 }
 
+bool AmountInFen(const QString& text, qint64* fen)
+{
+    const QString trimmed = text.trimmed();
+    AmountParts parts;
+    if (trimmed.isEmpty() || trimmed == kPoint || !splitAmount(trimmed, &parts) || !withinFieldLimits(parts))
+        return false;
+    // At most 12 + 2 figures: within a qint64 whatever they are.
+    qint64 value = 0;
+    for (const QChar c : parts.integer + parts.decimals.leftJustified(kMaxAmountDecimals, u'0'))
+        value = value * 10 + (c.unicode() - u'0');
+    *fen = value;
+    return true;
+}
+
+QString GroupedAmountText(qint64 fen)
+{
+    const bool negative = fen < 0;
+    // The magnitude as unsigned: the most negative qint64 has no positive counterpart.
+    const quint64 magnitude = negative ? quint64(0) - quint64(fen) : quint64(fen);
+    const QString yuan = QString::number(magnitude / 100);
+    QString grouped;
+    for (qsizetype i = 0; i < yuan.size(); ++i) {
+        if (i > 0 && (yuan.size() - i) % 3 == 0)
+            grouped += u',';
+        grouped += yuan.at(i);
+    }
+    return (negative ? QStringLiteral("-") : QString()) + grouped + kPoint +
+           QStringLiteral("%1").arg(magnitude % 100, 2, 10, QLatin1Char('0'));
+}
+
 QString AmountDigitString(const QString& completedText)
 {
     QString digits = completedText.trimmed();

@@ -52,6 +52,15 @@ bool IsAmountText(const QString& text);
 /// ("007" gives "007.00"). Throws AppError naming the text when it is not an amount text.
 QString CompleteAmountText(const QString& text);
 
+/// The amount of an amount text in fen, hundredths of a yuan: "1200.5" gives 120050, ".5" 50,
+/// "007" 700. False, and fen left as it was, when the text (blanks at both ends aside) is empty or
+/// not an amount text.
+bool AmountInFen(const QString& text, qint64* fen);
+
+/// An amount in fen as a list or a total shows it: the yuan in groups of three figures separated
+/// by commas, the point and two decimals; 123456750 gives "1,234,567.50", 5 "0.05", 0 "0.00".
+QString GroupedAmountText(qint64 fen);
+
 /// The digit string of a completed amount text: its characters without the point ("1200.50" gives
 /// "120050", ".00" gives "00"). Blanks at both ends are ignored.
 QString AmountDigitString(const QString& completedText);

@@ -1,8 +1,11 @@
 #include "register/RegisterExport.h"
 
 #include "common/Error.h"
+#include "numerals/Amount.h"
 #include "store/Backup.h"
+#include "store/ChequeHistory.h"
 #include "store/DataModule.h"
+#include "store/KeptPrints.h"
 #include "store/SafeCopy.h"
 #include "store/Schema.h"
 
@@ -20,6 +23,7 @@
 
 #include <functional>
 #include <iterator>
+#include <string_view>
 
 namespace Zt_typro
 {
@@ -33,22 +37,32 @@ struct ExportColumn
     const char* title;
 };
 
-const ExportColumn kColumns[] = {
+constexpr ExportColumn kColumns[] = {
     {"ph", "票号"},
     {"rq", "日期"},
     {"skr", "收款人"},
     {"je", "金额"},
     {"yt", "用途"},
     {"hkfs", "汇款方式"},
-    {"nian", "年"},
-    {"yue", "月"},
-    {"ri", "日"},
+    // The date once: nian, yue and ri hold the day of rq again, as the stub printed it.
     {"fjxx", "附加信息"},
     {CHEQUE_STATE_SQL, "状态"},
     {"(select sj || ' ' || fssj || ifnull(' ' || sm, '') from zpls where zpid = zp.rowid order by rowid desc limit 1)",
      "最后记录"},
 };
 constexpr int kColumnCount = int(std::size(kColumns));
+
+// The place of a column in kColumns, by its title.
+constexpr int columnIndex(std::string_view title)
+{
+    for (int i = 0; i < kColumnCount; ++i)
+        if (title == kColumns[i].title)
+            return i;
+    return -1;
+}
+constexpr int kAmountIndex = columnIndex("金额");
+constexpr int kStateIndex = columnIndex("状态");
+static_assert(kAmountIndex >= 0 && kStateIndex >= 0);
 
 // Rows read by one statement (one parameter per key).
 constexpr qsizetype kKeysPerRead = 500;
@@ -149,6 +163,11 @@ qsizetype readRows(TD_M& dm, const QList<qint64>& keys, const std::function<void
     dm.ensureConnected();
     dm.checkFileUnchanged();
     QSqlDatabase db = QSqlDatabase::database(dm.connectionName(), false);
+    // A print kept on this computer (the register could not take it when the paper came out)
+    // counts as printed, as the grid shows it.
+    QHash<qint64, ChequeEvent> kept;
+    for (const KeptPrint& print : KeptPrintsFor(dm))
+        kept.insert(print.zpid, print.event);
     qsizetype taken = 0;
     QSqlQuery fullRead(db);
     fullRead.setForwardOnly(true);
@@ -179,6 +198,10 @@ qsizetype readRows(TD_M& dm, const QList<qint64>& keys, const std::function<void
             values.reserve(kColumnCount);
             for (int c = 1; c <= kColumnCount; ++c)
                 values << q->value(c).toString();
+            if (const auto print = kept.constFind(q->value(0).toLongLong());
+                print != kept.cend() && values.at(kStateIndex) != QString::fromUtf8(kStateVoided))
+                values[kStateIndex] = QString::fromUtf8(*print == ChequeEvent::Printed ? kStatePrinted
+                                                                                       : kStateReprinted);
             rows.insert(q->value(0).toLongLong(), values);
         }
         if (q->lastError().isValid())
@@ -249,6 +272,9 @@ qsizetype writeWorkbook(TD_M& dm, const QList<qint64>& keys, const QString& part
     format_set_num_format(money, "#,##0.00");
     lxw_format* day = workbook_add_format(book);
     format_set_num_format(day, "yyyy-mm-dd");
+    lxw_format* moneyTotal = workbook_add_format(book);
+    format_set_num_format(moneyTotal, "#,##0.00");
+    format_set_bold(moneyTotal);
     lxw_format* lines = workbook_add_format(book);
     format_set_text_wrap(lines);
 
@@ -270,16 +296,32 @@ qsizetype writeWorkbook(TD_M& dm, const QList<qint64>& keys, const QString& part
         worksheet_set_column(sheet, 2, 2, 30, nullptr);
         worksheet_set_column(sheet, 3, 3, 14, nullptr);
         worksheet_set_column(sheet, 4, 4, 24, nullptr);
-        worksheet_set_column(sheet, 9, 9, 30, nullptr);
-        worksheet_set_column(sheet, 11, 11, 40, nullptr);
+        worksheet_set_column(sheet, 6, 6, 30, nullptr);
+        worksheet_set_column(sheet, 8, 8, 40, nullptr);
         row = 1;
     };
     newSheet();
+    // What the last row sums up: the cheques paid (printed, the voided and the unprinted left out).
+    qsizetype paid = 0;
+    qsizetype voided = 0;
+    qsizetype unprinted = 0;
+    qint64 paidFen = 0;
     const qsizetype written = readRows(
         dm, keys,
         [&](const QStringList& values) {
             if (row >= kRowsPerSheet)
                 newSheet();
+            const QString& state = values.at(kStateIndex);
+            if (state == QString::fromUtf8(kStateVoided)) {
+                ++voided;
+            } else if (state == QString::fromUtf8(kStateUnprinted)) {
+                ++unprinted;
+            } else {
+                ++paid;
+                qint64 fen = 0;
+                if (AmountInFen(values.at(kAmountIndex), &fen) && qAddOverflow(paidFen, fen, &paidFen))
+                    throw AppError(QStringLiteral("无法导出到 %1: 已付金额的合计太大。").arg(shown));
+            }
             for (int c = 0; c < values.size(); ++c) {
                 const QString& value = values.at(c);
                 const QLatin1String column(kColumns[c].column);
@@ -300,6 +342,17 @@ qsizetype writeWorkbook(TD_M& dm, const QList<qint64>& keys, const QString& part
             ++row;
         },
         progress);
+    if (written >= 0) {
+        // After an empty row, so that sorting or filtering the cheques leaves the total alone.
+        if (row + 1 >= kRowsPerSheet)
+            newSheet();
+        const lxw_row_t total = row + 1;
+        const QString label = QStringLiteral("合计: %1 张，已付金额").arg(paid);
+        worksheet_write_string(sheet, total, 0, label.toUtf8().constData(), bold);
+        worksheet_write_number(sheet, total, lxw_col_t(kAmountIndex), double(paidFen) / 100.0, moneyTotal);
+        const QString left = QStringLiteral("不计作废的 %1 张和未打印的 %2 张").arg(voided).arg(unprinted);
+        worksheet_write_string(sheet, total, lxw_col_t(kAmountIndex + 1), left.toUtf8().constData(), nullptr);
+    }
     closeBook.dismiss();
     const lxw_error closed = workbook_close(book);
     if (written < 0)

@@ -13,8 +13,9 @@ namespace Zt_typro
 {
 
 /// The header row of an exported register, one title per column: 票号, 日期, 收款人, 金额, 用途,
-/// 汇款方式, 年, 月, 日, 附加信息 (the columns ph, rq, skr, je, yt, hkfs, nian, yue, ri, fjxx), then
-/// 状态 (the cheque's state) and 最后记录 (its latest event: event, time and note).
+/// 汇款方式, 附加信息 (the columns ph, rq, skr, je, yt, hkfs, fjxx: the date once, the stub's year,
+/// month and day being the same day), then 状态 (the cheque's state; a print kept on this computer
+/// counts as printed, as the grid shows it) and 最后记录 (its latest event: event, time and note).
 QStringList RegisterExportHeader();
 
 /// One field of the exported file: quoted, a quote inside it doubled, a line break inside it
@@ -41,6 +42,9 @@ qsizetype ExportRegisterRows(TD_M& dm, const QList<qint64>& keys, const QString&
 /// per cheque; the cheque number and every text as a string cell (never run as a formula),
 /// the amount as a number shown with two decimals (so that SUM works), the date as a date,
 /// the note with its line breaks. A register longer than a sheet goes on over further sheets.
+/// After an empty row, the last row sums up the cheques paid: "合计: N 张，已付金额", the total
+/// as a number under 金额, and beside it how many voided and unprinted cheques it leaves out
+/// (a voided cheque was not paid, and neither was one never printed).
 /// Written beside path and renamed into place; refused like ExportRegisterRows for a records
 /// file. Returns the number of rows written; throws AppError naming the file on failure.
 qsizetype ExportRegisterWorkbook(TD_M& dm, const QList<qint64>& keys, const QString& path,

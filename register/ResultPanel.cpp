@@ -4,6 +4,7 @@
 #include "common/Guard.h"
 #include "common/Named.h"
 #include "common/Prompt.h"
+#include "numerals/Amount.h"
 #include "register/ChequeDialogs.h"
 #include "register/RegisterExport.h"
 #include "store/DataModule.h"
@@ -12,13 +13,17 @@
 #include <QColor>
 #include <QDir>
 #include <QFileInfo>
+#include <QFont>
 #include <QHeaderView>
+#include <QLabel>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QSqlRecord>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QTableView>
+#include <QVBoxLayout>
 
 using Zt_typro::connectGuarded;
 using Zt_typro::named;
@@ -96,19 +101,93 @@ Qt::ItemFlags RegisterGridSource::flags(const QModelIndex& index) const
     return QIdentityProxyModel::flags(index) & ~(Qt::ItemIsEditable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled);
 }
 
+RegisterGridSource::RowLook RegisterGridSource::rowLook(int row) const
+{
+    int stateColumn = -1;
+    for (int section = 0; section < columnCount() && stateColumn < 0; ++section)
+        if (fieldName(section) == QLatin1String("zt"))
+            stateColumn = section;
+    if (stateColumn < 0)
+        return RowLook::Plain;
+    const QString state = QIdentityProxyModel::data(index(row, stateColumn), Qt::DisplayRole).toString();
+    if (state == QString::fromUtf8(Zt_typro::kStateVoided))
+        return RowLook::Voided;
+    if (!m_kept.isEmpty() && m_keyOfRow && m_kept.contains(m_keyOfRow(row)))
+        return RowLook::KeptPrint;
+    if (state == QString::fromUtf8(Zt_typro::kStateUnprinted))
+        return RowLook::Unprinted;
+    return RowLook::Plain;
+}
+
 QVariant RegisterGridSource::data(const QModelIndex& index, int role) const
 {
-    if (!m_kept.isEmpty() && m_keyOfRow && fieldName(index.column()) == QLatin1String("zt")) {
-        const auto kept = m_kept.constFind(m_keyOfRow(index.row()));
-        const QString state = QIdentityProxyModel::data(index, Qt::DisplayRole).toString();
-        const bool shown = kept != m_kept.cend() && state != QString::fromUtf8(Zt_typro::kStateVoided);
-        if (shown && role == Qt::DisplayRole)
-            return QString::fromUtf8(*kept == Zt_typro::ChequeEvent::Printed ? Zt_typro::kStatePrinted
-                                                                             : Zt_typro::kStateReprinted);
-        if (shown && role == Qt::ToolTipRole)
-            return QStringLiteral("已经打印；这条打印记录保存在本机，登记簿可以写入时会自动补记。");
-        if (shown && role == Qt::ForegroundRole)
-            return QColor(Qt::darkBlue);
+    if (!index.isValid())
+        return QIdentityProxyModel::data(index, role);
+    const QString field = fieldName(index.column());
+    const bool amount = field == QLatin1String("je");
+    const bool state = field == QLatin1String("zt");
+    switch (role) {
+    case Qt::DisplayRole:
+        if (amount) {
+            // "1,234,567.50": the figures read at a glance, as on a bank statement.
+            const QString stored = QIdentityProxyModel::data(index, role).toString();
+            qint64 fen = 0;
+            return Zt_typro::AmountInFen(stored, &fen) ? Zt_typro::GroupedAmountText(fen) : stored;
+        }
+        if (state && rowLook(index.row()) == RowLook::KeptPrint)
+            return QString::fromUtf8(m_kept.value(m_keyOfRow(index.row())) == Zt_typro::ChequeEvent::Printed
+                                         ? Zt_typro::kStatePrinted
+                                         : Zt_typro::kStateReprinted);
+        break;
+    case Qt::TextAlignmentRole:
+        // Amounts line up on the point.
+        if (amount)
+            return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
+        break;
+    case Qt::ForegroundRole:
+        switch (rowLook(index.row())) {
+        case RowLook::Voided:
+            return QColor(128, 128, 128);
+        case RowLook::Unprinted:
+            return QColor(160, 82, 45);
+        case RowLook::KeptPrint:
+            if (state)
+                return QColor(Qt::darkBlue);
+            break;
+        case RowLook::Plain:
+            break;
+        }
+        break;
+    case Qt::FontRole: {
+        // Only what the row's state changes; the grid's own font gives the rest.
+        const RowLook look = rowLook(index.row());
+        if (look == RowLook::Voided || look == RowLook::Unprinted) {
+            QFont font;
+            if (look == RowLook::Voided)
+                font.setStrikeOut(true);
+            else
+                font.setItalic(true);
+            return font;
+        }
+        break;
+    }
+    case Qt::ToolTipRole:
+        switch (rowLook(index.row())) {
+        case RowLook::Voided:
+            return QStringLiteral("这张支票已作废，不能重打，也不计入导出的合计。作废原因见“记录”。");
+        case RowLook::Unprinted:
+            return QStringLiteral("这张支票已登记，但还没有打印出来（打印预览关闭时没有打印）。"
+                                  "要打印它，请选中后按“重打”。");
+        case RowLook::KeptPrint:
+            if (state)
+                return QStringLiteral("已经打印；这条打印记录保存在本机，登记簿可以写入时会自动补记。");
+            break;
+        case RowLook::Plain:
+            break;
+        }
+        break;
+    default:
+        break;
     }
     return QIdentityProxyModel::data(index, role);
 }
@@ -155,6 +234,18 @@ ResultPanel::ResultPanel(QWidget* parent)
     indicator->setFixedWidth(12);
     indicator->setHighlightSections(true);
     DBGrid_cx->setModel(DataSource1);
+    // A search that finds nothing says so in the grid itself, under the titles.
+    Label_zpcx_wjg = named<QLabel>(DBGrid_cx->viewport(), "Label_zpcx_wjg",
+                                   QStringLiteral("没有找到符合条件的支票，请换一个条件再查询。"));
+    Label_zpcx_wjg->setAlignment(Qt::AlignCenter);
+    Label_zpcx_wjg->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Label_zpcx_wjg->setForegroundRole(QPalette::PlaceholderText);
+    auto* emptyLine = new QVBoxLayout(DBGrid_cx->viewport());
+    emptyLine->addWidget(Label_zpcx_wjg, 0, Qt::AlignCenter);
+    Label_zpcx_wjg->hide();
+    connect(DataSource1, &QAbstractItemModel::modelReset, this, &ResultPanel::showEmptyResult);
+    connect(DataSource1, &QAbstractItemModel::rowsInserted, this, &ResultPanel::showEmptyResult);
+    connect(DataSource1, &QAbstractItemModel::rowsRemoved, this, &ResultPanel::showEmptyResult);
 
     Button_zpcx_dc = named<QPushButton>(this, "Button_zpcx_dc", QStringLiteral("导出"));
     connectGuarded(Button_zpcx_dc, &QPushButton::clicked, this, [this] { Button_zpcx_dcClick(); });
@@ -188,6 +279,13 @@ void ResultPanel::setSource(QAbstractItemModel* result)
     });
     DataSource1->readKeptPrints();
     connect(result, &QAbstractItemModel::modelReset, DataSource1, &RegisterGridSource::readKeptPrints);
+}
+
+void ResultPanel::showEmptyResult()
+{
+    Zt_typro::DmQuery* search = D_M ? D_M->ADOQ_zpcx : nullptr;
+    Label_zpcx_wjg->setVisible(search && search->isOpen() && DataSource1->sourceModel() == search->model() &&
+                               DataSource1->rowCount() == 0);
 }
 
 void ResultPanel::applyColumnWidths()
@@ -269,10 +367,13 @@ void ResultPanel::Button_zpcx_dcClick()
         throw Zt_typro::AppError(QStringLiteral("查询 %1 的结果不能导出。").arg(search->objectName()));
     // The keys are taken before the dialog: the file holds the rows the grid lists now.
     const QList<qint64> keys = search->keys();
-    const QString proposed = QFileInfo(D_M->databasePath())
-                                 .absoluteDir()
-                                 .filePath(QStringLiteral("支票登记-") + Zt_typro::Today().toString(Qt::ISODate) +
-                                           QStringLiteral(".xlsx"));
+    // Proposed in the operator's documents folder (the home folder when there is none), where a
+    // saved file is looked for: never the program's hidden data folder.
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    const QString proposed = QDir(folder).filePath(QStringLiteral("支票登记-") +
+                                                   Zt_typro::Today().toString(Qt::ISODate) + QStringLiteral(".xlsx"));
     const QString chosen = ask.fileName(this, QStringLiteral("导出查询结果"), proposed,
                                         QStringLiteral("Excel 工作簿 (*.xlsx);;CSV 文件 (*.csv);;所有文件 (*)"), true);
     // A workbook unless a CSV file is asked for by its name.

@@ -8,11 +8,15 @@
 
 #include <functional>
 
+class QLabel;
 class QPushButton;
 class QTableView;
 
 /// DataSource1: what the register grid shows of its query's result. Each register column gets
 /// its title and title alignment; no cell can be edited (the register is only ever added to).
+/// Amounts show with thousands separated and two decimals ("1,234,567.50"), right-aligned. A
+/// voided cheque's row is grey and struck through, an unprinted one's brown and in italics, each
+/// with a tip that says what it means.
 class RegisterGridSource : public QIdentityProxyModel
 {
     Q_OBJECT
@@ -36,6 +40,16 @@ public:
     void readKeptPrints();
 
 private:
+    // How a row is marked: by its state, a print kept on this computer counting as printed.
+    enum class RowLook
+    {
+        Plain,
+        Voided,
+        Unprinted,
+        KeptPrint,
+    };
+    RowLook rowLook(int row) const;
+
     std::function<qint64(int)> m_keyOfRow;
     QHash<qint64, Zt_typro::ChequeEvent> m_kept;
 };
@@ -49,6 +63,8 @@ public:
     explicit ResultPanel(QWidget* parent);
 
     QTableView* DBGrid_cx;
+    /// In the grid, under the titles: the line that says a search found nothing.
+    QLabel* Label_zpcx_wjg;
     RegisterGridSource* DataSource1;
     QPushButton* Button_zpcx_dc;
     QPushButton* Button_zpcx_cd;
@@ -66,9 +82,10 @@ public:
     /// The close button: hides the panel.
     void BitBtn_zpcxjg_closeClick();
 
-    /// "导出": writes every column of the rows the last search found, in the grid's order, to a
-    /// CSV file chosen through a save dialog, and tells how many were written. Without a search
-    /// result it says so and writes nothing.
+    /// "导出": writes the rows the last search found, in the grid's order, to a workbook (or a CSV
+    /// file, by its name) chosen through a save dialog that proposes "支票登记-<today>.xlsx" in
+    /// the operator's documents folder, and tells how many were written. Without a search result
+    /// it says so and writes nothing.
     void Button_zpcx_dcClick();
 
     /// "重打": prints the selected cheque again from its stored values (a voided one is refused).
@@ -89,6 +106,8 @@ private:
     /// leave, so that a whole row shows without scrolling sideways (when that leaves enough room
     /// to read it); at its designed size the columns keep their designed widths.
     void fitPurposeColumn();
+    /// Shows the line of an empty result while the search's result is open and holds no row.
+    void showEmptyResult();
     /// The row key of the cheque selected in the grid; -1 (after saying so) when there is none.
     qint64 selectedCheque();
     /// "票号 … 收款人 … 金额 …" of the selected row, to name it in a dialog.

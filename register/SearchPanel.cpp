@@ -133,7 +133,13 @@ void SearchPanel::open()
     ComboBox_skr->setCurrentIndex(-1);
     ComboBox_skr->clearEditText();
 
+    // A clerk opens the register mostly to see, reprint or void what went out today: the panel
+    // opens on the date tab and lists today's cheques at once (or says there are none). Any
+    // other search is one tab and one press away, and the cursor waits in the start date.
+    PageControl_cxfs->setCurrentIndex(TabDate);
     show();
+    Button_zpcxClick();
+    focusFirstField();
 }
 
 void SearchPanel::Button_zpcxClick()

@@ -38,8 +38,9 @@ public:
     QPushButton* Button_zpcxclose;
 
     /// zpcxClick: both dates to today, the payee text and list emptied, the number emptied, the
-    /// payee list loaded most used first; then the panel is shown. The active tab stays, and the
-    /// result panel is neither shown nor hidden.
+    /// payee list loaded most used first; then the panel is shown on the date tab and today's
+    /// cheques are searched (Button_zpcxClick), so the result panel lists them or says there are
+    /// none. The focus is left in the start date.
     void open();
 
     /// "查  询": searches the register by the active tab (number without its surrounding blanks,

@@ -2,7 +2,11 @@
 
 #include "store/DataModule.h"
 
-#include <QDir>
+#include <cerrno>
+#include <vector>
+
+#include <pwd.h>
+#include <unistd.h>
 
 namespace Zt_typro
 {
@@ -26,12 +30,22 @@ QString ChequeEventName(ChequeEvent event)
 
 QString OperatorName()
 {
-    for (const char* variable : {"USER", "LOGNAME", "USERNAME"}) {
-        const QString name = qEnvironmentVariable(variable).trimmed();
-        if (!name.isEmpty())
-            return name.left(64);
-    }
-    return QDir::home().dirName().left(64);
+    // The account the program runs as, from the system's user database: the environment
+    // (USER, LOGNAME) is whatever the session or a script set, or nothing at all.
+    const uid_t uid = geteuid();
+    const long hint = sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(hint > 0 ? size_t(hint) : size_t(16384));
+    passwd entry{};
+    passwd* found = nullptr;
+    int failed = 0;
+    while ((failed = getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found)) == ERANGE &&
+           buffer.size() < (size_t(1) << 20))
+        buffer.resize(buffer.size() * 2);
+    if (failed == 0 && found && found->pw_name && *found->pw_name)
+        return QString::fromLocal8Bit(found->pw_name).left(64);
+    // An account without an entry (a container's bare user id) is named by its number, which
+    // is all the system knows of it.
+    return QStringLiteral("用户号 %1").arg(uid);
 }
 
 void AddChequeEvent(TD_M& dm, qint64 zpid, ChequeEvent event, const QString& note)

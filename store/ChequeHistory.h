@@ -29,7 +29,8 @@ inline constexpr char kStateVoided[] = "作废";
 /// The event's name as the history stores and shows it ("登记", "打印", ...).
 QString ChequeEventName(ChequeEvent event);
 
-/// The operator the history names: the user logged in to the system.
+/// The operator the history names: the name of the system account the program runs as (its
+/// effective user), whatever USER or LOGNAME say; "用户号 <uid>" for an account without an entry.
 QString OperatorName();
 
 /// Adds event with note (the printer or file, the reason; may be empty) to the history of the

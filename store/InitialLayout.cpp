@@ -22,7 +22,7 @@ const std::vector<LayoutRow>& InitialLayoutRows()
         {"P_zz_wanyi", 491, 103, "zz", "万亿", true},
         {"P_zz_fjxx1", 51, 32, "zz", "附加信息一", true},
         {"P_zz_nian", 68, 120, "zz", "年", true},
-        {"P_zz_yue", 98, 120, "zz", "月", true},
+        {"P_zz_yue", 102, 120, "zz", "月", true},
         {"P_zz_ri", 125, 120, "zz", "日", true},
         {"P_zz_skrcg", 45, 144, "zz", "收款人存根", true},
         {"P_zz_jecg", 45, 168, "zz", "金额存根", true},

@@ -100,6 +100,8 @@ private slots:
     void gateAnswersTheRealMessageBox();
 
     void hintTellsTheFirstPasswordAndWhereToSetIt();
+    void hint_shownOnlyWhileNoPasswordIsStored_data();
+    void hint_shownOnlyWhileNoPasswordIsStored();
     void firstLoginWithTheEmptyPassword_offersOnce_data();
     void firstLoginWithTheEmptyPassword_offersOnce();
     void offerTakenUp_thePasswordSetGuardsTheNextStart();
@@ -480,6 +482,64 @@ void TestLogin::hintTellsTheFirstPasswordAndWhereToSetIt()
     // The field still has room for what is typed.
     QVERIFY(Frm_login->GroupBox1->rect().contains(Frm_login->Edit_pass->geometry()));
     Frm_login->hide();
+}
+
+void TestLogin::hint_shownOnlyWhileNoPasswordIsStored_data()
+{
+    QTest::addColumn<bool>("storeIt");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<bool>("hint");
+    QTest::newRow("first run") << false << QString() << true;
+    QTest::newRow("stored empty") << true << QString() << true;
+    QTest::newRow("plain text password") << true << QStringLiteral("secret") << false;
+    QTest::newRow("hashed password") << true << PasswordHash(QStringLiteral("secret"), 1000) << false;
+}
+
+// The gate tells that the field may be left empty only while no password is stored; once one is
+// set the hint is gone and the buttons come up under the field, the dialog no taller than they
+// need.
+void TestLogin::hint_shownOnlyWhileNoPasswordIsStored()
+{
+    QFETCH(bool, storeIt);
+    QFETCH(QString, stored);
+    QFETCH(bool, hint);
+    if (storeIt)
+        WritePassword(stored);
+    ScriptedPrompter prompter;
+    // What the gate shows, taken while it is up; the gate is then cancelled.
+    bool seen = false;
+    bool shown = false;
+    QString text;
+    QRect area;
+    QSize dialog;
+    QList<QRect> buttons;
+    int fieldBottom = 0;
+    whenModal(Frm_login, [&] {
+        seen = true;
+        shown = Frm_login->PasswordHint->isVisible();
+        text = Frm_login->PasswordHint->text();
+        area = Frm_login->PasswordHint->geometry();
+        dialog = Frm_login->size();
+        for (QPushButton* button : {Frm_login->Button_yes, Frm_login->Button_cancel})
+            buttons << (button->isVisible() ? button->geometry() : QRect());
+        fieldBottom = Frm_login->GroupBox1->geometry().bottom();
+        Frm_login->Button_cancel->click();
+    });
+    QVERIFY(!Frm_login->runGate());
+    QVERIFY(seen);
+    QCOMPARE(shown, hint);
+    QVERIFY(text.contains(QStringLiteral("新安装的程序没有密码")));
+    for (const QRect& button : buttons) {
+        QVERIFY(!button.isNull());
+        QVERIFY(QRect(QPoint(), dialog).contains(button));
+        QVERIFY(button.top() > fieldBottom);
+        if (hint)
+            QVERIFY(!area.intersects(button));
+        else // no empty band where the hint would be
+            QVERIFY2(button.top() < area.top() + 8, qPrintable(QString::number(button.top())));
+        QCOMPARE(dialog.height(), button.bottom() + 1 + 7);
+    }
+    QCOMPARE(prompter.questions.size(), 0);
 }
 
 void TestLogin::firstLoginWithTheEmptyPassword_offersOnce_data()

@@ -9,6 +9,7 @@
 #include "cheque/PrintCheque.h"
 #include "common/Clock.h"
 #include "common/Error.h"
+#include "register/RegisterExport.h"
 #include "register/ResultPanel.h"
 #include "register/SearchPanel.h"
 #include "store/Backup.h"
@@ -32,6 +33,7 @@
 #include <QSqlQuery>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -389,6 +391,15 @@ private slots:
             const QModelIndex cell = grid->model()->index(0, state);
             QCOMPARE(cell.data().toString(), QStringLiteral("已打印"));
             QVERIFY(cell.data(Qt::ToolTipRole).toString().contains(QStringLiteral("保存在本机")));
+            QVERIFY(!cell.data(Qt::FontRole).isValid()); // not marked as unprinted
+            // The export says so too: the cheque went out, and counts as paid.
+            QTemporaryDir out;
+            const QString csv = out.filePath(QStringLiteral("导出.csv"));
+            QCOMPARE(ExportRegisterRows(*D_M, {zpid}, csv), qsizetype(1));
+            QFile exported(csv);
+            QVERIFY(exported.open(QIODevice::ReadOnly));
+            const QList<QByteArray> records = exported.readAll().split('\n');
+            QVERIFY2(records.size() >= 2 && records.at(1).contains(",\"已打印\","), records.value(1).constData());
             const int previews = clerk.prompter.previews;
             clerk.prompter.confirmAnswers.clear();
             clerk.prompter.confirmAnswers.enqueue(false);

@@ -137,6 +137,8 @@ private slots:
     void keyRules_data();
     void keyRules();
     void roundTrip();
+    void groupedAmount_data();
+    void groupedAmount();
 };
 
 void TestAmount::worked_data()
@@ -365,6 +367,43 @@ void TestAmount::roundTrip()
         QVERIFY2(capitals == AmountToCapitals(completed), qPrintable(context));
         QVERIFY2(DigitBoxTexts(digits).indexOf(QStringLiteral("￥")) == digits.size(), qPrintable(context));
     }
+}
+
+void TestAmount::groupedAmount_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("amount");
+    QTest::addColumn<qint64>("fen");
+    QTest::addColumn<QString>("grouped");
+    QTest::newRow("completed") << "1234567.50" << true << qint64(123456750) << "1,234,567.50";
+    QTest::newRow("one decimal") << "1234567.5" << true << qint64(123456750) << "1,234,567.50";
+    QTest::newRow("no point") << "1000" << true << qint64(100000) << "1,000.00";
+    QTest::newRow("under a thousand") << "999.99" << true << qint64(99999) << "999.99";
+    QTest::newRow("point first") << ".5" << true << qint64(50) << "0.50";
+    QTest::newRow("point last") << "12." << true << qint64(1200) << "12.00";
+    QTest::newRow("leading zeros") << "007" << true << qint64(700) << "7.00";
+    QTest::newRow("blanks around") << " 88 " << true << qint64(8800) << "88.00";
+    QTest::newRow("twelve digits") << "999999999999.99" << true << qint64(99999999999999) << "999,999,999,999.99";
+    QTest::newRow("nothing") << "0" << true << qint64(0) << "0.00";
+    QTest::newRow("empty") << "" << false << qint64(0) << QString();
+    QTest::newRow("point alone") << "." << false << qint64(0) << QString();
+    QTest::newRow("already grouped") << "1,000.00" << false << qint64(0) << QString();
+    QTest::newRow("three decimals") << "12.345" << false << qint64(0) << QString();
+    QTest::newRow("thirteen digits") << "1234567890123" << false << qint64(0) << QString();
+}
+
+// The amount of an amount text in fen, and as a list shows it.
+void TestAmount::groupedAmount()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, amount);
+    QFETCH(qint64, fen);
+    QFETCH(QString, grouped);
+    qint64 read = -1;
+    QCOMPARE(AmountInFen(text, &read), amount);
+    QCOMPARE(read, amount ? fen : qint64(-1));
+    if (amount)
+        QCOMPARE(GroupedAmountText(read), grouped);
 }
 
 QTEST_GUILESS_MAIN(TestAmount)

@@ -80,6 +80,8 @@ private slots:
     void cleanup();
     void printedFieldsDoNotOverlap_data();
     void printedFieldsDoNotOverlap();
+    void stubDate_partsStandApart_data();
+    void stubDate_partsStandApart();
 
 private:
     std::unique_ptr<FormsFixture> m_forms;
@@ -175,6 +177,68 @@ void TestDefaultLayouts::printedFieldsDoNotOverlap()
                                               .arg(common.width(), 0, 'f', 2)
                                               .arg(common.height(), 0, 'f', 2)));
         }
+    }
+}
+
+void TestDefaultLayouts::stubDate_partsStandApart_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::newRow("transfer cheque zz") << "zz";
+    QTest::newRow("cash cheque xj") << "xj";
+}
+
+// The stub's date in figures, year, month and day, printed by a new database's layout: read back
+// from the page as three words, each at least one blank of the print font away from the next, so
+// that "2026", "12" and "31" never run together into "202612 31".
+void TestDefaultLayouts::stubDate_partsStandApart()
+{
+    QFETCH(QString, code);
+    TFrm_zz_print form;
+    FillSampleCaptions(form);
+    ApplyLayoutToLabels(&form, code);
+    const QList<ReportLabel*> date{form.QRL_nian, form.QRL_yue, form.QRL_ri};
+    for (ReportLabel* label : form.QRBand1->labels()) {
+        if (!date.contains(label))
+            label->setCaption(QString());
+    }
+    const QStringList expected{QString::fromUtf8(SampleYear), QString::fromUtf8(SampleMonth),
+                               QString::fromUtf8(SampleDay)};
+    QCOMPARE(form.QRL_nian->caption(), expected.at(0));
+
+    // On one page, as the stub prints: three words.
+    const QString together = m_forms->workDir().filePath(code + QStringLiteral("-date.pdf"));
+    RenderReportToPdf(*form.QuickRep1, together);
+    const QList<PdfPage> page = ReadPdfWords(together);
+    QCOMPARE(page.size(), 1);
+    QStringList words;
+    for (const PdfWord& word : page.first().words)
+        words << word.text;
+    QVERIFY2(words == expected, qPrintable(page.first().dump()));
+
+    // Each part on a page of its own, for its box: the gaps against one blank of the print font,
+    // measured at printer resolution as the renderer lays the date out.
+    const QString apart = m_forms->workDir().filePath(code + QStringLiteral("-date-parts.pdf"));
+    const QList<const ReportLabel*> printed = PrintLabelsOnePerPage(form, apart);
+    QCOMPARE(printed.size(), 3);
+    const QList<PdfPage> pages = ReadPdfWords(apart);
+    QCOMPARE(pages.size(), 3);
+    QList<QRectF> boxes;
+    for (const PdfPage& p : pages) {
+        QCOMPARE(p.words.size(), 1);
+        boxes << p.words.first().boxMm;
+    }
+    const QFont font = form.QRL_nian->font();
+    const double blankMm = (PrintedTextSize(font, QStringLiteral("0 0")).width() -
+                            PrintedTextSize(font, QStringLiteral("00")).width()) *
+                           LayoutUnitMm;
+    QVERIFY(blankMm > 0.5);
+    for (int i : {0, 1}) {
+        const double gap = boxes.at(i + 1).left() - boxes.at(i).right();
+        QVERIFY2(gap >= blankMm, qPrintable(QStringLiteral("%1 \"%2\" ends %3 mm before %4 \"%5\"; a blank is %6 mm")
+                                                .arg(printed.at(i)->objectName(), expected.at(i))
+                                                .arg(gap, 0, 'f', 2)
+                                                .arg(printed.at(i + 1)->objectName(), expected.at(i + 1))
+                                                .arg(blankMm, 0, 'f', 2)));
     }
 }
 

@@ -7,7 +7,9 @@
 
 #include <QApplication>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTableWidget>
 #include <QTimer>
 
@@ -132,6 +134,51 @@ private slots:
         f.result->Button_zpcx_ls->click();
         QCOMPARE(shown, (QStringList{QStringLiteral("登记|"), QStringLiteral("打印|") + printer,
                                      QStringLiteral("作废|金额写错")}));
+    }
+
+    // The history names the system account the program runs as (as "id -un" tells it), whether
+    // the session left USER and LOGNAME out or set them to someone else.
+    void history_namesTheAccount_data()
+    {
+        QTest::addColumn<QString>("user"); // empty: unset
+        QTest::newRow("USER and LOGNAME unset") << QString();
+        QTest::newRow("USER set to someone else") << QStringLiteral("财务主管");
+    }
+
+    void history_namesTheAccount()
+    {
+        QFETCH(QString, user);
+        QProcess id;
+        id.start(QStringLiteral("id"), {QStringLiteral("-un")});
+        QVERIFY(id.waitForFinished(10000) && id.exitCode() == 0);
+        const QString account = QString::fromLocal8Bit(id.readAllStandardOutput()).trimmed();
+        QVERIFY(!account.isEmpty());
+
+        const char* variables[] = {"USER", "LOGNAME", "USERNAME"};
+        QList<QByteArray> before;
+        QList<bool> had;
+        for (const char* v : variables) {
+            had << qEnvironmentVariableIsSet(v);
+            before << qgetenv(v);
+        }
+        const auto restore = qScopeGuard([&] {
+            for (int i = 0; i < 3; ++i)
+                had.at(i) ? qputenv(variables[i], before.at(i)) : qunsetenv(variables[i]);
+        });
+        for (const char* v : variables) {
+            if (user.isEmpty())
+                qunsetenv(v);
+            else
+                qputenv(v, user.toLocal8Bit());
+        }
+
+        RegisterFixture f;
+        f.print(kDay, QStringLiteral("10000001"), QStringLiteral("甲公司"), QStringLiteral("100"),
+                QStringLiteral("货款"));
+        QCOMPARE(f.cheque.prompter.ofKind(QStringLiteral("error")).size(), 0);
+        QSqlQuery q = f.cheque.sql(QStringLiteral("select group_concat(sj || '/' || czy, ';') from zpls"));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toString(), QStringLiteral("登记/%1;打印/%1").arg(account));
     }
 };
 

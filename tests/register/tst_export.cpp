@@ -2,6 +2,8 @@
 // read back by a CSV parser, the header, the empty result, and the text-kept amount.
 #include "register/RegisterExport.h"
 #include "store/Backup.h"
+#include "store/ChequeHistory.h"
+#include "store/ChequeStore.h"
 #include "store/DataModule.h"
 #include "tests/register/RegisterFixture.h"
 
@@ -10,7 +12,9 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSqlError>
+#include <QStandardPaths>
 #include <QXmlStreamReader>
 
 #include <unistd.h>
@@ -127,6 +131,16 @@ QHash<QString, Cell> readSheet(const QString& archive)
     return cells;
 }
 
+// The number of the last row of a sheet that has a cell.
+int lastRow(const QHash<QString, Cell>& cells)
+{
+    int last = 0;
+    static const QRegularExpression ref(QStringLiteral("^[A-Z]+(\\d+)$"));
+    for (auto it = cells.cbegin(); it != cells.cend(); ++it)
+        last = std::max(last, ref.match(it.key()).captured(1).toInt());
+    return last;
+}
+
 bool writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
@@ -155,9 +169,9 @@ QList<qint64> addRows(RegisterFixture& f, int count)
     return keys;
 }
 
+// The date once, in 日期: the stub's year, month and day are the same day again.
 const QStringList kHeader{QStringLiteral("票号"),     QStringLiteral("日期"), QStringLiteral("收款人"),
                           QStringLiteral("金额"),     QStringLiteral("用途"), QStringLiteral("汇款方式"),
-                          QStringLiteral("年"),       QStringLiteral("月"),   QStringLiteral("日"),
                           QStringLiteral("附加信息"), QStringLiteral("状态"), QStringLiteral("最后记录")};
 
 const QString kHardPayee = QStringLiteral("北京\"华夏\"贸易, 有限公司");
@@ -223,7 +237,7 @@ private slots:
         const auto files = f.cheque.prompter.ofKind(QStringLiteral("file"));
         QCOMPARE(files.size(), 1);
         QCOMPARE(files.first().caption, QStringLiteral("导出查询结果"));
-        QCOMPARE(files.first().text, f.cheque.forms.workDir().filePath(QStringLiteral("支票登记-2026-12-10.xlsx")));
+        QCOMPARE(QFileInfo(files.first().text).fileName(), QStringLiteral("支票登记-2026-12-10.xlsx"));
         QCOMPARE(f.cheque.prompter.ofKind(QStringLiteral("error")).size(), 0);
         QCOMPARE(f.cheque.prompter.last().kind, QStringLiteral("inform"));
         QCOMPARE(f.cheque.prompter.last().text,
@@ -237,20 +251,16 @@ private slots:
         QCOMPARE(records.size(), 3);
         QCOMPARE(records.at(0), kHeader);
         // Number and amount as stored; the state and latest event from the cheque's history.
-        QCOMPARE(records.at(1).mid(0, 11),
-                 (QStringList{QStringLiteral("00012345"), QStringLiteral("2026-12-08"), kHardPayee,
-                              QStringLiteral("1200.50"), QStringLiteral("货款"), QStringLiteral("转帐"),
-                              QStringLiteral("2026"), QStringLiteral("12"), QStringLiteral("8"), kHardNote,
-                              QStringLiteral("已打印")}));
-        QCOMPARE(
-            records.at(2).mid(0, 11),
-            (QStringList{QStringLiteral("10000003"), QStringLiteral("2026-12-10"), kHardPayee, QStringLiteral("7.00"),
-                         QStringLiteral("杂费"), QStringLiteral("转帐"), QStringLiteral("2026"), QStringLiteral("12"),
-                         QStringLiteral("10"), QString(), QStringLiteral("已打印")}));
+        QCOMPARE(records.at(1).mid(0, 8), (QStringList{QStringLiteral("00012345"), QStringLiteral("2026-12-08"),
+                                                       kHardPayee, QStringLiteral("1200.50"), QStringLiteral("货款"),
+                                                       QStringLiteral("转帐"), kHardNote, QStringLiteral("已打印")}));
+        QCOMPARE(records.at(2).mid(0, 8), (QStringList{QStringLiteral("10000003"), QStringLiteral("2026-12-10"),
+                                                       kHardPayee, QStringLiteral("7.00"), QStringLiteral("杂费"),
+                                                       QStringLiteral("转帐"), QString(), QStringLiteral("已打印")}));
         const QRegularExpression lastEvent(
             QStringLiteral("^打印 \\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2} 测试打印机$"));
         for (int r : {1, 2})
-            QVERIFY2(lastEvent.match(records.at(r).at(11)).hasMatch(), qPrintable(records.at(r).at(11)));
+            QVERIFY2(lastEvent.match(records.at(r).at(8)).hasMatch(), qPrintable(records.at(r).at(8)));
 
         // A purpose that a spreadsheet would take for a formula shows as its text.
         f.search(0, QStringLiteral("10000002"));
@@ -400,7 +410,7 @@ private slots:
         const QHash<QString, Cell> cells = readSheet(path);
         QVERIFY2(!cells.isEmpty(), "the workbook could not be read");
         QCOMPARE(cells.value(QStringLiteral("A1")).value, QStringLiteral("票号"));
-        QCOMPARE(cells.value(QStringLiteral("L1")).value, QStringLiteral("最后记录"));
+        QCOMPARE(cells.value(QStringLiteral("I1")).value, QStringLiteral("最后记录"));
         const Cell number = cells.value(QStringLiteral("A2"));
         QCOMPARE(number.type, QStringLiteral("inlineStr"));
         QCOMPARE(number.value, QStringLiteral("00012345"));
@@ -416,9 +426,127 @@ private slots:
         QCOMPARE(purpose.type, QStringLiteral("inlineStr"));
         QCOMPARE(purpose.value, QStringLiteral("=运费"));
         QVERIFY(!purpose.formula);
-        QCOMPARE(cells.value(QStringLiteral("J2")).value, QStringLiteral("第一行\n第二行"));
-        QCOMPARE(cells.value(QStringLiteral("K2")).value, QStringLiteral("已打印"));
-        QVERIFY(cells.value(QStringLiteral("L2")).value.startsWith(QStringLiteral("打印 ")));
+        QCOMPARE(cells.value(QStringLiteral("G2")).value, QStringLiteral("第一行\n第二行"));
+        QCOMPARE(cells.value(QStringLiteral("H2")).value, QStringLiteral("已打印"));
+        QVERIFY(cells.value(QStringLiteral("I2")).value.startsWith(QStringLiteral("打印 ")));
+        // The header and the row hold the date once: no column repeats its year, month or day.
+        QStringList titles;
+        for (const char* column : {"A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K", "L"})
+            titles << cells.value(QLatin1String(column) + QLatin1Char('1')).value;
+        QCOMPARE(titles.mid(0, 9), kHeader);
+        QCOMPARE(titles.mid(9), (QStringList{QString(), QString(), QString()}));
+        for (const char* column : {"C", "E", "F", "G", "H", "I", "J", "K", "L"}) {
+            const QString text = cells.value(QLatin1String(column) + QLatin1Char('2')).value;
+            QVERIFY2(text != QLatin1String("2026") && text != QLatin1String("12") && text != QLatin1String("8"),
+                     column);
+        }
+    }
+
+    // The workbook's last row, after an empty one, sums up what was paid: the count and the total
+    // of the printed cheques (printed again too), the voided and the unprinted left out and
+    // counted beside it, the total a number with two decimals.
+    void export_workbook_lastRowSumsThePaid()
+    {
+        RegisterFixture f;
+        f.print(QDate(2026, 12, 8), QStringLiteral("10000001"), QStringLiteral("甲公司"), QStringLiteral("1234567.5"),
+                QStringLiteral("货款"));
+        f.print(QDate(2026, 12, 8), QStringLiteral("10000002"), QStringLiteral("乙公司"), QStringLiteral("0.25"),
+                QStringLiteral("运费"));
+        f.print(QDate(2026, 12, 8), QStringLiteral("10000003"), QStringLiteral("丙公司"), QStringLiteral("5000"),
+                QStringLiteral("写错"));
+        f.print(QDate(2026, 12, 8), QStringLiteral("10000004"), QStringLiteral("丁公司"), QStringLiteral("100"),
+                QStringLiteral("杂费"));
+        ChequeValues unprinted;
+        unprinted.ph = QStringLiteral("10000005");
+        unprinted.skr = QStringLiteral("戊公司");
+        unprinted.je = QStringLiteral("700.00");
+        unprinted.yt = QStringLiteral("预览后未打印");
+        unprinted.nian = QStringLiteral("2026");
+        unprinted.yue = QStringLiteral("12");
+        unprinted.ri = QStringLiteral("8");
+        unprinted.rq = QDate(2026, 12, 8);
+        unprinted.hkfs = QStringLiteral("转帐");
+        StoreCheque(*D_M, unprinted);
+        const auto key = [&](const char* ph) {
+            return qint64(f.cheque.count(QStringLiteral("select rowid from zp where ph = '%1'").arg(ph)));
+        };
+        AddChequeEvent(*D_M, key("10000003"), ChequeEvent::Voided, QStringLiteral("金额写错"));
+        AddChequeEvent(*D_M, key("10000004"), ChequeEvent::Reprinted, QStringLiteral("测试打印机"));
+        f.openSearch(); // today's: all five
+        QCOMPARE(f.result->DBGrid_cx->model()->rowCount(), 5);
+        const QString path = f.cheque.forms.workDir().filePath(QStringLiteral("合计.xlsx"));
+        f.cheque.prompter.fileAnswers.enqueue(path);
+        f.result->Button_zpcx_dc->click();
+        QCOMPARE(f.cheque.prompter.ofKind(QStringLiteral("error")).size(), 0);
+        QCOMPARE(f.cheque.prompter.last().text,
+                 QStringLiteral("已导出 5 张支票到 %1。").arg(QDir::toNativeSeparators(path)));
+
+        const QHash<QString, Cell> cells = readSheet(path);
+        QVERIFY2(!cells.isEmpty(), "the workbook could not be read");
+        QCOMPARE(lastRow(cells), 8); // header, five cheques, an empty row, the total
+        QCOMPARE(cells.value(QStringLiteral("H6")).value, QStringLiteral("未打印"));
+        for (const char* column : {"A", "B", "C", "D", "E", "F", "G", "H", "I"})
+            QVERIFY2(cells.value(QLatin1String(column) + QLatin1Char('7')).value.isEmpty(), column);
+        QCOMPARE(cells.value(QStringLiteral("A8")).type, QStringLiteral("inlineStr"));
+        QCOMPARE(cells.value(QStringLiteral("A8")).value, QStringLiteral("合计: 3 张，已付金额"));
+        const Cell total = cells.value(QStringLiteral("D8"));
+        QCOMPARE(total.type, QString());
+        QVERIFY(!total.formula);
+        QCOMPARE(total.value.toDouble(), 1234567.5 + 0.25 + 100);
+        QCOMPARE(total.format, QStringLiteral("#,##0.00"));
+        QCOMPARE(cells.value(QStringLiteral("E8")).value, QStringLiteral("不计作废的 1 张和未打印的 1 张"));
+        // Each cheque's date once, a date cell.
+        for (int r = 2; r <= 6; ++r) {
+            const Cell date = cells.value(QStringLiteral("B%1").arg(r));
+            QCOMPARE(date.format, QStringLiteral("yyyy-mm-dd"));
+            QCOMPARE(date.value.toDouble(), double(QDate(1899, 12, 30).daysTo(QDate(2026, 12, 8))));
+        }
+
+        // A search that found nothing: the header, and a total of nothing.
+        f.search(0, QStringLiteral("99"));
+        f.cheque.prompter.fileAnswers.enqueue(path);
+        f.result->Button_zpcx_dc->click();
+        const QHash<QString, Cell> none = readSheet(path);
+        QCOMPARE(lastRow(none), 3);
+        QCOMPARE(none.value(QStringLiteral("A3")).value, QStringLiteral("合计: 0 张，已付金额"));
+        QCOMPARE(none.value(QStringLiteral("D3")).value.toDouble(), 0.0);
+        QCOMPARE(none.value(QStringLiteral("E3")).value, QStringLiteral("不计作废的 0 张和未打印的 0 张"));
+    }
+
+    // The save dialog proposes the operator's documents folder (the home folder when there is
+    // none), never the program's data folder where the register lies.
+    void export_proposesTheDocumentsFolder_data()
+    {
+        QTest::addColumn<bool>("documents");
+        QTest::newRow("a documents folder") << true;
+        QTest::newRow("no documents folder") << false;
+    }
+
+    void export_proposesTheDocumentsFolder()
+    {
+        QFETCH(bool, documents);
+        const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        QVERIFY(!folder.isEmpty());
+        QVERIFY2(folder.startsWith(QDir::homePath() + QLatin1Char('/')), qPrintable(folder));
+        QVERIFY2(!QFileInfo::exists(folder), "the test's own HOME starts without a documents folder");
+        const auto removeAfter = qScopeGuard([&] { QDir(folder).removeRecursively(); });
+        if (documents)
+            QVERIFY(QDir().mkpath(folder));
+
+        RegisterFixture f;
+        f.print(QDate(2026, 12, 10), QStringLiteral("10000001"), QStringLiteral("甲公司"), QStringLiteral("5"),
+                QStringLiteral("货款"));
+        f.openSearch();
+        f.cheque.prompter.questions.clear();
+        f.result->Button_zpcx_dc->click(); // cancelled: only the proposal is looked at
+        const auto files = f.cheque.prompter.ofKind(QStringLiteral("file"));
+        QCOMPARE(files.size(), 1);
+        const QString proposed = files.first().text;
+        QCOMPARE(proposed,
+                 QDir(documents ? folder : QDir::homePath()).filePath(QStringLiteral("支票登记-2026-12-10.xlsx")));
+        QVERIFY(!proposed.startsWith(f.cheque.forms.workDir().path()));
+        QCOMPARE(QFileInfo(D_M->databasePath()).absolutePath(),
+                 QFileInfo(f.cheque.forms.workDir().path()).absoluteFilePath());
     }
 
     // The file holds the rows the grid lists: a cheque printed after the search is not in it.
@@ -455,7 +583,7 @@ private slots:
         f.cheque.prompter.fileAnswers.enqueue(path);
         f.result->Button_zpcx_dc->click();
         QCOMPARE(readAll(path), kBom + QStringLiteral("\"票号\",\"日期\",\"收款人\",\"金额\",\"用途\",\"汇款方式\","
-                                                      "\"年\",\"月\",\"日\",\"附加信息\",\"状态\",\"最后记录\"\r\n")
+                                                      "\"附加信息\",\"状态\",\"最后记录\"\r\n")
                                            .toUtf8());
         QCOMPARE(f.cheque.prompter.last().text,
                  QStringLiteral("已导出 0 张支票到 %1。").arg(QDir::toNativeSeparators(path)));

@@ -1,12 +1,15 @@
 // The register search on a register filled through the real cheque print job: each search mode,
 // the result grid, closing, tab changes, reopening and docking.
+#include "store/ChequeHistory.h"
 #include "store/ChequeStore.h"
 #include "store/DataModule.h"
 #include "tests/register/RegisterFixture.h"
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMouseEvent>
+#include <QStyleOptionViewItem>
 
 using namespace Zt_typro;
 
@@ -117,7 +120,7 @@ private slots:
         printRegister(f);
         QCOMPARE(registerRows(f), 6);
         f.openSearch();
-        QVERIFY(!f.result->isVisible());
+        QCOMPARE(f.column(0), QStringList{QStringLiteral("10000002")}); // today's, the last day printed
         f.search(tab, value, end);
 
         QCOMPARE(f.cheque.prompter.ofKind(QStringLiteral("error")).size(), 0);
@@ -340,7 +343,7 @@ private slots:
         SetToday(QDate(2006, 1, 9));
         f.openSearch();
         QVERIFY(f.panel->isVisible());
-        QCOMPARE(f.panel->PageControl_cxfs->currentIndex(), 0);
+        QCOMPARE(f.panel->PageControl_cxfs->currentIndex(), 1);
         QCOMPARE(f.panel->DateTimePicker_ks->date(), QDate(2006, 1, 9));
         QCOMPARE(f.panel->DateTimePicker_zz->date(), QDate(2006, 1, 9));
         QStringList names;
@@ -363,8 +366,9 @@ private slots:
         SetToday(QDate(2006, 1, 11));
         f.openSearch();
         QVERIFY(f.panel->isVisible());
-        QVERIFY(!f.result->isVisible()); // neither shown nor hidden by opening
-        QCOMPARE(f.panel->PageControl_cxfs->currentIndex(), 2); // the active tab stays
+        QVERIFY(f.result->isVisible()); // today's cheques: none
+        QCOMPARE(f.column(0), QStringList{});
+        QCOMPARE(f.panel->PageControl_cxfs->currentIndex(), 1); // the date tab, whatever was left
         QCOMPARE(f.panel->Edit_ph->text(), QString());
         QCOMPARE(f.panel->ComboBox_skr->currentText(), QString());
         QCOMPARE(f.panel->DateTimePicker_ks->date(), QDate(2006, 1, 11));
@@ -375,13 +379,14 @@ private slots:
         QCOMPARE(names, (QStringList{QStringLiteral("丙公司"), QStringLiteral("甲公司"), QStringLiteral("乙公司"),
                                      QStringLiteral("O'Brien 商行"), QStringLiteral("丁商行")}));
 
-        // A visible result panel stays visible over a reopening.
+        // A result on the list gives way to the day's cheques when the search is opened again.
         f.search(2, QStringLiteral("丙公司"));
-        QVERIFY(f.result->isVisible());
-        f.openSearch();
-        QVERIFY(f.result->isVisible());
         QCOMPARE(f.column(0), (QStringList{QStringLiteral("10000002"), QStringLiteral("10000007"),
                                            QStringLiteral("10000008")}));
+        SetToday(QDate(2006, 1, 10));
+        f.openSearch();
+        QVERIFY(f.result->isVisible());
+        QCOMPARE(f.column(0), (QStringList{QStringLiteral("10000007"), QStringLiteral("10000008")}));
     }
 
     void payeeCombo_keepsTheTextAsTyped()
@@ -452,6 +457,142 @@ private slots:
                                            QStringLiteral("10000002")}));
         QCOMPARE(f.column(1), (QStringList{QStringLiteral("2005-12-25"), QStringLiteral("2005-12-26"),
                                            QStringLiteral("2005-12-27")}));
+    }
+
+    // The search opens on today's cheques: the date tab, today as start and end, the list already
+    // up (saying so when there are none), nothing asked.
+    void opening_listsTodaysCheques_data()
+    {
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<QStringList>("numbers");
+        QTest::newRow("a day with two cheques")
+            << kDay24 << QStringList{QStringLiteral("10000002"), QStringLiteral("10000003")};
+        QTest::newRow("a day with none") << QDate(2006, 1, 9) << QStringList{};
+    }
+
+    void opening_listsTodaysCheques()
+    {
+        QFETCH(QDate, today);
+        QFETCH(QStringList, numbers);
+        RegisterFixture f;
+        printRegister(f);
+        f.panel->PageControl_cxfs->setCurrentIndex(2); // left on another tab
+        SetToday(today);
+        const qsizetype asked = f.cheque.prompter.questions.size();
+        f.openSearch();
+        QCOMPARE(f.cheque.prompter.questions.size(), asked);
+        QCOMPARE(f.panel->PageControl_cxfs->currentIndex(), 1);
+        QCOMPARE(f.panel->DateTimePicker_ks->date(), today);
+        QCOMPARE(f.panel->DateTimePicker_zz->date(), today);
+        QVERIFY(f.result->isVisible());
+        QCOMPARE(f.column(0), numbers);
+        QCOMPARE(f.result->Label_zpcx_wjg->isVisible(), numbers.isEmpty());
+        // The list lies under the search panel, as after any search.
+        QCOMPARE(f.result->pos(), QPoint(f.panel->x(), f.panel->y() + f.panel->height() - 1));
+    }
+
+    // The grid reads like a register: amounts right-aligned with thousands separated and two
+    // decimals; a voided cheque's row grey and struck through, an unprinted one's in another
+    // colour and in italics, each with a tip; a printed one plain.
+    void grid_marksAmountsAndStates()
+    {
+        RegisterFixture f;
+        f.print(kDay24, QStringLiteral("10000001"), QStringLiteral("甲公司"), QStringLiteral("1234567.5"),
+                QStringLiteral("货款"));
+        f.print(kDay24, QStringLiteral("10000002"), QStringLiteral("乙公司"), QStringLiteral("999999999999.99"),
+                QStringLiteral("运费"));
+        ChequeValues unprinted;
+        unprinted.ph = QStringLiteral("10000003");
+        unprinted.skr = QStringLiteral("丙公司");
+        unprinted.je = QStringLiteral("1000.00");
+        unprinted.yt = QStringLiteral("补录");
+        unprinted.nian = QStringLiteral("2005");
+        unprinted.yue = QStringLiteral("12");
+        unprinted.ri = QStringLiteral("24");
+        unprinted.rq = kDay24;
+        unprinted.hkfs = QStringLiteral("转帐");
+        StoreCheque(*D_M, unprinted);
+        const qint64 voided = f.cheque.count(QStringLiteral("select rowid from zp where ph = '10000002'"));
+        AddChequeEvent(*D_M, voided, ChequeEvent::Voided, QStringLiteral("写错"));
+        f.openSearch();
+        f.search(1, kDay24, kDay24);
+        const QAbstractItemModel* m = f.result->DBGrid_cx->model();
+        QCOMPARE(m->rowCount(), 3);
+
+        QCOMPARE(f.column(3), (QStringList{QStringLiteral("1,234,567.50"), QStringLiteral("999,999,999,999.99"),
+                                           QStringLiteral("1,000.00")}));
+        QCOMPARE(f.column(6),
+                 (QStringList{QStringLiteral("已打印"), QStringLiteral("作废"), QStringLiteral("未打印")}));
+        for (int row = 0; row < 3; ++row) {
+            QCOMPARE(m->index(row, 3).data(Qt::TextAlignmentRole).value<Qt::Alignment>(),
+                     Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
+            QCOMPARE(m->index(row, 2).data(Qt::TextAlignmentRole).isValid(), false);
+        }
+        // Every cell of a row is marked alike.
+        for (int c = 0; c < m->columnCount(); ++c) {
+            const QModelIndex printed = m->index(0, c);
+            QVERIFY(!printed.data(Qt::ForegroundRole).isValid());
+            QVERIFY(!printed.data(Qt::FontRole).isValid());
+            QVERIFY(!printed.data(Qt::ToolTipRole).isValid());
+
+            const QModelIndex gone = m->index(1, c);
+            QCOMPARE(gone.data(Qt::ForegroundRole).value<QColor>(), QColor(128, 128, 128));
+            QVERIFY(gone.data(Qt::FontRole).value<QFont>().strikeOut());
+            QVERIFY(!gone.data(Qt::FontRole).value<QFont>().italic());
+            QVERIFY(gone.data(Qt::ToolTipRole).toString().contains(QStringLiteral("已作废")));
+
+            const QModelIndex waiting = m->index(2, c);
+            const QColor colour = waiting.data(Qt::ForegroundRole).value<QColor>();
+            QVERIFY(colour.isValid());
+            QVERIFY(colour != QColor(128, 128, 128) && colour != QColor(Qt::darkBlue) &&
+                    colour != f.result->DBGrid_cx->palette().color(QPalette::Text));
+            QVERIFY(waiting.data(Qt::FontRole).value<QFont>().italic());
+            QVERIFY(!waiting.data(Qt::FontRole).value<QFont>().strikeOut());
+            QVERIFY(waiting.data(Qt::ToolTipRole).toString().contains(QStringLiteral("还没有打印")));
+        }
+        // The marks change only what they mark: the grid's own font otherwise.
+        QStyleOptionViewItem option;
+        option.font = f.result->DBGrid_cx->font();
+        const QFont drawn = m->index(1, 2).data(Qt::FontRole).value<QFont>().resolve(option.font);
+        QCOMPARE(drawn.family(), option.font.family());
+        QCOMPARE(drawn.pointSizeF(), option.font.pointSizeF());
+        QVERIFY(drawn.strikeOut());
+    }
+
+    // A search that finds nothing says so inside the grid, under the titles; the next search
+    // that finds rows takes the line away.
+    void emptyResult_saysSoInTheGrid()
+    {
+        RegisterFixture f;
+        printRegister(f);
+        f.openSearch();
+        const qsizetype asked = f.cheque.prompter.questions.size();
+        f.search(0, QStringLiteral("99"));
+        QCOMPARE(f.cheque.prompter.questions.size(), asked);
+        QCOMPARE(f.result->DBGrid_cx->model()->rowCount(), 0);
+        QLabel* line = f.result->Label_zpcx_wjg;
+        QCOMPARE(line->parentWidget(), f.result->DBGrid_cx->viewport());
+        QVERIFY(line->isVisible());
+        QVERIFY(line->text().startsWith(QStringLiteral("没有找到符合条件的支票")));
+        QVERIFY(f.result->DBGrid_cx->viewport()->rect().contains(line->geometry()));
+        QVERIFY(line->width() >= line->sizeHint().width());
+        // Drawn: the grid's picture holds the text's ink where the line lies.
+        const QImage shot = f.result->DBGrid_cx->viewport()->grab().toImage();
+        const QColor ground = shot.pixelColor(2, 2);
+        int ink = 0;
+        for (int y = line->geometry().top(); y <= line->geometry().bottom(); ++y)
+            for (int x = line->geometry().left(); x <= line->geometry().right(); ++x)
+                ink += shot.pixelColor(x, y) != ground;
+        QVERIFY2(ink > 50, qPrintable(QString::number(ink)));
+
+        f.search(0, QStringLiteral("10000001"));
+        QCOMPARE(f.column(0), QStringList{QStringLiteral("10000001")});
+        QVERIFY(!line->isVisible());
+        f.search(2, QStringLiteral("无此单位"));
+        QVERIFY(line->isVisible());
+        // A closed result is no search that found nothing.
+        D_M->ADOQ_zpcx->close();
+        QVERIFY(!line->isVisible());
     }
 
     void failedSearch_showsTheErrorAndNoGrid()

@@ -389,8 +389,10 @@ private slots:
         QTest::newRow("first row") << 1 << "P_zz_qian" << 635 << 103 << "zz" << "千" << true;
         QTest::newRow("zz fen") << 28 << "P_zz_fen" << 715 << 103 << "zz" << "分" << true;
         QTest::newRow("zz stub year") << 15 << "P_zz_nian" << 68 << 120 << "zz" << "年" << true;
-        // Clear of a four-digit year on the stub ("2026" in the print font ends at 97.8 units).
-        QTest::newRow("zz stub month") << 16 << "P_zz_yue" << 98 << 120 << "zz" << "月" << true;
+        // One blank of the print font clear of a four-digit year on the stub ("2026" ends at 97.8
+        // units, a blank is 3.4 units wide).
+        QTest::newRow("zz stub month") << 16 << "P_zz_yue" << 102 << 120 << "zz"
+                                       << "月" << true;
         QTest::newRow("zz stub day") << 17 << "P_zz_ri" << 125 << 120 << "zz" << "日" << true;
         QTest::newRow("last zz") << 33 << "P_zz_bai" << 651 << 103 << "zz" << "百" << true;
         QTest::newRow("first xj") << 34 << "P_zz_fjxx3" << 63 << 65 << "xj" << "附加信息三" << false;
