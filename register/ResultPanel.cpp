@@ -295,11 +295,11 @@ void ResultPanel::applyColumnWidths()
         const GridColumn* column = findColumn(DataSource1->fieldName(section));
         int width = column && column->width > 0 ? column->width : titles->defaultSectionSize();
         // Wide enough for what the column holds at the grid's font: a whole date, a 12-digit
-        // amount, a payee of 20 characters.
+        // amount with its thousands separators, a payee of 20 characters.
         const QFontMetrics fm(DBGrid_cx->font());
         const QString field = DataSource1->fieldName(section);
         const char* sample = field == QLatin1String("rq")   ? "2026-12-31"
-                             : field == QLatin1String("je") ? "999999999999.99"
+                             : field == QLatin1String("je") ? "999,999,999,999.99"
                              : field == QLatin1String("skr") ? "收款人收款人收款人收款人收款人收款人收款"
                                                              : nullptr;
         if (sample)
