@@ -224,7 +224,7 @@ ChequeJobEnd PrintCheque(ChequePanel& screen, const QString& formCode)
     KeptPrint print = PrintToRecord(*D_M, zpid, cheque, ChequeEvent::Printed, 0);
 
     const PreviewResult shown = PreviewAndPrint(
-        report, owner, QStringLiteral("%1 %2 打印预览").arg(formName(formCode), cheque.ph), printerName);
+        report, owner, QStringLiteral("%1 %2 打印预览").arg(formName(formCode), cheque.ph), printerName, printerName);
     if (shown.printed) {
         // The paper is out: the print is recorded whatever the register does now.
         print.note = shown.destination;
@@ -310,7 +310,7 @@ bool ReprintCheque(QWidget* owner, qint64 zpid)
                                                                                                : ChequeEvent::Reprinted;
     KeptPrint print = PrintToRecord(*D_M, zpid, stored.values, event, EventCount(*D_M, zpid, event));
     const PreviewResult shown = PreviewAndPrint(
-        report, owner, QStringLiteral("%1 %2 重打预览").arg(formName(formCode), number), printerName);
+        report, owner, QStringLiteral("%1 %2 重打预览").arg(formName(formCode), number), printerName, printerName);
     if (!shown.printed)
         return false;
     print.note = shown.destination;

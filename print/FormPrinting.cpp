@@ -1,11 +1,11 @@
 #include "print/FormPrinting.h"
 
 #include "common/Error.h"
-#include "common/Guard.h"
 #include "print/Calibration.h"
 #include "print/Report.h"
 #include "store/PrinterSettings.h"
 
+#include <QApplication>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QLoggingCategory>
@@ -129,28 +129,33 @@ bool ConfirmFieldsFit(const Report& report, const QString& printerName, QWidget*
     return prompter().confirmDefaultNo(owner, QStringLiteral("提示"), cutText(fit, printerName), kCutDetails);
 }
 
-PreviewResult PreviewAndPrint(const Report& report, QWidget* owner, const QString& title, const QString& printerName)
+PreviewResult PreviewAndPrint(const Report& report, QWidget* owner, const QString& title, const QString& printerName,
+                              const QString& checkedPrinter)
 {
     bool declined = false;
+    bool refused = false; // a page sent out that the printer or the file did not take
     PreviewResult shown = prompter().preview(owner, title, printerName, [&](QPrinter* printer) {
-        // Called inside the preview's own loop: nothing may leave it.
-        const bool toAnotherPrinter = printer->outputFormat() == QPrinter::NativeFormat &&
-                                      !IsPreviewRendering(*printer) && printer->printerName() != printerName;
-        if (toAnotherPrinter) {
+        // Called inside the preview's own loop: nothing may leave it. Questions and errors go over
+        // the preview, the window the clerk is looking at.
+        const bool onScreen = IsPreviewRendering(*printer);
+        QWidget* over = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : owner;
+        if (!onScreen && printer->outputFormat() == QPrinter::NativeFormat &&
+            printer->printerName() != checkedPrinter) {
             try {
-                if (!ConfirmFieldsFit(report, printer->printerName(), owner)) {
+                if (!ConfirmFieldsFit(report, printer->printerName(), over)) {
                     declined = true;
                     return;
                 }
             } catch (const AppError& e) {
-                ShowHandlerError(e.message());
+                prompter().error(over, QStringLiteral("提示"), e.message());
                 declined = true;
                 return;
             }
         }
-        PaintReportOnPrinter(report, printer);
+        if (!PaintReportOnPrinter(report, printer) && !onScreen)
+            refused = true;
     });
-    if (declined)
+    if (declined || refused)
         return PreviewResult{};
     if (shown.printed)
         remember(report.formCode(), shown.printer);

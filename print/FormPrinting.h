@@ -38,11 +38,13 @@ PaperFit FieldsOutsidePaper(const Report& report, const QString& printerName);
 /// asks whether to print anyway, No the default. True to go on (also when nothing is cut).
 bool ConfirmFieldsFit(const Report& report, const QString& printerName, QWidget* owner);
 
-/// Shows the preview of report on printerName (FormPrinter of the report's form code, already
-/// checked with ConfirmFieldsFit), from which the operator prints. A print sent to another printer
-/// chosen in the print dialog is checked there and then: declined, nothing is painted and the
-/// result says not printed. The printer a page went to is remembered for the form code.
-PreviewResult PreviewAndPrint(const Report& report, QWidget* owner, const QString& title, const QString& printerName);
+/// Shows the preview of report on printerName (FormPrinter of the report's form code), from which
+/// the operator prints. A print sent to a printer other than checkedPrinter (the one the caller
+/// already asked ConfirmFieldsFit about; empty for none) is checked when the page is sent:
+/// declined, nothing is painted. The result says printed only when a page really went out (not
+/// declined, and the printer took it). The printer a page went to is remembered for the form code.
+PreviewResult PreviewAndPrint(const Report& report, QWidget* owner, const QString& title, const QString& printerName,
+                              const QString& checkedPrinter);
 
 /// Prints report without a dialog on its form's printer: the one remembered for the form code
 /// while it is installed, else the default printer; with neither, the operator chooses among the

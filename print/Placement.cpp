@@ -78,7 +78,8 @@ void PreviewLayout(PrintForm& form, DmQuery& query, const QString& code)
     ApplyLayoutToBand(*form.QRBand1, query, code);
     const Report& report = *form.QuickRep1;
     CheckReportFonts(report);
-    PreviewAndPrint(report, ownerOf(&form), report.title(), FormPrinter(code));
+    // Nothing was asked before this preview: a page sent from it is checked on whichever printer.
+    PreviewAndPrint(report, ownerOf(&form), report.title(), FormPrinter(code), QString());
 }
 
 void OpenPrintOptions(DmQuery& query, const QString& code)

@@ -114,13 +114,17 @@ void LayoutDesigner::resizeEvent(QResizeEvent* event)
 void LayoutDesigner::applyZoom()
 {
     const double chosen = m_body.zoom->currentData().toDouble();
+    // The room is measured without the bars: a bar kept on by the last scale would be taken off
+    // it (maximumViewportSize leaves out a bar that is always on) and then taken off again below.
+    QScrollArea* box = m_body.scrollBox;
+    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // 0: the whole area the canvas shows, as large as fits inside the scroll box.
     m_body.canvas->setZoom(
         chosen > 0.0 ? chosen
                      : FitZoom(QSizeF(m_body.canvas->layoutArea().size()), m_body.scrollBox->maximumViewportSize()));
     // The scroll bars the canvas needs at once, rather than after the scroll box has looked
     // again: a canvas that fits beside one bar does not get the other one.
-    QScrollArea* box = m_body.scrollBox;
     const QSize room = box->maximumViewportSize();
     const QSize canvas = m_body.canvas->size();
     bool across = canvas.width() > room.width();

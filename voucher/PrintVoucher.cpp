@@ -128,7 +128,7 @@ void PrintVoucher(VoucherPanel& screen, const QString& formCode)
     const QString title = formCode == QLatin1String("jzd") ? QStringLiteral("进帐单打印预览")
                                                            : QStringLiteral("电汇凭证打印预览");
     // Closed without printing, the voucher stays on the screen to be printed or corrected.
-    if (PreviewAndPrint(report, screen.window(), title, printerName).printed)
+    if (PreviewAndPrint(report, screen.window(), title, printerName, printerName).printed)
         screen.clearVoucher();
 }
 

@@ -6,6 +6,8 @@
 #include "store/DataModule.h"
 #include "tests/cheque/ChequeFixture.h"
 
+#include <QFile>
+#include <QPrinter>
 #include <QSqlError>
 #include <QSqlRecord>
 
@@ -186,6 +188,30 @@ private slots:
         D_M->ADOQ_zpcx->open();
         QCOMPARE(D_M->ADOQ_zpcx->fieldText(QStringLiteral("zt")), state);
         QCOMPARE(f.screen->E_ph->text(), screenNumber);
+    }
+
+    // A page that the printer or the file did not take is no print: the cheque stays registered
+    // as not printed, and no voucher is offered for it.
+    void pageNotTaken_isNotRecordedAsPrinted()
+    {
+        ChequeFixture f;
+        f.fill(QStringLiteral("10000007"), QStringLiteral("张三"), QStringLiteral("12"), QStringLiteral("货款"));
+        const QString unwritable = f.forms.workDir().filePath(QStringLiteral("no-such-folder/cheque.pdf"));
+        f.prompter.onPage = [&unwritable](const std::function<void(QPrinter*)>& paint) {
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(unwritable);
+            paint(&printer);
+        };
+        f.prompter.confirmAnswers << true << true; // print it; keep it as not printed
+        f.screen->Button_pjdy->click();
+        f.screen->Button_qd->click();
+        QSqlQuery q = f.sql(QStringLiteral("select group_concat(sj, ';') from zpls"));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toString(), QStringLiteral("登记;预览后未打印"));
+        for (const auto& asked : f.prompter.ofKind(QStringLiteral("confirm")))
+            QVERIFY2(!asked.text.contains(QStringLiteral("电汇凭证")), qPrintable(asked.text));
+        QVERIFY(!QFile::exists(unwritable));
     }
 
     // A number already in the register is asked about before the confirmation, naming the
