@@ -187,12 +187,7 @@ void ChequePanel::buildFace()
     Edit_yt->installEventFilter(this);
     // Capitals and digit boxes always show the amount in the field: a changed amount clears them
     // until it is left (which completes the text first, then fills them again).
-    connect(Edit_je, &QLineEdit::textChanged, this, [this] {
-        Panel_daxie->clear();
-        for (QLabel* box : std::as_const(m_boxes))
-            box->clear();
-        PE_jine->clear();
-    });
+    connect(Edit_je, &QLineEdit::textChanged, this, [this] { clearAmountShown(); });
     connectGuarded(CB_skr, &QComboBox::editTextChanged, this, [this] { CB_skrChange(); });
     connectGuarded(Edit_yt, &QLineEdit::textChanged, this, [this] { Edit_ytChange(); });
     connectGuarded(Button_setcg, &QPushButton::clicked, this, [this] { Button_setcgClick(); });
@@ -345,11 +340,18 @@ bool ChequePanel::holdsTypedCheque() const
            !Edit_yt->text().isEmpty() || !Memo_xinxi->toPlainText().isEmpty();
 }
 
+void ChequePanel::clearAmountShown()
+{
+    Panel_daxie->clear();
+    for (QLabel* box : std::as_const(m_boxes))
+        box->clear();
+    PE_jine->clear();
+}
+
 void ChequePanel::clearCheque()
 {
     Memo_xinxi->clear();
     E_shoukuanren->clear();
-    PE_jine->clear();
     E_yongtu->clear();
     {
         // Emptied from code like the other fields: the payee copied to the voucher screen stays
@@ -357,12 +359,10 @@ void ChequePanel::clearCheque()
         const QSignalBlocker block(CB_skr);
         CB_skr->setEditText(QString());
     }
-    Panel_daxie->clear();
     Edit_yt->clear();
     E_ph->clear();
     Edit_je->clear();
-    for (QLabel* box : std::as_const(m_boxes))
-        box->clear();
+    clearAmountShown();
 }
 
 bool ChequePanel::confirmClose()
@@ -385,10 +385,7 @@ void ChequePanel::open()
 {
     // 1. The amount is emptied, and with it its capitals, digit boxes and stub copy.
     Edit_je->clear();
-    Panel_daxie->clear();
-    for (QLabel* box : std::as_const(m_boxes))
-        box->clear();
-    PE_jine->clear();
+    clearAmountShown();
     show();
     Panel_cg->hide();
     Panel_zplx->hide();

@@ -106,6 +106,8 @@ protected:
     bool confirmClose() override;
 
 private:
+    /// Empties the capitals, the digit boxes and the stub's amount: what shows the amount.
+    void clearAmountShown();
     void buildFace();
     void buildStub();
     void buildTypeChoice();

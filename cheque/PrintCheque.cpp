@@ -88,22 +88,11 @@ QString formName(const QString& formCode)
     return formCode == QLatin1String("xj") ? QStringLiteral("现金支票") : QStringLiteral("转帐支票");
 }
 
-// "1234567.50" as "1,234,567.50": the amount as a clerk reads it back.
-QString groupedAmount(const QString& amount)
-{
-    const qsizetype point = amount.indexOf(QLatin1Char('.'));
-    QString whole = point < 0 ? amount : amount.left(point);
-    const QString rest = point < 0 ? QString() : amount.mid(point);
-    for (qsizetype at = whole.size() - 3; at > 0; at -= 3)
-        whole.insert(at, QLatin1Char(','));
-    return whole + rest;
-}
-
 // What the confirmation shows under its question: the cheque as it will be printed.
 QString chequeDetails(const ChequeValues& c, const QString& formCode, const QString& capitals)
 {
     return QStringLiteral("票据: %1\n票号: %2\n收款人: %3\n金额: %4 元\n大写: %5\n出票日期: %6")
-        .arg(formName(formCode), c.ph, c.skr.trimmed(), groupedAmount(c.je), capitals, c.rq.toString(Qt::ISODate));
+        .arg(formName(formCode), c.ph, c.skr.trimmed(), GroupedAmount(c.je), capitals, c.rq.toString(Qt::ISODate));
 }
 
 // What the clerk is told when the register did not take a print at once.
@@ -155,7 +144,7 @@ bool useNumberAgain(QWidget* owner, const QString& number, const NumberUses& use
         if (kept.zpid == uses.zpid && state == QString::fromUtf8(kStateUnprinted))
             state = QString::fromUtf8(kStatePrinted);
     const QString earlier =
-        QStringLiteral("%1，%2，%3 元，%4").arg(uses.date, uses.payee, groupedAmount(uses.amount), state);
+        QStringLiteral("%1，%2，%3 元，%4").arg(uses.date, uses.payee, GroupedAmount(uses.amount), state);
     const QString times = uses.count > 1 ? QStringLiteral("（共 %1 次，最近一次）").arg(uses.count) : QString();
     // No is the default: Enter must never register a second cheque under a used number.
     return prompter().confirmDefaultNo(owner, QStringLiteral("提示"),

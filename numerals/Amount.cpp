@@ -137,6 +137,12 @@ bool AmountInFen(const QString& text, qint64* fen)
     return true;
 }
 
+QString GroupedAmount(const QString& amount)
+{
+    qint64 fen = 0;
+    return AmountInFen(amount, &fen) ? GroupedAmountText(fen) : amount;
+}
+
 QString GroupedAmountText(qint64 fen)
 {
     const bool negative = fen < 0;

@@ -60,6 +60,9 @@ bool AmountInFen(const QString& text, qint64* fen);
 /// An amount in fen as a list or a total shows it: the yuan in groups of three figures separated
 /// by commas, the point and two decimals; 123456750 gives "1,234,567.50", 5 "0.05", 0 "0.00".
 QString GroupedAmountText(qint64 fen);
+/// An amount text as a list, a total or a question shows it ("1234567.50" gives "1,234,567.50");
+/// a text that is no amount (AmountInFen) is given back as it is.
+QString GroupedAmount(const QString& amount);
 
 /// The digit string of a completed amount text: its characters without the point ("1200.50" gives
 /// "120050", ".00" gives "00"). Blanks at both ends are ignored.

@@ -166,9 +166,7 @@ bool PrintFormSample(const Report& report, QWidget* owner)
 {
     CheckReportFonts(report);
     const QString code = report.formCode();
-    QString printerName = rememberedPrinter(code);
-    if (!installed(printerName))
-        printerName = QPrinterInfo::defaultPrinterName();
+    QString printerName = FormPrinter(code);
     if (printerName.isEmpty()) {
         // No default printer: the operator chooses one of those installed. With none installed
         // the name stays empty and the prompter says there is no printer.

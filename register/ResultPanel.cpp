@@ -130,9 +130,7 @@ QVariant RegisterGridSource::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
         if (amount) {
             // "1,234,567.50": the figures read at a glance, as on a bank statement.
-            const QString stored = QIdentityProxyModel::data(index, role).toString();
-            qint64 fen = 0;
-            return Zt_typro::AmountInFen(stored, &fen) ? Zt_typro::GroupedAmountText(fen) : stored;
+            return Zt_typro::GroupedAmount(QIdentityProxyModel::data(index, role).toString());
         }
         if (state && rowLook(index.row()) == RowLook::KeptPrint)
             return QString::fromUtf8(m_kept.value(m_keyOfRow(index.row())) == Zt_typro::ChequeEvent::Printed

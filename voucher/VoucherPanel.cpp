@@ -131,11 +131,7 @@ void VoucherPanel::buildDateAndAmount()
     Edit_jine->installEventFilter(this);
     // Capitals and digit boxes always show the amount in the field: a changed amount (typed, or
     // copied from the cheque screen) clears them until it is left, which fills them again.
-    connect(Edit_jine, &QLineEdit::textChanged, this, [this] {
-        P_daxie->clear();
-        for (QLabel* box : std::as_const(m_boxes))
-            box->clear();
-    });
+    connect(Edit_jine, &QLineEdit::textChanged, this, [this] { clearAmountShown(); });
     onUserChange(ComboBox_nian, this, &VoucherPanel::ComboBox_nianChange);
     onUserChange(ComboBox_yue, this, &VoucherPanel::ComboBox_yueChange);
 }
@@ -221,12 +217,17 @@ bool VoucherPanel::holdsTypedVoucher() const
            !E_skrkhh->text().isEmpty();
 }
 
-void VoucherPanel::clearVoucher()
+void VoucherPanel::clearAmountShown()
 {
+    P_daxie->clear();
     for (QLabel* box : std::as_const(m_boxes))
         box->clear();
-    P_daxie->clear();
+}
+
+void VoucherPanel::clearVoucher()
+{
     Edit_jine->clear();
+    clearAmountShown();
     ComboBox_skrmc->setEditText(QString());
     E_skrzh->clear();
     E_skrkhh->clear();

@@ -102,6 +102,8 @@ protected:
     bool confirmClose() override;
 
 private:
+    /// Empties the capitals and the digit boxes: what shows the amount.
+    void clearAmountShown();
     void buildDateAndAmount();
     void buildPayer();
     void buildPayee();
